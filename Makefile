@@ -1,0 +1,50 @@
+# Ostrel: `make run` builds and starts the editor, `make test` builds and runs every test.
+# Both install the Debian packages they need first.
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD := build
+ASAN_BUILD := build-asan
+FUZZ_BUILD := build-fuzz
+MAP ?=
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build run test test-plain test-asan fuzz fuzz-build bench screenshot clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# Runs from the folder that holds graphics/ and Commands.hlp; MAP is taken from where make ran.
+run: build
+	cd $(BUILD)/run && ./ostrel $(if $(MAP),"$(abspath $(MAP))")
+
+test-plain: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+fuzz-build: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DOSTREL_FUZZ=ON -DOSTREL_UI=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# A short fuzzing run of every target, seeded from fuzz/corpus and the shared test maps.
+fuzz: fuzz-build
+	@tools/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The sanitizer pass runs last so that the output ends with CTest's summary.
+test: test-plain fuzz test-asan
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

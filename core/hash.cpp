@@ -1,0 +1,163 @@
+// hash.cpp - the hash table behind attributes, regions and kept chunks.
+#include "core/hash.h"
+#include "core/mem.h"
+
+#include <cstring>
+
+uint32_t hash_string(const char* key) {
+    uint32_t h = 0xF0E1D2u;
+    for (const char* p = key; *p; ++p) {
+        // Bytes are widened with their sign; OR 0x20 folds letter case into one bucket.
+        auto c = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(*p)));
+        h ^= (c | 0x20u) + (h << 7) + (h >> 2);
+    }
+    return h;
+}
+
+static int fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
+int text_nicmp(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        int d = fold(static_cast<unsigned char>(a[i])) - fold(static_cast<unsigned char>(b[i]));
+        if (d != 0 || a[i] == '\0') return d;
+    }
+    return 0;
+}
+
+int text_icmp(const char* a, const char* b) { return text_nicmp(a, b, static_cast<size_t>(-1)); }
+
+static HashEntry** bucket_of(const HashTable* table, const char* key) {
+    return &table->buckets[hash_string(key) & static_cast<uint32_t>(table->mask)];
+}
+
+HashTable* hash_create() {
+    auto* table = static_cast<HashTable*>(mem_alloc(sizeof(HashTable)));
+    table->mask = 15;
+    table->limit = 75;
+    table->buckets = static_cast<HashEntry**>(mem_alloc(16 * sizeof(HashEntry*)));
+    return table;
+}
+
+void hash_free(HashTable* table) {
+    if (!table) return;
+    for (int32_t i = 0; i <= table->mask; ++i) {
+        for (HashEntry* e = table->buckets[i]; e;) {
+            HashEntry* next = e->next;
+            mem_free(e);
+            e = next;
+        }
+    }
+    mem_free(table->buckets);
+    mem_free(table);
+}
+
+char* hash_add(HashTable* table, const char* key, void* value) {
+    size_t len = std::strlen(key);
+    auto* entry = static_cast<HashEntry*>(mem_alloc(static_cast<uint32_t>(sizeof(HashEntry) + len + 1)));
+    entry->value = value;
+    std::memcpy(hash_entry_key(entry), key, len + 1);
+    HashEntry** link = bucket_of(table, key);
+    while (*link) link = &(*link)->next;
+    *link = entry;
+    table->count++;
+    hash_resize(table);
+    return hash_entry_key(entry);
+}
+
+char* hash_put(HashTable* table, const char* key, void* value) {
+    for (HashEntry* e = *bucket_of(table, key); e; e = e->next) {
+        if (text_icmp(hash_entry_key(e), key) == 0) {
+            e->value = value;
+            return nullptr;
+        }
+    }
+    return hash_add(table, key, value);
+}
+
+void* hash_get(const HashTable* table, const char* key) {
+    for (HashEntry* e = *bucket_of(table, key); e; e = e->next)
+        if (text_icmp(hash_entry_key(e), key) == 0) return e->value;
+    return nullptr;
+}
+
+void hash_remove(HashTable* table, const char* key, void* value) {
+    for (HashEntry** link = bucket_of(table, key); *link; link = &(*link)->next) {
+        HashEntry* e = *link;
+        if (e->value == value && text_icmp(hash_entry_key(e), key) == 0) {
+            *link = e->next;
+            mem_free(e);
+            table->count--;
+            hash_resize(table);
+            return;
+        }
+    }
+}
+
+void hash_filter(HashTable* table, HashVisitor visitor, void* user) {
+    for (int32_t i = 0; i <= table->mask; ++i) {
+        HashEntry** link = &table->buckets[i];
+        while (*link) {
+            HashEntry* e = *link;
+            HashEntry* next = e->next;
+            if (visitor(hash_entry_key(e), e->value, user)) {
+                *link = next;
+                mem_free(e);
+                table->count--;
+            } else {
+                link = &e->next;
+            }
+        }
+    }
+    hash_resize(table);
+}
+
+void hash_resize(HashTable* table) {
+    int32_t load = (table->count * 100) / (table->mask + 1);
+    int32_t new_mask;
+    if (load > table->limit)
+        new_mask = 2 * table->mask + 1;
+    else if (load < table->limit / 4 && table->mask > 15)
+        new_mask = (table->mask - 1) / 2;
+    else
+        return;
+    auto count = static_cast<uint32_t>(new_mask) + 1;
+    auto** fresh = static_cast<HashEntry**>(mem_alloc(count * static_cast<uint32_t>(sizeof(HashEntry*))));
+    // Push each entry onto the front of its new chain, walking the old buckets in order...
+    for (int32_t i = 0; i <= table->mask; ++i) {
+        for (HashEntry* e = table->buckets[i]; e;) {
+            HashEntry* next = e->next;
+            HashEntry** head = &fresh[hash_string(hash_entry_key(e)) & static_cast<uint32_t>(new_mask)];
+            e->next = *head;
+            *head = e;
+            e = next;
+        }
+    }
+    // ...then reverse every chain so it lists its entries in the order the walk met them.
+    for (uint32_t i = 0; i < count; ++i) {
+        HashEntry* reversed = nullptr;
+        for (HashEntry* e = fresh[i]; e;) {
+            HashEntry* next = e->next;
+            e->next = reversed;
+            reversed = e;
+            e = next;
+        }
+        fresh[i] = reversed;
+    }
+    mem_free(table->buckets);
+    table->buckets = fresh;
+    table->mask = new_mask;
+}
+
+int hash_free_value(const char*, void* value, void*) {
+    mem_free(value);
+    return 0;
+}
+
+const char* split_field(char* dest, const char* src, uint32_t size, char delim) {
+    uint32_t copied = 0;
+    const char* p = src;
+    for (; *p && *p != delim; ++p)
+        if (size > 1 && copied < size - 1) dest[copied++] = *p;
+    if (size > 0) dest[copied] = '\0';
+    return *p == delim ? p + 1 : nullptr;
+}

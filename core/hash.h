@@ -1,0 +1,48 @@
+// hash.h - string-keyed table with case-insensitive keys and chained buckets.
+// Its visiting order (ascending bucket, then chain order) is the order of attribute
+// chunks in saved files, so the hash function and the resize rule are fixed.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+struct HashEntry {
+    HashEntry* next;
+    void* value;
+    // The key text follows the entry in the same block; see hash_entry_key.
+};
+
+struct HashTable {
+    int32_t mask;  // bucket count - 1; bucket count is a power of two, at least 16
+    int32_t count;
+    int32_t limit; // load limit in percent
+    HashEntry** buckets;
+};
+
+inline char* hash_entry_key(HashEntry* entry) { return reinterpret_cast<char*>(entry + 1); }
+
+using HashVisitor = int (*)(const char* key, void* value, void* user);
+
+uint32_t hash_string(const char* key);
+HashTable* hash_create();
+// Releases entries, buckets and the table; never the values.
+void hash_free(HashTable* table);
+// Adds an entry even when the key is present; returns the entry's own key copy.
+char* hash_add(HashTable* table, const char* key, void* value);
+// Replaces the value of the first matching entry (null result), else adds.
+char* hash_put(HashTable* table, const char* key, void* value);
+void* hash_get(const HashTable* table, const char* key);
+// Removes the first entry with a matching key and this exact value.
+void hash_remove(HashTable* table, const char* key, void* value);
+// Visits every entry; entries whose visit returns non-zero are removed. One resize after.
+void hash_filter(HashTable* table, HashVisitor visitor, void* user);
+void hash_resize(HashTable* table);
+// A filter visitor that releases the value and keeps the entry.
+int hash_free_value(const char* key, void* value, void* user);
+
+// Copies the text before delim into dest (at most size - 1 characters, terminated) and
+// returns the position after the delimiter, or null when src ended first.
+const char* split_field(char* dest, const char* src, uint32_t size, char delim);
+
+// Compares texts ignoring the case of the letters A to Z only (whole text / first n bytes).
+int text_icmp(const char* a, const char* b);
+int text_nicmp(const char* a, const char* b, size_t n);

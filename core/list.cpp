@@ -1,0 +1,60 @@
+// list.cpp - the linked list that holds stamps and region-list rows.
+#include "core/list.h"
+#include "core/mem.h"
+
+void list_init(LinkedList* list) {
+    list->head = nullptr;
+    list->tail = nullptr;
+}
+
+ListNode* list_append(LinkedList* list, void* data) {
+    auto* node = static_cast<ListNode*>(mem_alloc(sizeof(ListNode)));
+    node->data = data;
+    if (list->tail) {
+        list->tail->next = node;
+        list->tail = node;
+    } else {
+        list->head = list->tail = node;
+    }
+    return node;
+}
+
+int list_remove(LinkedList* list, void* data) {
+    ListNode* prev = nullptr;
+    for (ListNode* node = list->head; node; prev = node, node = node->next) {
+        if (node->data != data) continue;
+        if (!prev) {
+            list->head = node->next;
+            if (!list->head) list->tail = nullptr;
+        } else {
+            prev->next = node->next;
+            if (list->tail == node) list->tail = prev;
+        }
+        mem_free(node);
+        return 1;
+    }
+    return 0;
+}
+
+uint32_t list_count(const LinkedList* list) {
+    uint32_t count = 0;
+    for (const ListNode* node = list->head; node; node = node->next) ++count;
+    return count;
+}
+
+void list_foreach(LinkedList* list, void (*visitor)(void* data)) {
+    for (ListNode* node = list->head; node;) {
+        ListNode* next = node->next;
+        visitor(node->data);
+        node = next;
+    }
+}
+
+void list_clear(LinkedList* list) {
+    for (ListNode* node = list->head; node;) {
+        ListNode* next = node->next;
+        mem_free(node);
+        node = next;
+    }
+    list->head = list->tail = nullptr;
+}

@@ -1,0 +1,23 @@
+// list.h - singly linked list with head and tail, in insertion order; never owns its data.
+#pragma once
+#include <cstdint>
+
+struct ListNode {
+    ListNode* next;
+    void* data;
+};
+
+struct LinkedList {
+    ListNode* head;
+    ListNode* tail;
+};
+
+void list_init(LinkedList* list);
+ListNode* list_append(LinkedList* list, void* data);
+// Unlinks the first node (from the head) holding data; 1 if one was removed.
+int list_remove(LinkedList* list, void* data);
+uint32_t list_count(const LinkedList* list);
+// Visits each node's data head to tail; the visitor must not remove the current node.
+void list_foreach(LinkedList* list, void (*visitor)(void* data));
+// Releases every node (not the data).
+void list_clear(LinkedList* list);

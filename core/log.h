@@ -1,0 +1,5 @@
+// log.h - the diagnostic log: one line per call on the standard error stream.
+#pragma once
+
+// level 0 writes the bare message; any other level is written as "<level> " in front.
+void log_msg(char level, const char* fmt, ...) __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,13 @@
+// editor.h - program entry, command-line options and the start-up / shut-down sequences.
+#pragma once
+
+// The program's entry; returns the exit status (0).
+int editor_main(int argc, char** argv);
+
+// Reads "-w<n>", "-h<n>" and the level file name into the editor record; returns the
+// level file name (empty when none was given). Never reads past argc.
+const char* editor_parse_options(int argc, char** argv);
+
+void editor_init();
+void editor_run();
+void editor_shutdown();

@@ -1,0 +1,91 @@
+// editor_main.cpp - the program's spine: banner, defaults, options, map load, the
+// start-up sequence, the main loop and the shut-down sequence.
+#include "editor/editor.h"
+#include "editor/editor_state.h"
+
+#include "core/log.h"
+#include "map/mapdata.h"
+#include "render/gfx.h"
+
+#include <cstdlib>
+
+EditorState g_editor;
+
+static constexpr const char* kProgramName = "ostrel";
+static constexpr const char* kVersion = "0.2.4";
+static constexpr const char* kBuildDate = "Dec  4 2004";
+static constexpr const char* kCredit = "- a tile map editor by the Ostrel developers";
+
+void editor_set_defaults() {
+    g_editor = EditorState{};
+    g_editor.screen_width = 640;
+    g_editor.screen_height = 480;
+    g_editor.zoom = 1;
+    g_editor.grid_shown = 1;
+    g_editor.console_shown = 1;
+    g_editor.selected_tile = 1;
+    g_editor.last_edit_x = -1;
+    g_editor.last_edit_y = -1;
+    g_editor.last_edit_value = -1;
+    g_editor.running = 1;
+}
+
+// Reads the number after a two-letter option with automatic base; 0 when there is none.
+// Numbers that do not fit the 16-bit size fields are treated as no number.
+static long option_number(const char* text) {
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 0);
+    if (value > 32767) return 0;
+    return value;
+}
+
+const char* editor_parse_options(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        bool is_w = arg[0] == '-' && arg[1] == 'w';
+        bool is_h = arg[0] == '-' && arg[1] == 'h';
+        if (!is_w && !is_h) return arg;
+        // A bare "-w" or "-h" is skipped.
+        if (arg[2] == '\0') continue;
+        long value = option_number(arg + 2);
+        if (is_w && value >= 320) g_editor.screen_width = static_cast<int16_t>(value);
+        if (is_h && value >= 240) g_editor.screen_height = static_cast<int16_t>(value);
+    }
+    return "";
+}
+
+void editor_update_view() {
+    EditorState& e = g_editor;
+    if (e.view_center_x < 0) e.view_center_x = 0;
+    if (e.view_center_y < 0) e.view_center_y = 0;
+    if (e.view_center_x > 16384) e.view_center_x = 16384;
+    if (e.view_center_y > 16384) e.view_center_y = 16384;
+    if (e.zoom == 1) {
+        e.view_offset_x = static_cast<int16_t>(-(e.view_center_x % 16));
+        e.view_offset_y = static_cast<int16_t>(-(e.view_center_y % 16));
+    } else {
+        e.view_offset_x = 0;
+        e.view_offset_y = 0;
+    }
+    // The shift right by 4 is a floor division, also for negative values.
+    int32_t left = e.view_offset_x - (e.screen_width / 2) * e.zoom + e.view_center_x;
+    int32_t top = e.view_offset_y - (e.screen_height / 2) * e.zoom + e.view_center_y;
+    e.view_tile_x = static_cast<int16_t>(left >> 4);
+    e.view_tile_y = static_cast<int16_t>(top >> 4);
+    gfx_invalidate_view();
+}
+
+int editor_main(int argc, char** argv) {
+    log_msg(0, "%s v%s %s %s", kProgramName, kVersion, kBuildDate, kCredit);
+    editor_set_defaults();
+    const char* level = editor_parse_options(argc, argv);
+    gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
+    g_editor.current_map = mapdata_load(level);
+    if (!g_editor.current_map) return 0;
+    editor_init();
+    editor_run();
+    editor_shutdown();
+    mapdata_free(g_editor.current_map);
+    g_editor.current_map = nullptr;
+    return 0;
+}
