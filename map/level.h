@@ -1,22 +1,41 @@
 // level.h - reading and writing lvl level files.
 #pragma once
 #include <cstdint>
+#include <span>
+#include <vector>
 
 struct MapData;
 
 // Results of mapdata_save.
 enum MapSaveResult : int {
     MAPDATA_SAVE_OK = 0,
-    MAPDATA_SAVE_FAILED = 1,       // nothing written; the old file, if any, is untouched
-    MAPDATA_SAVE_NO_METADATA = 2,  // saved, but the tileset is too large to point at an elvl
-                                   // block: attributes and regions were not stored
+    MAPDATA_SAVE_FAILED = 1,      // nothing written; the old file, if any, is untouched
+    MAPDATA_SAVE_NO_METADATA = 2, // saved, but the tileset is too large to point at an elvl
+                                  // block: attributes and regions were not stored
 };
 
+// What a read does besides filling the map: the file layer does both, a pure parse neither.
+struct LevelReadOptions {
+    bool write_tileset_copy; // rewrite "./graphics/last-tiles.bmp" from a file's bitmap
+    bool decode_surface;     // decode the tileset bitmap into the map's SDL surface
+};
+
+// Reads the level file into a fresh map (0 only when the file cannot be opened).
 int mapdata_read_level(MapData* map, const char* path);
+// Reads a whole level file's bytes into a fresh map; never reads outside the range.
+void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
+                        const LevelReadOptions& options);
 void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length);
+void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
+                          const LevelReadOptions& options);
 void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count);
-// Writes the map atomically (temporary file, then rename).
+
+// Writes the map atomically (temporary file in the same folder, then rename).
 int mapdata_save(MapData* map, const char* path);
+// Lays out the whole file in memory, back-patches included; same results as mapdata_save.
+int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out);
+// hash_filter visitor that appends one "ATTR" chunk; user is the writer's context.
+int mapdata_write_attr(const char* key, void* value, void* context);
 
 // The tileset copy file written on every load of a file with a bitmap.
 inline constexpr const char* kTilesetCopyPath = "./graphics/last-tiles.bmp";

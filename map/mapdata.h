@@ -13,21 +13,21 @@ struct RegionSetTable;
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
     TILE_EMPTY = 0,
-    TILE_BORDER = 20,      // what a read of the ring just outside the map returns
+    TILE_BORDER = 20, // what a read of the ring just outside the map returns
     TILE_OBJECT_FIRST = 216,
     TILE_OBJECT_LAST = 220,
-    TILE_FILLER = 250,     // the non-anchor cells of an object's square
+    TILE_FILLER = 250, // the non-anchor cells of an object's square
     TILE_REGION_BRUSH = 251,
 };
 
 struct MapData {
     TileGrid* tiles;
-    TileGrid* region_grid;        // region-set index per cell; absent until regions appear
-    RegionSetTable* region_sets;  // created with region_grid
-    HashTable* attributes;        // key -> owned value text
-    HashTable* regions;           // name -> owned Region
-    HashTable* kept_chunks;       // type -> owned chunk copy of a type the reader keeps as is
-    uint32_t error_count;         // tile records rejected while reading
+    TileGrid* region_grid;       // region-set index per cell; absent until regions appear
+    RegionSetTable* region_sets; // created with region_grid
+    HashTable* attributes;       // key -> owned value text
+    HashTable* regions;          // name -> owned Region
+    HashTable* kept_chunks;      // type -> owned chunk copy of a type the reader keeps as is
+    uint32_t error_count;        // tile records rejected while reading
     char name[32];
     LinkedList stamps;            // owned Stamp records, oldest first
     Region* selected_region;      // not owned
@@ -38,7 +38,20 @@ struct MapData {
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.
 MapData* mapdata_load(const char* path);
-// Bounds rule: the one-cell ring outside the map reads 20, further out 0.
-int32_t mapdata_get_tile(const MapData* map, int32_t x, int32_t y);
+// An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
+MapData* mapdata_new();
+// Turns a fresh record into the default map: tile (0, 0) = 1 and the built-in tileset.
+void mapdata_make_default(MapData* map, bool decode_surface);
+// Sets the map's name; longer texts keep their first 31 characters.
+void mapdata_set_name(MapData* map, const char* name);
 void mapdata_clear(MapData* map);
 void mapdata_free(MapData* map);
+
+// Bounds rule: the one-cell ring outside the map reads 20, further out 0.
+inline int32_t mapdata_get_tile(const MapData* map, int32_t x, int32_t y) {
+    // One unsigned compare per axis covers -1 to 1024.
+    if (static_cast<uint32_t>(x) + 1u > 1025u || static_cast<uint32_t>(y) + 1u > 1025u) return 0;
+    if (x == -1 || x == 1024 || y == -1 || y == 1024) return TILE_BORDER;
+    if (!map->tiles) return 0;
+    return tilegrid_get(map->tiles, x, y);
+}

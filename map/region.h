@@ -4,31 +4,60 @@
 #include <vector>
 
 #include "core/hash.h"
-
-struct MapData;
+#include "map/mapdata.h"
+#include "map/tilegrid.h"
 
 struct Region {
     MapData* owner;
-    char* name;            // the region table entry's key once the region is in the table
-    HashTable* subchunks;  // kept sub-chunks of types this module does not handle
-    uint32_t mask[8];      // bit k set when region set k lists this region
+    char* name;           // the region table entry's key once the region is in the table
+    HashTable* subchunks; // kept sub-chunks of types this module does not handle
+    uint32_t mask[8];     // bit k set when region set k lists this region
 };
+
+// Region sets per map besides the empty set 0; a cell whose combination would need one more
+// is left as it was.
+inline constexpr int32_t kRegionSetLimit = 255;
 
 // Reads one "REGN" chunk's data into the map.
 void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length);
 int region_handle_subchunk(const char* key, void* chunk, void* region);
+// Decodes rTIL data into the region; 1 when the data is valid. Cells added before a fault
+// stay; cells a faulty run would place outside the map are never added.
 int region_decode_tiles(Region* region, const uint8_t* data, int32_t length);
+// Encodes the region's cells of rows 0 to rows - 1 as rTIL data (later rows read as empty),
+// appending to out.
+void region_encode_tiles(const Region* region, std::vector<uint8_t>* out, int32_t rows = 1024);
 
-int region_contains(const Region* region, int32_t x, int32_t y);
+// One grid read and one bit test; coordinates wrap modulo 1024 like every grid read.
+inline int region_contains(const Region* region, int32_t x, int32_t y) {
+    if (!region || !region->owner->region_grid) return 0;
+    uint8_t set = tilegrid_get(region->owner->region_grid, x, y);
+    return static_cast<int>((region->mask[set >> 5] >> (set & 31)) & 1u);
+}
+// Adds a cell (x, y in 0 to 1023; other cells are ignored). Logs the overlap warning when
+// the cell's new combination would need a 256th region set.
 void region_add_tile(Region* region, int32_t x, int32_t y);
+// Adds the cell, or with present 0 empties the cell's set (it leaves every region).
 void region_set_tile(Region* region, int32_t x, int32_t y, int present);
 void region_toggle_tile(Region* region, int32_t x, int32_t y);
+// Adds cells x to x + count - 1 of row y without logging; returns how many the overlap limit
+// kept out. The caller keeps the run inside the map.
+int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
 Region* mapdata_find_region(const MapData* map, const char* name);
 const char* region_name(const Region* region);
 void mapdata_for_each_region(MapData* map, void (*visitor)(void* user, Region* region), void* user);
 void region_free(Region* region);
 
+// Creates the region grid and the region set table when absent.
+void mapdata_init_region_store(MapData* map);
+// Region sets in use (slots 1 to the result), 0 without a set table.
+int32_t mapdata_region_set_count(const MapData* map);
+// The members of set k in order (count in *length), or null for an empty slot.
+Region* const* mapdata_region_set(const MapData* map, int32_t k, int32_t* length);
+
 // Releases the region grid, the region set table and every region (part of mapdata_clear).
 void mapdata_clear_regions(MapData* map);
-// Appends one "REGN" chunk per region (header, data and alignment bytes) to out.
-void mapdata_write_regions(MapData* map, std::vector<uint8_t>* out);
+// Appends one "REGN" chunk per region (header, data and alignment bytes) to out, in the
+// region table's order. Returns 1, or 0 when some region did not fit in one chunk and lost
+// cells or sub-chunks in the file (each such region is logged).
+int mapdata_write_regions(MapData* map, std::vector<uint8_t>* out);

@@ -5,14 +5,16 @@
 struct MapData;
 
 struct Stamp {
-    uint32_t anchor;  // packed like a tile record: x bits 0-11, y bits 12-23, tile bits 24-31
+    uint32_t anchor; // packed like a tile record: x bits 0-11, y bits 12-23, tile bits 24-31
     uint16_t width;
     uint16_t height;
 };
 
 // Side of the square an object tile covers: 216: 1, 217: 2, 218: 1, 219: 6, 220: 5; else 1.
 int object_size(int tile);
-inline bool is_object_tile(int tile) { return tile >= 216 && tile <= 220; }
+inline bool is_object_tile(int tile) {
+    return tile >= 216 && tile <= 220;
+}
 
 Stamp* stamp_add(MapData* map, int32_t x, int32_t y, int tile);
 // First stamp (oldest first) covering the cell; stores its object tile in *tile when given.

@@ -1,0 +1,210 @@
+// level_read.cpp - turning a level file's bytes into a map: tileset, elvl block, tile records.
+#include <SDL/SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <span>
+
+#include "core/hash.h"
+#include "core/log.h"
+#include "core/mem.h"
+#include "core/platform.h"
+#include "map/builtin_tileset.h"
+#include "map/elvl.h"
+#include "map/level.h"
+#include "map/mapdata.h"
+#include "map/stamp.h"
+
+namespace {
+
+uint32_t load_u32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+uint64_t round_up4(uint64_t n) {
+    return (n + 3) & ~uint64_t{3};
+}
+
+// Where the BMP header says the elvl block is, when the block is accepted.
+struct ElvlBlock {
+    bool present;
+    uint32_t offset; // r, from the BMP header's first reserved field
+    uint32_t total;  // the block's length, its 12-byte header included
+};
+
+bool has_bmp_header(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 14 && bytes[0] == 'B' && bytes[1] == 'M';
+}
+
+ElvlBlock find_elvl(std::span<const uint8_t> bytes) {
+    if (!has_bmp_header(bytes)) return {};
+    uint32_t r = uint32_t{bytes[6]} | uint32_t{bytes[7]} << 8;
+    if (r == 0 || bytes.size() < uint64_t{r} + 12) return {};
+    if (std::memcmp(bytes.data() + r, "elvl", 4) != 0) return {};
+    uint32_t total = load_u32(bytes.data() + r + 4);
+    if (bytes.size() < uint64_t{r} + total) return {};
+    return {true, r, total};
+}
+
+// The copy is overwritten in place and cut to length afterwards, never emptied first: ext4
+// flushes a file at close when it was truncated to zero and rewritten, and that flush would
+// make every load wait for the disk.
+void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
+    // A missing graphics folder or a read-only disk only costs the copy.
+    int fd = ::open(kTilesetCopyPath, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return;
+    size_t done = 0;
+    while (done < length) {
+        ssize_t n = ::pwrite(fd, bytes + done, length - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    [[maybe_unused]] int ignored = ::ftruncate(fd, static_cast<off_t>(done));
+    ::close(fd);
+}
+
+// Places an object read from a file: filler cells first, then the anchor, then its stamp.
+// Cells past column or row 1023 are left out rather than wrapped to the opposite edge.
+[[gnu::noinline]] void place_object(MapData* map, uint32_t x, uint32_t y, uint8_t tile) {
+    uint32_t n = static_cast<uint32_t>(object_size(tile));
+    for (uint32_t i = 0; i < n && x + i < 1024; ++i)
+        for (uint32_t j = 0; j < n && y + j < 1024; ++j)
+            if (i != 0 || j != 0)
+                tilegrid_put(map->tiles, static_cast<int32_t>(x + i), static_cast<int32_t>(y + j),
+                             TILE_FILLER);
+    tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
+    stamp_add(map, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
+}
+
+} // namespace
+
+void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
+                          const LevelReadOptions& options) {
+    // A second call replaces the tileset rather than leaking the first one.
+    if (map->tileset_surface) {
+        SDL_FreeSurface(map->tileset_surface);
+        map->tileset_surface = nullptr;
+    }
+    mem_free(map->tileset);
+    map->tileset = nullptr;
+    map->tileset_length = 0;
+    uint8_t* copy;
+    uint32_t length;
+    if (!has_bmp_header(bytes)) {
+        uint32_t builtin_length = 0;
+        const uint8_t* builtin = builtin_tileset(&builtin_length);
+        copy = static_cast<uint8_t*>(mem_alloc(builtin_length));
+        std::memcpy(copy, builtin, builtin_length);
+        length = builtin_length;
+        log_msg('D', "insert bmp: %d", static_cast<int>(length));
+    } else {
+        ElvlBlock elvl = find_elvl(bytes);
+        uint64_t wanted = elvl.present ? round_up4(elvl.offset) : round_up4(load_u32(&bytes[2]));
+        // A size field far past the end of the file must not cost memory: the bitmap ends
+        // with the file (raised to a multiple of 4, the part past the end reading as zero).
+        uint64_t limit = std::min<uint64_t>(round_up4(bytes.size()), 0xFFFFFFFCu);
+        length = static_cast<uint32_t>(wanted < limit ? wanted : limit);
+        copy = static_cast<uint8_t*>(mem_alloc(length));
+        std::memcpy(copy, bytes.data(), length < bytes.size() ? length : bytes.size());
+        log_msg('D', elvl.present ? "got bmp before elvl: %d" : "got bmp: %d",
+                static_cast<int>(length));
+        if (options.write_tileset_copy) write_tileset_copy(copy, length);
+    }
+    map->tileset = copy;
+    map->tileset_length = length;
+    if (options.decode_surface && length <= INT32_MAX)
+        map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromMem(copy, static_cast<int>(length)), 1);
+}
+
+void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length) {
+    mapdata_load_tileset(map, std::span<const uint8_t>(bytes, bytes ? length : 0),
+                         LevelReadOptions{true, true});
+}
+
+void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
+    if (count >= 4 && map->tiles) {
+        TileGrid* grid = map->tiles;
+        uint32_t errors = 0;
+        const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
+        // Records usually come row by row, so runs of them share one row of an 8 x 8
+        // sub-block: where that row starts is looked up only when the run changes
+        // (sub-blocks never move during a read). The key holds the upper 9 bits of x and all of
+        // y, so a record that matches the key of a valid one is itself inside the map: one
+        // compare also does the range test.
+        constexpr uint32_t kKeyMask = 0xFFFFF8u;
+        uint8_t* row = nullptr; // the sub-block's cells + y mod 8
+        uint32_t row_key = ~0u;
+        // The hot loop of a load: one word, two compares, one store per record.
+        for (const uint8_t* p = records; p != end; p += 4) {
+            uint32_t word = load_u32(p);
+            auto tile = static_cast<uint8_t>(word >> 24);
+            uint32_t key = word & kKeyMask;
+            if (key != row_key || tile - 216u <= 4u) [[unlikely]] {
+                uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
+                if ((x | y) >= 1024) {
+                    ++errors;
+                    continue;
+                }
+                if (tile - 216u <= 4u) {
+                    place_object(map, x, y, tile);
+                    continue;
+                }
+                auto cx = static_cast<int32_t>(x), cy = static_cast<int32_t>(y);
+                row = tilegrid_sub_for_write(grid, cx, cy)->cells + tilegrid_cell_index(0, cy);
+                row_key = key;
+            }
+            // Cell (x mod 8) * 8 + (y mod 8) of the sub-block.
+            row[(word & 7u) << 3] = tile;
+        }
+        map->error_count += errors;
+    }
+    if (map->error_count != 0)
+        log_msg('W', "<mapdata> %d errors in map", static_cast<int>(map->error_count));
+}
+
+void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
+                        const LevelReadOptions& options) {
+    if (!map->tiles) map->tiles = tilegrid_new();
+    mapdata_load_tileset(map, bytes, options);
+    uint64_t start = 0;
+    if (has_bmp_header(bytes)) {
+        ElvlBlock elvl = find_elvl(bytes);
+        if (elvl.present) {
+            map->kept_chunks = hash_create();
+            // A total below 12 gives a negative area, which the walk reports as an error.
+            int64_t area = int64_t{elvl.total} - 12;
+            if (area > INT32_MAX) area = INT32_MAX;
+            const uint8_t* first = bytes.data() + elvl.offset + 12;
+            if (!elvl_read_chunks(map->kept_chunks, first, static_cast<int32_t>(area)))
+                log_msg('W', "<mapdata> error in lvl while reading metadata chunks");
+            // Chunks of the handled types leave the table; the others stay with the map.
+            hash_filter(map->kept_chunks, mapdata_handle_chunk, map);
+        }
+        start = load_u32(&bytes[2]);
+    }
+    if (start >= bytes.size()) {
+        mapdata_read_tiles(map, nullptr, 0);
+        return;
+    }
+    uint64_t count = bytes.size() - start;
+    // Files past 2 GiB of records: whole records only, in slices the signed count can hold.
+    while (count > INT32_MAX) {
+        mapdata_read_tiles(map, bytes.data() + start, INT32_MAX - 3);
+        start += INT32_MAX - 3;
+        count -= INT32_MAX - 3;
+    }
+    mapdata_read_tiles(map, bytes.data() + start, static_cast<int32_t>(count));
+}
+
+int mapdata_read_level(MapData* map, const char* path) {
+    MappedFile* file = mapped_file_open(path);
+    if (!file) return 0;
+    mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
+                       LevelReadOptions{true, true});
+    mapped_file_close(file);
+    return 1;
+}

@@ -1,0 +1,140 @@
+// map_test_util.h - byte builders, scratch folders and log capture shared by the map tests.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "map/level.h"
+#include "map/mapdata.h"
+
+namespace maptest {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void put_u16(Bytes& b, size_t at, uint32_t v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+inline void put_u32(Bytes& b, size_t at, uint32_t v) {
+    put_u16(b, at, v);
+    put_u16(b, at + 2, v >> 16);
+}
+inline uint32_t get_u32(const Bytes& b, size_t at) {
+    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 |
+           uint32_t{b[at + 3]} << 24;
+}
+inline uint32_t get_u16(const Bytes& b, size_t at) {
+    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8;
+}
+
+inline void append_u32(Bytes& b, uint32_t v) {
+    b.resize(b.size() + 4);
+    put_u32(b, b.size() - 4, v);
+}
+inline uint32_t record(uint32_t x, uint32_t y, uint32_t tile) {
+    return x | y << 12 | tile << 24;
+}
+inline void append_record(Bytes& b, uint32_t x, uint32_t y, uint32_t tile) {
+    append_u32(b, record(x, y, tile));
+}
+// One chunk with its alignment bytes.
+inline void append_chunk(Bytes& b, const char* type, const std::string& data, bool pad = true) {
+    b.insert(b.end(), type, type + 4);
+    append_u32(b, static_cast<uint32_t>(data.size()));
+    b.insert(b.end(), data.begin(), data.end());
+    if (pad) b.resize(b.size() + (4 - data.size() % 4) % 4, 0);
+}
+
+// A bitmap-like head of the given length: "BM", bfSize and the elvl offset set.
+inline Bytes bmp_head(uint32_t length, uint32_t bf_size, uint32_t elvl_offset = 0) {
+    Bytes b(length, 0x11);
+    b[0] = 'B';
+    b[1] = 'M';
+    put_u32(b, 2, bf_size);
+    put_u16(b, 6, elvl_offset);
+    put_u16(b, 8, 0);
+    return b;
+}
+
+// A level file with a fake bitmap of bitmap_length bytes, an elvl block holding the given
+// chunk bytes and then the tile records.
+inline Bytes level_with_chunks(uint32_t bitmap_length, const Bytes& chunks, const Bytes& records) {
+    Bytes b = bmp_head(bitmap_length, 0, bitmap_length);
+    b.insert(b.end(), {'e', 'l', 'v', 'l'});
+    append_u32(b, static_cast<uint32_t>(12 + chunks.size()));
+    append_u32(b, 0);
+    b.insert(b.end(), chunks.begin(), chunks.end());
+    put_u32(b, 2, static_cast<uint32_t>(b.size()));
+    b.insert(b.end(), records.begin(), records.end());
+    return b;
+}
+
+// Parses bytes the way a file load does, without side effects outside the map.
+inline MapData* parse(const Bytes& bytes) {
+    MapData* map = mapdata_new();
+    mapdata_read_bytes(map, bytes, LevelReadOptions{false, false});
+    return map;
+}
+
+inline void write_file(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+inline Bytes read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs a test inside a fresh scratch folder with a graphics/ subfolder; restores the old one.
+class ScratchDir : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        old_ = std::filesystem::current_path();
+        char pattern[] = "/tmp/ostrel-map-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        std::filesystem::create_directory(dir_ / "graphics");
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(old_);
+        std::error_code ignored;
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::filesystem::path old_, dir_;
+};
+
+// Collects the diagnostic log lines written during its life.
+class LogCapture {
+  public:
+    LogCapture() { ::testing::internal::CaptureStderr(); }
+    std::string text() {
+        if (!done_) {
+            text_ = ::testing::internal::GetCapturedStderr();
+            done_ = true;
+        }
+        return text_;
+    }
+    ~LogCapture() { text(); }
+
+  private:
+    bool done_ = false;
+    std::string text_;
+};
+
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace maptest

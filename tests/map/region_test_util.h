@@ -1,0 +1,69 @@
+// region_test_util.h - shared helpers for the region tests: maps, chunk building, cell scans.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "map/elvl.h"
+#include "map/mapdata.h"
+#include "map/region.h"
+
+// A map record with nothing in it, released at scope end.
+struct ScopedMap {
+    MapData* map = mapdata_new();
+    ScopedMap() = default;
+    ScopedMap(const ScopedMap&) = delete;
+    ScopedMap& operator=(const ScopedMap&) = delete;
+    ~ScopedMap() { mapdata_free(map); }
+    MapData* operator->() const { return map; }
+};
+
+inline std::vector<uint8_t> chunk(const char* type, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> out;
+    elvl_append_chunk(&out, type, data.data(), static_cast<uint32_t>(data.size()));
+    return out;
+}
+
+inline std::vector<uint8_t> text_bytes(const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+inline std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+inline void read_region(MapData* map, const std::vector<uint8_t>& regn_data) {
+    mapdata_read_region(map, regn_data.data(), static_cast<uint32_t>(regn_data.size()));
+}
+
+// A region holding name and the rTIL data, read into the map as a file would.
+inline Region* add_region(MapData* map, const std::string& name,
+                          const std::vector<uint8_t>& tiles = {0xA3, 0xFF}) {
+    read_region(map, concat({chunk("rNAM", text_bytes(name)), chunk("rTIL", tiles)}));
+    return mapdata_find_region(map, name.c_str());
+}
+
+// Every cell of the region as x + y * 1024, in row order. Only areas with grid storage can
+// hold cells, so the others are skipped.
+inline std::vector<int32_t> region_cells(const Region* region) {
+    std::vector<int32_t> cells;
+    const TileGrid* grid = region->owner->region_grid;
+    if (!grid) return cells;
+    for (int32_t y = 0; y < 1024; ++y)
+        for (int32_t x0 = 0; x0 < 1024; x0 += 32)
+            if (grid->blocks[tilegrid_block_index(x0, y)])
+                for (int32_t x = x0; x < x0 + 32; ++x)
+                    if (region_contains(region, x, y)) cells.push_back(x + y * 1024);
+    return cells;
+}
+
+// Feeds every chunk of an area through the level's chunk handler, as the reader does.
+inline void read_chunk_area(MapData* map, const std::vector<uint8_t>& area) {
+    HashTable* table = hash_create();
+    elvl_read_chunks(table, area.data(), static_cast<int32_t>(area.size()));
+    hash_filter(table, mapdata_handle_chunk, map);
+    elvl_free_chunks(table);
+}

@@ -1,0 +1,180 @@
+// test_region_codec.cpp - rTIL encoding against decoding, and "REGN" chunks written back.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "region_test_util.h"
+
+namespace {
+
+using CellTest = std::function<bool(int32_t x, int32_t y)>;
+
+Region* make_region(MapData* map, const std::string& name, const CellTest& in) {
+    Region* region = add_region(map, name);
+    for (int32_t y = 0; y < 1024; ++y)
+        for (int32_t x = 0; x < 1024; ++x)
+            if (in(x, y)) region_add_tile(region, x, y);
+    return region;
+}
+
+// Checks every code of the encoding: long forms only for counts above 32 and up to 1,024.
+void expect_plain_codes(const std::vector<uint8_t>& bytes) {
+    for (size_t p = 0; p < bytes.size(); ++p) {
+        if (!(bytes[p] & 0x20)) continue;
+        ASSERT_LT(p + 1, bytes.size());
+        int32_t n = (bytes[p] & 31) * 256 + bytes[p + 1] + 1;
+        EXPECT_GT(n, 32);
+        EXPECT_LE(n, 1024);
+        ++p;
+    }
+}
+
+// Encodes a region of the given cells, decodes the bytes into a fresh map and compares.
+void expect_round_trip(const CellTest& in) {
+    ScopedMap source;
+    Region* region = make_region(source.map, "S", in);
+    std::vector<uint8_t> bytes;
+    region_encode_tiles(region, &bytes);
+    expect_plain_codes(bytes);
+    ScopedMap target;
+    Region* copy = add_region(target.map, "T");
+    ASSERT_EQ(region_decode_tiles(copy, bytes.data(), static_cast<int32_t>(bytes.size())), 1);
+    for (int32_t y = 0; y < 1024; ++y)
+        for (int32_t x = 0; x < 1024; ++x)
+            ASSERT_EQ(region_contains(copy, x, y) != 0, in(x, y)) << x << "," << y;
+}
+
+TEST(RegionEncode, EmptyRegionIsA3FF) {
+    ScopedMap map;
+    Region* region = add_region(map.map, "E");
+    std::vector<uint8_t> bytes;
+    region_encode_tiles(region, &bytes);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{0xA3, 0xFF}));
+    bytes.clear();
+    region_add_tile(region, 0, 0);
+    region_encode_tiles(region, &bytes, 0);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{0xA3, 0xFF}));
+}
+
+TEST(RegionEncode, StructuredSetsDecodeToTheSameCells) {
+    expect_round_trip([](int32_t, int32_t) { return true; });
+    expect_round_trip([](int32_t, int32_t y) { return y == 0 || y == 1023 || y == 500; });
+    expect_round_trip([](int32_t x, int32_t) { return x == 0 || x == 1023 || x == 33; });
+    expect_round_trip([](int32_t x, int32_t y) { return ((x + y) & 1) == 0; });
+    expect_round_trip(
+        [](int32_t x, int32_t y) { return (x == 0 || x == 1023) && (y == 0 || y == 1023); });
+    // Rows that repeat, then blank rows, then repeats again: kinds 2 and 3 next to each other.
+    expect_round_trip([](int32_t x, int32_t y) { return (y / 40) % 2 == 0 && x % 40 < 35; });
+}
+
+TEST(RegionEncode, RandomSetsDecodeToTheSameCells) {
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        std::mt19937 rng(seed);
+        std::vector<uint8_t> cells(1024 * 1024);
+        // Sparse noise, a dense block and rectangles, so all code kinds and counts appear.
+        for (int i = 0; i < 4000; ++i)
+            cells[rng() % cells.size()] = 1;
+        for (int i = 0; i < 20; ++i) {
+            int32_t x0 = rng() % 1024, y0 = rng() % 1024, w = rng() % 200, h = rng() % 200;
+            for (int32_t y = y0; y < std::min(1024, y0 + h); ++y)
+                for (int32_t x = x0; x < std::min(1024, x0 + w); ++x)
+                    cells[x + y * 1024] = 1;
+        }
+        expect_round_trip([&](int32_t x, int32_t y) { return cells[x + y * 1024] != 0; });
+    }
+}
+
+// The chunks written by mapdata_write_regions, read back into a fresh map.
+void reload(MapData* from, MapData* into) {
+    std::vector<uint8_t> area;
+    EXPECT_EQ(mapdata_write_regions(from, &area), 1);
+    EXPECT_EQ(area.size() % 4, 0u);
+    read_chunk_area(into, area);
+}
+
+TEST(RegionWrite, RegionsKeepNamesCellsAndSubChunks) {
+    ScopedMap map;
+    std::string long_name(45, 'L');
+    read_region(map.map, concat({chunk("rNAM", text_bytes(long_name)), chunk("rCOL", {9, 8, 7}),
+                                 chunk("rAWP", {1, 2, 3, 4, 5}), chunk("rCOL", {6})}));
+    read_region(map.map, chunk("rNAM", {}));
+    Region* a = add_region(map.map, "Alpha");
+    Region* b = mapdata_find_region(map.map, long_name.c_str());
+    for (int32_t i = 0; i < 1024; ++i)
+        region_add_tile(a, i, i);
+    region_add_tile(b, 5, 5);
+    region_add_tile(b, 1023, 1023);
+
+    ScopedMap back;
+    reload(map.map, back.map);
+    ASSERT_NE(back->regions, nullptr);
+    EXPECT_EQ(back->regions->count, 3);
+    Region* a2 = mapdata_find_region(back.map, "alpha");
+    Region* b2 = mapdata_find_region(back.map, long_name.c_str());
+    Region* empty = mapdata_find_region(back.map, "");
+    ASSERT_TRUE(a2 && b2 && empty);
+    EXPECT_EQ(std::string(region_name(b2)), long_name);
+    EXPECT_EQ(region_cells(a2), region_cells(a));
+    EXPECT_EQ(region_cells(b2), (std::vector<int32_t>{5 + 5 * 1024, 1023 + 1023 * 1024}));
+    EXPECT_TRUE(region_cells(empty).empty());
+
+    // Kept sub-chunks come back byte for byte, two of one type in their order.
+    std::vector<std::vector<uint8_t>> kept;
+    for (int32_t i = 0; i <= b2->subchunks->mask; ++i)
+        for (HashEntry* e = b2->subchunks->buckets[i]; e; e = e->next) {
+            auto* p = static_cast<const uint8_t*>(e->value);
+            kept.emplace_back(p, p + 8 + elvl_chunk_length(p));
+        }
+    std::vector<std::vector<uint8_t>> want = {chunk("rCOL", {9, 8, 7}), chunk("rCOL", {6}),
+                                              chunk("rAWP", {1, 2, 3, 4, 5})};
+    for (auto& w : want)
+        w.resize(8 + elvl_chunk_length(w.data()));
+    std::sort(kept.begin(), kept.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(kept, want);
+    const auto* first_col = static_cast<const uint8_t*>(hash_get(b2->subchunks, "rCOL"));
+    EXPECT_EQ(first_col[8], 9);
+}
+
+TEST(RegionWrite, MapWithoutCellDataStaysWithoutIt) {
+    ScopedMap map;
+    read_region(map.map, chunk("rNAM", text_bytes("OnlyName")));
+    ScopedMap back;
+    reload(map.map, back.map);
+    EXPECT_NE(mapdata_find_region(back.map, "OnlyName"), nullptr);
+    EXPECT_EQ(back->region_grid, nullptr);
+    ScopedMap none;
+    std::vector<uint8_t> out;
+    EXPECT_EQ(mapdata_write_regions(none.map, &out), 1);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(RegionWrite, OversizedRegionKeepsTheRowsThatFitAndSaysSo) {
+    ScopedMap map;
+    Region* region =
+        make_region(map.map, "Checker", [](int32_t x, int32_t y) { return ((x + y) & 1) == 0; });
+    std::vector<uint8_t> area;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(mapdata_write_regions(map.map, &area), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Checker does not fit"),
+              std::string::npos);
+    ASSERT_GE(area.size(), 8u);
+    EXPECT_LE(elvl_chunk_length(area.data()), 131072u);
+
+    ScopedMap back;
+    testing::internal::CaptureStderr();
+    read_chunk_area(back.map, area);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), ""); // the file reads back cleanly
+    Region* copy = mapdata_find_region(back.map, "Checker");
+    ASSERT_NE(copy, nullptr);
+    int32_t rows = 0;
+    while (rows < 1024 && region_contains(copy, rows & 1, rows))
+        ++rows;
+    EXPECT_GT(rows, 100);
+    for (int32_t y = 0; y < 1024; ++y)
+        for (int32_t x = 0; x < 1024; x += 7)
+            ASSERT_EQ(region_contains(copy, x, y) != 0, y < rows && region_contains(region, x, y));
+}
+
+} // namespace
