@@ -1,7 +1,32 @@
-// gfx.h - window, surfaces and bitmaps of the editor.
+// gfx.h - the window, off-screen surfaces, bitmaps, tileset fall-backs and frame presentation.
 #pragma once
+#include <cstdint>
 
-// Records the window size and depth for the later gfx_init.
+struct SDL_Surface;
+struct MapData;
+
+// Records the window size and depth for the later gfx_init (meaningful only before it).
 void gfx_set_video_size(int width, int height, int depth);
-// Marks the cached map view stale.
+// Starts SDL video, opens the window, loads the bitmaps and makes the map buffer.
+// Ends the process with status 1 when SDL or the window cannot be started.
+void gfx_init();
+// Re-opens the window at a new size and remakes the map buffer (on a resize event).
+void gfx_set_video_mode(int width, int height);
+// Frees every surface this subsystem made and quits SDL.
+void gfx_shutdown();
+
+// A software RGB surface (red 0xFF, green 0xFF00, blue 0xFF0000, no alpha), or null.
+SDL_Surface* gfx_create_surface(int width, int height, int depth);
+// The display-format copy (the argument is freed), or the argument when conversion fails.
+SDL_Surface* gfx_convert_surface(SDL_Surface* surface);
+// 0 when the map has a tileset surface on return; 1 (and running cleared) when none loads.
+int gfx_ensure_tileset(MapData* map);
+
+// Ends a frame: frame-rate figure, animation clock, flip.
+void gfx_present();
+
+// Marks the cached map view stale so that the next gfx_draw_map redraws it.
 void gfx_invalidate_view();
+
+// The window's surface; null before gfx_init and after gfx_shutdown.
+SDL_Surface* gfx_screen();

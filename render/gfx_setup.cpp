@@ -1,5 +1,191 @@
-// gfx_setup.cpp - placeholder until the graphics land.
-#include "render/gfx.h"
+// gfx_setup.cpp - SDL start-up and shut-down, the window, off-screen surfaces and bitmaps.
+#include <SDL/SDL.h>
 
-void gfx_set_video_size(int, int, int) {}
-void gfx_invalidate_view() {}
+#include <cstdlib>
+
+#include "core/log.h"
+#include "core/platform.h"
+#include "editor/editor_state.h"
+#include "map/mapdata.h"
+#include "render/gfx.h"
+#include "render/gfx_state.h"
+
+GfxState g_gfx;
+
+static constexpr const char* kCaption = "Ostrel v0.2.4";
+static constexpr const char* kProgramName = "ostrel";
+static constexpr Uint32 kVideoFlags = SDL_SWSURFACE | SDL_RESIZABLE | SDL_ANYFORMAT | SDL_DOUBLEBUF;
+
+static constexpr const char* kFontPath = "./graphics/shrtfont.bm2";
+static constexpr const char* kSpritePaths[GFX_SPRITE_SHEETS] = {
+    "./graphics/over1.bm2", "./graphics/over2.bm2", "./graphics/over3.bm2",
+    "./graphics/over4.bm2", "./graphics/over5.bm2",
+};
+static constexpr const char* kHighlightPath = "./graphics/purple.bmp";
+static constexpr const char* kExtraTilesPath = "./graphics/extratiles.bmp";
+static constexpr const char* kTilesetCopyPath = "./graphics/last-tiles.bmp";
+static constexpr const char* kTilesetPath = "./graphics/tiles.bm2";
+
+void gfx_set_video_size(int width, int height, int depth) {
+    g_gfx.video_width = width;
+    g_gfx.video_height = height;
+    g_gfx.video_depth = depth;
+    g_gfx.video_size_set = true;
+}
+
+SDL_Surface* gfx_screen() {
+    return g_gfx.screen;
+}
+
+static int version_number(const SDL_version& v) {
+    return (v.major * 10 + v.minor) * 100 + v.patch;
+}
+
+// Opens the window: software surface first, then hardware; no window ends the process.
+static SDL_Surface* open_video_mode(int width, int height) {
+    SDL_Surface* screen = SDL_SetVideoMode(width, height, g_gfx.video_depth, kVideoFlags);
+    if (!screen) {
+        log_msg('E', "software gfx failed. trying hardware gfx");
+        screen = SDL_SetVideoMode(width, height, g_gfx.video_depth, kVideoFlags | SDL_HWSURFACE);
+    }
+    if (!screen) {
+        log_msg('E', "sdl failed: %s", SDL_GetError());
+        SDL_Quit();
+        std::exit(1);
+    }
+    return screen;
+}
+
+// Bitmaps are drawn many times per frame: keep them in the display format.
+static SDL_Surface* load_bitmap(const char* path) {
+    SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
+    if (!loaded) return nullptr;
+    SDL_Surface* converted = SDL_DisplayFormat(loaded);
+    if (!converted) return loaded;
+    SDL_FreeSurface(loaded);
+    return converted;
+}
+
+static void make_map_buffer(int width, int height) {
+    g_gfx.map_buffer =
+        gfx_convert_surface(gfx_create_surface(width + 16, height + 16, g_gfx.video_depth));
+}
+
+void gfx_init() {
+    if (!g_gfx.video_size_set) {
+        g_gfx.video_width = 640;
+        g_gfx.video_height = 480;
+        g_gfx.video_depth = 16;
+    }
+    // Compare the library we run with against the headers we were built with.
+    SDL_version compiled;
+    SDL_VERSION(&compiled);
+    const SDL_version* linked = SDL_Linked_Version();
+    if (linked && version_number(*linked) != version_number(compiled)) {
+        log_msg('W', "SDL version mismatch (yours=%d,compiled=%d)", version_number(*linked),
+                version_number(compiled));
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        log_msg('E', "sdl failed: %s", SDL_GetError());
+        std::exit(1);
+    }
+    g_gfx.screen = open_video_mode(g_gfx.video_width, g_gfx.video_height);
+    SDL_WM_SetCaption(kCaption, nullptr);
+
+    g_gfx.font = load_bitmap(kFontPath);
+    for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
+        g_gfx.sprites[i] = load_bitmap(kSpritePaths[i]);
+    g_gfx.highlight = load_bitmap(kHighlightPath);
+    if (g_gfx.highlight) SDL_SetAlpha(g_gfx.highlight, SDL_SRCALPHA, 128);
+    g_gfx.extra_tiles = load_bitmap(kExtraTilesPath);
+
+    g_gfx.fps_window_end = get_ticks() + 100;
+    g_gfx.frames_counted = 0;
+    g_gfx.frames_shown = 0;
+    g_gfx.anim_last_tick = 0;
+    g_gfx.anim_counter = 0;
+
+    make_map_buffer(g_gfx.video_width, g_gfx.video_height);
+
+    g_gfx.radar_map = nullptr;
+    g_gfx.radar = nullptr;
+    g_gfx.view_stale = true;
+    g_gfx.zoom = 1;
+}
+
+void gfx_set_video_mode(int width, int height) {
+    g_gfx.screen = open_video_mode(width, height);
+    if (g_gfx.map_buffer) SDL_FreeSurface(g_gfx.map_buffer);
+    make_map_buffer(width, height);
+    g_gfx.video_width = width;
+    g_gfx.video_height = height;
+    g_gfx.view_stale = true;
+}
+
+SDL_Surface* gfx_create_surface(int width, int height, int depth) {
+    SDL_Surface* surface =
+        SDL_CreateRGBSurface(0, width, height, depth, 0x000000FF, 0x0000FF00, 0x00FF0000, 0);
+    if (!surface) log_msg('E', "could not allocate surface");
+    return surface;
+}
+
+SDL_Surface* gfx_convert_surface(SDL_Surface* surface) {
+    if (!surface) return nullptr;
+    SDL_Surface* converted = SDL_DisplayFormat(surface);
+    if (!converted) {
+        log_msg('E', "could not convert surface");
+        return surface;
+    }
+    SDL_FreeSurface(surface);
+    return converted;
+}
+
+// The tileset is blitted cell by cell on every redraw: hold it in the display format.
+static void adopt_tileset(MapData* map) {
+    SDL_Surface* tiles = map->tileset_surface;
+    if (!tiles || !g_gfx.screen) return;
+    const SDL_PixelFormat* want = g_gfx.screen->format;
+    const SDL_PixelFormat* have = tiles->format;
+    if (have->BitsPerPixel == want->BitsPerPixel && have->Rmask == want->Rmask &&
+        have->Gmask == want->Gmask && have->Bmask == want->Bmask)
+        return;
+    SDL_Surface* converted = SDL_DisplayFormat(tiles);
+    if (!converted) return;
+    SDL_FreeSurface(tiles);
+    map->tileset_surface = converted;
+}
+
+int gfx_ensure_tileset(MapData* map) {
+    if (!map) return 1;
+    if (map->tileset_surface) {
+        adopt_tileset(map);
+        return 0;
+    }
+    if (map->tileset) {
+        map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromFile(kTilesetCopyPath, "rb"), 1);
+        if (!map->tileset_surface) log_msg('E', "failed to load embedded tileset");
+    }
+    if (!map->tileset_surface)
+        map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromFile(kTilesetPath, "rb"), 1);
+    if (map->tileset_surface) {
+        adopt_tileset(map);
+        return 0;
+    }
+    log_msg(0, "*** %s exiting: failed to load tileset", kProgramName);
+    g_editor.running = 0;
+    return 1;
+}
+
+void gfx_shutdown() {
+    SDL_Surface** owned[] = {&g_gfx.font,       &g_gfx.sprites[0], &g_gfx.sprites[1],
+                             &g_gfx.sprites[2], &g_gfx.sprites[3], &g_gfx.sprites[4],
+                             &g_gfx.map_buffer, &g_gfx.radar,      &g_gfx.highlight,
+                             &g_gfx.extra_tiles};
+    for (SDL_Surface** surface : owned) {
+        if (*surface) SDL_FreeSurface(*surface);
+        *surface = nullptr;
+    }
+    g_gfx.radar_map = nullptr;
+    g_gfx.screen = nullptr;
+    SDL_Quit();
+}

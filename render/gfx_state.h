@@ -1,0 +1,42 @@
+// gfx_state.h - the rendering subsystem's program-wide state, shared by the render files
+// (and read by their tests); other subsystems use the operations of the public headers.
+#pragma once
+#include <cstdint>
+
+struct SDL_Surface;
+struct SDL_Rect;
+struct MapData;
+
+constexpr int GFX_SPRITE_SHEETS = 5;
+
+struct GfxState {
+    SDL_Surface* screen = nullptr;
+    SDL_Surface* map_buffer = nullptr; // (video width + 16) x (video height + 16), display format
+    int32_t video_width = 640;
+    int32_t video_height = 480;
+    int32_t video_depth = 16;
+    bool video_size_set = false;
+    int32_t zoom = 1; // renderer zoom 1..4: a tile is 16 / zoom pixels
+    SDL_Surface* font = nullptr;
+    SDL_Surface* sprites[GFX_SPRITE_SHEETS] = {}; // tiles 216..220
+    SDL_Surface* highlight = nullptr;             // region highlight, alpha 128
+    SDL_Surface* extra_tiles = nullptr;           // 144 x 16 icon strip
+    SDL_Surface* radar = nullptr;
+    const MapData* radar_map = nullptr; // identity of the map the radar was built for
+    int32_t view_x = 0;                 // view origin last drawn into the map buffer
+    int32_t view_y = 0;
+    bool view_stale = true;
+    uint32_t fps_window_end = 0;
+    uint32_t frames_counted = 0;
+    uint32_t frames_shown = 0;
+    uint32_t anim_counter = 0;
+    uint32_t anim_last_tick = 0;
+};
+
+extern GfxState g_gfx;
+
+// Copies src_rect of src to (x, y) on dst, clipped like SDL's blit; plain row copies when
+// both surfaces share a pixel format and src has no alpha or colour key, SDL otherwise.
+void gfx_blit(SDL_Surface* src, const SDL_Rect* src_rect, SDL_Surface* dst, int x, int y);
+// Fills a rectangle clipped to dst's clip rectangle.
+void gfx_fill(SDL_Surface* dst, int x, int y, int width, int height, uint32_t pixel);

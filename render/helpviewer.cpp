@@ -1,0 +1,155 @@
+// helpviewer.cpp - reads "Commands.hlp" into pages of help lines and draws one page.
+#include "render/helpviewer.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/log.h"
+#include "core/mem.h"
+#include "render/draw.h"
+
+HelpState g_help;
+
+static constexpr const char* kHelpFile = "Commands.hlp";
+
+void helpviewer_init() {
+    g_help = HelpState{};
+    helpviewer_load(kHelpFile);
+}
+
+void helpviewer_load(const char* path) {
+    if (!path || !*path) return;
+    if (g_help.capacity > 0) {
+        mem_free(g_help.lines);
+        g_help.line_count = 0;
+        g_help.page_count = 0;
+    }
+    g_help.capacity = 5;
+    g_help.lines = static_cast<HelpLine*>(mem_alloc(5 * sizeof(HelpLine)));
+    std::FILE* file = std::fopen(path, "r");
+    if (!file) {
+        log_msg('E', "<helpviewer> couldn't open help file: '%s'", path);
+        return;
+    }
+    // Each read takes at most 89 characters, so a long line arrives in pieces.
+    char piece[HELP_LINE_CHARS + 1];
+    while (std::fgets(piece, sizeof piece, file)) {
+        if (char* end = std::strchr(piece, '\n')) *end = '\0';
+        if (char* end = std::strchr(piece, '\r')) *end = '\0';
+        helpviewer_add_line(piece);
+    }
+    std::fclose(file);
+}
+
+void helpviewer_add_line(const char* text) {
+    if (g_help.line_count == g_help.capacity) {
+        // Doubling a capacity that no load set up starts from the loader's five records.
+        g_help.capacity = g_help.capacity > 0 ? g_help.capacity * 2 : 5;
+        g_help.lines = static_cast<HelpLine*>(
+            mem_resize(g_help.lines, static_cast<uint32_t>(g_help.capacity) * sizeof(HelpLine)));
+    }
+    if (text[0] == '#') {
+        ++text;
+        ++g_help.page_count;
+    }
+    HelpLine& line = g_help.lines[g_help.line_count];
+    std::memset(line.text, 0, sizeof line.text);
+    std::strncpy(line.text, text, sizeof line.text - 1);
+    line.visible_length = helpviewer_visible_length(line.text);
+    line.page = g_help.page_count - 1;
+    ++g_help.line_count;
+}
+
+int helpviewer_colour_code(int letter) {
+    switch (letter) {
+    case 'W':
+        return COLOUR_GREY;
+    case 'G':
+        return COLOUR_GREEN;
+    case 'B':
+    case 'b':
+        return COLOUR_PALE_BLUE;
+    case 'x':
+        return COLOUR_RED;
+    case 'Y':
+        return COLOUR_YELLOW;
+    case 'P':
+        return COLOUR_PURPLE;
+    case 'O':
+        return COLOUR_ORANGE;
+    case 'p':
+        return COLOUR_PINK;
+    default:
+        return -1;
+    }
+}
+
+int helpviewer_visible_length(const char* text) {
+    int count = 0;
+    for (const char* p = text; *p;) {
+        if (p[0] == '%' && helpviewer_colour_code(static_cast<unsigned char>(p[1])) >= 0) {
+            p += 2;
+        } else {
+            ++count;
+            ++p;
+        }
+    }
+    return count;
+}
+
+int helpviewer_page_count() {
+    return g_help.page_count;
+}
+
+void helpviewer_draw_page(int page) {
+    if (page < 0 || page >= g_help.page_count) return;
+    int first = 0;
+    while (first < g_help.line_count && g_help.lines[first].page != page)
+        ++first;
+    int n = 0, widest = 0;
+    while (first + n < g_help.line_count && g_help.lines[first + n].page == page) {
+        if (g_help.lines[first + n].visible_length > widest)
+            widest = g_help.lines[first + n].visible_length;
+        ++n;
+    }
+    const uint16_t width = static_cast<uint16_t>(8 * widest + 10);
+    const uint16_t height = static_cast<uint16_t>(8 * n + 10);
+    gfx_clear_rect(nullptr, 2, 2, width, height);
+    gfx_draw_outline(nullptr, 2, 2, width, height, COLOUR_GREY);
+
+    // The colour carries over from line to line within the page.
+    uint32_t colour = COLOUR_GREEN;
+    for (int k = 0; k < n; ++k) {
+        const char* text = g_help.lines[first + k].text;
+        const int16_t y = static_cast<int16_t>(6 + 8 * k);
+        int16_t x = 6;
+        char segment[HELP_LINE_CHARS + 1];
+        int length = 0;
+        for (const char* p = text; *p;) {
+            const int code =
+                p[0] == '%' ? helpviewer_colour_code(static_cast<unsigned char>(p[1])) : -1;
+            if (code >= 0) {
+                if (length > 0) {
+                    segment[length] = '\0';
+                    gfx_draw_text(nullptr, x, y, segment, colour);
+                    x = static_cast<int16_t>(x + 8 * length);
+                    length = 0;
+                }
+                colour = static_cast<uint32_t>(code);
+                p += 2;
+            } else {
+                segment[length++] = *p++;
+            }
+        }
+        if (length > 0) {
+            segment[length] = '\0';
+            gfx_draw_text(nullptr, x, y, segment, colour);
+        }
+    }
+}
+
+void helpviewer_release() {
+    if (g_help.capacity <= 0) return;
+    mem_free(g_help.lines);
+    g_help = HelpState{};
+}

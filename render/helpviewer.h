@@ -1,0 +1,37 @@
+// helpviewer.h - pages of the help file "Commands.hlp" drawn as a boxed overlay.
+#pragma once
+#include <cstdint>
+
+// Characters of one stored help line; longer file lines are read in pieces of this size.
+constexpr int HELP_LINE_CHARS = 89;
+
+struct HelpLine {
+    int32_t page;           // -1 for lines before the first page
+    int32_t visible_length; // characters shown: colour codes count nothing
+    char text[HELP_LINE_CHARS + 1];
+};
+
+struct HelpState {
+    int32_t capacity;
+    int32_t line_count;
+    int32_t page_count;
+    HelpLine* lines;
+};
+
+extern HelpState g_help;
+
+// Clears the help state and loads "Commands.hlp".
+void helpviewer_init();
+// Replaces all lines with those of the file at path.
+void helpviewer_load(const char* path);
+// Appends one line; a leading '#' starts a new page.
+void helpviewer_add_line(const char* text);
+// Characters shown of a text, colour codes excluded.
+int helpviewer_visible_length(const char* text);
+// Colour index of a colour code letter, -1 when the letter is no code.
+int helpviewer_colour_code(int letter);
+int helpviewer_page_count();
+// Draws a page (0-based) in the window's top-left corner; nothing for a page out of range.
+void helpviewer_draw_page(int page);
+// Frees the lines; harmless when called twice.
+void helpviewer_release();

@@ -1,0 +1,23 @@
+// mapview.h - the map view drawn into the map buffer, with its redraw cache and zoom.
+// gfx_invalidate_view is declared in render/gfx.h.
+#pragma once
+#include <cstdint>
+
+struct SDL_Surface;
+struct MapData;
+
+// Per-frame call: redraws the map buffer when the origin changed or the view is stale,
+// then blits it to the screen. Columns or rows below 1 derive both from the window size.
+void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin_x, int origin_y,
+                  int columns, int rows);
+// Zoom 1: tileset cells, icons, animated sprites, grid lines and the region highlight.
+void gfx_draw_map_tiles(MapData* map, int origin_x, int origin_y, int columns, int rows);
+// Zoom 2 and 4: one class-coloured square per tile.
+void gfx_draw_map_blocks(MapData* map, int origin_x, int origin_y, int columns, int rows);
+// Sets the renderer zoom (1..4; other values are ignored).
+void gfx_set_zoom(int zoom);
+// Draws the 16 x 16 picture of a tile value at (x, y); 1 when the value has one, else 0.
+int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile);
+
+// Class colour of a tile value for the zoomed-out views and the radar; false when none.
+bool gfx_tile_class_colour(int tile, uint8_t* red, uint8_t* green, uint8_t* blue);
