@@ -46,5 +46,9 @@ test: test-plain fuzz test-asan
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+# The README screenshot, on a map drawn in code with the built-in tileset, under Xvfb.
+screenshot: build
+	@bash tests/e2e/screenshot.sh $(BUILD) docs/ostrel.png
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

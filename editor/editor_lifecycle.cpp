@@ -1,7 +1,29 @@
-// editor_lifecycle.cpp - start-up, main loop and shut-down (filled in as the subsystems land).
+// editor_lifecycle.cpp - the start-up and shut-down sequences around the main loop.
 #include "editor/editor.h"
+#include "editor/editor_keys.h"
 #include "editor/editor_state.h"
+#include "editor/regionlist.h"
 
-void editor_init() { editor_update_view(); }
-void editor_run() { g_editor.running = 0; }
-void editor_shutdown() {}
+#include "console/console.h"
+#include "render/gfx.h"
+#include "render/helpviewer.h"
+
+// The region list is built from the loaded map before anything is drawn; the console comes
+// last, once the window exists.
+void editor_init() {
+    helpviewer_init();
+    regionlist_init("New region");
+    regionlist_set_rows(6);
+    regionlist_rebuild();
+    bookmarks_clear();
+    editor_update_view();
+    gfx_init();
+    console_init();
+}
+
+void editor_shutdown() {
+    console_shutdown();
+    gfx_shutdown();
+    regionlist_free();
+    helpviewer_release();
+}

@@ -4,12 +4,18 @@
 #include "editor/editor_state.h"
 
 #include "core/log.h"
+#include "core/platform.h"
 #include "map/mapdata.h"
 #include "render/gfx.h"
 
 #include <cstdlib>
 
 EditorState g_editor;
+
+// When editor_main began, for the start-to-first-frame figure in the log.
+static uint32_t g_start_millis;
+
+uint32_t editor_start_millis() { return g_start_millis; }
 
 static constexpr const char* kProgramName = "ostrel";
 static constexpr const char* kVersion = "0.2.4";
@@ -76,6 +82,7 @@ void editor_update_view() {
 }
 
 int editor_main(int argc, char** argv) {
+    g_start_millis = platform_millis();
     log_msg(0, "%s v%s %s %s", kProgramName, kVersion, kBuildDate, kCredit);
     editor_set_defaults();
     const char* level = editor_parse_options(argc, argv);

@@ -38,3 +38,5 @@ extern EditorState g_editor;
 void editor_set_defaults();
 // Clamps the view centre, derives offset and top-left tile, and invalidates the map view.
 void editor_update_view();
+// Refills the region list from current_map (after the console opened another map).
+void regionlist_rebuild();

@@ -1,0 +1,186 @@
+// commands.cpp - the "?" commands: quit, open, save, help, locate, brush, jump, attributes.
+#include "console/commands.h"
+
+#include "console/console.h"
+#include "core/mem.h"
+#include "editor/editor_state.h"
+#include "map/attributes.h"
+#include "map/level.h"
+#include "map/mapdata.h"
+#include "render/gfx.h"
+#include "render/panels.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kAttrKeyMax = 63;
+constexpr size_t kMapNameMax = 31;
+
+// The text after the first word: skip to the first space, then over all spaces.
+const char* argument_text(const char* line) {
+    const char* p = line;
+    while (*p && *p != ' ')
+        ++p;
+    while (*p == ' ')
+        ++p;
+    return p;
+}
+
+char* copy_text(const char* text) {
+    size_t length = std::strlen(text);
+    char* copy = static_cast<char*>(mem_alloc(static_cast<uint32_t>(length + 1)));
+    std::memcpy(copy, text, length);
+    return copy;
+}
+
+void command_quit() {
+    console_print(1, "shutting down now!");
+    g_editor.running = 0;
+}
+
+void command_go(const char* arg) {
+    if (*arg == '\0') return;
+    MapData* map = mapdata_load(arg);
+    if (!map) return;
+    mapdata_free(g_editor.current_map);
+    g_editor.current_map = map;
+    console_print(1, "now viewing %s", map->name);
+    gfx_invalidate_view();
+    // The radar remembers its map by address, which a new map may reuse.
+    gfx_invalidate_radar();
+    regionlist_rebuild();
+}
+
+void command_help() {
+    console_print(1, "control: left click - paint tile");
+    console_print(1, "control: middle click - erase tile");
+    console_print(1, "control: right click - scroll map");
+    console_print(1, "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
+}
+
+void command_locate() {
+    const EditorState& e = g_editor;
+    int32_t tx = e.view_center_x >> 4;
+    int32_t ty = e.view_center_y >> 4;
+    console_print(1, "current sector: %c%d topleft: %d,%d middle:%d,%d", 'A' + (tx * 20) / 1024,
+                  (ty * 20) / 1024 + 1, e.view_tile_x, e.view_tile_y, e.view_center_x,
+                  e.view_center_y);
+}
+
+void command_save(const char* arg) {
+    MapData* map = g_editor.current_map;
+    if (!map) return;
+    if (*arg != '\0') {
+        std::memset(map->name, 0, sizeof map->name);
+        std::strncpy(map->name, arg, kMapNameMax);
+    }
+    mapdata_set_attribute(map, "PROGRAM", copy_text("ostrel 0.2.4"));
+    int result = mapdata_save(map, map->name);
+    // A failed or partial save is always reported, in red.
+    if (result == MAPDATA_SAVE_OK)
+        console_print(1, "map saved as %s", map->name);
+    else if (result == MAPDATA_SAVE_NO_METADATA)
+        console_print(3, "map saved as %s without attributes or regions: tileset too large",
+                      map->name);
+    else
+        console_print(3, "map could not be saved as %s", map->name);
+}
+
+void command_settile(const char* arg) {
+    int32_t value = 0;
+    if (!command_read_number(arg, &value, nullptr)) return;
+    if (value < 0 || value > 255) return;
+    g_editor.selected_tile = value;
+    console_print(1, "holding tile: %d", value);
+}
+
+// Keeps the low 16 bits of a map-pixel position, as the 16-bit centre fields do.
+int16_t low16(int64_t value) {
+    return static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
+}
+
+void command_warpto(const char* arg) {
+    int32_t x = 0, y = 0;
+    const char* p = nullptr;
+    if (!command_read_number(arg, &x, &p)) return;
+    while (*p == ',' || *p == ' ')
+        ++p;
+    // A missing or non-numeric y refuses the jump, like any other bad argument.
+    if (!command_read_number(p, &y, nullptr)) return;
+    g_editor.view_center_x = low16(static_cast<int64_t>(x) * 16);
+    g_editor.view_center_y = low16(static_cast<int64_t>(y) * 16);
+    editor_update_view();
+}
+
+void command_insattr(const char* arg) {
+    const char* equals = std::strchr(arg, '=');
+    if (!g_editor.current_map || !equals || equals[1] == '\0') return;
+    // Keys are cut to 63 characters, as the level reader cuts them.
+    char key[kAttrKeyMax + 1] = {};
+    size_t key_length = static_cast<size_t>(equals - arg);
+    if (key_length > kAttrKeyMax) key_length = kAttrKeyMax;
+    std::memcpy(key, arg, key_length);
+    char* value = copy_text(equals + 1);
+    mapdata_set_attribute(g_editor.current_map, key, value);
+    console_print(1, "added ATTR %s=%s", key, value);
+}
+
+void command_rmattr(const char* arg) {
+    if (mapdata_remove_attribute(g_editor.current_map, arg))
+        console_print(1, "removed ATTR %s", arg);
+}
+
+using CommandFn = void (*)(const char* arg);
+
+struct Command {
+    const char* prefix;
+    size_t compared; // bytes compared; past the prefix the line's terminator takes part
+    CommandFn run;
+};
+
+void quit_fn(const char*) {
+    command_quit();
+}
+void help_fn(const char*) {
+    command_help();
+}
+void locate_fn(const char*) {
+    command_locate();
+}
+
+constexpr Command kCommands[] = {
+    {"?exit", 6, quit_fn},           {"?shutdown", 9, quit_fn},
+    {"?quit", 6, quit_fn},           {"?go ", 4, command_go},
+    {"?help", 5, help_fn},           {"?locate", 8, locate_fn},
+    {"?save", 5, command_save},      {"?settile ", 9, command_settile},
+    {"?warpto ", 8, command_warpto}, {"?insattr ", 6, command_insattr},
+    {"?rmattr ", 6, command_rmattr},
+};
+
+} // namespace
+
+int command_read_number(const char* text, int32_t* value, const char** end) {
+    char* stop = nullptr;
+    long long number = std::strtoll(text, &stop, 0);
+    if (end) *end = stop;
+    if (stop == text) return 0;
+    if (number > INT32_MAX) number = INT32_MAX;
+    if (number < INT32_MIN) number = INT32_MIN;
+    *value = static_cast<int32_t>(number);
+    return 1;
+}
+
+void console_command(const char* line) {
+    if (!line || line[0] == '\0') return;
+    const char* arg = argument_text(line);
+    for (const Command& command : kCommands) {
+        if (std::strncmp(line, command.prefix, command.compared) == 0) {
+            command.run(arg);
+            return;
+        }
+    }
+    console_print(2, "%s", line);
+}

@@ -1,0 +1,11 @@
+// commands.h - the "?" command language of the console input line.
+#pragma once
+#include <cstdint>
+
+// Runs the command the line starts with, or echoes the line in colour 2.
+void console_command(const char* line);
+
+// Reads a 32-bit number with automatic base (leading blanks and a sign allowed, the rest
+// ignored, out-of-range values held at the 32-bit limits). Returns 0 when no digits were
+// read; *end is set to the first character after the number.
+int command_read_number(const char* text, int32_t* value, const char** end);

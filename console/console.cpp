@@ -1,0 +1,159 @@
+// console.cpp - eight message rows and one input line, drawn over the map view.
+#include "console/console.h"
+
+#include "console/commands.h"
+#include "editor/editor_state.h"
+#include "map/mapdata.h"
+#include "render/draw.h"
+
+#include <SDL.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Console {
+    ConsoleRow rows[kConsoleRows];
+    char input[kConsoleTextMax + 1];
+    int32_t width;
+    uint8_t shift_map[256];
+};
+
+Console g_console;
+
+constexpr int32_t kShiftMask = 0x0003;
+constexpr int32_t kCtrlMask = 0x00C0;
+constexpr int32_t kCapsMask = 0x2000;
+
+void build_shift_map(uint8_t* map) {
+    for (int i = 0; i < 256; ++i)
+        map[i] = static_cast<uint8_t>(i);
+    // A US keyboard's shifted digits and punctuation; the back-quote has no entry.
+    static const char kPlain[] = "1234567890-=[];',./\\";
+    static const char kShifted[] = "!@#$%^&*()_+{}:\"<>?|";
+    for (size_t i = 0; i < sizeof kPlain - 1; ++i)
+        map[static_cast<uint8_t>(kPlain[i])] = static_cast<uint8_t>(kShifted[i]);
+}
+
+void push_row(const char* text, size_t length, uint8_t colour) {
+    std::memmove(&g_console.rows[0], &g_console.rows[1], sizeof(ConsoleRow) * (kConsoleRows - 1));
+    ConsoleRow& row = g_console.rows[kConsoleRows - 1];
+    std::memset(row.text, 0, sizeof row.text);
+    std::memcpy(row.text, text, length);
+    row.colour = colour;
+}
+
+// Draws up to count characters from text, copied into a terminated buffer first.
+void draw_piece(const char* text, size_t count, int y) {
+    char piece[kConsoleTextMax + 1];
+    if (count > kConsoleTextMax) count = kConsoleTextMax;
+    std::memcpy(piece, text, count);
+    piece[count] = '\0';
+    gfx_draw_text(nullptr, 0, y, piece, 0);
+}
+
+} // namespace
+
+void console_init() {
+    build_shift_map(g_console.shift_map);
+    std::memset(g_console.rows, 0, sizeof g_console.rows);
+    std::memset(g_console.input, 0, sizeof g_console.input);
+    // Wide windows are held to the 239 characters a row can keep; a row is never empty.
+    int32_t width = g_editor.screen_width / 8;
+    if (width > kConsoleTextMax) width = kConsoleTextMax;
+    if (width < 1) width = 1;
+    g_console.width = width;
+    const char* name = g_editor.current_map ? g_editor.current_map->name : "<default>";
+    console_print(1, "now viewing %s", name);
+    SDL_EnableKeyRepeat(100, 50);
+}
+
+void console_shutdown() {
+    SDL_EnableKeyRepeat(500, 30);
+}
+
+void console_print(uint8_t colour, const char* fmt, ...) {
+    char text[kConsoleTextMax + 1];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    size_t length = std::strlen(text);
+    if (length == 0) return;
+    // Before console_init the width is still 0; one full-length row per piece then.
+    size_t width = g_console.width > 0 ? static_cast<size_t>(g_console.width) : kConsoleTextMax;
+    for (size_t start = 0; start < length; start += width) {
+        size_t count = length - start < width ? length - start : width;
+        push_row(text + start, count, colour);
+    }
+}
+
+void console_draw(int32_t rows) {
+    int y = g_editor.screen_height - 8;
+    if (rows < 0) rows = 1;
+    if (rows > kConsoleRows) rows = kConsoleRows;
+    size_t n = std::strlen(g_console.input);
+    size_t w = static_cast<size_t>(g_console.width > 0 ? g_console.width : kConsoleTextMax);
+    if (n > 0) {
+        // A line of one width or more shows its second piece below the first.
+        if (n >= w) {
+            size_t count = n - w < w ? n - w : w;
+            draw_piece(g_console.input + w, count, y);
+            y -= 8;
+            --rows;
+        }
+        draw_piece(g_console.input, n < w ? n : w, y);
+        y -= 8;
+        --rows;
+    }
+    for (int k = kConsoleRows - 1; k >= 0 && rows > 0; --k) {
+        const ConsoleRow& row = g_console.rows[k];
+        if (row.text[0] == '\0') break;
+        gfx_draw_text(nullptr, 0, y, row.text, row.colour);
+        y -= 8;
+        --rows;
+    }
+}
+
+void console_key(int32_t key, int32_t modifiers) {
+    size_t n = std::strlen(g_console.input);
+    if (key >= 32 && key <= 122) {
+        // The input never starts with a space.
+        if (key == 32 && n == 0) return;
+        uint8_t c = static_cast<uint8_t>(key);
+        if (modifiers & kShiftMask) {
+            c = g_console.shift_map[key];
+            if (key >= 97) c = static_cast<uint8_t>(c - 32);
+        } else if ((modifiers & kCapsMask) && key >= 97) {
+            c = static_cast<uint8_t>(key - 32);
+        }
+        if (n >= kConsoleTextMax) return;
+        g_console.input[n] = static_cast<char>(c);
+        g_console.input[n + 1] = '\0';
+    } else if (key == 8) {
+        if (n == 0) return;
+        if (modifiers & kCtrlMask)
+            g_console.input[0] = '\0';
+        else
+            g_console.input[n - 1] = '\0';
+    } else if (key == 13) {
+        if (n == 0) return;
+        console_command(g_console.input);
+        std::memset(g_console.input, 0, sizeof g_console.input);
+    }
+}
+
+const ConsoleRow* console_row(int index) {
+    if (index < 0 || index >= kConsoleRows) return nullptr;
+    return &g_console.rows[index];
+}
+
+const char* console_input() {
+    return g_console.input;
+}
+
+int32_t console_width() {
+    return g_console.width;
+}

@@ -1,0 +1,29 @@
+// console.h - the on-screen message rows and the input line at the bottom left of the window.
+#pragma once
+#include <cstdint>
+
+// Longest text a row or the input line holds; their buffers have one more byte.
+inline constexpr int kConsoleTextMax = 239;
+inline constexpr int kConsoleRows = 8;
+
+struct ConsoleRow {
+    char text[kConsoleTextMax + 1]; // zero-filled beyond the row's characters
+    uint8_t colour;
+};
+
+// Builds the shift table, empties history and input, fixes the row width from the window
+// width, prints "now viewing <map>" and turns key repeat on (100 ms, 50 ms).
+void console_init();
+// Puts key repeat back to 500 ms delay, 30 ms interval.
+void console_shutdown();
+// Adds a formatted message (cut to 239 characters) as one or more rows of console width.
+void console_print(uint8_t colour, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+// Draws the input line and the newest history rows; rows is clamped to 0..8 (negative: 1).
+void console_draw(int32_t rows);
+// Applies one key press (SDL key code, SDL modifier state) to the input line.
+void console_key(int32_t key, int32_t modifiers);
+
+// Read access for drawing checks and tests: row 0 oldest, row 7 newest.
+const ConsoleRow* console_row(int index);
+const char* console_input();
+int32_t console_width();

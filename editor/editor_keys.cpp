@@ -1,0 +1,190 @@
+// editor_keys.cpp - the keyboard in editing mode and in the menu, and the four bookmarks.
+#include "editor/editor_keys.h"
+
+#include "console/console.h"
+#include "core/log.h"
+#include "editor/editor_state.h"
+#include "editor/regionlist.h"
+#include "render/helpviewer.h"
+#include "render/mapview.h"
+
+namespace {
+
+struct Bookmark {
+    int16_t x;
+    int16_t y;
+};
+
+Bookmark g_bookmarks[4];
+
+void help_cycle() {
+    g_editor.help_page = (g_editor.help_page + 1) % (helpviewer_page_count() + 1);
+}
+
+// With the help open one press closes it and flips the list.
+void region_list_toggle() {
+    if (g_editor.help_page != 0) g_editor.help_page = 0;
+    g_editor.region_list_shown = !g_editor.region_list_shown;
+}
+
+void set_zoom(int32_t zoom) {
+    if (g_editor.zoom == zoom) return;
+    g_editor.zoom = zoom;
+    gfx_set_zoom(zoom);
+    editor_update_view();
+}
+
+// One map pixel at zoom 1, one tile when zoomed out.
+int16_t scroll_step() {
+    return g_editor.zoom == 1 ? 1 : 16;
+}
+
+void move_center(int16_t* field, int delta) {
+    *field = static_cast<int16_t>(*field + delta);
+    editor_update_view();
+}
+
+} // namespace
+
+void bookmark_set(int slot, int16_t x, int16_t y) {
+    if (slot < 0 || slot > 3) return;
+    g_bookmarks[slot] = {x, y};
+}
+
+void bookmark_get(int slot, int16_t* x, int16_t* y) {
+    if (slot < 0 || slot > 3) return;
+    *x = g_bookmarks[slot].x;
+    *y = g_bookmarks[slot].y;
+}
+
+void bookmarks_clear() {
+    for (Bookmark& b : g_bookmarks)
+        b = {0, 0};
+}
+
+int editor_menu_key(int32_t key, int32_t) {
+    EditorState& e = g_editor;
+    switch (key) {
+    case KEY_ESCAPE:
+        e.menu_open = 0;
+        break;
+    case '1':
+        set_zoom(1);
+        e.menu_open = 0;
+        break;
+    case '2':
+        set_zoom(2);
+        e.menu_open = 0;
+        break;
+    case '4':
+        set_zoom(4);
+        e.menu_open = 0;
+        break;
+    case 'q':
+        log_msg(0, "*** %s exiting: esc + q", "ostrel");
+        e.running = 0;
+        break;
+    case KEY_PAGE_UP:
+        regionlist_fewer_rows();
+        regionlist_apply();
+        break;
+    case KEY_PAGE_DOWN:
+        regionlist_more_rows();
+        regionlist_apply();
+        break;
+    case KEY_F1:
+        help_cycle();
+        break;
+    case KEY_F2:
+        region_list_toggle();
+        break;
+    case KEY_F3:
+        e.grid_shown = !e.grid_shown;
+        break;
+    case KEY_F4:
+        e.palette_shown = !e.palette_shown;
+        break;
+    case KEY_F5:
+        e.console_shown = !e.console_shown;
+        break;
+    default:
+        return 0;
+    }
+    return 1;
+}
+
+int editor_bookmark_key(int32_t key, int32_t modifiers) {
+    if (key < KEY_F1 || key > KEY_F4) return 0;
+    int slot = key - KEY_F1;
+    EditorState& e = g_editor;
+    // Ctrl wins when both Ctrl and Shift are held.
+    if (modifiers & MOD_CTRL) {
+        bookmark_set(slot, e.view_center_x, e.view_center_y);
+        console_print(1, "bookmark %d set: (%d, %d)", slot, e.view_center_x >> 4,
+                      e.view_center_y >> 4);
+        return 1;
+    }
+    if (modifiers & MOD_SHIFT) {
+        bookmark_get(slot, &e.view_center_x, &e.view_center_y);
+        editor_update_view();
+        return 1;
+    }
+    return 0;
+}
+
+int editor_key(int32_t key, int32_t modifiers) {
+    EditorState& e = g_editor;
+    bool plain_f = (modifiers & (MOD_CTRL | MOD_SHIFT)) == 0;
+    switch (key) {
+    case KEY_ESCAPE:
+        e.menu_open = 1;
+        return 1;
+    case KEY_UP:
+        move_center(&e.view_center_y, -scroll_step());
+        return 1;
+    case KEY_DOWN:
+        move_center(&e.view_center_y, scroll_step());
+        return 1;
+    case KEY_RIGHT:
+        move_center(&e.view_center_x, scroll_step());
+        return 1;
+    case KEY_LEFT:
+        move_center(&e.view_center_x, -scroll_step());
+        return 1;
+    case KEY_INSERT:
+        e.view_center_x = 8192;
+        e.view_center_y = 8192;
+        editor_update_view();
+        return 1;
+    case KEY_PAGE_UP:
+        if (modifiers & MOD_SHIFT)
+            regionlist_page_up();
+        else
+            regionlist_cursor_up();
+        regionlist_apply();
+        return 1;
+    case KEY_PAGE_DOWN:
+        if (modifiers & MOD_SHIFT)
+            regionlist_page_down();
+        else
+            regionlist_cursor_down();
+        regionlist_apply();
+        return 1;
+    case KEY_F1:
+        if (!plain_f) break;
+        help_cycle();
+        return 1;
+    case KEY_F2:
+        if (!plain_f) break;
+        region_list_toggle();
+        return 1;
+    case KEY_F4:
+        if (!plain_f) break;
+        e.palette_shown = !e.palette_shown;
+        return 1;
+    default:
+        break;
+    }
+    console_key(key, modifiers);
+    return 0;
+}

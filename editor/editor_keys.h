@@ -1,0 +1,33 @@
+// editor_keys.h - the keyboard: menu keys, bookmark keys, editing keys and the bookmarks.
+#pragma once
+#include <cstdint>
+
+// SDL 1.2 key codes and modifier bits the editor tests.
+enum : int32_t {
+    KEY_ESCAPE = 27,
+    KEY_UP = 273,
+    KEY_DOWN = 274,
+    KEY_RIGHT = 275,
+    KEY_LEFT = 276,
+    KEY_INSERT = 277,
+    KEY_PAGE_UP = 280,
+    KEY_PAGE_DOWN = 281,
+    KEY_F1 = 282,
+    KEY_F2 = 283,
+    KEY_F3 = 284,
+    KEY_F4 = 285,
+    KEY_F5 = 286,
+    KEY_RIGHT_ALT = 307,
+    KEY_LEFT_ALT = 308,
+    MOD_SHIFT = 0x03,
+    MOD_CTRL = 0xC0,
+};
+
+// Each returns 1 when it used the key.
+int editor_menu_key(int32_t key, int32_t modifiers);
+int editor_bookmark_key(int32_t key, int32_t modifiers);
+int editor_key(int32_t key, int32_t modifiers);
+
+void bookmark_set(int slot, int16_t x, int16_t y);
+void bookmark_get(int slot, int16_t* x, int16_t* y);
+void bookmarks_clear();

@@ -1,0 +1,143 @@
+// editor_loop.cpp - the main loop: input every tick, a frame every third, a present every
+// second; and the routers for window and key events.
+#include "editor/editor_loop.h"
+
+#include "console/console.h"
+#include "core/log.h"
+#include "core/platform.h"
+#include "editor/editor.h"
+#include "editor/editor_keys.h"
+#include "editor/editor_mouse.h"
+#include "editor/editor_overlay.h"
+#include "editor/editor_state.h"
+#include "editor/regionlist.h"
+#include "render/draw.h"
+#include "render/gfx.h"
+#include "render/helpviewer.h"
+#include "render/mapview.h"
+#include "render/panels.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+HoverTile g_hover = {-1, -1};
+
+int editor_window_event(const SDL_Event* event, int32_t) {
+    if (event->type == EVENT_QUIT) {
+        log_msg(0, "*** %s exiting: quit event", "ostrel");
+        g_editor.running = 0;
+        return 1;
+    }
+    if (event->type == EVENT_RESIZE) {
+        int w = event->resize.w;
+        int h = event->resize.h;
+        gfx_set_video_mode(w, h);
+        g_editor.screen_width = static_cast<int16_t>(w);
+        g_editor.screen_height = static_cast<int16_t>(h);
+        editor_update_view();
+        return 1;
+    }
+    return 0;
+}
+
+int editor_key_event(const SDL_Event* event, int32_t modifiers) {
+    if (event->type == EVENT_KEY_DOWN) {
+        int32_t key = event->key.keysym.sym;
+        if (g_editor.menu_open) {
+            editor_menu_key(key, modifiers);
+        } else if (!editor_bookmark_key(key, modifiers)) {
+            editor_key(key, modifiers);
+        }
+        if (key == KEY_RIGHT_ALT || key == KEY_LEFT_ALT) g_editor.alt_held = 1;
+        return 1;
+    }
+    if (event->type == EVENT_KEY_UP) {
+        int32_t key = event->key.keysym.sym;
+        if (key == KEY_RIGHT_ALT || key == KEY_LEFT_ALT) {
+            g_editor.alt_held = 0;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void editor_input_step() {
+    EditorState& e = g_editor;
+    int32_t s = 16 / e.zoom;
+    int mx = 0, my = 0;
+    uint32_t buttons = SDL_GetMouseState(&mx, &my);
+    e.mouse_x = mx;
+    e.mouse_y = my;
+    int32_t modifiers = SDL_GetModState();
+    // The hover tile is fixed before the events: a key that moves the view counts next step.
+    g_hover.x = (e.mouse_x - e.view_offset_x) / s + e.view_tile_x;
+    g_hover.y = (e.mouse_y - e.view_offset_y) / s + e.view_tile_y;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (!editor_window_event(&event, modifiers)) editor_key_event(&event, modifiers);
+    }
+    editor_mouse(modifiers, buttons, g_hover.x, g_hover.y);
+}
+
+void editor_redraw_step() {
+    EditorState& e = g_editor;
+    int32_t s = 16 / e.zoom;
+    gfx_draw_map(e.current_map, e.view_offset_x, e.view_offset_y, e.view_tile_x, e.view_tile_y, -1,
+                 -1);
+    int box_x = e.view_offset_x + e.mouse_x;
+    int box_y = e.view_offset_y + e.mouse_y;
+    gfx_draw_outline(nullptr, static_cast<int16_t>(box_x), static_cast<int16_t>(box_y),
+                     static_cast<uint16_t>(s), static_cast<uint16_t>(s), COLOUR_RED);
+    char label[16];
+    std::snprintf(label, sizeof label, "(%d, %d)", g_hover.x, g_hover.y);
+    gfx_draw_text(nullptr, static_cast<int16_t>(box_x + s), static_cast<int16_t>(box_y + s), label,
+                  COLOUR_GREY);
+    editor_draw_status();
+    if (e.alt_held)
+        gfx_draw_radar(e.current_map, e.screen_width - 258, e.screen_height - 258, e.view_tile_x,
+                       e.view_tile_y);
+    else if (e.palette_shown)
+        gfx_draw_palette(e.current_map, e.screen_width - 314, e.screen_height - 190);
+    if (e.help_page != 0)
+        helpviewer_draw_page(e.help_page - 1);
+    else if (e.region_list_shown)
+        regionlist_draw();
+    if (e.menu_open) {
+        console_draw(8);
+        editor_draw_menu();
+    } else if (e.console_shown) {
+        console_draw(4);
+    }
+}
+
+void editor_run() {
+    uint32_t last_input_tick = 0;
+    uint32_t last_redraw_tick = 0;
+    uint32_t last_present_tick = 0;
+    bool first_frame = true;
+    g_hover = {-1, -1};
+    while (true) {
+        platform_sleep_ms(5);
+        uint32_t t = get_ticks();
+        if (t != last_input_tick) {
+            editor_input_step();
+            last_input_tick = t;
+        }
+        // Unsigned differences keep the cadences going when the clock wraps.
+        if (t - last_redraw_tick > 2) {
+            editor_redraw_step();
+            last_redraw_tick = t;
+        }
+        if (t - last_present_tick > 1) {
+            gfx_present();
+            last_present_tick = t;
+            if (first_frame) {
+                first_frame = false;
+                log_msg('D', "<editor> first frame presented %u ms after start",
+                        platform_millis() - editor_start_millis());
+            }
+        }
+        if (!g_editor.running) break;
+    }
+}

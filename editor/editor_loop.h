@@ -1,0 +1,25 @@
+// editor_loop.h - the main loop's steps and the two event routers.
+#pragma once
+#include <cstdint>
+
+union SDL_Event;
+
+// SDL 1.2 event type numbers the routers look at.
+enum : uint8_t { EVENT_KEY_DOWN = 2, EVENT_KEY_UP = 3, EVENT_QUIT = 12, EVENT_RESIZE = 16 };
+
+// Quit and resize; 1 when the event was consumed.
+int editor_window_event(const SDL_Event* event, int32_t modifiers);
+// Key presses to the menu, bookmark or editing keys; Alt tracking; 1 for key events.
+int editor_key_event(const SDL_Event* event, int32_t modifiers);
+
+// Hovered map tile of the last input step.
+struct HoverTile {
+    int32_t x;
+    int32_t y;
+};
+extern HoverTile g_hover;
+
+// One input step: mouse and modifiers polled, hover tile, event queue drained, mouse editing.
+void editor_input_step();
+// Composes one frame over the map view: hover box and label, status, panels, console, menu.
+void editor_redraw_step();

@@ -1,0 +1,52 @@
+// editor_overlay.cpp - the brush display and the menu overlay, drawn over the map view.
+#include "editor/editor_overlay.h"
+
+#include "editor/editor_state.h"
+#include "render/draw.h"
+#include "render/mapview.h"
+
+#include <cstdio>
+
+namespace {
+
+struct MenuLine {
+    const char* text;
+    int dx; // from the window's horizontal middle
+    int y;
+    uint32_t colour;
+};
+
+constexpr MenuLine kMenuLines[] = {
+    {"-= Menu =-", -49, 4, COLOUR_GREEN},
+    {"Q  = Quit", -137, 14, COLOUR_RED},
+    {"F1 = Help", -137, 22, COLOUR_GREY},
+    {"F2 = Show region list", -137, 30, COLOUR_GREY},
+    {"F3 = Show grid", -137, 38, COLOUR_GREY},
+    {"F4 = Show palette", -137, 46, COLOUR_GREY},
+    {"F5 = Console", -137, 54, COLOUR_GREY},
+    {"Any other key to resume", -97, 70, COLOUR_YELLOW},
+    {"Zoom", 55, 14, COLOUR_RED},
+    {"1 = Normal", 39, 22, COLOUR_GREY},
+    {"2 = Double", 39, 30, COLOUR_GREY},
+    {"4 = Large", 39, 46, COLOUR_GREY},
+};
+
+} // namespace
+
+void editor_draw_status() {
+    int w = g_editor.screen_width;
+    char number[4];
+    std::snprintf(number, sizeof number, "%3d", g_editor.selected_tile & 0xFF);
+    gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 12, number, COLOUR_GREY);
+    // Values without a picture leave the place empty.
+    gfx_draw_tile(nullptr, g_editor.current_map, w - 24, 8, g_editor.selected_tile);
+}
+
+void editor_draw_menu() {
+    int m = g_editor.screen_width / 2;
+    gfx_clear_rect(nullptr, static_cast<int16_t>(m - 139), 2, 278, 78);
+    gfx_draw_outline(nullptr, static_cast<int16_t>(m - 139), 2, 278, 78, COLOUR_GREY);
+    for (const MenuLine& line : kMenuLines)
+        gfx_draw_text(nullptr, static_cast<int16_t>(m + line.dx), static_cast<int16_t>(line.y),
+                      line.text, line.colour);
+}

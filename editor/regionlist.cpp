@@ -1,0 +1,194 @@
+// regionlist.cpp - the region list panel and its cursor, which picks the selected region.
+#include "editor/regionlist.h"
+
+#include "core/mem.h"
+#include "editor/editor_state.h"
+#include "map/mapdata.h"
+#include "map/region.h"
+#include "render/draw.h"
+#include "render/gfx.h"
+
+#include <cstdio>
+#include <cstring>
+
+RegionList g_regionlist;
+
+namespace {
+
+// Copies at most 31 characters so that the field always ends with a terminator.
+void copy_field(char* field, const char* text) {
+    std::memset(field, 0, kRegionListTextSize);
+    if (text) std::strncpy(field, text, kRegionListTextSize - 1);
+}
+
+void add_region_entry(void*, Region* region) {
+    regionlist_add(region_name(region), nullptr);
+}
+
+void release_entry(void* data) {
+    mem_free(data);
+}
+
+struct NthRegion {
+    int32_t left; // regions still to pass
+    Region* found;
+};
+
+void find_nth_region(void* user, Region* region) {
+    auto* nth = static_cast<NthRegion*>(user);
+    if (nth->left-- == 0) nth->found = region;
+}
+
+// After a downward move the window must end at or before the last entry.
+void clamp_top(int32_t n) {
+    RegionList& list = g_regionlist;
+    if (list.top + list.rows > n) list.top = n - list.rows;
+    if (list.top < 0) list.top = 0;
+}
+
+} // namespace
+
+int32_t regionlist_count() {
+    return static_cast<int32_t>(list_count(&g_regionlist.entries));
+}
+
+void regionlist_init(const char* name) {
+    list_init(&g_regionlist.entries);
+    g_regionlist.top = 0;
+    g_regionlist.cursor = 0;
+    regionlist_add(name, nullptr);
+}
+
+void regionlist_set_rows(int32_t n) {
+    g_regionlist.rows = n;
+}
+
+void regionlist_add(const char* name, const char* tag) {
+    auto* entry = static_cast<RegionListEntry*>(mem_alloc(sizeof(RegionListEntry)));
+    copy_field(entry->name, name);
+    copy_field(entry->tag, tag);
+    list_append(&g_regionlist.entries, entry);
+}
+
+int32_t regionlist_selected(char* name, char* tag) {
+    int32_t k = 0;
+    for (ListNode* node = g_regionlist.entries.head; node; node = node->next, ++k) {
+        if (k != g_regionlist.cursor) continue;
+        const auto* entry = static_cast<const RegionListEntry*>(node->data);
+        if (name) std::memcpy(name, entry->name, kRegionListTextSize);
+        if (tag) std::memcpy(tag, entry->tag, kRegionListTextSize);
+        break;
+    }
+    return g_regionlist.cursor - 1;
+}
+
+void regionlist_rebuild() {
+    // The first entry survives every rebuild.
+    g_regionlist.cursor = 0;
+    char first[kRegionListTextSize] = {};
+    regionlist_selected(first, nullptr);
+    regionlist_free();
+    g_regionlist.top = 0;
+    g_regionlist.cursor = 0;
+    regionlist_add(first, nullptr);
+    if (g_editor.current_map)
+        mapdata_for_each_region(g_editor.current_map, add_region_entry, nullptr);
+}
+
+void regionlist_apply() {
+    char name[kRegionListTextSize] = {};
+    int32_t r = regionlist_selected(name, nullptr);
+    MapData* map = g_editor.current_map;
+    if (map) {
+        const char* full = name;
+        // An entry holds 31 characters; a longer name is looked up by the entry's region
+        // number instead, so that such regions can still be selected.
+        if (r >= 0 && std::strlen(name) == kRegionListTextSize - 1) {
+            NthRegion nth{r, nullptr};
+            mapdata_for_each_region(map, find_nth_region, &nth);
+            if (nth.found) full = region_name(nth.found);
+        }
+        map->selected_region = r == -1 ? nullptr : mapdata_find_region(map, full);
+    }
+    gfx_invalidate_view();
+}
+
+void regionlist_cursor_up() {
+    RegionList& list = g_regionlist;
+    if (list.cursor <= 0) return;
+    --list.cursor;
+    if (list.cursor < list.top) list.top = list.cursor;
+}
+
+void regionlist_cursor_down() {
+    RegionList& list = g_regionlist;
+    int32_t n = regionlist_count();
+    if (list.cursor + 1 >= n) return;
+    ++list.cursor;
+    if (list.cursor >= list.top + list.rows) list.top = list.cursor - list.rows + 1;
+    clamp_top(n);
+}
+
+void regionlist_page_up() {
+    RegionList& list = g_regionlist;
+    if (list.cursor <= 0) return;
+    list.cursor -= list.rows - 1;
+    if (list.cursor < 0) list.cursor = 0;
+    if (list.cursor < list.top) list.top = list.cursor;
+}
+
+void regionlist_page_down() {
+    RegionList& list = g_regionlist;
+    int32_t n = regionlist_count();
+    list.cursor += list.rows - 1;
+    if (list.cursor + 1 >= n) list.cursor = n - 1;
+    if (list.cursor >= list.top + list.rows) list.top = list.cursor - list.rows + 1;
+    clamp_top(n);
+}
+
+void regionlist_more_rows() {
+    RegionList& list = g_regionlist;
+    int32_t n = regionlist_count();
+    if (list.rows >= n) return;
+    ++list.rows;
+    if (n - list.top < list.rows) list.top = n - list.rows;
+}
+
+void regionlist_fewer_rows() {
+    RegionList& list = g_regionlist;
+    if (list.rows <= 1) return;
+    --list.rows;
+    // The cursor moves up to stay inside the shown rows.
+    if (list.cursor - list.top >= list.rows) list.cursor = list.top + list.rows - 1;
+}
+
+void regionlist_draw() {
+    const RegionList& list = g_regionlist;
+    int32_t n = regionlist_count();
+    int32_t shown = n - list.top;
+    if (shown > list.rows) shown = list.rows;
+    gfx_clear_rect(nullptr, 4, 4, 160, shown * 8 + 4);
+    gfx_draw_outline(nullptr, 4, 4, 160, shown * 8 + 4, 0);
+    gfx_draw_text(nullptr, 6, (list.cursor - list.top) * 8 + 6, ">", 3);
+    int32_t k = 0;
+    for (ListNode* node = list.entries.head; node && k < list.top + list.rows;
+         node = node->next, ++k) {
+        if (k < list.top) continue;
+        const auto* entry = static_cast<const RegionListEntry*>(node->data);
+        int y = 6 + 8 * (k - list.top);
+        if (k == 0) {
+            gfx_draw_text(nullptr, 14, y, entry->name, 0);
+            continue;
+        }
+        // The row text is held to 47 characters.
+        char line[96];
+        std::snprintf(line, sizeof line, "%2d %-10.10s %-4s", k - 1, entry->name, entry->tag);
+        line[47] = '\0';
+        gfx_draw_text(nullptr, 14, y, line, 0);
+    }
+}
+
+void regionlist_free() {
+    list_foreach(&g_regionlist.entries, release_entry);
+    list_clear(&g_regionlist.entries);
+}

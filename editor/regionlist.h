@@ -1,0 +1,40 @@
+// regionlist.h - the region list panel: "New region" followed by the current map's regions;
+// the entry under the cursor is the map's selected region.
+#pragma once
+#include <cstdint>
+
+#include "core/list.h"
+
+inline constexpr int kRegionListTextSize = 32; // 31 characters and a terminator
+
+struct RegionListEntry {
+    char name[kRegionListTextSize];
+    char tag[kRegionListTextSize];
+};
+
+struct RegionList {
+    LinkedList entries; // owned RegionListEntry records; entry 0 is the head
+    int32_t top;        // first entry shown
+    int32_t rows;       // rows shown at most, at least 1
+    int32_t cursor;     // selected entry; 0 stands for no region
+};
+
+extern RegionList g_regionlist;
+
+void regionlist_init(const char* name);
+void regionlist_set_rows(int32_t n);
+// Appends an entry; missing texts leave their field empty, long ones are cut to 31.
+void regionlist_add(const char* name, const char* tag);
+// Copies the name and tag of the cursor entry (32-byte destinations); returns cursor - 1.
+int32_t regionlist_selected(char* name, char* tag);
+void regionlist_rebuild();
+void regionlist_apply();
+void regionlist_cursor_up();
+void regionlist_cursor_down();
+void regionlist_page_up();
+void regionlist_page_down();
+void regionlist_more_rows();
+void regionlist_fewer_rows();
+void regionlist_draw();
+void regionlist_free();
+int32_t regionlist_count();

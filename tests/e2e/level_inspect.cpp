@@ -1,0 +1,105 @@
+// level_inspect.cpp - answers questions about a level file for the end-to-end scripts:
+// one line per query, in the order asked.
+#include "core/hash.h"
+#include "map/mapdata.h"
+#include "map/region.h"
+#include "map/stamp.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void count_region(void* user, Region*) {
+    ++*static_cast<int*>(user);
+}
+
+void first_region(void* user, Region* region) {
+    auto* name = static_cast<std::string*>(user);
+    if (name->empty()) *name = region_name(region);
+}
+
+// A plain tileset tile well inside the map, so that cells around it can be edited.
+void find_tile(const MapData* map) {
+    for (int y = 20; y < 1000; ++y)
+        for (int x = 20; x < 1000; ++x) {
+            int t = mapdata_get_tile(map, x, y);
+            if (t >= 1 && t <= 190) {
+                std::printf("%d %d\n", x, y);
+                return;
+            }
+        }
+    std::printf("none\n");
+}
+
+int number(const char* text) {
+    return static_cast<int>(std::strtol(text, nullptr, 0));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: level_inspect FILE QUERY...\n"
+                             "queries: tile X Y | stamp X Y | attr KEY | regions | first-region |\n"
+                             "         in-region NAME X Y | chunks | attrs | find-tile\n");
+        return 2;
+    }
+    MapData* map = mapdata_load(argv[1]);
+    if (!map) return 1;
+    for (int i = 2; i < argc; ++i) {
+        std::string q = argv[i];
+        auto need = [&](int n) {
+            if (i + n >= argc) {
+                std::fprintf(stderr, "level_inspect: %s needs %d arguments\n", q.c_str(), n);
+                std::exit(2);
+            }
+        };
+        if (q == "tile") {
+            need(2);
+            std::printf("%d\n", mapdata_get_tile(map, number(argv[i + 1]), number(argv[i + 2])));
+            i += 2;
+        } else if (q == "stamp") {
+            need(2);
+            int tile = 0;
+            stamp_find(map, number(argv[i + 1]), number(argv[i + 2]), &tile);
+            std::printf("%d\n", tile);
+            i += 2;
+        } else if (q == "attr") {
+            need(1);
+            const char* v = map->attributes
+                                ? static_cast<const char*>(hash_get(map->attributes, argv[i + 1]))
+                                : nullptr;
+            std::printf("%s\n", v ? v : "(none)");
+            i += 1;
+        } else if (q == "attrs") {
+            std::printf("%d\n", map->attributes ? map->attributes->count : 0);
+        } else if (q == "regions") {
+            int n = 0;
+            mapdata_for_each_region(map, count_region, &n);
+            std::printf("%d\n", n);
+        } else if (q == "first-region") {
+            std::string name;
+            mapdata_for_each_region(map, first_region, &name);
+            std::printf("%s\n", name.c_str());
+        } else if (q == "in-region") {
+            need(3);
+            Region* r = mapdata_find_region(map, argv[i + 1]);
+            std::printf("%d\n",
+                        region_contains(r, number(argv[i + 2]), number(argv[i + 3])) ? 1 : 0);
+            i += 3;
+        } else if (q == "chunks") {
+            std::printf("%d\n", map->kept_chunks ? map->kept_chunks->count : 0);
+        } else if (q == "find-tile") {
+            find_tile(map);
+        } else {
+            std::fprintf(stderr, "level_inspect: unknown query %s\n", q.c_str());
+            mapdata_free(map);
+            return 2;
+        }
+    }
+    mapdata_free(map);
+    return 0;
+}

@@ -1,0 +1,107 @@
+# xsession.sh - shared helpers of the end-to-end scripts: a private Xvfb server, the editor
+# window, and keyboard and mouse input through xdotool. Sourced, not run.
+
+# Exits with 77 (skipped) when a tool the scripts drive is not installed.
+x_require_tools() {
+    local tool
+    for tool in Xvfb xdotool "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed (make test installs it)"
+            exit 77
+        fi
+    done
+}
+
+# Starts Xvfb on a free display of the given size and exports DISPLAY.
+x_start() {
+    local size=$1 fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    # -noreset: a server reset when the last client leaves would refuse a client that probes
+    # the display, closes it and opens it again, as SDL does while xdotool polls.
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
+    X_PID=$!
+    local number
+    if ! read -r -t 10 number <"$fifo"; then
+        rm -f "$fifo"
+        echo "FAIL: Xvfb did not start"
+        exit 1
+    fi
+    rm -f "$fifo"
+    export DISPLAY=":$number"
+}
+
+x_stop() {
+    [ -n "${X_PID:-}" ] && kill "$X_PID" 2>/dev/null && wait "$X_PID" 2>/dev/null
+    X_PID=
+}
+
+# Waits for the editor's window and gives it the keyboard.
+x_find_window() {
+    local i
+    # A loaded machine can take seconds to start the editor.
+    for i in $(seq 1 300); do
+        X_WIN=$(xdotool search --name '^Ostrel v0.2.4$' 2>/dev/null | head -n 1 || true)
+        [ -n "$X_WIN" ] && break
+        sleep 0.05
+    done
+    [ -n "$X_WIN" ] || { echo "FAIL: the editor window did not appear"; return 1; }
+    xdotool windowfocus --sync "$X_WIN" 2>/dev/null || xdotool windowfocus "$X_WIN"
+}
+
+# Keys are handled once per hundredth of a second with the modifier state sampled at the
+# start of the step, so each press gets time of its own and Shift is held across several
+# steps; the margins leave room for a busy machine.
+x_key() {
+    xdotool key "$@"
+    sleep 0.04
+}
+
+x_shift_key() {
+    xdotool keydown shift
+    sleep 0.12
+    xdotool key "$1"
+    sleep 0.08
+    xdotool keyup shift
+    sleep 0.06
+}
+
+# Types a line as key presses and submits it with Return.
+x_type_line() {
+    local text=$1 i c
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        case "$c" in
+            [a-z0-9]) x_key "$c" ;;
+            [A-Z]) x_shift_key "${c,,}" ;;
+            ' ') x_key space ;;
+            '?') x_shift_key slash ;;
+            '_') x_shift_key minus ;;
+            '=') x_key equal ;;
+            '.') x_key period ;;
+            ',') x_key comma ;;
+            '-') x_key minus ;;
+            '/') x_key slash ;;
+            *) echo "x_type_line: no key for '$c'"; return 1 ;;
+        esac
+    done
+    x_key Return
+    sleep 0.1
+}
+
+# Pointer to the middle of the tile (dx, dy) away from the view centre's tile, at zoom 1 in a
+# window of width w and height h whose view centre lies on a tile corner.
+x_tile_pointer() {
+    local dx=$1 dy=$2
+    xdotool mousemove --window "$X_WIN" $((X_W / 2 + 16 * dx + 8)) $((X_H / 2 + 16 * dy + 8))
+    sleep 0.12
+}
+
+x_click_tile() {
+    local button=$1 dx=$2 dy=$3
+    x_tile_pointer "$dx" "$dy"
+    xdotool mousedown "$button"
+    sleep 0.15
+    xdotool mouseup "$button"
+    sleep 0.08
+}

@@ -1,0 +1,201 @@
+// Keyboard modes, bookmarks, help and panel switches, and mouse painting, picking, erasing,
+// scrolling and palette picks.
+#include "editor/editor_mouse.h"
+#include "editor_fixture.h"
+#include "render/helpviewer.h"
+
+namespace {
+
+using Keys = EditorFixture;
+
+TEST_F(Keys, ScrollInsertAndZoomFromTheMenu) {
+    editor_key(KEY_UP, 0);
+    EXPECT_EQ(g_editor.view_center_y, 0);
+    editor_key(KEY_INSERT, 0);
+    EXPECT_EQ(g_editor.view_center_x, 8192);
+    editor_key(KEY_RIGHT, 0);
+    editor_key(KEY_DOWN, 0);
+    EXPECT_EQ(g_editor.view_center_x, 8193);
+    EXPECT_EQ(g_editor.view_center_y, 8193);
+
+    editor_key(KEY_ESCAPE, 0);
+    EXPECT_EQ(g_editor.menu_open, 1);
+    // Unlisted keys do nothing in the menu and never reach the console.
+    EXPECT_EQ(editor_menu_key('x', 0), 0);
+    EXPECT_EQ(g_editor.menu_open, 1);
+    EXPECT_STREQ(console_input(), "");
+    editor_menu_key('2', 0);
+    EXPECT_EQ(g_editor.menu_open, 0);
+    EXPECT_EQ(g_editor.zoom, 2);
+    EXPECT_EQ(g_editor.view_offset_x, 0);
+    editor_key(KEY_LEFT, 0);
+    EXPECT_EQ(g_editor.view_center_x, 8193 - 16);
+
+    editor_key(KEY_ESCAPE, 0);
+    editor_menu_key(KEY_F3, 0);
+    editor_menu_key(KEY_F5, 0);
+    editor_menu_key(KEY_F4, 0);
+    EXPECT_EQ(g_editor.grid_shown, 0);
+    EXPECT_EQ(g_editor.console_shown, 0);
+    EXPECT_EQ(g_editor.palette_shown, 1);
+    EXPECT_EQ(g_editor.menu_open, 1);
+    editor_menu_key('q', 0);
+    EXPECT_EQ(g_editor.running, 0);
+    EXPECT_EQ(g_editor.menu_open, 1);
+    editor_menu_key(KEY_ESCAPE, 0);
+    EXPECT_EQ(g_editor.menu_open, 0);
+
+    // F3 outside the menu goes to the console and leaves the grid alone.
+    editor_key(KEY_F3, 0);
+    EXPECT_EQ(g_editor.grid_shown, 0);
+}
+
+TEST_F(Keys, BookmarksSetWithCtrlAndRecalledWithShift) {
+    editor_bookmark_key(KEY_F3, 0x01);
+    EXPECT_EQ(g_editor.view_center_x, 0);
+    g_editor.view_center_x = 8200;
+    g_editor.view_center_y = 4100;
+    EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x40), 1);
+    EXPECT_EQ(row(7), "bookmark 0 set: (512, 256)");
+    editor_key(KEY_INSERT, 0);
+    EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x02), 1);
+    EXPECT_EQ(g_editor.view_center_x, 8200);
+    EXPECT_EQ(g_editor.view_center_y, 4100);
+    // Ctrl wins over Shift; plain F-keys are left to the editing keys.
+    editor_key(KEY_INSERT, 0);
+    editor_bookmark_key(KEY_F2, 0x41);
+    EXPECT_EQ(row(7), "bookmark 1 set: (512, 512)");
+    EXPECT_EQ(editor_bookmark_key(KEY_F2, 0), 0);
+    EXPECT_EQ(editor_bookmark_key(KEY_F5, 0x40), 0);
+    int16_t x = 7, y = 7;
+    bookmark_get(4, &x, &y);
+    EXPECT_EQ(x, 7);
+}
+
+TEST_F(Keys, HelpCycleAndRegionListToggle) {
+    g_help.page_count = 3;
+    for (int want : {1, 2, 3, 0}) {
+        editor_key(KEY_F1, 0);
+        EXPECT_EQ(g_editor.help_page, want);
+    }
+    editor_key(KEY_F1, 0);
+    editor_key(KEY_F2, 0);
+    EXPECT_EQ(g_editor.help_page, 0);
+    EXPECT_EQ(g_editor.region_list_shown, 1);
+    editor_key(KEY_F2, 0);
+    EXPECT_EQ(g_editor.region_list_shown, 0);
+    editor_key(KEY_F4, 0);
+    EXPECT_EQ(g_editor.palette_shown, 1);
+    g_help.page_count = 0;
+    editor_key(KEY_F1, 0);
+    EXPECT_EQ(g_editor.help_page, 0);
+}
+
+using Mouse = EditorFixture;
+
+TEST_F(Mouse, PaintRepeatRuleAndOutsideTiles) {
+    g_editor.selected_tile = 5;
+    for (int x : {3, 4, 4, 5})
+        editor_mouse(0, MOUSE_LEFT, x, 3);
+    for (int x : {3, 4, 5})
+        EXPECT_EQ(mapdata_get_tile(map(), x, 3), 5);
+    // Clicking the last tile again with the same brush writes nothing.
+    mapdata_set_tile(map(), 5, 3, 9);
+    editor_mouse(0, MOUSE_LEFT, 5, 3);
+    EXPECT_EQ(mapdata_get_tile(map(), 5, 3), 9);
+    // Left and right together: only the left acts, the view stays.
+    g_editor.mouse_x = 600;
+    editor_mouse(0, MOUSE_LEFT | MOUSE_RIGHT, 6, 3);
+    EXPECT_EQ(mapdata_get_tile(map(), 6, 3), 5);
+    EXPECT_EQ(g_editor.view_center_x, 0);
+    // Erasing outside the map changes nothing on either side.
+    mapdata_set_tile(map(), 1023, 5, 7);
+    mapdata_set_tile(map(), 0, 5, 7);
+    editor_mouse(0, MOUSE_MIDDLE, -1, 5);
+    EXPECT_EQ(mapdata_get_tile(map(), 1023, 5), 7);
+    EXPECT_EQ(mapdata_get_tile(map(), 0, 5), 7);
+    EXPECT_EQ(g_editor.last_edit_value, LAST_EDIT_ERASE);
+    editor_mouse(0, MOUSE_MIDDLE, 0, 5);
+    EXPECT_EQ(mapdata_get_tile(map(), 0, 5), 0);
+}
+
+TEST_F(Mouse, CtrlPicksObjectsBorderAndNothing) {
+    mapdata_set_tile(map(), 10, 10, 219);
+    ASSERT_EQ(mapdata_get_tile(map(), 12, 12), TILE_FILLER);
+    editor_mouse(0x40, MOUSE_LEFT, 12, 12);
+    EXPECT_EQ(g_editor.selected_tile, 219);
+    EXPECT_EQ(g_editor.last_edit_value, LAST_EDIT_PICK);
+    editor_mouse(0x80, MOUSE_LEFT, -1, 0);
+    EXPECT_EQ(g_editor.selected_tile, 20);
+    editor_mouse(0x80, MOUSE_LEFT, -2, 0);
+    EXPECT_EQ(g_editor.selected_tile, 0);
+    // Painting over any cell of an object removes the whole object.
+    g_editor.selected_tile = 3;
+    editor_mouse(0, MOUSE_LEFT, 14, 14);
+    EXPECT_EQ(mapdata_get_tile(map(), 10, 10), 0);
+    EXPECT_EQ(mapdata_get_tile(map(), 14, 14), 3);
+}
+
+TEST_F(Mouse, RegionBrushTogglesOncePerVisit) {
+    add_region(map(), "zone", true, {100});
+    regionlist_rebuild();
+    g_editor.selected_tile = TILE_REGION_BRUSH;
+    // With "New region" selected the brush changes nothing.
+    editor_mouse(0, MOUSE_LEFT, 7, 7);
+    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 0);
+    editor_key(KEY_PAGE_DOWN, 0);
+    Region* zone = map()->selected_region;
+    ASSERT_NE(zone, nullptr);
+    editor_mouse(0, MOUSE_LEFT, 8, 7);
+    editor_mouse(0, MOUSE_LEFT, 7, 7);
+    EXPECT_TRUE(region_contains(zone, 7, 7));
+    editor_mouse(0, MOUSE_LEFT, 7, 7);
+    EXPECT_TRUE(region_contains(zone, 7, 7));
+    editor_mouse(0, MOUSE_LEFT, 8, 7);
+    editor_mouse(0, MOUSE_LEFT, 7, 7);
+    EXPECT_FALSE(region_contains(zone, 7, 7));
+    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 0);
+}
+
+TEST_F(Mouse, RightButtonScrollsAndSnapsWhenZoomedOut) {
+    g_editor.mouse_x = 420;
+    g_editor.mouse_y = 240;
+    editor_mouse(0, MOUSE_RIGHT, 0, 0);
+    EXPECT_EQ(g_editor.view_center_x, 25);
+    EXPECT_EQ(g_editor.view_center_y, 0);
+    // The stored pointer is snapped to the tile grid after the view moved.
+    EXPECT_EQ(g_editor.mouse_x, ((420 - g_editor.view_offset_x) / 16) * 16);
+    g_editor.zoom = 2;
+    g_editor.view_center_x = 8192;
+    editor_update_view();
+    g_editor.mouse_x = 200;
+    editor_mouse(0, MOUSE_RIGHT, 0, 0);
+    EXPECT_EQ(g_editor.view_center_x, 8192 - 64);
+    g_editor.mouse_x = 330;
+    editor_mouse(0, MOUSE_RIGHT, 0, 0);
+    EXPECT_EQ(g_editor.view_center_x, 8192 - 64);
+}
+
+TEST_F(Mouse, PalettePicksAndItsGaps) {
+    EXPECT_EQ(palette_hit(340, 294), 0);
+    g_editor.palette_shown = 1;
+    const std::pair<std::pair<int, int>, int> cases[] = {
+        {{340, 294}, 216}, {{486, 294}, 251}, {{330, 314}, 1},
+        {{630, 464}, 190}, {{330, 312}, 0},   {{329, 300}, 0},
+    };
+    for (auto [pos, want] : cases)
+        EXPECT_EQ(palette_pick(pos.first, pos.second), want);
+    EXPECT_EQ(palette_hit(326, 290), 1);
+    EXPECT_EQ(palette_hit(638, 478), 1);
+    EXPECT_EQ(palette_hit(639, 478), 0);
+    EXPECT_EQ(palette_hit(325, 300), 0);
+    // A left click on the palette sets the brush and leaves the last-edit record alone.
+    g_editor.mouse_x = 630;
+    g_editor.mouse_y = 464;
+    editor_mouse(0, MOUSE_LEFT, 20, 20);
+    EXPECT_EQ(g_editor.selected_tile, 190);
+    EXPECT_EQ(g_editor.last_edit_value, -1);
+    EXPECT_EQ(mapdata_get_tile(map(), 20, 20), 0);
+}
+
+} // namespace
