@@ -85,6 +85,8 @@ void command_save(const char* arg) {
     else if (result == MAPDATA_SAVE_NO_METADATA)
         console_print(3, "map saved as %s without attributes or regions: tileset too large",
                       map->name);
+    else if (result == MAPDATA_SAVE_REGIONS_CUT)
+        console_print(3, "map saved as %s, but a region too large to store was cut", map->name);
     else
         console_print(3, "map could not be saved as %s", map->name);
 }

@@ -14,7 +14,9 @@ uint32_t hash_string(const char* key) {
     return h;
 }
 
-static int fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+static int fold(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
 
 int text_nicmp(const char* a, const char* b, size_t n) {
     for (size_t i = 0; i < n; ++i) {
@@ -24,7 +26,9 @@ int text_nicmp(const char* a, const char* b, size_t n) {
     return 0;
 }
 
-int text_icmp(const char* a, const char* b) { return text_nicmp(a, b, static_cast<size_t>(-1)); }
+int text_icmp(const char* a, const char* b) {
+    return text_nicmp(a, b, static_cast<size_t>(-1));
+}
 
 static HashEntry** bucket_of(const HashTable* table, const char* key) {
     return &table->buckets[hash_string(key) & static_cast<uint32_t>(table->mask)];
@@ -53,11 +57,13 @@ void hash_free(HashTable* table) {
 
 char* hash_add(HashTable* table, const char* key, void* value) {
     size_t len = std::strlen(key);
-    auto* entry = static_cast<HashEntry*>(mem_alloc(static_cast<uint32_t>(sizeof(HashEntry) + len + 1)));
+    auto* entry =
+        static_cast<HashEntry*>(mem_alloc(static_cast<uint32_t>(sizeof(HashEntry) + len + 1)));
     entry->value = value;
     std::memcpy(hash_entry_key(entry), key, len + 1);
     HashEntry** link = bucket_of(table, key);
-    while (*link) link = &(*link)->next;
+    while (*link)
+        link = &(*link)->next;
     *link = entry;
     table->count++;
     hash_resize(table);
@@ -121,12 +127,14 @@ void hash_resize(HashTable* table) {
     else
         return;
     auto count = static_cast<uint32_t>(new_mask) + 1;
-    auto** fresh = static_cast<HashEntry**>(mem_alloc(count * static_cast<uint32_t>(sizeof(HashEntry*))));
+    auto** fresh =
+        static_cast<HashEntry**>(mem_alloc(count * static_cast<uint32_t>(sizeof(HashEntry*))));
     // Push each entry onto the front of its new chain, walking the old buckets in order...
     for (int32_t i = 0; i <= table->mask; ++i) {
         for (HashEntry* e = table->buckets[i]; e;) {
             HashEntry* next = e->next;
-            HashEntry** head = &fresh[hash_string(hash_entry_key(e)) & static_cast<uint32_t>(new_mask)];
+            HashEntry** head =
+                &fresh[hash_string(hash_entry_key(e)) & static_cast<uint32_t>(new_mask)];
             e->next = *head;
             *head = e;
             e = next;

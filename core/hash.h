@@ -12,13 +12,15 @@ struct HashEntry {
 };
 
 struct HashTable {
-    int32_t mask;  // bucket count - 1; bucket count is a power of two, at least 16
+    int32_t mask; // bucket count - 1; bucket count is a power of two, at least 16
     int32_t count;
     int32_t limit; // load limit in percent
     HashEntry** buckets;
 };
 
-inline char* hash_entry_key(HashEntry* entry) { return reinterpret_cast<char*>(entry + 1); }
+inline char* hash_entry_key(HashEntry* entry) {
+    return reinterpret_cast<char*>(entry + 1);
+}
 
 using HashVisitor = int (*)(const char* key, void* value, void* user);
 

@@ -38,7 +38,8 @@ int list_remove(LinkedList* list, void* data) {
 
 uint32_t list_count(const LinkedList* list) {
     uint32_t count = 0;
-    for (const ListNode* node = list->head; node; node = node->next) ++count;
+    for (const ListNode* node = list->head; node; node = node->next)
+        ++count;
     return count;
 }
 

@@ -20,7 +20,9 @@ void* mem_resize(void* block, uint32_t size) {
     return moved;
 }
 
-void mem_free(void* block) { std::free(block); }
+void mem_free(void* block) {
+    std::free(block);
+}
 
 void fatal_error(int code, const char* fmt, ...) {
     std::fprintf(stderr, "Unrecoverable error (%i): ", code);

@@ -12,7 +12,8 @@
 uint32_t platform_millis() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    uint64_t ms =
+        static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
     return static_cast<uint32_t>(ms);
 }
 
@@ -22,7 +23,9 @@ void platform_sleep_ms(uint32_t ms) {
     }
 }
 
-uint32_t get_ticks() { return (platform_millis() / 10u) & 0x7FFFFFFFu; }
+uint32_t get_ticks() {
+    return (platform_millis() / 10u) & 0x7FFFFFFFu;
+}
 
 MappedFile* mapped_file_open(const char* path) {
     int fd = open(path, O_RDONLY | O_CLOEXEC);

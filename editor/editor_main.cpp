@@ -15,7 +15,9 @@ EditorState g_editor;
 // When editor_main began, for the start-to-first-frame figure in the log.
 static uint32_t g_start_millis;
 
-uint32_t editor_start_millis() { return g_start_millis; }
+uint32_t editor_start_millis() {
+    return g_start_millis;
+}
 
 static constexpr const char* kProgramName = "ostrel";
 static constexpr const char* kVersion = "0.2.4";

@@ -6,26 +6,26 @@
 struct MapData;
 
 struct EditorState {
-    int16_t screen_width;   // window size in pixels
+    int16_t screen_width; // window size in pixels
     int16_t screen_height;
-    int16_t view_offset_x;  // derived: 0, or at zoom 1 minus the sub-tile part of the centre
+    int16_t view_offset_x; // derived: 0, or at zoom 1 minus the sub-tile part of the centre
     int16_t view_offset_y;
-    int16_t view_center_x;  // map pixels (16 per tile at every zoom), 0..16384
+    int16_t view_center_x; // map pixels (16 per tile at every zoom), 0..16384
     int16_t view_center_y;
-    int16_t view_tile_x;    // derived: map column drawn at the view's left edge
+    int16_t view_tile_x; // derived: map column drawn at the view's left edge
     int16_t view_tile_y;
-    MapData* current_map;   // owned
-    int32_t zoom;           // 1, 2 or 4: a tile is 16 / zoom pixels square
+    MapData* current_map; // owned
+    int32_t zoom;         // 1, 2 or 4: a tile is 16 / zoom pixels square
     int32_t grid_shown;
     int32_t console_shown;
     int32_t menu_open;
     int32_t region_list_shown;
-    int32_t help_page;      // 0 none, k > 0 shows page k - 1
+    int32_t help_page; // 0 none, k > 0 shows page k - 1
     int32_t palette_shown;
     int32_t alt_held;
-    int32_t mouse_x;        // window pixels
+    int32_t mouse_x; // window pixels
     int32_t mouse_y;
-    int32_t selected_tile;  // the brush, 0..255
+    int32_t selected_tile; // the brush, 0..255
     int32_t last_edit_x;
     int32_t last_edit_y;
     int32_t last_edit_value; // value painted, -2 after a pick, -3 after an erase

@@ -12,6 +12,8 @@ enum MapSaveResult : int {
     MAPDATA_SAVE_FAILED = 1,      // nothing written; the old file, if any, is untouched
     MAPDATA_SAVE_NO_METADATA = 2, // saved, but the tileset is too large to point at an elvl
                                   // block: attributes and regions were not stored
+    MAPDATA_SAVE_REGIONS_CUT = 3, // saved, but a region too large for one chunk was only
+                                  // partly stored
 };
 
 // What a read does besides filling the map: the file layer does both, a pure parse neither.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "core/hash.h"
@@ -174,6 +175,7 @@ struct Head {
     uint64_t bitmap_length; // B, a multiple of 4
     bool metadata;          // an elvl block was written
     uint64_t chunks;        // bytes of chunks in the elvl block
+    bool regions_whole;     // every region's cells fitted its chunk
 };
 
 // Lays out everything before the tile records: the bitmap, then the elvl header, the "ATTR"
@@ -197,6 +199,7 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
     log_written("tileset", 0, b);
 
     uint64_t chunks = 0;
+    bool regions_whole = true;
     if (metadata) {
         const uint8_t header[12] = {'e', 'l', 'v', 'l', 12, 0, 0, 0, 0, 0, 0, 0};
         out->insert(out->end(), header, header + 12);
@@ -208,9 +211,10 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
             chunks += ctx.length;
         }
         // Regions follow the attributes and come before the kept chunks. A region too large
-        // for one chunk is logged by the region writer; the rest of the map is still saved.
+        // for one chunk is logged by the region writer and reported in the result; the rest
+        // of the map is still saved.
         std::vector<uint8_t> regions;
-        [[maybe_unused]] int regions_whole = mapdata_write_regions(map, &regions);
+        regions_whole = mapdata_write_regions(map, &regions) != 0;
         if (!regions.empty()) {
             out->insert(out->end(), regions.begin(), regions.end());
             log_written("regions", b + 12 + chunks, regions.size());
@@ -248,7 +252,7 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
     (*out)[6] = static_cast<uint8_t>(elvl_offset);
     (*out)[7] = static_cast<uint8_t>(elvl_offset >> 8);
     if (metadata) store_u32(out->data() + b + 4, static_cast<uint32_t>(12 + chunks));
-    *head = {b, metadata, chunks};
+    *head = {b, metadata, chunks, regions_whole};
     return true;
 }
 
@@ -257,7 +261,8 @@ int finish_log(const Head& head, uint64_t records_offset, uint64_t records_lengt
     log_written("map data", records_offset, records_length);
     log_written("bmp header", 0, 14);
     if (head.metadata) log_written("elvl header", head.bitmap_length, 12);
-    return head.metadata ? MAPDATA_SAVE_OK : MAPDATA_SAVE_NO_METADATA;
+    if (!head.metadata) return MAPDATA_SAVE_NO_METADATA;
+    return head.regions_whole ? MAPDATA_SAVE_OK : MAPDATA_SAVE_REGIONS_CUT;
 }
 
 } // namespace
@@ -285,18 +290,19 @@ int mapdata_save(MapData* map, const char* path) {
     std::vector<uint8_t> bytes;
     Head head{};
     int result = MAPDATA_SAVE_FAILED;
-    bool ok = lay_out_head(map, &bytes, &head) && ::fchmod(fd, target_mode(path)) == 0 &&
-              write_all(fd, bytes.data(), bytes.size());
+    bool ok = lay_out_head(map, &bytes, &head) && ::fchmod(fd, target_mode(path)) == 0;
     if (ok) {
-        // The records go out in large pieces as they are laid out: no file-sized buffer.
-        std::vector<uint8_t> buffer(256 * 1024);
-        uint64_t written = 0;
-        write_records(map->tiles, buffer.data(), buffer.size(),
-                      [&](const uint8_t* data, size_t size) {
-                          ok = ok && write_all(fd, data, size);
-                          written += size;
-                      });
-        result = finish_log(head, bytes.size(), written);
+        // The whole file goes out in one write: counting the records first sizes the buffer
+        // exactly, and one large write costs less than many pieces.
+        size_t head_size = bytes.size();
+        size_t capacity = 4 * size_t{count_records(map->tiles)} + 32;
+        std::unique_ptr<uint8_t[]> file(new uint8_t[head_size + capacity]);
+        std::memcpy(file.get(), bytes.data(), head_size);
+        size_t records = 0;
+        write_records(map->tiles, file.get() + head_size, capacity,
+                      [&records](const uint8_t*, size_t size) { records = size; });
+        ok = write_all(fd, file.get(), head_size + records);
+        result = finish_log(head, head_size, records);
     }
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;

@@ -21,7 +21,9 @@ std::vector<std::string> visit_keys(HashTable* table) {
     return keys;
 }
 
-void* val(intptr_t v) { return reinterpret_cast<void*>(v); }
+void* val(intptr_t v) {
+    return reinterpret_cast<void*>(v);
+}
 
 TEST(HashString, ReferenceValuesAndBuckets) {
     EXPECT_EQ(hash_string(""), 0xF0E1D2u);
@@ -54,23 +56,29 @@ TEST(HashTable, PutReplacesKeepingStoredKey) {
 TEST(HashTable, GrowsAtThirteenthAndShrinksAtFive) {
     HashTable* t = hash_create();
     std::vector<std::string> keys;
-    for (int i = 0; i < 25; ++i) keys.push_back("key" + std::to_string(i));
-    for (int i = 0; i < 12; ++i) hash_add(t, keys[i].c_str(), val(i + 1));
+    for (int i = 0; i < 25; ++i)
+        keys.push_back("key" + std::to_string(i));
+    for (int i = 0; i < 12; ++i)
+        hash_add(t, keys[i].c_str(), val(i + 1));
     EXPECT_EQ(t->mask, 15);
     hash_add(t, keys[12].c_str(), val(13));
     EXPECT_EQ(t->mask, 31);
-    for (int i = 13; i < 24; ++i) hash_add(t, keys[i].c_str(), val(i + 1));
+    for (int i = 13; i < 24; ++i)
+        hash_add(t, keys[i].c_str(), val(i + 1));
     EXPECT_EQ(t->mask, 31);
     hash_add(t, keys[24].c_str(), val(25));
     EXPECT_EQ(t->mask, 63);
     // 64 buckets shrink to 32 at 11 entries, then 32 to 16 at 5; never below 16.
-    for (int i = 24; i >= 11; --i) hash_remove(t, keys[i].c_str(), val(i + 1));
+    for (int i = 24; i >= 11; --i)
+        hash_remove(t, keys[i].c_str(), val(i + 1));
     EXPECT_EQ(t->count, 11);
     EXPECT_EQ(t->mask, 31);
-    for (int i = 10; i >= 5; --i) hash_remove(t, keys[i].c_str(), val(i + 1));
+    for (int i = 10; i >= 5; --i)
+        hash_remove(t, keys[i].c_str(), val(i + 1));
     EXPECT_EQ(t->count, 5);
     EXPECT_EQ(t->mask, 15);
-    for (int i = 4; i >= 0; --i) hash_remove(t, keys[i].c_str(), val(i + 1));
+    for (int i = 4; i >= 0; --i)
+        hash_remove(t, keys[i].c_str(), val(i + 1));
     EXPECT_EQ(t->count, 0);
     EXPECT_EQ(t->mask, 15);
     hash_free(t);
@@ -80,9 +88,11 @@ TEST(HashTable, DuplicateKeysKeepAddOrderThroughResizes) {
     HashTable* t = hash_create();
     hash_add(t, "K", val(1));
     hash_add(t, "k", val(2));
-    for (int i = 0; i < 100; ++i) hash_add(t, ("filler" + std::to_string(i)).c_str(), val(100 + i));
+    for (int i = 0; i < 100; ++i)
+        hash_add(t, ("filler" + std::to_string(i)).c_str(), val(100 + i));
     EXPECT_EQ(hash_get(t, "K"), val(1));
-    for (int i = 0; i < 100; ++i) hash_remove(t, ("filler" + std::to_string(i)).c_str(), val(100 + i));
+    for (int i = 0; i < 100; ++i)
+        hash_remove(t, ("filler" + std::to_string(i)).c_str(), val(100 + i));
     EXPECT_EQ(t->mask, 15);
     EXPECT_EQ(hash_get(t, "K"), val(1));
     // Removing by the second value removes only the second entry.
@@ -95,26 +105,32 @@ TEST(HashTable, DuplicateKeysKeepAddOrderThroughResizes) {
 TEST(HashTable, RehashKeepsWalkOrderWithinChains) {
     HashTable* t = hash_create();
     std::vector<std::string> keys;
-    for (int i = 0; i < 40; ++i) keys.push_back("attr_" + std::to_string(i * 7));
-    for (auto& k : keys) hash_add(t, k.c_str(), val(1));
+    for (int i = 0; i < 40; ++i)
+        keys.push_back("attr_" + std::to_string(i * 7));
+    for (auto& k : keys)
+        hash_add(t, k.c_str(), val(1));
     // Expected order: ascending bucket index under the final mask, and within a bucket the
     // order of insertion (each rehash keeps the relative order of entries met in the walk).
     std::vector<std::string> expected;
     for (uint32_t b = 0; b <= static_cast<uint32_t>(t->mask); ++b)
         for (auto& k : keys)
-            if ((hash_string(k.c_str()) & static_cast<uint32_t>(t->mask)) == b) expected.push_back(k);
+            if ((hash_string(k.c_str()) & static_cast<uint32_t>(t->mask)) == b)
+                expected.push_back(k);
     EXPECT_EQ(visit_keys(t), expected);
     hash_free(t);
 }
 
 TEST(HashTable, FilterRemovingEverything) {
     HashTable* t = hash_create();
-    for (int i = 0; i < 30; ++i) hash_add(t, std::to_string(i).c_str(), val(1));
-    hash_filter(t, [](const char*, void*, void*) { return 1; }, nullptr);
+    for (int i = 0; i < 30; ++i)
+        hash_add(t, std::to_string(i).c_str(), val(1));
+    hash_filter(
+        t, [](const char*, void*, void*) { return 1; }, nullptr);
     EXPECT_EQ(t->count, 0);
     // One filter shrinks one step only.
     EXPECT_EQ(t->mask, 31);
-    for (int32_t i = 0; i <= t->mask; ++i) EXPECT_EQ(t->buckets[i], nullptr);
+    for (int32_t i = 0; i <= t->mask; ++i)
+        EXPECT_EQ(t->buckets[i], nullptr);
     hash_free(t);
 }
 

@@ -9,7 +9,8 @@ namespace {
 
 std::vector<void*> items(LinkedList* list) {
     std::vector<void*> out;
-    for (ListNode* n = list->head; n; n = n->next) out.push_back(n->data);
+    for (ListNode* n = list->head; n; n = n->next)
+        out.push_back(n->data);
     return out;
 }
 
@@ -25,12 +26,12 @@ TEST(LinkedList, RemoveHeadTailMiddle) {
     list_append(&list, &a);
     list_append(&list, &b);
     list_append(&list, &c);
-    EXPECT_EQ(list_remove(&list, &c), 1);  // tail
+    EXPECT_EQ(list_remove(&list, &c), 1); // tail
     EXPECT_EQ(list.tail->data, &b);
-    list_append(&list, &d);                // links after the new tail
+    list_append(&list, &d); // links after the new tail
     EXPECT_EQ(items(&list), (std::vector<void*>{&a, &b, &d}));
-    EXPECT_EQ(list_remove(&list, &b), 1);  // middle
-    EXPECT_EQ(list_remove(&list, &a), 1);  // head
+    EXPECT_EQ(list_remove(&list, &b), 1); // middle
+    EXPECT_EQ(list_remove(&list, &a), 1); // head
     EXPECT_EQ(items(&list), (std::vector<void*>{&d}));
     EXPECT_EQ(list.head, list.tail);
     EXPECT_EQ(list_remove(&list, &a), 0);

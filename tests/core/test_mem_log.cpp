@@ -19,7 +19,8 @@ TEST(Mem, ZeroFilledBlocksOfAnySize) {
     mem_free(empty);
     for (uint32_t size : {1u, 3u, 5u, 63u, 4097u}) {
         auto* p = static_cast<unsigned char*>(mem_alloc(size));
-        for (uint32_t i = 0; i < size; ++i) ASSERT_EQ(p[i], 0) << size;
+        for (uint32_t i = 0; i < size; ++i)
+            ASSERT_EQ(p[i], 0) << size;
         mem_free(p);
     }
     mem_free(nullptr);
@@ -35,7 +36,8 @@ TEST(Mem, ResizeKeepsOldBytes) {
 }
 
 TEST(MemDeathTest, FatalErrorMessageAndStatus) {
-    EXPECT_EXIT(fatal_error(3, "malloc error: requested %i bytes\n", 120), testing::ExitedWithCode(3),
+    EXPECT_EXIT(fatal_error(3, "malloc error: requested %i bytes\n", 120),
+                testing::ExitedWithCode(3),
                 "^Unrecoverable error \\(3\\): malloc error: requested 120 bytes\n\n$");
 }
 

@@ -1,6 +1,8 @@
 // The "?" commands: dispatch, arguments, attributes, saving and opening maps.
 #include "console/commands.h"
 #include "editor_fixture.h"
+#include "map/region.h"
+#include "map/elvl.h"
 #include "map/attributes.h"
 #include "map/level.h"
 
@@ -191,6 +193,24 @@ TEST_F(SaveAndOpen, ATilesetTooLargeForAttributesIsReportedInRed) {
     EXPECT_EQ(colour(7), 3);
     EXPECT_EQ(row(7), "map saved as big.lvl without attributes or regions: tileset too large");
     EXPECT_TRUE(std::filesystem::exists("big.lvl"));
+}
+
+TEST_F(SaveAndOpen, ARegionTooLargeToStoreIsReportedInRed) {
+    // A checkerboard over the whole map cannot be coded within one chunk.
+    std::vector<uint8_t> name;
+    elvl_append_chunk(&name, "rNAM", reinterpret_cast<const uint8_t*>("Checker"), 7);
+    mapdata_read_region(map(), name.data(), static_cast<uint32_t>(name.size()));
+    Region* region = mapdata_find_region(map(), "Checker");
+    ASSERT_NE(region, nullptr);
+    for (int32_t y = 0; y < 1024; ++y)
+        for (int32_t x = y & 1; x < 1024; x += 2)
+            region_add_tile(region, x, y);
+    testing::internal::CaptureStderr();
+    run("?save cut.lvl");
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(colour(7), 3);
+    EXPECT_EQ(row(7), "map saved as cut.lvl, but a region too large to store was cut");
+    EXPECT_TRUE(std::filesystem::exists("cut.lvl"));
 }
 
 TEST_F(SaveAndOpen, GoNeedsANameAndFallsBackToTheDefaultMap) {

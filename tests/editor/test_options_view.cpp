@@ -15,8 +15,10 @@ struct Args {
     std::vector<char*> argv;
     Args(std::initializer_list<const char*> list) {
         text.emplace_back("ostrel");
-        for (const char* a : list) text.emplace_back(a);
-        for (auto& t : text) argv.push_back(t.data());
+        for (const char* a : list)
+            text.emplace_back(a);
+        for (auto& t : text)
+            argv.push_back(t.data());
         argv.push_back(nullptr);
     }
     std::string parse() {
@@ -50,9 +52,9 @@ TEST(Options, MinimumsAndNumberForms) {
         const char* arg;
         int width, height;
     } cases[] = {
-        {"-w319", 640, 480}, {"-w320", 320, 480},   {"-h239", 640, 480},
+        {"-w319", 640, 480},   {"-w320", 320, 480},    {"-h239", 640, 480},
         {"-h0x100", 640, 256}, {"-w1024x", 1024, 480}, {"-wabc", 640, 480},
-        {"-w-800", 640, 480}, {"-w99999", 640, 480},  {"-W800", 640, 480},
+        {"-w-800", 640, 480},  {"-w99999", 640, 480},  {"-W800", 640, 480},
     };
     for (const Case& c : cases) {
         Args a{c.arg};
@@ -68,7 +70,7 @@ struct ViewCase {
 
 TEST(View, WorkedValuesIn640x480) {
     const ViewCase cases[] = {
-        {1, 0, 0, 0, 0, -20, -15},    {1, 100, 37, -4, -5, -14, -13},
+        {1, 0, 0, 0, 0, -20, -15},       {1, 100, 37, -4, -5, -14, -13},
         {1, 8192, 8192, 0, 0, 492, 497}, {2, 100, 37, 0, 0, -34, -28},
         {4, 8192, 8192, 0, 0, 432, 452},
     };

@@ -4,6 +4,7 @@
 #include <functional>
 #include <random>
 
+#include "map/level.h"
 #include "region_test_util.h"
 
 namespace {
@@ -161,6 +162,12 @@ TEST(RegionWrite, OversizedRegionKeepsTheRowsThatFitAndSaysSo) {
               std::string::npos);
     ASSERT_GE(area.size(), 8u);
     EXPECT_LE(elvl_chunk_length(area.data()), 131072u);
+    // A save of such a map says that it is incomplete.
+    map->tiles = tilegrid_new();
+    std::vector<uint8_t> file;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(mapdata_save_bytes(map.map, &file), MAPDATA_SAVE_REGIONS_CUT);
+    testing::internal::GetCapturedStderr();
 
     ScopedMap back;
     testing::internal::CaptureStderr();
