@@ -2,6 +2,7 @@
 // built-in tileset, a walled base with rooms, a flag field, objects, two regions and a few
 // attributes, all drawn here in code.
 #include "core/mem.h"
+#include "map/elvl.h"
 #include "map/attributes.h"
 #include "map/level.h"
 #include "map/mapdata.h"
@@ -36,13 +37,7 @@ void fill(MapData* map, int x0, int y0, int x1, int y1, int tile) {
 std::vector<uint8_t> region_data(const std::string& name, int x0, int y0, int x1, int y1) {
     std::vector<uint8_t> out;
     auto sub = [&](const char* type, const std::vector<uint8_t>& data) {
-        out.insert(out.end(), type, type + 4);
-        uint32_t n = static_cast<uint32_t>(data.size());
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<uint8_t>(n >> (8 * i)));
-        out.insert(out.end(), data.begin(), data.end());
-        while (out.size() % 4)
-            out.push_back(0);
+        elvl_append_chunk(&out, type, data.data(), static_cast<uint32_t>(data.size()));
     };
     std::vector<uint8_t> code;
     auto run = [&](int kind, int n) {

@@ -90,11 +90,7 @@ SIZE=$(convert "$WORK/shot.png" -format %wx%h info:)
 
 x_key Escape
 x_key q
-for i in $(seq 1 200); do
-    kill -0 "$EDITOR_PID" 2>/dev/null || break
-    sleep 0.05
-done
-kill -0 "$EDITOR_PID" 2>/dev/null && fail "the editor did not quit on Escape, q"
+x_wait_exit "$EDITOR_PID" || fail "the editor did not quit on Escape, q"
 wait "$EDITOR_PID"
 STATUS=$?
 EDITOR_PID=

@@ -54,11 +54,7 @@ x_type_line "?settile 7"
 x_click_tile 1 1 1
 x_type_line "?save three.lvl"
 x_type_line "?quit"
-for i in $(seq 1 200); do
-    kill -0 "$EDITOR_PID" 2>/dev/null || break
-    sleep 0.05
-done
-kill -0 "$EDITOR_PID" 2>/dev/null && fail "the editor did not quit on ?quit"
+x_wait_exit "$EDITOR_PID" || fail "the editor did not quit on ?quit"
 wait "$EDITOR_PID"
 STATUS=$?
 EDITOR_PID=

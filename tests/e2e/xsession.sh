@@ -105,3 +105,13 @@ x_click_tile() {
     xdotool mouseup "$button"
     sleep 0.08
 }
+
+# Waits up to 10 s for the editor to end by itself; returns 1 when it is still running.
+x_wait_exit() {
+    local pid=$1
+    for _ in $(seq 1 200); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.05
+    done
+    return 1
+}

@@ -7,6 +7,7 @@
 #include "editor/regionlist.h"
 #include "core/hash.h"
 #include "core/mem.h"
+#include "map/elvl.h"
 #include "map/mapdata.h"
 #include "map/stamp.h"
 #include "map/region.h"
@@ -54,13 +55,7 @@ inline std::vector<uint8_t> region_chunk(const std::string& name, bool tiles,
                                          std::vector<int> row0 = {}) {
     std::vector<uint8_t> out;
     auto sub = [&](const char* type, const std::vector<uint8_t>& data) {
-        out.insert(out.end(), type, type + 4);
-        uint32_t n = static_cast<uint32_t>(data.size());
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<uint8_t>(n >> (8 * i)));
-        out.insert(out.end(), data.begin(), data.end());
-        while (out.size() % 4)
-            out.push_back(0);
+        elvl_append_chunk(&out, type, data.data(), static_cast<uint32_t>(data.size()));
     };
     sub("rNAM", std::vector<uint8_t>(name.begin(), name.end()));
     if (!tiles) return out;
