@@ -4,6 +4,8 @@
 #include "editor_fixture.h"
 #include "render/helpviewer.h"
 
+#include <tuple>
+
 namespace {
 
 using Keys = EditorFixture;
@@ -11,12 +13,9 @@ using Keys = EditorFixture;
 TEST_F(Keys, ScrollInsertAndZoomFromTheMenu) {
     editor_key(KEY_UP, 0);
     EXPECT_EQ(g_editor.view_center_y, 0);
-    editor_key(KEY_INSERT, 0);
-    EXPECT_EQ(g_editor.view_center_x, 8192);
-    editor_key(KEY_RIGHT, 0);
-    editor_key(KEY_DOWN, 0);
-    EXPECT_EQ(g_editor.view_center_x, 8193);
-    EXPECT_EQ(g_editor.view_center_y, 8193);
+    for (int key : {KEY_INSERT, KEY_RIGHT, KEY_DOWN})
+        editor_key(key, 0);
+    EXPECT_EQ(centre(), std::pair(8193, 8193));
 
     editor_key(KEY_ESCAPE, 0);
     EXPECT_EQ(g_editor.menu_open, 1);
@@ -25,23 +24,18 @@ TEST_F(Keys, ScrollInsertAndZoomFromTheMenu) {
     EXPECT_EQ(g_editor.menu_open, 1);
     EXPECT_STREQ(console_input(), "");
     editor_menu_key('2', 0);
-    EXPECT_EQ(g_editor.menu_open, 0);
-    EXPECT_EQ(g_editor.zoom, 2);
-    EXPECT_EQ(g_editor.view_offset_x, 0);
+    EXPECT_EQ(std::tuple(g_editor.menu_open, g_editor.zoom, g_editor.view_offset_x),
+              std::tuple(0, 2, 0));
     editor_key(KEY_LEFT, 0);
     EXPECT_EQ(g_editor.view_center_x, 8193 - 16);
 
     editor_key(KEY_ESCAPE, 0);
-    editor_menu_key(KEY_F3, 0);
-    editor_menu_key(KEY_F5, 0);
-    editor_menu_key(KEY_F4, 0);
-    EXPECT_EQ(g_editor.grid_shown, 0);
-    EXPECT_EQ(g_editor.console_shown, 0);
-    EXPECT_EQ(g_editor.palette_shown, 1);
-    EXPECT_EQ(g_editor.menu_open, 1);
+    for (int key : {KEY_F3, KEY_F5, KEY_F4})
+        editor_menu_key(key, 0);
     editor_menu_key('q', 0);
-    EXPECT_EQ(g_editor.running, 0);
-    EXPECT_EQ(g_editor.menu_open, 1);
+    EXPECT_EQ(std::tuple(g_editor.grid_shown, g_editor.console_shown, g_editor.palette_shown,
+                         g_editor.running, g_editor.menu_open),
+              std::tuple(0, 0, 1, 0, 1));
     editor_menu_key(KEY_ESCAPE, 0);
     EXPECT_EQ(g_editor.menu_open, 0);
 
@@ -59,8 +53,7 @@ TEST_F(Keys, BookmarksSetWithCtrlAndRecalledWithShift) {
     EXPECT_EQ(row(7), "bookmark 0 set: (512, 256)");
     editor_key(KEY_INSERT, 0);
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x02), 1);
-    EXPECT_EQ(g_editor.view_center_x, 8200);
-    EXPECT_EQ(g_editor.view_center_y, 4100);
+    EXPECT_EQ(centre(), std::pair(8200, 4100));
     // Ctrl wins over Shift; plain F-keys are left to the editing keys.
     editor_key(KEY_INSERT, 0);
     editor_bookmark_key(KEY_F2, 0x41);
@@ -78,14 +71,12 @@ TEST_F(Keys, HelpCycleAndRegionListToggle) {
         editor_key(KEY_F1, 0);
         EXPECT_EQ(g_editor.help_page, want);
     }
+    // The region list closes the help page.
     editor_key(KEY_F1, 0);
     editor_key(KEY_F2, 0);
-    EXPECT_EQ(g_editor.help_page, 0);
-    EXPECT_EQ(g_editor.region_list_shown, 1);
+    EXPECT_EQ(std::pair(g_editor.help_page, g_editor.region_list_shown), std::pair(0, 1));
     editor_key(KEY_F2, 0);
     EXPECT_EQ(g_editor.region_list_shown, 0);
-    editor_key(KEY_F4, 0);
-    EXPECT_EQ(g_editor.palette_shown, 1);
     g_help.page_count = 0;
     editor_key(KEY_F1, 0);
     EXPECT_EQ(g_editor.help_page, 0);
@@ -161,8 +152,7 @@ TEST_F(Mouse, RightButtonScrollsAndSnapsWhenZoomedOut) {
     g_editor.mouse_x = 420;
     g_editor.mouse_y = 240;
     editor_mouse(0, MOUSE_RIGHT, 0, 0);
-    EXPECT_EQ(g_editor.view_center_x, 25);
-    EXPECT_EQ(g_editor.view_center_y, 0);
+    EXPECT_EQ(centre(), std::pair(25, 0));
     // The stored pointer is snapped to the tile grid after the view moved.
     EXPECT_EQ(g_editor.mouse_x, ((420 - g_editor.view_offset_x) / 16) * 16);
     g_editor.zoom = 2;
@@ -179,16 +169,15 @@ TEST_F(Mouse, RightButtonScrollsAndSnapsWhenZoomedOut) {
 TEST_F(Mouse, PalettePicksAndItsGaps) {
     EXPECT_EQ(palette_hit(340, 294), 0);
     g_editor.palette_shown = 1;
-    const std::pair<std::pair<int, int>, int> cases[] = {
-        {{340, 294}, 216}, {{486, 294}, 251}, {{330, 314}, 1},
-        {{630, 464}, 190}, {{330, 312}, 0},   {{329, 300}, 0},
-    };
-    for (auto [pos, want] : cases)
-        EXPECT_EQ(palette_pick(pos.first, pos.second), want);
-    EXPECT_EQ(palette_hit(326, 290), 1);
-    EXPECT_EQ(palette_hit(638, 478), 1);
-    EXPECT_EQ(palette_hit(639, 478), 0);
-    EXPECT_EQ(palette_hit(325, 300), 0);
+    for (auto [x, y, want] : {std::tuple{340, 294, 216},
+                              {486, 294, 251},
+                              {330, 314, 1},
+                              {630, 464, 190},
+                              {330, 312, 0},
+                              {329, 300, 0}})
+        EXPECT_EQ(palette_pick(x, y), want) << x << "," << y;
+    for (auto [x, y, want] : {std::tuple{326, 290, 1}, {638, 478, 1}, {639, 478, 0}, {325, 300, 0}})
+        EXPECT_EQ(palette_hit(x, y), want) << x << "," << y;
     // A left click on the palette sets the brush and leaves the last-edit record alone.
     g_editor.mouse_x = 630;
     g_editor.mouse_y = 464;

@@ -52,56 +52,16 @@ class Loop : public EditorFixture {
     }
     static uint32_t pixel(int x, int y) {
         SDL_Surface* s = gfx_screen();
-        SDL_LockSurface(s);
-        const uint8_t* p =
-            static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
         uint32_t value = 0;
-        std::memcpy(&value, p, s->format->BytesPerPixel);
+        SDL_LockSurface(s);
+        int bpp = s->format->BytesPerPixel;
+        std::memcpy(&value, static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * bpp, bpp);
         SDL_UnlockSurface(s);
         return value;
     }
     std::filesystem::path old_cwd;
     bool started = false;
 };
-
-TEST_F(Loop, EventsInOneStepAreAllHandledInOrder) {
-    type_line("?settile 0x10");
-    press(SDLK_F4);
-    push_key(SDL_KEYDOWN, SDLK_LALT);
-    editor_input_step();
-    EXPECT_EQ(g_editor.selected_tile, 16);
-    EXPECT_EQ(row(7), "holding tile: 16");
-    EXPECT_EQ(g_editor.palette_shown, 1);
-    EXPECT_EQ(g_editor.alt_held, 1);
-    push_key(SDL_KEYUP, SDLK_LALT);
-    // With the menu open, letters reach only the menu.
-    press(SDLK_ESCAPE);
-    press('a');
-    editor_input_step();
-    EXPECT_EQ(g_editor.alt_held, 0);
-    EXPECT_EQ(g_editor.menu_open, 1);
-    EXPECT_STREQ(console_input(), "");
-}
-
-TEST_F(Loop, ResizeAndQuit) {
-    SDL_Event event{};
-    event.type = SDL_VIDEORESIZE;
-    event.resize.w = 500;
-    event.resize.h = 300;
-    EXPECT_EQ(editor_window_event(&event, 0), 1);
-    EXPECT_EQ(g_editor.screen_width, 500);
-    EXPECT_EQ(g_editor.screen_height, 300);
-    EXPECT_EQ(gfx_screen()->w, 500);
-    event = SDL_Event{};
-    event.type = SDL_KEYDOWN;
-    EXPECT_EQ(editor_window_event(&event, 0), 0);
-    event.type = SDL_MOUSEMOTION;
-    EXPECT_EQ(editor_key_event(&event, 0), 0);
-    event.type = SDL_QUIT;
-    SDL_PushEvent(&event);
-    editor_run();
-    EXPECT_EQ(g_editor.running, 0);
-}
 
 TEST_F(Loop, AWholeSessionThroughTheQueueAndTheMouse) {
     // Paint a row, pick with Ctrl, erase, scroll, zoom, set the brush, bookmark and recall.
@@ -116,30 +76,50 @@ TEST_F(Loop, AWholeSessionThroughTheQueueAndTheMouse) {
     g_editor.mouse_x = 520;
     g_editor.mouse_y = 440;
     editor_mouse(0, MOUSE_RIGHT, 0, 0);
-    EXPECT_EQ(g_editor.view_center_x, 50);
-    EXPECT_EQ(g_editor.view_center_y, 50);
+    EXPECT_EQ(centre(), std::pair(50, 50));
 
+    // All queued events are handled in one step, in order; with the menu open, letters
+    // reach only the menu.
     press(SDLK_ESCAPE);
+    press('a');
     press('4');
     type_line("?settile 0x10");
+    push_key(SDL_KEYDOWN, SDLK_LALT);
     SDL_SetModState(KMOD_LCTRL);
     press(SDLK_F2);
     editor_input_step();
     SDL_SetModState(KMOD_NONE);
+    EXPECT_EQ(g_editor.alt_held, 1);
     EXPECT_EQ(g_editor.zoom, 4);
     EXPECT_EQ(g_editor.menu_open, 0);
     EXPECT_EQ(g_editor.selected_tile, 16);
     EXPECT_EQ(row(6), "holding tile: 16");
     EXPECT_EQ(row(7), "bookmark 1 set: (3, 3)");
+    push_key(SDL_KEYUP, SDLK_LALT);
     press(SDLK_INSERT);
     editor_input_step();
+    EXPECT_EQ(g_editor.alt_held, 0);
     EXPECT_EQ(g_editor.view_center_x, 8192);
     SDL_SetModState(KMOD_RSHIFT);
     press(SDLK_F2);
     editor_input_step();
     SDL_SetModState(KMOD_NONE);
-    EXPECT_EQ(g_editor.view_center_x, 50);
-    EXPECT_EQ(g_editor.view_center_y, 50);
+    EXPECT_EQ(centre(), std::pair(50, 50));
+
+    // A resize takes the new size for the screen; a quit event ends the loop.
+    SDL_Event event{};
+    event.type = SDL_VIDEORESIZE;
+    event.resize.w = 500;
+    event.resize.h = 300;
+    EXPECT_EQ(editor_window_event(&event, 0), 1);
+    EXPECT_EQ(g_editor.screen_width, 500);
+    EXPECT_EQ(g_editor.screen_height, 300);
+    EXPECT_EQ(gfx_screen()->w, 500);
+    event = SDL_Event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+    editor_run();
+    EXPECT_EQ(g_editor.running, 0);
 }
 
 TEST_F(Loop, FrameShowsHoverStatusAndMenu) {
@@ -147,8 +127,7 @@ TEST_F(Loop, FrameShowsHoverStatusAndMenu) {
     uint32_t red = gfx_map_colour(COLOUR_RED);
     g_editor.view_center_x = g_editor.view_center_y = 8192;
     editor_update_view();
-    g_editor.mouse_x = 100;
-    g_editor.mouse_y = 100;
+    g_editor.mouse_x = g_editor.mouse_y = 100;
     editor_redraw_step();
     EXPECT_EQ(pixel(100, 100), red);
     EXPECT_EQ(pixel(115, 115), red);

@@ -6,8 +6,9 @@ namespace {
 class RegionListTest : public EditorFixture {
   protected:
     int cursor() const { return g_regionlist.cursor; }
-    int top() const { return g_regionlist.top; }
     int rows() const { return g_regionlist.rows; }
+    // The cursor entry and the first entry shown.
+    std::pair<int, int> place() const { return {g_regionlist.cursor, g_regionlist.top}; }
     std::string selected_name() {
         char name[32];
         regionlist_selected(name, nullptr);
@@ -15,15 +16,19 @@ class RegionListTest : public EditorFixture {
     }
 };
 
-TEST_F(RegionListTest, MapWithoutRegionsListsOnlyNewRegion) {
+TEST_F(RegionListTest, EntriesComeFromRegionsWithTiles) {
     EXPECT_EQ(regionlist_count(), 1);
     editor_key(KEY_PAGE_DOWN, 0);
     EXPECT_EQ(cursor(), 0);
     EXPECT_EQ(selected_name(), "New region");
     EXPECT_EQ(regionlist_selected(nullptr, nullptr), -1);
-}
-
-TEST_F(RegionListTest, RegionsAreListedOnlyOnceOneCarriesTiles) {
+    // A rebuild drops added entries but keeps the first one and the row count.
+    regionlist_set_rows(3);
+    regionlist_add("zeta", nullptr);
+    regionlist_rebuild();
+    EXPECT_EQ(regionlist_count(), 1);
+    EXPECT_EQ(rows(), 3);
+    // Regions are listed only once one of them carries tiles.
     add_region(map(), "alpha", false);
     add_region(map(), "beta", false);
     regionlist_rebuild();
@@ -51,21 +56,15 @@ TEST_F(RegionListTest, SelectingAnEntrySelectsTheFirstRegionOfThatName) {
 TEST_F(RegionListTest, PagingWithTwentyRegions) {
     for (int i = 0; i < 20; ++i)
         regionlist_add(("r" + std::to_string(i)).c_str(), nullptr);
-    for (int i = 0; i < 6; ++i)
-        editor_key(KEY_PAGE_DOWN, 0);
-    EXPECT_EQ(cursor(), 6);
-    EXPECT_EQ(top(), 1);
+    press(KEY_PAGE_DOWN, 6);
+    EXPECT_EQ(place(), std::pair(6, 1));
     editor_key(KEY_PAGE_DOWN, 0x01);
-    EXPECT_EQ(cursor(), 11);
-    EXPECT_EQ(top(), 6);
+    EXPECT_EQ(place(), std::pair(11, 6));
     editor_key(KEY_PAGE_UP, 0x02);
-    EXPECT_EQ(cursor(), 6);
-    EXPECT_EQ(top(), 6);
+    EXPECT_EQ(place(), std::pair(6, 6));
     // Paging down stops at the last entry with the window ending there.
-    for (int i = 0; i < 10; ++i)
-        editor_key(KEY_PAGE_DOWN, 0x01);
-    EXPECT_EQ(cursor(), 20);
-    EXPECT_EQ(top(), 15);
+    press(KEY_PAGE_DOWN, 10, 0x01);
+    EXPECT_EQ(place(), std::pair(20, 15));
     editor_key(KEY_PAGE_DOWN, 0);
     EXPECT_EQ(cursor(), 20);
 }
@@ -76,8 +75,7 @@ TEST_F(RegionListTest, MenuRowKeysGrowToTheEntryCountAndShrinkTheCursorIn) {
         add_region(map(), "x" + std::to_string(i), true, {10 + i});
     regionlist_rebuild();
     ASSERT_EQ(regionlist_count(), 7);
-    for (int i = 0; i < 5; ++i)
-        editor_key(KEY_PAGE_DOWN, 0);
+    press(KEY_PAGE_DOWN, 5);
     ASSERT_EQ(cursor(), 5);
     g_editor.menu_open = 1;
     editor_menu_key(KEY_PAGE_UP, 0);
@@ -86,21 +84,30 @@ TEST_F(RegionListTest, MenuRowKeysGrowToTheEntryCountAndShrinkTheCursorIn) {
     char name[32];
     regionlist_selected(name, nullptr);
     EXPECT_EQ(map()->selected_region, mapdata_find_region(map(), name));
-    for (int i = 0; i < 10; ++i)
-        editor_menu_key(KEY_PAGE_DOWN, 0);
-    EXPECT_EQ(rows(), 7);
-    for (int i = 0; i < 10; ++i)
-        editor_menu_key(KEY_PAGE_UP, 0);
-    EXPECT_EQ(rows(), 1);
+    // The row count grows to the entry count and shrinks to one.
+    for (auto [key, want] : {std::pair{KEY_PAGE_DOWN, 7}, {KEY_PAGE_UP, 1}}) {
+        for (int i = 0; i < 10; ++i)
+            editor_menu_key(key, 0);
+        EXPECT_EQ(rows(), want);
+    }
     EXPECT_EQ(g_editor.menu_open, 1);
 }
 
 TEST_F(RegionListTest, NamesAreCutTo31CharactersAndTerminated) {
+    // A region whose name is longer than an entry can still be selected.
+    std::string region_long = "a region name of forty characters, long";
+    add_region(map(), region_long, true, {9});
+    regionlist_rebuild();
+    editor_key(KEY_PAGE_DOWN, 0);
+    ASSERT_NE(map()->selected_region, nullptr);
+    EXPECT_EQ(std::string(region_name(map()->selected_region)), region_long);
+    EXPECT_TRUE(region_contains(map()->selected_region, 9, 0));
     std::string long_name(40, 'q');
     regionlist_add(long_name.c_str(), long_name.c_str());
     editor_key(KEY_PAGE_DOWN, 0);
+    editor_key(KEY_PAGE_DOWN, 0);
     char name[32], tag[32];
-    EXPECT_EQ(regionlist_selected(name, tag), 0);
+    EXPECT_EQ(regionlist_selected(name, tag), 1);
     EXPECT_EQ(std::string(name), long_name.substr(0, 31));
     EXPECT_EQ(std::string(tag), long_name.substr(0, 31));
     regionlist_add(nullptr, nullptr);
@@ -108,25 +115,6 @@ TEST_F(RegionListTest, NamesAreCutTo31CharactersAndTerminated) {
     regionlist_selected(name, tag);
     EXPECT_STREQ(name, "");
     EXPECT_STREQ(tag, "");
-}
-
-TEST_F(RegionListTest, RegionsWithNamesLongerThanAnEntryCanBeSelected) {
-    std::string long_name = "a region name of forty characters, long";
-    add_region(map(), long_name, true, {9});
-    regionlist_rebuild();
-    editor_key(KEY_PAGE_DOWN, 0);
-    ASSERT_NE(map()->selected_region, nullptr);
-    EXPECT_EQ(std::string(region_name(map()->selected_region)), long_name);
-    EXPECT_TRUE(region_contains(map()->selected_region, 9, 0));
-}
-
-TEST_F(RegionListTest, RebuildKeepsTheFirstEntryAndRows) {
-    regionlist_set_rows(3);
-    regionlist_add("zeta", nullptr);
-    regionlist_rebuild();
-    EXPECT_EQ(regionlist_count(), 1);
-    EXPECT_EQ(rows(), 3);
-    EXPECT_EQ(selected_name(), "New region");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,12 +28,11 @@ inline void put_u32(Bytes& b, size_t at, uint32_t v) {
     put_u16(b, at, v);
     put_u16(b, at + 2, v >> 16);
 }
-inline uint32_t get_u32(const Bytes& b, size_t at) {
-    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 |
-           uint32_t{b[at + 3]} << 24;
-}
 inline uint32_t get_u16(const Bytes& b, size_t at) {
     return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8;
+}
+inline uint32_t get_u32(const Bytes& b, size_t at) {
+    return get_u16(b, at) | get_u16(b, at + 2) << 16;
 }
 
 inline void append_u32(Bytes& b, uint32_t v) {
@@ -42,14 +42,16 @@ inline void append_u32(Bytes& b, uint32_t v) {
 inline uint32_t record(uint32_t x, uint32_t y, uint32_t tile) {
     return x | y << 12 | tile << 24;
 }
-inline void append_record(Bytes& b, uint32_t x, uint32_t y, uint32_t tile) {
-    append_u32(b, record(x, y, tile));
+inline void append_record(Bytes& b, uint32_t x, uint32_t y, uint32_t t) {
+    append_u32(b, record(x, y, t));
 }
 // One chunk with its alignment bytes.
 inline void append_chunk(Bytes& b, const char* type, const std::string& data, bool pad = true) {
-    b.insert(b.end(), type, type + 4);
-    append_u32(b, static_cast<uint32_t>(data.size()));
-    b.insert(b.end(), data.begin(), data.end());
+    size_t at = b.size();
+    b.resize(at + 8 + data.size());
+    std::memcpy(b.data() + at, type, 4);
+    put_u32(b, at + 4, static_cast<uint32_t>(data.size()));
+    if (!data.empty()) std::memcpy(b.data() + at + 8, data.data(), data.size());
     if (pad) b.resize(b.size() + (4 - data.size() % 4) % 4, 0);
 }
 
@@ -111,7 +113,6 @@ class ScratchDir : public ::testing::Test {
         std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ignored);
         std::filesystem::remove_all(dir_, ignored);
     }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
     std::filesystem::path old_, dir_;
 };
 

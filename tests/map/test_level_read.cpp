@@ -39,50 +39,7 @@ TEST(LevelReadBytes, RecordsOutsideTheMapAreCountedAndSkipped) {
         EXPECT_EQ(tilegrid_storage_bytes(map->tiles), sizeof(TileGrid)); // not even a page
         mapdata_free(map);
     }
-}
-
-TEST(LevelReadBytes, ObjectRecordRebuildsItsSquareAndStamp) {
-    Bytes bytes;
-    append_record(bytes, 10, 20, 219);
-    MapData* map = parse(bytes);
-    EXPECT_EQ(mapdata_get_tile(map, 10, 20), 219);
-    int fillers = 0;
-    for (int x = 10; x < 16; ++x)
-        for (int y = 20; y < 26; ++y)
-            fillers += mapdata_get_tile(map, x, y) == 250;
-    EXPECT_EQ(fillers, 35);
-    ASSERT_EQ(list_count(&map->stamps), 1u);
-    EXPECT_EQ(static_cast<Stamp*>(map->stamps.head->data)->width, 6);
-    mapdata_free(map);
-}
-
-TEST(LevelReadBytes, OverlappingObjectsFromAFileKeepBothStampsAndLaterRecordsWin) {
-    Bytes bytes;
-    append_record(bytes, 10, 10, 220);
-    append_record(bytes, 12, 12, 217);
-    append_record(bytes, 11, 11, 7);
-    MapData* map = parse(bytes);
-    EXPECT_EQ(list_count(&map->stamps), 2u);
-    EXPECT_EQ(mapdata_get_tile(map, 12, 12), 217);
-    EXPECT_EQ(mapdata_get_tile(map, 13, 13), 250);
-    EXPECT_EQ(mapdata_get_tile(map, 11, 11), 7);
-    mapdata_free(map);
-}
-
-TEST(LevelReadBytes, ObjectRecordAtTheEdgeIsClipped) {
-    Bytes bytes;
-    append_record(bytes, 0, 0, 3);
-    append_record(bytes, 1020, 1022, 220);
-    MapData* map = parse(bytes);
-    EXPECT_EQ(mapdata_get_tile(map, 0, 0), 3);
-    EXPECT_EQ(mapdata_get_tile(map, 1023, 1023), 250);
-    EXPECT_EQ(mapdata_get_tile(map, 0, 1022), 0);
-    EXPECT_EQ(mapdata_get_tile(map, 1020, 0), 0);
-    mapdata_free(map);
-}
-
-TEST(LevelReadBytes, TrailingBytesAfterTheLastRecordAreIgnored) {
-    for (size_t extra = 1; extra <= 3; ++extra) {
+    for (size_t extra = 1; extra <= 3; ++extra) { // trailing bytes after the last record
         Bytes bytes;
         append_record(bytes, 1, 1, 9);
         bytes.resize(bytes.size() + extra, 0xFF);
@@ -91,6 +48,33 @@ TEST(LevelReadBytes, TrailingBytesAfterTheLastRecordAreIgnored) {
         EXPECT_EQ(map->error_count, 0u);
         mapdata_free(map);
     }
+}
+
+TEST(LevelReadBytes, ObjectRecordsRebuildSquaresAndStampsClippedAtTheEdge) {
+    Bytes bytes;
+    append_record(bytes, 0, 0, 3);
+    append_record(bytes, 10, 10, 220);
+    append_record(bytes, 12, 12, 219); // overlaps: both stamps stay, later records win
+    append_record(bytes, 11, 11, 7);
+    append_record(bytes, 1020, 1022, 220);
+    MapData* map = parse(bytes);
+    EXPECT_EQ(list_count(&map->stamps), 3u);
+    for (auto [x, y, v] : {std::tuple{12, 12, 219},
+                           {17, 17, 250},
+                           {13, 13, 250},
+                           {11, 11, 7},
+                           {0, 0, 3},
+                           {1023, 1023, 250},
+                           {0, 1022, 0},
+                           {1020, 0, 0}})
+        EXPECT_EQ(mapdata_get_tile(map, x, y), v) << x << "," << y;
+    int fillers = 0;
+    for (int x = 0; x < 1024; ++x)
+        for (int y = 0; y < 1024; ++y)
+            fillers += mapdata_get_tile(map, x, y) == 250;
+    // The union of the two squares but its three other cells, and the clipped 4 x 2 square.
+    EXPECT_EQ(fillers, 25 + 36 - 9 - 3 + 7);
+    mapdata_free(map);
 }
 
 TEST_F(LevelRead, PlainBitmapLoadsWithItsTilesetAndWritesTheCopy) {
@@ -132,7 +116,7 @@ TEST(LevelReadBytes, AcceptedElvlBlockCutsTheBitmapAtItsOffset) {
     mapdata_free(map);
 }
 
-TEST(LevelReadBytes, RejectedElvlBlocksAreIgnoredSilently) {
+TEST(LevelReadBytes, RejectedElvlBlocksAreIgnoredSilentlyAndAShortTotalWarns) {
     Bytes chunks;
     append_chunk(chunks, "ATTR", "A=1");
     Bytes good = level_with_chunks(64, chunks, {});
@@ -150,33 +134,29 @@ TEST(LevelReadBytes, RejectedElvlBlocksAreIgnoredSilently) {
         EXPECT_EQ(map->kept_chunks, nullptr);
         mapdata_free(map);
     }
-}
-
-TEST(LevelReadBytes, ElvlTotalBelowTwelveWarnsAndLoadGoesOn) {
+    // An elvl total below twelve warns, and the load goes on.
     Bytes records;
     append_record(records, 2, 2, 2);
-    Bytes bytes = level_with_chunks(64, {}, records);
-    put_u32(bytes, 68, 4);
+    Bytes short_total = level_with_chunks(64, {}, records);
+    put_u32(short_total, 68, 4);
     LogCapture log;
-    MapData* map = parse(bytes);
+    MapData* map = parse(short_total);
     EXPECT_TRUE(contains(log.text(), "W <mapdata> error in lvl while reading metadata chunks\n"));
     EXPECT_EQ(mapdata_get_tile(map, 2, 2), 2);
     mapdata_free(map);
 }
 
-TEST(LevelReadBytes, RecordsStartAtBfSizeEvenWithoutElvl) {
-    Bytes bytes = bmp_head(40, 22);
-    put_u32(bytes, 22, record(4, 4, 4));
-    MapData* map = parse(bytes);
+TEST(LevelReadBytes, BfSizeStartsTheRecordsButCostsNoMoreThanTheFile) {
+    Bytes start = bmp_head(40, 22);
+    put_u32(start, 22, record(4, 4, 4));
+    MapData* map = parse(start);
     EXPECT_EQ(mapdata_get_tile(map, 4, 4), 4);
     EXPECT_EQ(map->tileset_length, 24u);
     mapdata_free(map);
-}
 
-TEST(LevelReadBytes, HugeBfSizeCostsNoMoreThanTheFile) {
     Bytes bytes = bmp_head(20, 0xFFFFFFF0u);
     LogCapture log;
-    MapData* map = parse(bytes);
+    map = parse(bytes);
     EXPECT_EQ(map->tileset_length, 20u);
     EXPECT_TRUE(contains(log.text(), "D got bmp: 20\n"));
     EXPECT_EQ(tilegrid_storage_bytes(map->tiles), sizeof(TileGrid)); // not even a page

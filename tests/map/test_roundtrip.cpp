@@ -1,59 +1,53 @@
-// test_roundtrip.cpp - real zone maps keep every tile, attribute and kept chunk through a save.
+// test_roundtrip.cpp - real zone maps keep every tile, attribute, kept chunk and region when saved.
 #include "map_test_util.h"
 
 #include "map/elvl.h"
+#include "region_test_util.h"
 
 using namespace maptest;
 
 namespace {
 
-struct Entry {
-    std::string key;
-    std::string value;
-    bool operator==(const Entry&) const = default;
-};
-
-std::vector<Entry> attributes_of(MapData* map) {
-    std::vector<Entry> out;
-    if (!map->attributes) return out;
-    hash_filter(
-        map->attributes,
-        [](const char* key, void* value, void* user) {
-            static_cast<std::vector<Entry>*>(user)->push_back({key, static_cast<char*>(value)});
-            return 0;
-        },
-        &out);
-    return out;
-}
-
-std::vector<Entry> kept_of(MapData* map) {
-    std::vector<Entry> out;
-    if (!map->kept_chunks) return out;
-    hash_filter(
-        map->kept_chunks,
-        [](const char* key, void* copy, void* user) {
-            auto* bytes = static_cast<const char*>(copy);
-            static_cast<std::vector<Entry>*>(user)->push_back(
-                {key, std::string(bytes, 8 + elvl_chunk_length(copy))});
-            return 0;
-        },
-        &out);
+// Key and value (or chunk bytes) of every entry of a table of strings or chunk copies.
+using Entries = std::vector<std::pair<std::string, std::string>>;
+Entries entries_of(HashTable* table, bool chunks) {
+    Entries out;
+    if (!table) return out;
+    for (int32_t i = 0; i <= table->mask; ++i)
+        for (HashEntry* e = table->buckets[i]; e; e = e->next) {
+            auto* p = static_cast<const char*>(e->value);
+            out.emplace_back(hash_entry_key(e),
+                             chunks ? std::string(p, 8 + elvl_chunk_length(e->value)) : p);
+        }
     return out;
 }
 
 class RealMaps : public ScratchDir {};
 
-TEST_F(RealMaps, LoadSaveLoadKeepsTilesAttributesAndKeptChunks) {
+TEST_F(RealMaps, LoadSaveLoadKeepsTilesAttributesKeptChunksAndRegions) {
     std::filesystem::path folder = OSTREL_TESTDATA;
     if (!std::filesystem::is_directory(folder))
         GTEST_SKIP() << "no real maps: " << folder << " is absent";
-    int maps = 0;
+    // Maps known to hold regions, with the sub-chunk types each of their regions keeps.
+    const std::map<std::string, std::pair<size_t, std::vector<std::string>>> known = {
+        {"duelpub.lvl", {4, {"rCOL"}}}, {"smallmape.lvl", {1, {"rAWP", "rCOL"}}}};
+    int maps = 0, regional = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() != ".lvl") continue;
         SCOPED_TRACE(entry.path().string());
         ++maps;
         MapData* first = mapdata_load(entry.path().c_str());
         ASSERT_STRNE(first->name, "<default>");
+        if (auto it = known.find(entry.path().filename().string()); it != known.end()) {
+            ++regional;
+            auto found = all_regions(first);
+            ASSERT_EQ(found.size(), it->second.first);
+            for (const Region* r : found) {
+                EXPECT_FALSE(region_cells(r).empty()) << region_name(r);
+                for (const auto& type : it->second.second)
+                    EXPECT_EQ(kept_subchunks(r).count(type), 1u) << region_name(r);
+            }
+        }
         ASSERT_EQ(mapdata_save(first, "saved.lvl"), MAPDATA_SAVE_OK);
         MapData* second = mapdata_load("saved.lvl");
         int differences = 0, tiles = 0;
@@ -67,8 +61,9 @@ TEST_F(RealMaps, LoadSaveLoadKeepsTilesAttributesAndKeptChunks) {
         EXPECT_GT(tiles, 0);
         EXPECT_EQ(differences, 0);
         EXPECT_EQ(second->error_count, 0u);
-        EXPECT_EQ(attributes_of(first), attributes_of(second));
-        EXPECT_EQ(kept_of(first), kept_of(second));
+        EXPECT_EQ(entries_of(first->attributes, false), entries_of(second->attributes, false));
+        EXPECT_EQ(entries_of(first->kept_chunks, true), entries_of(second->kept_chunks, true));
+        expect_same_regions(first, second);
         EXPECT_EQ(first->tileset_length, second->tileset_length);
         EXPECT_EQ(
             std::memcmp(first->tileset + 14, second->tileset + 14, first->tileset_length - 14), 0);
@@ -81,6 +76,7 @@ TEST_F(RealMaps, LoadSaveLoadKeepsTilesAttributesAndKeptChunks) {
         mapdata_free(first);
     }
     EXPECT_GT(maps, 0);
+    EXPECT_EQ(regional, 2) << "duelpub.lvl or smallmape.lvl is missing";
 }
 
 } // namespace

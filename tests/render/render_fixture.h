@@ -8,40 +8,26 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "core/hash.h"
+#include "core/mem.h"
 #include "map/mapdata.h"
+#include "map/region.h"
 #include "map/tilegrid.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 
-// Runs the test in a folder and returns to the previous one afterwards.
-class ScopedFolder {
-  public:
-    explicit ScopedFolder(const std::filesystem::path& folder)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~ScopedFolder() { std::filesystem::current_path(previous_); }
-
-  private:
-    std::filesystem::path previous_;
-};
-
-inline uint32_t read_pixel(SDL_Surface* surface, int x, int y) {
-    const uint8_t* p = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch +
-                       x * surface->format->BytesPerPixel;
-    switch (surface->format->BytesPerPixel) {
-    case 2:
-        return *reinterpret_cast<const uint16_t*>(p);
-    case 4:
-        return *reinterpret_cast<const uint32_t*>(p);
-    default:
-        return p[0];
-    }
+inline uint32_t read_pixel(SDL_Surface* s, int x, int y) {
+    const uint8_t* p =
+        static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
+    if (s->format->BytesPerPixel == 2) return *reinterpret_cast<const uint16_t*>(p);
+    if (s->format->BytesPerPixel == 4) return *reinterpret_cast<const uint32_t*>(p);
+    return p[0];
 }
 
-inline uint32_t rgb(SDL_Surface* surface, uint8_t r, uint8_t g, uint8_t b) {
-    return SDL_MapRGB(surface->format, r, g, b);
+inline uint32_t rgb(SDL_Surface* s, uint8_t r, uint8_t g, uint8_t b) {
+    return SDL_MapRGB(s->format, r, g, b);
 }
 
 // True when the w x h block at (ax, ay) of a equals the one at (bx, by) of b.
@@ -61,11 +47,22 @@ inline bool block_is(SDL_Surface* s, int x0, int y0, int w, int h, uint32_t valu
     return true;
 }
 
+// True when the screen at (x, y) shows the glyph cell of a character in a band of the font.
+inline bool shows_glyph(int x, int y, unsigned char ch, int band) {
+    return same_block(g_gfx.screen, x, y, g_gfx.font, (ch - 32) % 48 * 8,
+                      ((ch - 32) / 48 + 2 * band) * 8, 8, 8);
+}
+
 // A window under the dummy driver, opened in the run folder that holds the generated graphics.
 class RenderTest : public ::testing::Test {
   protected:
+    // Runs the rest of the test in a folder; TearDown returns to the previous one.
+    void enter(const std::filesystem::path& folder) {
+        if (previous_.empty()) previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(folder);
+    }
     void open_window(int width = 640, int height = 480, const char* folder = OSTREL_RUN_DIR) {
-        folder_ = std::make_unique<ScopedFolder>(folder);
+        enter(folder);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         g_gfx = GfxState{};
         gfx_set_video_size(width, height, 16);
@@ -85,18 +82,14 @@ class RenderTest : public ::testing::Test {
         for (MapData* map : maps_)
             mapdata_free(map);
         if (g_gfx.screen) gfx_shutdown();
-        folder_.reset();
+        if (!previous_.empty()) std::filesystem::current_path(previous_);
     }
 
     std::vector<MapData*> maps_;
-    std::unique_ptr<ScopedFolder> folder_;
+    std::filesystem::path previous_;
 };
 
-#include "core/hash.h"
-#include "core/mem.h"
-#include "map/region.h"
-
-// A region owned by the map's region table (released with the map), holding the given cells.
+// A region owned by the map's region table (released with the map).
 inline Region* add_region(MapData* map, const char* name) {
     auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
     region->owner = map;

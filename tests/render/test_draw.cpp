@@ -6,18 +6,14 @@
 
 class DrawTest : public RenderTest {
   protected:
-    void SetUp() override { open_window(2000, 100); }
-
-    // The glyph cell of a character code in a band of the font sheet.
-    bool shows_glyph(int x, int y, unsigned char ch, int band) {
-        return same_block(g_gfx.screen, x, y, g_gfx.font, (ch - 32) % 48 * 8,
-                          ((ch - 32) / 48 + 2 * band) * 8, 8, 8);
+    void SetUp() override {
+        open_window(2000, 100);
+        SDL_FillRect(g_gfx.screen, nullptr, white());
     }
-    void fill_screen(uint32_t pixel) { SDL_FillRect(g_gfx.screen, nullptr, pixel); }
+    uint32_t white() { return rgb(g_gfx.screen, 255, 255, 255); }
 };
 
 TEST_F(DrawTest, TextDrawsGlyphCellsFromTheColourBand) {
-    fill_screen(rgb(g_gfx.screen, 255, 255, 255));
     gfx_draw_text(nullptr, 10, 20, "Az~", COLOUR_GREEN);
     EXPECT_TRUE(shows_glyph(10, 20, 'A', 1));
     EXPECT_TRUE(shows_glyph(18, 20, 'z', 1));
@@ -29,40 +25,34 @@ TEST_F(DrawTest, TextDrawsGlyphCellsFromTheColourBand) {
         for (int x = 10; x < 18; ++x)
             has_green |= read_pixel(g_gfx.screen, x, y) == rgb(g_gfx.screen, 102, 204, 102);
     EXPECT_TRUE(has_green);
-    EXPECT_TRUE(block_is(g_gfx.screen, 34, 20, 8, 8, rgb(g_gfx.screen, 255, 255, 255)));
+    EXPECT_TRUE(block_is(g_gfx.screen, 34, 20, 8, 8, white()));
     gfx_draw_text(nullptr, 0, 40, "P", COLOUR_PINK);
     EXPECT_TRUE(shows_glyph(0, 40, 'P', 7));
-}
-
-TEST_F(DrawTest, ControlBytesDelAnd255ShowAsUnderscore) {
-    gfx_draw_text(nullptr, 0, 0, "\t\n\x7f\xff", COLOUR_GREY);
+    // Control bytes, DEL and 255 show as the underscore.
+    gfx_draw_text(nullptr, 0, 60, "\t\n\x7f\xff", COLOUR_GREY);
     for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(shows_glyph(8 * i, 0, '_', 0)) << i;
+        EXPECT_TRUE(shows_glyph(8 * i, 60, '_', 0)) << i;
 }
 
 TEST_F(DrawTest, ColourEightEmptyAndNullTextDrawNothing) {
-    const uint32_t white = rgb(g_gfx.screen, 255, 255, 255);
-    fill_screen(white);
     testing::internal::CaptureStderr();
     gfx_draw_text(nullptr, 0, 0, "hidden", COLOUR_NONE);
     gfx_draw_text(nullptr, 0, 0, "", COLOUR_GREY);
     gfx_draw_text(nullptr, 0, 0, nullptr, COLOUR_GREY);
     gfx_draw_outline(nullptr, 0, 0, 50, 50, COLOUR_NONE);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_TRUE(block_is(g_gfx.screen, 0, 0, 60, 10, white));
+    EXPECT_TRUE(block_is(g_gfx.screen, 0, 0, 60, 10, white()));
 }
 
 TEST_F(DrawTest, LongTextIsCutAt240CharactersWithOneLogLine) {
-    const uint32_t white = rgb(g_gfx.screen, 255, 255, 255);
-    fill_screen(white);
     const std::string text = std::string(16, 'K') + std::string(284, 'M');
     testing::internal::CaptureStderr();
     gfx_draw_text(nullptr, 0, 0, text.c_str(), COLOUR_RED);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "D <gfx> text exceeding 240 characters: KKKKKKKKKKKKKKKK...\n");
     EXPECT_TRUE(shows_glyph(8 * 239, 0, 'M', 3));
-    EXPECT_TRUE(block_is(g_gfx.screen, 1920, 0, 80, 8, white));
-
+    EXPECT_TRUE(block_is(g_gfx.screen, 1920, 0, 80, 8, white()));
+    // The limit itself: 240 characters are already too many, 239 are not.
     testing::internal::CaptureStderr();
     gfx_draw_text(nullptr, 0, 10, std::string(240, 'x').c_str(), COLOUR_RED);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("exceeding 240"), std::string::npos);
@@ -72,8 +62,6 @@ TEST_F(DrawTest, LongTextIsCutAt240CharactersWithOneLogLine) {
 }
 
 TEST_F(DrawTest, TranslucentTextBlendsAndRestoresTheFontAlpha) {
-    const uint32_t white = rgb(g_gfx.screen, 255, 255, 255);
-    fill_screen(white);
     gfx_draw_text(nullptr, 0, 0, " ", COLOUR_RED + COLOUR_TRANSLUCENT);
     // A blank glyph cell is black: half of it over white is mid grey.
     Uint8 r, g, b;
@@ -82,13 +70,12 @@ TEST_F(DrawTest, TranslucentTextBlendsAndRestoresTheFontAlpha) {
     EXPECT_NEAR(g, 128, 8);
     EXPECT_FALSE(g_gfx.font->flags & SDL_SRCALPHA);
     EXPECT_EQ(g_gfx.font->format->alpha, 255);
-    // Band 3 (red) is the band used for index 12; the next opaque call draws opaque.
     gfx_draw_text(nullptr, 0, 10, "W", COLOUR_RED);
     EXPECT_TRUE(shows_glyph(0, 10, 'W', 3));
 }
 
 TEST_F(DrawTest, OutlinesCoverExactlyTheirBorder) {
-    fill_screen(0);
+    SDL_FillRect(g_gfx.screen, nullptr, 0);
     const uint32_t yellow = gfx_map_colour(COLOUR_YELLOW);
     gfx_draw_outline(nullptr, 2, 2, 10, 5, COLOUR_YELLOW);
     for (int y = 0; y < 10; ++y)
@@ -113,9 +100,8 @@ TEST_F(DrawTest, ColourTableMapsAgainstTheScreenFormat) {
         EXPECT_EQ(gfx_map_colour(i + 9), SDL_MapRGBA(f, table[i][0], table[i][1], table[i][2], 128))
             << i + 9;
     }
-    EXPECT_EQ(gfx_map_colour(8), SDL_MapRGB(f, 0, 0, 0));
-    EXPECT_EQ(gfx_map_colour(17), SDL_MapRGB(f, 0, 0, 0));
-    EXPECT_EQ(gfx_map_colour(static_cast<uint32_t>(-1)), SDL_MapRGB(f, 0, 0, 0));
+    for (uint32_t i : {8u, 17u, static_cast<uint32_t>(-1)})
+        EXPECT_EQ(gfx_map_colour(i), SDL_MapRGB(f, 0, 0, 0)) << i;
 }
 
 TEST(DrawWithoutWindowTest, ColourIsZeroAndDrawingIsHarmlessBeforeStartUp) {
