@@ -67,13 +67,10 @@ uint32_t count_records(const TileGrid* grid) {
 // Records by row, then column. Each band of 32 rows first gathers its present blocks and each
 // band of 8 rows its non-empty sub-blocks, left to right, so empty areas cost nothing per row;
 // within a row every gathered sub-block gives one run of up to 8 records.
-// The records go into buffer; flush(buffer, bytes) takes them whenever fewer than 32 bytes
-// (one run) are left, and once at the end. The write position is a local variable, so the
-// byte stores cannot make the compiler reload it.
-template <typename Flush>
-void write_records(const TileGrid* grid, uint8_t* buffer, size_t capacity, Flush&& flush) {
+// The records go into buffer, which holds count_records() records; returns the bytes written.
+// The write position is a local variable, so the byte stores cannot make the compiler reload it.
+size_t write_records(const TileGrid* grid, uint8_t* buffer) {
     uint8_t* out = buffer;
-    uint8_t* const limit = buffer + capacity - 32;
     struct Run {
         uint32_t x0;
         const TileSubBlock* sub;
@@ -108,10 +105,6 @@ void write_records(const TileGrid* grid, uint8_t* buffer, size_t capacity, Flush
                 uint32_t y = y0 + cell_row;
                 for (uint32_t r = 0; r < count; ++r) {
                     if (((runs[r].rows >> (cell_row * 8)) & 0xFF) == 0) continue;
-                    if (out > limit) {
-                        flush(buffer, static_cast<size_t>(out - buffer));
-                        out = buffer;
-                    }
                     const uint8_t* cells = runs[r].sub->cells + cell_row;
 #pragma GCC unroll 8
                     for (uint32_t i = 0; i < 8; ++i) {
@@ -124,7 +117,7 @@ void write_records(const TileGrid* grid, uint8_t* buffer, size_t capacity, Flush
             }
         }
     }
-    flush(buffer, static_cast<size_t>(out - buffer));
+    return static_cast<size_t>(out - buffer);
 }
 
 // Writes all bytes; false on any error (a full disk included).
@@ -265,20 +258,35 @@ int finish_log(const Head& head, uint64_t records_offset, uint64_t records_lengt
     return head.regions_whole ? MAPDATA_SAVE_OK : MAPDATA_SAVE_REGIONS_CUT;
 }
 
+// The whole file in one buffer: the head, then the records, counted first so that the buffer
+// is sized exactly and goes out in one write.
+struct FileImage {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size;
+    int result;
+};
+
+bool lay_out_file(MapData* map, FileImage* image) {
+    std::vector<uint8_t> head_bytes;
+    Head head{};
+    if (!lay_out_head(map, &head_bytes, &head)) return false;
+    size_t head_size = head_bytes.size();
+    image->bytes.reset(new uint8_t[head_size + 4 * size_t{count_records(map->tiles)}]);
+    std::memcpy(image->bytes.get(), head_bytes.data(), head_size);
+    size_t records = write_records(map->tiles, image->bytes.get() + head_size);
+    image->size = head_size + records;
+    image->result = finish_log(head, head_size, records);
+    return true;
+}
+
 } // namespace
 
 int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out) {
-    Head head{};
-    if (!lay_out_head(map, out, &head)) return MAPDATA_SAVE_FAILED;
-    size_t records_offset = out->size();
-    // Room for every record and the 32 spare bytes the record writer keeps: one flush at the end.
-    size_t capacity = 4 * size_t{count_records(map->tiles)} + 32;
-    out->resize(records_offset + capacity);
-    size_t length = 0;
-    write_records(map->tiles, out->data() + records_offset, capacity,
-                  [&length](const uint8_t*, size_t bytes) { length = bytes; });
-    out->resize(records_offset + length);
-    return finish_log(head, records_offset, length);
+    out->clear();
+    FileImage image{};
+    if (!lay_out_file(map, &image)) return MAPDATA_SAVE_FAILED;
+    out->assign(image.bytes.get(), image.bytes.get() + image.size);
+    return image.result;
 }
 
 int mapdata_save(MapData* map, const char* path) {
@@ -287,23 +295,9 @@ int mapdata_save(MapData* map, const char* path) {
     std::string temp = std::string(path) + ".tmpXXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return MAPDATA_SAVE_FAILED;
-    std::vector<uint8_t> bytes;
-    Head head{};
-    int result = MAPDATA_SAVE_FAILED;
-    bool ok = lay_out_head(map, &bytes, &head) && ::fchmod(fd, target_mode(path)) == 0;
-    if (ok) {
-        // The whole file goes out in one write: counting the records first sizes the buffer
-        // exactly, and one large write costs less than many pieces.
-        size_t head_size = bytes.size();
-        size_t capacity = 4 * size_t{count_records(map->tiles)} + 32;
-        std::unique_ptr<uint8_t[]> file(new uint8_t[head_size + capacity]);
-        std::memcpy(file.get(), bytes.data(), head_size);
-        size_t records = 0;
-        write_records(map->tiles, file.get() + head_size, capacity,
-                      [&records](const uint8_t*, size_t size) { records = size; });
-        ok = write_all(fd, file.get(), head_size + records);
-        result = finish_log(head, head_size, records);
-    }
+    FileImage image{};
+    bool ok = lay_out_file(map, &image) && ::fchmod(fd, target_mode(path)) == 0 &&
+              write_all(fd, image.bytes.get(), image.size);
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), path) == 0;
@@ -312,5 +306,5 @@ int mapdata_save(MapData* map, const char* path) {
         log_msg('W', "<mapdata> error writing level file '%s'", path);
         return MAPDATA_SAVE_FAILED;
     }
-    return result;
+    return image.result;
 }
