@@ -34,6 +34,8 @@ struct MapData {
     SDL_Surface* tileset_surface; // owned, may be absent
     uint8_t* tileset;             // owned BMP bytes
     uint32_t tileset_length;
+    uint64_t revision;       // bumped by every change to what a save would write
+    uint64_t saved_revision; // the revision last loaded or saved: unsaved changes when they differ
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.
