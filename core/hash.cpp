@@ -156,6 +156,30 @@ void hash_resize(HashTable* table) {
     table->mask = new_mask;
 }
 
+HashTable* hash_clone(const HashTable* table, void* (*copy)(const void* value, void* user),
+                      void* user) {
+    auto* clone = static_cast<HashTable*>(mem_alloc(sizeof(HashTable)));
+    clone->mask = table->mask;
+    clone->count = table->count;
+    clone->limit = table->limit;
+    auto buckets = static_cast<uint32_t>(table->mask) + 1;
+    clone->buckets =
+        static_cast<HashEntry**>(mem_alloc(buckets * static_cast<uint32_t>(sizeof(HashEntry*))));
+    for (uint32_t i = 0; i < buckets; ++i) {
+        HashEntry** link = &clone->buckets[i];
+        for (HashEntry* e = table->buckets[i]; e; e = e->next) {
+            size_t len = std::strlen(hash_entry_key(e));
+            auto* entry = static_cast<HashEntry*>(
+                mem_alloc(static_cast<uint32_t>(sizeof(HashEntry) + len + 1)));
+            entry->value = copy ? copy(e->value, user) : e->value;
+            std::memcpy(hash_entry_key(entry), hash_entry_key(e), len + 1);
+            *link = entry;
+            link = &entry->next;
+        }
+    }
+    return clone;
+}
+
 int hash_free_value(const char*, void* value, void*) {
     mem_free(value);
     return 0;

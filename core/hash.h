@@ -38,6 +38,10 @@ void hash_remove(HashTable* table, const char* key, void* value);
 // Visits every entry; entries whose visit returns non-zero are removed. One resize after.
 void hash_filter(HashTable* table, HashVisitor visitor, void* user);
 void hash_resize(HashTable* table);
+// A copy with the same bucket count and the same order in every chain (so the same visiting
+// order); each value is copy(value, user), or the same pointer when copy is null.
+HashTable* hash_clone(const HashTable* table, void* (*copy)(const void* value, void* user),
+                      void* user);
 // A filter visitor that releases the value and keeps the entry.
 int hash_free_value(const char* key, void* value, void* user);
 

@@ -9,6 +9,7 @@
 struct SDL_Surface;
 struct Region;
 struct RegionSetTable;
+struct EditHistory;
 
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
@@ -36,6 +37,7 @@ struct MapData {
     uint32_t tileset_length;
     uint64_t revision;       // bumped by every change to what a save would write
     uint64_t saved_revision; // the revision last loaded or saved: unsaved changes when they differ
+    EditHistory* history;    // owned; the undo steps of map/edit, made by the first change
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.

@@ -19,7 +19,7 @@ inline bool is_object_tile(int tile) {
 Stamp* stamp_add(MapData* map, int32_t x, int32_t y, int tile);
 // First stamp (oldest first) covering the cell; stores its object tile in *tile when given.
 Stamp* stamp_find(const MapData* map, int32_t x, int32_t y, int* tile);
-void stamp_remove(MapData* map, Stamp* stamp);
 void stamp_clear_all(MapData* map);
-// Paints one cell; painting any cell of an object removes the whole object first.
+// Paints one cell through the change path (edit_paint; a step of its own outside a step):
+// painting any cell of an object removes the whole object first.
 void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile);
