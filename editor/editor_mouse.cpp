@@ -3,6 +3,8 @@
 
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
+#include "editor/editor_tools.h"
+#include "map/clipboard.h"
 #include "map/mapdata.h"
 #include "map/region.h"
 #include "map/stamp.h"
@@ -10,6 +12,8 @@
 #include "render/panels.h"
 
 #include <SDL.h>
+
+#include <vector>
 
 namespace {
 
@@ -69,6 +73,23 @@ void erase(int32_t x, int32_t y) {
     e.last_edit_value = LAST_EDIT_ERASE;
 }
 
+enum : int32_t { STROKE_NONE, STROKE_PAINT, STROKE_ERASE };
+
+// A held button edits every cell of the line from the cell it edited last step, so a fast
+// stroke leaves no gaps; the repeat rule skips that first cell.
+template <typename Edit> int32_t along_stroke(int32_t action, int32_t x, int32_t y, Edit edit) {
+    const EditorTools& t = g_tools;
+    if (t.stroke_action != action) {
+        edit(x, y);
+        return action;
+    }
+    std::vector<ClipPoint> points;
+    clip_line_points(t.stroke_x, t.stroke_y, x, y, &points);
+    for (const ClipPoint& p : points)
+        edit(p.x, p.y);
+    return action;
+}
+
 // A quarter of the pointer's distance from the window centre, in map pixels at this zoom.
 void scroll() {
     EditorState& e = g_editor;
@@ -89,18 +110,25 @@ void scroll() {
 void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
-    if (buttons & MOUSE_LEFT) {
+    int32_t action = STROKE_NONE;
+    if (editor_tool_mouse(modifiers, buttons, x, y)) {
+        // Selecting or pasting: no stroke goes on under it.
+    } else if (buttons & MOUSE_LEFT) {
         if (palette_hit(e.mouse_x, e.mouse_y))
             e.selected_tile = palette_pick(e.mouse_x, e.mouse_y);
         else if (modifiers & MOD_CTRL)
             pick_from_map(x, y);
         else
-            paint(x, y);
+            action = along_stroke(STROKE_PAINT, x, y, paint);
     } else if (buttons & MOUSE_MIDDLE) {
-        erase(x, y);
+        action = along_stroke(STROKE_ERASE, x, y, erase);
     } else if (buttons & MOUSE_RIGHT) {
         scroll();
     }
+    g_tools.stroke_action = action;
+    g_tools.stroke_x = x;
+    g_tools.stroke_y = y;
+    g_tools.last_buttons = buttons;
     // Snap the pointer to the tile grid for the hover box.
     e.mouse_x = ((e.mouse_x - e.view_offset_x) / s) * s;
     e.mouse_y = ((e.mouse_y - e.view_offset_y) / s) * s;
