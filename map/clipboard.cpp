@@ -31,14 +31,31 @@ struct CellSet {
     void set(int32_t x, int32_t y) { bits[at(x, y) >> 6] |= uint64_t{1} << (at(x, y) & 63); }
 };
 
-// Cells of an area in the order a tool visits them, each once, all inside the map.
+// Cells of an area, each once, all inside the map. A path keeps the order they were added
+// in; an area is visited column by column from its bits, which saves a list of a million.
 struct Cells {
+    explicit Cells(bool is_path) : path(is_path) {}
+    bool path;
     std::vector<ClipPoint> list;
     CellSet set;
+    size_t count = 0;
     void add(int32_t x, int32_t y) {
         if (!inside_map(x, y) || set.test(x, y)) return;
         set.set(x, y);
-        list.push_back({x, y});
+        ++count;
+        if (path) list.push_back({x, y});
+    }
+    template <typename Fn> void each(Fn&& fn) const {
+        if (path) {
+            for (const ClipPoint& c : list)
+                fn(c.x, c.y);
+            return;
+        }
+        for (size_t w = 0; w < set.bits.size(); ++w)
+            for (uint64_t word = set.bits[w]; word; word &= word - 1) {
+                auto at = static_cast<int32_t>(w * 64 + static_cast<size_t>(__builtin_ctzll(word)));
+                fn(at / kSide, at % kSide);
+            }
     }
 };
 
@@ -111,71 +128,65 @@ void transform(ClipPiece* p, int32_t width, int32_t height, Place place, Anchor 
     }
 }
 
-// Writes the brush into the cells. An area (path false) takes objects on a grid of their
-// size from (gx, gy), squares wholly inside it; a path places one wherever its square (cut
-// at the map's edge) misses the squares placed before.
-uint32_t write_brush(MapData* map, const Cells& cells, int brush, bool path, int32_t gx, int32_t gy,
+// Writes the brush into the cells. An area takes objects on a grid of their size from
+// (gx, gy), squares wholly inside it, column by column; a path places one wherever its
+// square (cut at the map's edge) misses the squares placed before.
+uint32_t write_brush(MapData* map, const Cells& cells, int brush, int32_t gx, int32_t gy,
                      Region* region) {
     uint32_t written = 0;
     if (brush == kClipRegionBrush) {
         if (!region) return 0;
-        edit_reserve_cells(map, cells.list.size());
-        for (const ClipPoint& c : cells.list)
-            written += static_cast<uint32_t>(edit_region_cell(map, region, c.x, c.y, true));
+        edit_reserve_cells(map, cells.count);
+        cells.each([&](int32_t x, int32_t y) {
+            written += static_cast<uint32_t>(edit_region_cell(map, region, x, y, true));
+        });
         return written;
     }
     std::vector<uint32_t> packed;
     if (!is_object_tile(brush)) {
         edit_remove_stamps(map, stamp_meets_set, const_cast<CellSet*>(&cells.set));
-        packed.reserve(cells.list.size());
-        for (const ClipPoint& c : cells.list)
-            if (tilegrid_get(map->tiles, c.x, c.y) != brush) {
-                packed.push_back(edit_pack_cell(c.x, c.y, static_cast<uint8_t>(brush)));
-                ++written;
-            }
+        packed.reserve(cells.count);
+        cells.each([&](int32_t x, int32_t y) {
+            if (tilegrid_get(map->tiles, x, y) != brush)
+                packed.push_back(edit_pack_cell(x, y, static_cast<uint8_t>(brush)));
+        });
         edit_reserve_cells(map, packed.size());
         edit_put_tiles(map, packed.data(), packed.size());
-        return written;
+        return static_cast<uint32_t>(packed.size());
     }
     const int32_t n = object_size(brush);
     std::vector<ClipPoint> placed;
     CellSet covered;
-    // An area places its objects column by column, whatever order its cells were found in.
-    std::vector<ClipPoint> in_order;
-    if (!path)
-        for (size_t w = 0; w < cells.set.bits.size(); ++w)
-            for (uint64_t word = cells.set.bits[w]; word; word &= word - 1) {
-                auto at = static_cast<int32_t>(w * 64 + static_cast<size_t>(__builtin_ctzll(word)));
-                in_order.push_back({at / kSide, at % kSide});
-            }
-    for (const ClipPoint& c : path ? cells.list : in_order) {
-        bool fits = true;
-        if (path) {
+    bool full = false;
+    cells.each([&](int32_t x, int32_t y) {
+        bool fits = !full;
+        if (cells.path) {
             for (int32_t i = 0; i < n && fits; ++i)
                 for (int32_t j = 0; j < n && fits; ++j)
-                    fits = !inside_map(c.x + i, c.y + j) || !covered.test(c.x + i, c.y + j);
+                    fits = !inside_map(x + i, y + j) || !covered.test(x + i, y + j);
         } else {
-            fits = ((c.x - gx) % n + n) % n == 0 && ((c.y - gy) % n + n) % n == 0;
+            fits = fits && ((x - gx) % n + n) % n == 0 && ((y - gy) % n + n) % n == 0;
             for (int32_t i = 0; i < n && fits; ++i)
                 for (int32_t j = 0; j < n && fits; ++j)
-                    fits = inside_map(c.x + i, c.y + j) && cells.set.test(c.x + i, c.y + j);
+                    fits = inside_map(x + i, y + j) && cells.set.test(x + i, y + j);
         }
-        if (!fits) continue;
+        if (!fits) return;
         if (placed.size() >= kClipMaxObjects) {
             log_msg('W', "<mapdata> one operation places at most %u objects",
                     static_cast<unsigned>(kClipMaxObjects));
-            break;
+            full = true;
+            return;
         }
-        placed.push_back(c);
+        placed.push_back({x, y});
         for (int32_t i = 0; i < n; ++i)
             for (int32_t j = 0; j < n; ++j)
-                if (inside_map(c.x + i, c.y + j)) {
-                    covered.set(c.x + i, c.y + j);
-                    packed.push_back(edit_pack_cell(c.x + i, c.y + j,
+                if (inside_map(x + i, y + j)) {
+                    covered.set(x + i, y + j);
+                    packed.push_back(edit_pack_cell(x + i, y + j,
                                                     (i || j) ? uint8_t{TILE_FILLER}
                                                              : static_cast<uint8_t>(brush)));
                 }
-    }
+    });
     if (placed.empty()) return 0;
     edit_remove_stamps(map, stamp_meets_set, &covered);
     edit_reserve_cells(map, packed.size());
@@ -185,12 +196,12 @@ uint32_t write_brush(MapData* map, const Cells& cells, int brush, bool path, int
     return static_cast<uint32_t>(packed.size());
 }
 
-uint32_t brush_step(MapData* map, const Cells& cells, int brush, bool path, int32_t gx, int32_t gy,
+uint32_t brush_step(MapData* map, const Cells& cells, int brush, int32_t gx, int32_t gy,
                     Region* region, const char* what) {
-    if (!map || !map->tiles || cells.list.empty() || brush < 0 || brush > 255) return 0;
+    if (!map || !map->tiles || cells.count == 0 || brush < 0 || brush > 255) return 0;
     uint32_t written = 0;
     as_step(map, what, [&] {
-        written = write_brush(map, cells, brush, path, gx, gy, region);
+        written = write_brush(map, cells, brush, gx, gy, region);
         edit_label(map, "%s of %u cells", what, written);
     });
     return written;
@@ -363,7 +374,7 @@ void clip_flip(ClipPiece* p, bool horizontal) {
 uint32_t clip_fill(MapData* map, ClipRect rect, int brush, bool border_only, Region* region) {
     ClipRect r = clip_to_map(rect);
     if (r.width == 0) return 0;
-    Cells cells;
+    Cells cells(border_only);
     const int32_t x1 = r.x + r.width - 1, y1 = r.y + r.height - 1;
     if (border_only) {
         // Around the outline clockwise from the top-left cell, so objects follow it.
@@ -380,8 +391,7 @@ uint32_t clip_fill(MapData* map, ClipRect rect, int brush, bool border_only, Reg
             for (int32_t y = r.y; y <= y1; ++y)
                 cells.add(x, y);
     }
-    return brush_step(map, cells, brush, border_only, r.x, r.y, region,
-                      border_only ? "border" : "fill");
+    return brush_step(map, cells, brush, r.x, r.y, region, border_only ? "border" : "fill");
 }
 
 uint32_t clip_flood_fill(MapData* map, int32_t x, int32_t y, int brush, const ClipRect* within,
@@ -401,7 +411,7 @@ uint32_t clip_flood_fill(MapData* map, int32_t x, int32_t y, int brush, const Cl
     const uint8_t target = tilegrid_get(grid, x, y);
     if (target == TILE_FILLER || blocked.test(x, y)) return 0;
     if (brush == target && !is_object_tile(brush)) return 0;
-    Cells cells;
+    Cells cells(false);
     auto open = [&](int32_t cx, int32_t cy) {
         return cy >= b.y && cy < b.y + b.height && !cells.set.test(cx, cy) &&
                tilegrid_get(grid, cx, cy) == target && !blocked.test(cx, cy);
@@ -430,7 +440,7 @@ uint32_t clip_flood_fill(MapData* map, int32_t x, int32_t y, int brush, const Cl
             }
         }
     }
-    return brush_step(map, cells, brush, false, x, y, region, "flood fill");
+    return brush_step(map, cells, brush, x, y, region, "flood fill");
 }
 
 uint32_t clip_line(MapData* map, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int brush,
@@ -438,10 +448,10 @@ uint32_t clip_line(MapData* map, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
     if (!inside_map(x1, y1) || !inside_map(x2, y2)) return 0;
     std::vector<ClipPoint> points;
     clip_line_points(x1, y1, x2, y2, &points);
-    Cells cells;
+    Cells cells(true);
     for (const ClipPoint& p : points)
         cells.add(p.x, p.y);
-    return brush_step(map, cells, brush, true, x1, y1, region, "line");
+    return brush_step(map, cells, brush, x1, y1, region, "line");
 }
 
 void clip_line_points(int32_t x1, int32_t y1, int32_t x2, int32_t y2, std::vector<ClipPoint>* out) {
