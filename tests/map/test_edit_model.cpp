@@ -246,4 +246,31 @@ TEST(EditModel, RandomSessionsMatchThePlainModelAndUndoToTheLoadedBytes) {
     }
 }
 
+TEST(EditHistory, BoundsDropTheOldestStepsAndSayItOnce) {
+    ScopedMap m;
+    mapdata_make_default(m.map, false);
+    edit_set_limits(m.map, {size_t{1} << 20, 3});
+    for (int k = 0; k < 5; ++k)
+        edit_paint(m.map, k, 0, 7); // each a step of its own
+    EXPECT_EQ(edit_undo_count(m.map), 3u);
+    EXPECT_TRUE(edit_take_cut_notice(m.map));
+    EXPECT_FALSE(edit_take_cut_notice(m.map));
+    // Nested steps are one; an empty step keeps the redo steps.
+    ASSERT_TRUE(edit_undo(m.map, nullptr));
+    edit_begin(m.map, "outer");
+    edit_begin(m.map, "inner");
+    EXPECT_EQ(edit_end(m.map), 0);
+    EXPECT_EQ(edit_end(m.map), 0);
+    EXPECT_EQ(edit_redo_count(m.map), 1u);
+    // A step larger than the byte bound is not kept, but its change stays.
+    edit_set_limits(m.map, {4096, 10000});
+    std::vector<uint32_t> cells;
+    for (int k = 0; k < 2000; ++k)
+        cells.push_back(edit_pack_cell(k % 1024, 1 + k / 1024, 9));
+    edit_put_tiles(m.map, cells.data(), cells.size());
+    EXPECT_EQ(mapdata_get_tile(m.map, 1000, 1), 9);
+    EXPECT_LE(edit_history_bytes(m.map), 4096u);
+    EXPECT_EQ(edit_redo_count(m.map), 0u);
+}
+
 } // namespace
