@@ -11,6 +11,9 @@
 
 #include <SDL.h>
 
+#include <charconv>
+#include <cstring>
+
 namespace {
 
 // The palette's strip of special tiles, left to right, above the 190 tileset cells.
@@ -101,7 +104,12 @@ void scroll() {
 void editor_end_stroke() {
     MapData* map = g_editor.current_map;
     if (!map || !edit_in_step(map)) return;
-    edit_label(map, "stroke of %d cell%s", g_stroke_cells, g_stroke_cells == 1 ? "" : "s");
+    // Built by hand: a stroke ends on every release, and formatting would cost more than
+    // a short stroke's edits.
+    char label[32] = "stroke of ";
+    char* end = std::to_chars(label + 10, label + 20, g_stroke_cells).ptr;
+    std::memcpy(end, g_stroke_cells == 1 ? " cell" : " cells", 7);
+    edit_set_label(map, label);
     edit_end(map);
 }
 

@@ -31,6 +31,7 @@ struct MapData {
     uint32_t error_count;        // tile records rejected while reading
     char name[32];
     LinkedList stamps;            // owned Stamp records, oldest first
+    uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
     Region* selected_region;      // not owned
     SDL_Surface* tileset_surface; // owned, may be absent
     uint8_t* tileset;             // owned BMP bytes
