@@ -56,7 +56,6 @@ struct EditHistory {
     int depth = 0;
     bool open_changed = false;
     bool call_changed = false; // the public call under way changed something
-    uint64_t issued = 0;       // the highest revision given out
     size_t bytes = 0;
     EditLimits limits = kEditDefaultLimits;
     bool cut = false;
@@ -67,7 +66,6 @@ namespace {
 
 EditHistory* make_history(MapData* map) {
     map->history = new EditHistory;
-    map->history->issued = map->revision;
     return map->history;
 }
 
@@ -114,8 +112,8 @@ struct Scope {
     ~Scope() {
         if (h->call_changed) {
             h->call_changed = false;
-            h->issued = std::max(h->issued, map->revision) + 1;
-            map->revision = h->issued;
+            map->revision_issued = std::max(map->revision_issued, map->revision) + 1;
+            map->revision = map->revision_issued;
         }
         if (own) edit_end(map);
     }
