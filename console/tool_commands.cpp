@@ -9,8 +9,6 @@
 #include "editor/editor_state.h"
 #include "map/clipboard.h"
 #include "map/mapdata.h"
-#include "render/gfx.h"
-#include "render/panels.h"
 
 namespace {
 
@@ -30,11 +28,8 @@ bool read_cells(const char* arg, int32_t* out, int count, const char** rest) {
     return true;
 }
 
+// The views follow the map's revision, so a report is all that is left to do.
 void report(const char* what, uint32_t cells) {
-    if (cells) {
-        gfx_invalidate_view();
-        gfx_invalidate_radar();
-    }
     console_print(1, "%s: %u cells", what, cells);
 }
 

@@ -5,20 +5,36 @@
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
 #include "map/clipboard.h"
+#include "map/edit.h"
 #include "map/mapdata.h"
 #include "map/region.h"
 #include "map/stamp.h"
-#include "render/gfx.h"
 #include "render/panels.h"
 
 #include <SDL.h>
 
+#include <charconv>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 // The palette's strip of special tiles, left to right, above the 190 tileset cells.
 constexpr int kPaletteStrip[10] = {216, 217, 218, 219, 220, 241, 242, 252, 255, 251};
+
+// Map cells the open stroke has edited, for its label.
+int32_t g_stroke_cells = 0;
+
+// A stroke is one step from its first edit to the release of the button. The map may have
+// been replaced meanwhile (a console "?go"): the new map has no open step, so one is opened.
+void stroke_cell() {
+    MapData* map = g_editor.current_map;
+    if (!edit_in_step(map)) {
+        edit_begin(map, "stroke");
+        g_stroke_cells = 0;
+    }
+    ++g_stroke_cells;
+}
 
 bool inside_map(int32_t x, int32_t y) {
     return x >= 0 && x <= 1023 && y >= 0 && y <= 1023;
@@ -46,13 +62,12 @@ void paint(int32_t x, int32_t y) {
         if (e.selected_tile == TILE_REGION_BRUSH) {
             Region* region = e.current_map->selected_region;
             if (region) {
-                region_toggle_tile(region, x, y);
-                gfx_invalidate_view();
+                stroke_cell();
+                edit_region_toggle(e.current_map, region, x, y);
             }
         } else {
-            mapdata_set_tile(e.current_map, x, y, e.selected_tile);
-            gfx_invalidate_view();
-            gfx_invalidate_radar();
+            stroke_cell();
+            edit_paint(e.current_map, x, y, e.selected_tile);
         }
     }
     e.last_edit_x = x;
@@ -64,9 +79,8 @@ void erase(int32_t x, int32_t y) {
     EditorState& e = g_editor;
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_ERASE) return;
     if (inside_map(x, y)) {
-        mapdata_set_tile(e.current_map, x, y, 0);
-        gfx_invalidate_view();
-        gfx_invalidate_radar();
+        stroke_cell();
+        edit_paint(e.current_map, x, y, 0);
     }
     e.last_edit_x = x;
     e.last_edit_y = y;
@@ -107,9 +121,23 @@ void scroll() {
 
 } // namespace
 
+void editor_end_stroke() {
+    MapData* map = g_editor.current_map;
+    if (!map || !edit_in_step(map)) return;
+    // Built by hand: a stroke ends on every release, and formatting would cost more than
+    // a short stroke's edits.
+    char label[32] = "stroke of ";
+    char* end = std::to_chars(label + 10, label + 20, g_stroke_cells).ptr;
+    std::memcpy(end, g_stroke_cells == 1 ? " cell" : " cells", 7);
+    edit_set_label(map, label);
+    edit_end(map);
+}
+
 void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
+    // Releasing the editing buttons ends the stroke.
+    if (!(buttons & (MOUSE_LEFT | MOUSE_MIDDLE))) editor_end_stroke();
     int32_t action = STROKE_NONE;
     if (editor_tool_mouse(modifiers, buttons, x, y)) {
         // Selecting or pasting: no stroke goes on under it.

@@ -12,7 +12,6 @@
 #include "editor/editor_state.h"
 #include "map/clipboard.h"
 #include "map/mapdata.h"
-#include "render/gfx.h"
 #include "render/panels.h"
 #include "render/tools_overlay.h"
 
@@ -26,11 +25,6 @@ int32_t clamp_cell(int32_t v) {
 
 ClipRect selection() {
     return {g_tools.sel_x, g_tools.sel_y, g_tools.sel_w, g_tools.sel_h};
-}
-
-void map_changed() {
-    gfx_invalidate_view();
-    gfx_invalidate_radar();
 }
 
 void select_rect(ClipRect r) {
@@ -58,7 +52,6 @@ void copy_or_cut(bool cut) {
     }
     delete g_tools.clipboard;
     g_tools.clipboard = piece;
-    if (cut) map_changed();
     console_print(1, "%s %d x %d cells, %zu objects", cut ? "cut" : "copied", piece->width,
                   piece->height, piece->objects.size());
 }
@@ -68,7 +61,6 @@ void flood_fill() {
     uint32_t n = clip_flood_fill(g_editor.current_map, g_hover.x, g_hover.y, g_editor.selected_tile,
                                  g_tools.selection_shown ? &sel : nullptr,
                                  g_editor.current_map->selected_region);
-    if (n) map_changed();
     console_print(1, "flood fill: %u cells", n);
 }
 
@@ -87,12 +79,13 @@ void editor_select_none() {
 int editor_tool_key(int32_t key, int32_t modifiers) {
     if (!g_editor.current_map) return 0;
     if (key == KEY_DELETE) {
-        if (need_selection() &&
-            clip_clear(g_editor.current_map, selection(), editor_tools_region()))
-            map_changed();
+        editor_end_stroke();
+        if (need_selection()) clip_clear(g_editor.current_map, selection(), editor_tools_region());
         return 1;
     }
     if (!(modifiers & MOD_CTRL)) return 0;
+    // Each tool is a step of its own, not part of a stroke still held.
+    if (key == 'c' || key == 'x' || key == 'f') editor_end_stroke();
     switch (key) {
     case 'a':
         select_rect({0, 0, 1024, 1024});
@@ -130,8 +123,8 @@ int editor_tool_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y)
             return 1;
         }
         if ((pressed & MOUSE_LEFT) && !on_palette) {
-            if (clip_paste(g_editor.current_map, *t.clipboard, x, y, editor_tools_region()))
-                map_changed();
+            editor_end_stroke();
+            clip_paste(g_editor.current_map, *t.clipboard, x, y, editor_tools_region());
             return 1;
         }
         // The button that placed the piece paints nothing while it stays down.
