@@ -43,25 +43,29 @@ struct Model {
         int n = object_size(o.tile);
         return o.x < x + w && o.x + n > x && o.y < y + h && o.y + n > y;
     }
-    void remove_meeting(int x, int y, int w, int h) {
+    // Calls fn(x, y, i, j) for each on-map cell (x, y) = (o.x + i, o.y + j) of an object.
+    template <typename Fn> static void square(const Obj& o, Fn fn) {
+        for (int i = 0; i < object_size(o.tile); ++i)
+            for (int j = 0; j < object_size(o.tile); ++j)
+                if (on_map(o.x + i, o.y + j)) fn(o.x + i, o.y + j, i, j);
+    }
+    template <typename Pick> void remove_if(Pick pick) {
         for (size_t k = 0; k < objs.size();) {
-            if (!meets(objs[k], x, y, w, h)) {
+            if (!pick(objs[k])) {
                 ++k;
                 continue;
             }
-            int n = object_size(objs[k].tile);
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < n; ++j)
-                    if (on_map(objs[k].x + i, objs[k].y + j)) at(objs[k].x + i, objs[k].y + j) = 0;
+            square(objs[k], [&](int x, int y, int, int) { at(x, y) = 0; });
             objs.erase(objs.begin() + static_cast<long>(k));
         }
     }
+    void remove_meeting(int x, int y, int w, int h) {
+        remove_if([&](const Obj& o) { return meets(o, x, y, w, h); });
+    }
     void place(int x, int y, int tile) {
-        int n = object_size(tile);
-        remove_meeting(x, y, n, n);
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                if (on_map(x + i, y + j)) at(x + i, y + j) = (i || j) ? 250 : tile;
+        remove_meeting(x, y, object_size(tile), object_size(tile));
+        square({x, y, tile},
+               [&](int cx, int cy, int i, int j) { at(cx, cy) = (i || j) ? 250 : tile; });
         objs.push_back({x, y, tile});
     }
 };
@@ -82,11 +86,10 @@ MPiece model_copy(Model& m, int x, int y, int w, int h) {
         int n = object_size(o.tile);
         if (o.x >= x && o.y >= y && o.x + n <= x + w && o.y + n <= y + h)
             p.objs.push_back({o.x - x, o.y - y, o.tile});
-        else if (Model::meets(o, x, y, w, h))
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < n; ++j)
-                    if (o.x + i >= x && o.x + i < x + w && o.y + j >= y && o.y + j < y + h)
-                        p.v[(o.y + j - y) * w + (o.x + i - x)] = 0;
+        else
+            Model::square(o, [&](int cx, int cy, int, int) {
+                if (cx >= x && cx < x + w && cy >= y && cy < y + h) p.v[(cy - y) * w + cx - x] = 0;
+            });
     }
     return p;
 }
@@ -157,9 +160,7 @@ std::vector<std::pair<int, int>> model_flood(Model& m, int sx, int sy, int x0, i
                                              int y1) {
     std::vector<uint8_t> covered(1024 * 1024);
     for (const Obj& o : m.objs)
-        for (int i = 0; i < object_size(o.tile); ++i)
-            for (int j = 0; j < object_size(o.tile); ++j)
-                if (Model::on_map(o.x + i, o.y + j)) covered[(o.y + j) * 1024 + o.x + i] = 1;
+        Model::square(o, [&](int x, int y, int, int) { covered[y * 1024 + x] = 1; });
     std::vector<std::pair<int, int>> out, todo{{sx, sy}};
     uint8_t target = m.at(sx, sy);
     if (target == 250 || covered[sy * 1024 + sx]) return out;
@@ -189,18 +190,11 @@ void model_fill(Model& m, const std::vector<std::pair<int, int>>& cells, int bru
     for (auto [x, y] : cells)
         in[y * 1024 + x] = 1;
     if (!is_object_tile(brush)) {
-        for (size_t k = 0; k < m.objs.size();) {
-            const Obj o = m.objs[k];
+        m.remove_if([&](const Obj& o) {
             bool hit = false;
-            for (int i = 0; i < object_size(o.tile); ++i)
-                for (int j = 0; j < object_size(o.tile); ++j)
-                    hit =
-                        hit || (Model::on_map(o.x + i, o.y + j) && in[(o.y + j) * 1024 + o.x + i]);
-            if (hit)
-                m.remove_meeting(o.x, o.y, 1, 1);
-            else
-                ++k;
-        }
+            Model::square(o, [&](int x, int y, int, int) { hit = hit || in[y * 1024 + x]; });
+            return hit;
+        });
         for (auto [x, y] : cells)
             m.at(x, y) = static_cast<uint8_t>(brush);
         return;
