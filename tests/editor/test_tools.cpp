@@ -61,6 +61,8 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     EXPECT_EQ(g_tools.sel_w * 1000 + g_tools.sel_h, 5004);
     EXPECT_EQ(tile(6, 5), 0); // the drag painted nothing
     editor_key('c', kCtrl);
+    command("?go no-such.lvl"); // the clipboard outlives the map: pieces move between maps
+    ASSERT_EQ(tile(3, 3), 0);
     editor_key('v', kCtrl);
     ASSERT_EQ(g_tools.pasting, 1);
     uint32_t steps = edit_undo_count(map());
