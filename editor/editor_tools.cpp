@@ -12,7 +12,6 @@
 #include "editor/editor_state.h"
 #include "map/clipboard.h"
 #include "map/mapdata.h"
-#include "render/panels.h"
 #include "render/tools_overlay.h"
 
 EditorTools g_tools;

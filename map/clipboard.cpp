@@ -258,7 +258,6 @@ int clip_copy(const MapData* map, ClipRect rect, const Region* region, ClipPiece
             for (int32_t y = 0; y < r.height; ++y)
                 p.region[static_cast<size_t>(x) * r.height + y] =
                     static_cast<uint8_t>(region_contains(region, r.x + x, r.y + y));
-        p.region_name = region_name(region);
     }
     *out = std::move(p);
     return 1;

@@ -8,7 +8,6 @@
 // by a cut or a clear. Writing over any cell of an object removes that object whole first.
 #pragma once
 #include <cstdint>
-#include <string>
 #include <vector>
 
 struct MapData;
@@ -32,7 +31,6 @@ struct ClipPiece {
     std::vector<uint8_t> tiles;
     std::vector<ClipObject> objects; // in the map's stamp order
     std::vector<uint8_t> region;     // empty, or 1 per cell that belonged to the copied region
-    std::string region_name;
 };
 
 // Brushes with a meaning of their own for the area tools.
