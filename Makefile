@@ -53,7 +53,7 @@ bench: build
 
 # The README screenshot, on a map drawn in code with the built-in tileset, under Xvfb.
 screenshot: build
-	@bash tests/e2e/screenshot.sh $(BUILD) docs/ostrel.png
+	@bash tools/screenshot.sh $(BUILD) docs/ostrel.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

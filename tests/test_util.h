@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "map/elvl.h"
@@ -21,15 +22,23 @@ struct ScopedMap {
     MapData* operator->() const { return map; }
 };
 
+inline Bytes bytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+
 // One chunk (header, data, alignment bytes) as the map's own writer lays it out.
-inline Bytes chunk(const char* type, const std::string& data) {
+inline Bytes chunk(const char* type, const Bytes& data) {
     Bytes out;
-    elvl_append_chunk(&out, type, reinterpret_cast<const uint8_t*>(data.data()),
-                      static_cast<uint32_t>(data.size()));
+    elvl_append_chunk(&out, type, data.data(), static_cast<uint32_t>(data.size()));
     return out;
 }
-inline Bytes chunk(const char* type, const Bytes& data) {
-    return chunk(type, std::string(data.begin(), data.end()));
+
+inline Bytes chunk(const char* type, const char* text) {
+    return chunk(type, bytes(text ? text : ""));
+}
+
+inline void append(Bytes& to, const Bytes& more) {
+    to.insert(to.end(), more.begin(), more.end());
 }
 
 inline Bytes concat(std::initializer_list<Bytes> parts) {
@@ -39,12 +48,17 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
+// Reads one "REGN" chunk's data into the map.
+inline void read_regn(MapData* map, const Bytes& data) {
+    mapdata_read_region(map, data.data(), static_cast<uint32_t>(data.size()));
+}
+
 // A region read into the map as a file would hand it over: "rNAM", then "rTIL" (no cells by
-// default), then any extra sub-chunks.
+// default; none at all when tiles is empty), then any extra sub-chunks.
 inline Region* add_region(MapData* map, const std::string& name, const Bytes& tiles = {0xA3, 0xFF},
                           const Bytes& extra = {}) {
-    Bytes data = concat({chunk("rNAM", name), chunk("rTIL", tiles), extra});
-    mapdata_read_region(map, data.data(), static_cast<uint32_t>(data.size()));
+    read_regn(map, concat({chunk("rNAM", bytes(name)),
+                           tiles.empty() ? Bytes{} : chunk("rTIL", tiles), extra}));
     return mapdata_find_region(map, name.c_str());
 }
 

@@ -176,11 +176,7 @@ TEST_F(SaveAndOpen, ATilesetTooLargeForAttributesIsReportedInRed) {
 
 TEST_F(SaveAndOpen, ARegionTooLargeToStoreIsReportedInRed) {
     // A checkerboard over the whole map cannot be coded within one chunk.
-    std::vector<uint8_t> name;
-    elvl_append_chunk(&name, "rNAM", reinterpret_cast<const uint8_t*>("Checker"), 7);
-    mapdata_read_region(map(), name.data(), static_cast<uint32_t>(name.size()));
-    Region* region = mapdata_find_region(map(), "Checker");
-    ASSERT_NE(region, nullptr);
+    Region* region = add_region(map(), "Checker");
     for (int32_t y = 0; y < 1024; ++y)
         for (int32_t x = y & 1; x < 1024; x += 2)
             region_add_tile(region, x, y);

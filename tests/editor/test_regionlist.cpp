@@ -29,18 +29,18 @@ TEST_F(RegionListTest, EntriesComeFromRegionsWithTiles) {
     EXPECT_EQ(regionlist_count(), 1);
     EXPECT_EQ(rows(), 3);
     // Regions are listed only once one of them carries tiles.
-    add_region(map(), "alpha", false);
-    add_region(map(), "beta", false);
+    add_region(map(), "alpha", {});
+    add_region(map(), "beta", {});
     regionlist_rebuild();
     EXPECT_EQ(regionlist_count(), 1);
-    add_region(map(), "gamma", true);
+    add_region(map(), "gamma");
     regionlist_rebuild();
     EXPECT_EQ(regionlist_count(), 4);
 }
 
 TEST_F(RegionListTest, SelectingAnEntrySelectsTheFirstRegionOfThatName) {
-    add_region(map(), "Door", true, {3});
-    add_region(map(), "door", true, {4});
+    add_region_at(map(), "Door", 3);
+    add_region(map(), "door");
     regionlist_rebuild();
     ASSERT_EQ(regionlist_count(), 3);
     editor_key(KEY_PAGE_DOWN, 0);
@@ -70,9 +70,8 @@ TEST_F(RegionListTest, PagingWithTwentyRegions) {
 }
 
 TEST_F(RegionListTest, MenuRowKeysGrowToTheEntryCountAndShrinkTheCursorIn) {
-    add_region(map(), "one", true, {1});
-    for (int i = 0; i < 5; ++i)
-        add_region(map(), "x" + std::to_string(i), true, {10 + i});
+    for (int i = 0; i < 6; ++i)
+        add_region_at(map(), "x" + std::to_string(i), 10 + i);
     regionlist_rebuild();
     ASSERT_EQ(regionlist_count(), 7);
     press(KEY_PAGE_DOWN, 5);
@@ -96,7 +95,7 @@ TEST_F(RegionListTest, MenuRowKeysGrowToTheEntryCountAndShrinkTheCursorIn) {
 TEST_F(RegionListTest, NamesAreCutTo31CharactersAndTerminated) {
     // A region whose name is longer than an entry can still be selected.
     std::string region_long = "a region name of forty characters, long";
-    add_region(map(), region_long, true, {9});
+    add_region_at(map(), region_long, 9);
     regionlist_rebuild();
     editor_key(KEY_PAGE_DOWN, 0);
     ASSERT_NE(map()->selected_region, nullptr);

@@ -15,10 +15,9 @@
 
 #include "map/level.h"
 #include "map/mapdata.h"
+#include "test_util.h"
 
 namespace maptest {
-
-using Bytes = std::vector<uint8_t>;
 
 inline void put_u16(Bytes& b, size_t at, uint32_t v) {
     b[at] = static_cast<uint8_t>(v);
@@ -45,16 +44,6 @@ inline uint32_t record(uint32_t x, uint32_t y, uint32_t tile) {
 inline void append_record(Bytes& b, uint32_t x, uint32_t y, uint32_t t) {
     append_u32(b, record(x, y, t));
 }
-// One chunk with its alignment bytes.
-inline void append_chunk(Bytes& b, const char* type, const std::string& data, bool pad = true) {
-    size_t at = b.size();
-    b.resize(at + 8 + data.size());
-    std::memcpy(b.data() + at, type, 4);
-    put_u32(b, at + 4, static_cast<uint32_t>(data.size()));
-    if (!data.empty()) std::memcpy(b.data() + at + 8, data.data(), data.size());
-    if (pad) b.resize(b.size() + (4 - data.size() % 4) % 4, 0);
-}
-
 // A bitmap-like head of the given length: "BM", bfSize and the elvl offset set.
 inline Bytes bmp_head(uint32_t length, uint32_t bf_size, uint32_t elvl_offset = 0) {
     Bytes b(length, 0x11);

@@ -29,7 +29,7 @@ TEST(ChunkWalk, AreasShorterThanAHeader) {
 
 TEST(ChunkWalk, AlignmentBytesCompleteTheArea) {
     Bytes padded;
-    append_chunk(padded, "ABCD", "xyz");
+    append(padded, chunk("ABCD", "xyz"));
     ASSERT_EQ(padded.size(), 12u);
     EXPECT_EQ(walk(padded), std::make_pair(1, 1));
     Bytes unpadded(padded.begin(), padded.end() - 1);
@@ -37,16 +37,16 @@ TEST(ChunkWalk, AlignmentBytesCompleteTheArea) {
     Bytes extra = padded;
     extra.resize(15, 0);
     EXPECT_EQ(walk(extra), std::make_pair(0, 1));
-    append_chunk(padded, "TWO_", "5678");
+    append(padded, chunk("TWO_", "5678"));
     put_u32(padded, 16, 5); // second chunk claims one byte more than there is
     EXPECT_EQ(walk(padded), std::make_pair(0, 1));
 }
 
 TEST(ChunkWalk, LengthLimitIs131072) {
     Bytes area;
-    append_chunk(area, "BIG1", std::string(131072, 'a'));
-    append_chunk(area, "BIG2", std::string(131073, 'b'));
-    append_chunk(area, "LAST", "z");
+    append(area, chunk("BIG1", bytes(std::string(131072, 'a'))));
+    append(area, chunk("BIG2", bytes(std::string(131073, 'b'))));
+    append(area, chunk("LAST", "z"));
     HashTable* table = hash_create();
     EXPECT_EQ(elvl_read_chunks(table, area.data(), static_cast<int32_t>(area.size())), 0);
     EXPECT_EQ(table->count, 1);
@@ -59,8 +59,8 @@ TEST(ChunkWalk, LengthLimitIs131072) {
 
 TEST(ChunkWalk, SameTypeKeepsFileOrderAndZeroEndsTheKey) {
     Bytes area;
-    append_chunk(area, "K\0\0\0", "first");
-    append_chunk(area, "K\0xy", "second");
+    append(area, chunk("K\0\0\0", "first"));
+    append(area, chunk("K\0xy", "second"));
     HashTable* table = hash_create();
     ASSERT_EQ(elvl_read_chunks(table, area.data(), static_cast<int32_t>(area.size())), 1);
     EXPECT_EQ(table->count, 2);
@@ -82,15 +82,15 @@ std::string attr(MapData* map, const char* key) {
 
 TEST(Attributes, KeyValueSplitting) {
     Bytes chunks;
-    append_chunk(chunks, "ATTR", "NAME=Big map");
-    append_chunk(chunks, "ATTR", "A=B=C");
-    append_chunk(chunks, "ATTR", "=x");
-    append_chunk(chunks, "ATTR", "NOVALUE");
-    append_chunk(chunks, "ATTR", std::string("Z=ab\0cd", 7));
+    append(chunks, chunk("ATTR", "NAME=Big map"));
+    append(chunks, chunk("ATTR", "A=B=C"));
+    append(chunks, chunk("ATTR", "=x"));
+    append(chunks, chunk("ATTR", "NOVALUE"));
+    append(chunks, chunk("ATTR", bytes(std::string("Z=ab\0cd", 7))));
     std::string key(70, 'k'); // cut to 63 characters
-    append_chunk(chunks, "ATTR", key + "=value");
-    append_chunk(chunks, "ATTR", "K=1"); // a repeated key keeps both; the first is found
-    append_chunk(chunks, "ATTR", "K=2");
+    append(chunks, chunk("ATTR", bytes(key + "=value")));
+    append(chunks, chunk("ATTR", "K=1")); // a repeated key keeps both; the first is found
+    append(chunks, chunk("ATTR", "K=2"));
     LogCapture log;
     MapData* map = with_chunks(chunks);
     EXPECT_EQ(attr(map, "NAME"), "Big map");
@@ -109,12 +109,12 @@ TEST(Attributes, KeyValueSplitting) {
 
 TEST(ChunkHandler, HandledTypesAreConsumedOthersKept) {
     Bytes chunks;
-    append_chunk(chunks, "TSET", "ignored");
-    append_chunk(chunks, "XTRA", "kept data");
-    append_chunk(chunks, "attr", "lowercase=kept");
+    append(chunks, chunk("TSET", "ignored"));
+    append(chunks, chunk("XTRA", "kept data"));
+    append(chunks, chunk("attr", "lowercase=kept"));
     // A key without "=" makes nothing; its scan must not run into the next chunk.
-    append_chunk(chunks, "ATTR", "abc");
-    append_chunk(chunks, "DCID", "=oops");
+    append(chunks, chunk("ATTR", "abc"));
+    append(chunks, chunk("DCID", "=oops"));
     MapData* map = with_chunks(chunks);
     EXPECT_EQ(map->attributes, nullptr);
     ASSERT_NE(map->kept_chunks, nullptr);
@@ -129,8 +129,8 @@ TEST(ChunkHandler, HandledTypesAreConsumedOthersKept) {
 
 TEST(ChunkHandler, ChunksBeforeAStopAreStillHandled) {
     Bytes chunks;
-    append_chunk(chunks, "ATTR", "A=1");
-    append_chunk(chunks, "XTRA", std::string(131073, 'x'));
+    append(chunks, chunk("ATTR", "A=1"));
+    append(chunks, chunk("XTRA", bytes(std::string(131073, 'x'))));
     LogCapture log;
     MapData* map = with_chunks(chunks);
     EXPECT_TRUE(contains(log.text(), "W <mapdata> error in lvl while reading metadata chunks\n"));

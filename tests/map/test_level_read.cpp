@@ -101,7 +101,7 @@ TEST_F(LevelRead, PlainBitmapLoadsWithItsTilesetAndWritesTheCopy) {
 
 TEST(LevelReadBytes, AcceptedElvlBlockCutsTheBitmapAtItsOffset) {
     Bytes chunks;
-    append_chunk(chunks, "ATTR", "NAME=Big map");
+    append(chunks, chunk("ATTR", "NAME=Big map"));
     Bytes records;
     append_record(records, 5, 6, 7);
     Bytes bytes = level_with_chunks(62, chunks, records); // r = 62, raised to 64
@@ -118,7 +118,7 @@ TEST(LevelReadBytes, AcceptedElvlBlockCutsTheBitmapAtItsOffset) {
 
 TEST(LevelReadBytes, RejectedElvlBlocksAreIgnoredSilentlyAndAShortTotalWarns) {
     Bytes chunks;
-    append_chunk(chunks, "ATTR", "A=1");
+    append(chunks, chunk("ATTR", "A=1"));
     Bytes good = level_with_chunks(64, chunks, {});
     Bytes wrong_magic = good;
     wrong_magic[64] = 'E';
@@ -172,9 +172,9 @@ TEST(LevelReadBytes, BfSizeStartsTheRecordsButCostsNoMoreThanTheFile) {
 
 TEST(LevelReadBytes, EveryTruncationOfAFileLoads) {
     Bytes chunks;
-    append_chunk(chunks, "ATTR", "NAME=x");
-    append_chunk(chunks, "XTRA", "abc");
-    append_chunk(chunks, "TILE", std::string("\x01\x00\x00\x02", 4));
+    append(chunks, chunk("ATTR", "NAME=x"));
+    append(chunks, chunk("XTRA", "abc"));
+    append(chunks, chunk("TILE", bytes(std::string("\x01\x00\x00\x02", 4))));
     Bytes records;
     for (uint32_t i = 0; i < 8; ++i)
         append_record(records, i, i, 219);
@@ -193,7 +193,7 @@ TEST(LevelReadBytes, TileChunkIsAppliedBeforeTheMainRecords) {
     append_record(chunk_records, 6, 5, 4);
     append_record(chunk_records, 1024, 0, 1);
     Bytes chunks;
-    append_chunk(chunks, "TILE", std::string(chunk_records.begin(), chunk_records.end()));
+    append(chunks, chunk("TILE", bytes(std::string(chunk_records.begin(), chunk_records.end()))));
     Bytes records;
     append_record(records, 5, 5, 9);
     append_record(records, 0, 1024, 1);

@@ -109,10 +109,10 @@ TEST(LevelWrite, RecordsInRowOrderForEveryValueButZeroAndFiller) {
 
 TEST(LevelWrite, KeptChunksGoBackByteForByteAfterTheAttributes) {
     Bytes chunks;
-    append_chunk(chunks, "DCID", std::string("\x01\x02\x03\x04\x05", 5));
-    append_chunk(chunks, "ATTR", "A=1");
-    append_chunk(chunks, "TSET", "gone");
-    append_chunk(chunks, "XTRA", "");
+    append(chunks, chunk("DCID", bytes(std::string("\x01\x02\x03\x04\x05", 5))));
+    append(chunks, chunk("ATTR", "A=1"));
+    append(chunks, chunk("TSET", "gone"));
+    append(chunks, chunk("XTRA", ""));
     MapData* map = parse(level_with_chunks(64, chunks, {}));
     Bytes file = save(map);
     ASSERT_EQ(get_u16(file, 6), 64u);
@@ -121,8 +121,8 @@ TEST(LevelWrite, KeptChunksGoBackByteForByteAfterTheAttributes) {
               std::string("ATTR\x03\0\0\0A=1\0", 12));
     // The kept chunks follow in the kept-chunk table's order, each padded to 4 bytes.
     Bytes dcid, xtra;
-    append_chunk(dcid, "DCID", std::string("\x01\x02\x03\x04\x05", 5));
-    append_chunk(xtra, "XTRA", "");
+    append(dcid, chunk("DCID", bytes(std::string("\x01\x02\x03\x04\x05", 5))));
+    append(xtra, chunk("XTRA", ""));
     Bytes rest(file.begin() + at + 12, file.end());
     Bytes dx = dcid, xd = xtra;
     dx.insert(dx.end(), xtra.begin(), xtra.end());

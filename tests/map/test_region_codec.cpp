@@ -97,9 +97,9 @@ void reload(MapData* from, MapData* into) {
 TEST(RegionWrite, RegionsKeepNamesCellsAndSubChunks) {
     ScopedMap map;
     std::string long_name(45, 'L');
-    read_region(map.map, concat({chunk("rNAM", text_bytes(long_name)), chunk("rCOL", {9, 8, 7}),
-                                 chunk("rAWP", {1, 2, 3, 4, 5}), chunk("rCOL", {6})}));
-    read_region(map.map, chunk("rNAM", {}));
+    read_regn(map.map, concat({chunk("rNAM", bytes(long_name)), chunk("rCOL", {9, 8, 7}),
+                               chunk("rAWP", {1, 2, 3, 4, 5}), chunk("rCOL", {6})}));
+    read_regn(map.map, chunk("rNAM", {}));
     Region* a = add_region(map.map, "Alpha");
     Region* b = mapdata_find_region(map.map, long_name.c_str());
     for (int32_t i = 0; i < 1024; ++i)
@@ -133,7 +133,7 @@ TEST(RegionWrite, RegionsKeepNamesCellsAndSubChunks) {
 
 TEST(RegionWrite, MapWithoutCellDataStaysWithoutIt) {
     ScopedMap map;
-    read_region(map.map, chunk("rNAM", text_bytes("OnlyName")));
+    read_regn(map.map, chunk("rNAM", bytes("OnlyName")));
     ScopedMap back;
     reload(map.map, back.map);
     EXPECT_NE(mapdata_find_region(back.map, "OnlyName"), nullptr);

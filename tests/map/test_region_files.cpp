@@ -45,7 +45,7 @@ TEST(RegionFiles, GeneratedMapWithManyOverlappingRegions) {
     for (int i = 0; i < 48; ++i) {
         std::string name = "Area " + std::to_string(i);
         std::vector<uint8_t> extra = {static_cast<uint8_t>(i), 1, 2};
-        read_region(map.map, concat({chunk("rNAM", text_bytes(name)), chunk("rCOL", extra)}));
+        read_regn(map.map, concat({chunk("rNAM", bytes(name)), chunk("rCOL", extra)}));
         Region* r = mapdata_find_region(map.map, name.c_str());
         int32_t x0 = rng() % 700, y0 = rng() % 700, w = 1 + rng() % 80, h = 1 + rng() % 80;
         for (int32_t y = y0; y < y0 + h; ++y)
