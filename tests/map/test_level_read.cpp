@@ -11,24 +11,6 @@ namespace {
 
 class LevelRead : public ScratchDir {};
 
-TEST_F(LevelRead, TwoRecordFileUsesTheBuiltInTilesetAndWritesNoCopy) {
-    write_file("two.lvl", {0x03, 0x20, 0x00, 0x01, 0x05, 0x00, 0x00, 0x00});
-    LogCapture log;
-    MapData* map = mapdata_load("two.lvl");
-    EXPECT_EQ(log.text(),
-              "D insert bmp: 49720\nI <mapdata> successfully processed map file 'two.lvl'\n");
-    // 05 00 00 00 is x = 5, y = 0, tile 0: an empty cell that still gets its storage.
-    EXPECT_EQ(mapdata_get_tile(map, 3, 2), 1);
-    EXPECT_EQ(mapdata_get_tile(map, 5, 0), 0);
-    EXPECT_EQ(mapdata_get_tile(map, 0, 0), 0);
-    EXPECT_EQ(tilegrid_block_count(map->tiles), 1u);
-    EXPECT_EQ(tilegrid_sub_count(map->tiles), 1u);
-    EXPECT_EQ(map->tileset_length, 49720u);
-    EXPECT_STREQ(map->name, "two.lvl");
-    EXPECT_FALSE(std::filesystem::exists("graphics/last-tiles.bmp"));
-    mapdata_free(map);
-}
-
 TEST(LevelReadBytes, RecordsOutsideTheMapAreCountedAndSkipped) {
     for (Bytes bytes : {Bytes{0x00, 0x04, 0x00, 0x07}, Bytes{0x00, 0x00, 0x40, 0x07}}) {
         LogCapture log;
@@ -168,23 +150,6 @@ TEST(LevelReadBytes, BfSizeStartsTheRecordsButCostsNoMoreThanTheFile) {
     EXPECT_EQ(map->tileset[20], 0x11);
     EXPECT_EQ(map->tileset[21], 0);
     mapdata_free(map);
-}
-
-TEST(LevelReadBytes, EveryTruncationOfAFileLoads) {
-    Bytes chunks;
-    append(chunks, chunk("ATTR", "NAME=x"));
-    append(chunks, chunk("XTRA", "abc"));
-    append(chunks, chunk("TILE", bytes(std::string("\x01\x00\x00\x02", 4))));
-    Bytes records;
-    for (uint32_t i = 0; i < 8; ++i)
-        append_record(records, i, i, 219);
-    Bytes full = level_with_chunks(60, chunks, records);
-    for (size_t n = 0; n <= full.size(); ++n) {
-        MapData* map = parse(Bytes(full.begin(), full.begin() + static_cast<long>(n)));
-        ASSERT_NE(map->tiles, nullptr);
-        ASSERT_NE(map->tileset, nullptr);
-        mapdata_free(map);
-    }
 }
 
 TEST(LevelReadBytes, TileChunkIsAppliedBeforeTheMainRecords) {

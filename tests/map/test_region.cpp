@@ -49,17 +49,6 @@ TEST(RegionDecode, ByteSequencesOfTheRunCode) {
     EXPECT_EQ(region_cells(Decoded({0x42, 0x7F}).region), (std::vector<int32_t>{0, 1, 2}));
 }
 
-TEST(RegionDecode, LaterRtilAddsToEarlierCells) {
-    // Cells of row 5, then a second rTIL copying the empty row 0 over every later row.
-    ScopedMap map;
-    read_regn(map.map, concat({chunk("rNAM", bytes("Two")),
-                               chunk("rTIL", {0x84, 0x41, 0x23, 0xFD, 0xA3, 0xF9}),
-                               chunk("rTIL", {0x80, 0xE3, 0xFE})}));
-    Region* region = mapdata_find_region(map.map, "Two");
-    ASSERT_NE(region, nullptr);
-    EXPECT_EQ(region_cells(region), (std::vector<int32_t>{5 * 1024, 5 * 1024 + 1}));
-}
-
 TEST(RegionDecode, CellsPastTheMapEdgeAreNeverAdded) {
     // Skip 1,020 cells, then 8 region cells: only columns 1,020 to 1,023 exist.
     Decoded past_column({0x23, 0xFB, 0x47});
@@ -141,57 +130,6 @@ TEST(RegionMembership, OverlapLimitWarnsAndReusesExistingCombinations) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "W <mapdata> overlap limit reached. some region data will be lost.\n");
     EXPECT_TRUE(region_cells(regions[255]).empty());
-}
-
-// The set search of the membership store, written out the slow way.
-struct NaiveStore {
-    std::vector<std::vector<int>> sets{{}};
-    std::vector<uint8_t> grid = std::vector<uint8_t>(64, 0);
-    void add(int cell, int region) {
-        std::vector<int> want = sets[grid[cell]];
-        want.push_back(region);
-        auto found = std::find(sets.begin() + 1, sets.end(), want);
-        if (found == sets.end() && sets.size() == 256) return;
-        if (found == sets.end()) found = sets.insert(sets.end(), want);
-        grid[cell] = static_cast<uint8_t>(found - sets.begin());
-    }
-};
-
-TEST(RegionMembership, CachedSetSearchMatchesAFullSearch) {
-    ScopedMap map;
-    std::vector<Region*> regions;
-    for (int i = 0; i < 5; ++i)
-        regions.push_back(add_region(map.map, "r" + std::to_string(i)));
-    NaiveStore naive;
-    std::mt19937 rng(11);
-    testing::internal::CaptureStderr();
-    for (int step = 0; step < 4000; ++step) {
-        int cell = static_cast<int>(rng() % 64);
-        int r = static_cast<int>(rng() % 5);
-        if (rng() % 8 == 0) {
-            region_set_tile(regions[r], cell % 8, cell / 8, 0);
-            naive.grid[cell] = 0;
-        } else {
-            region_add_tile(regions[r], cell % 8, cell / 8);
-            naive.add(cell, r);
-        }
-    }
-    testing::internal::GetCapturedStderr();
-    ASSERT_EQ(mapdata_region_set_count(map.map), 255);
-    for (int cell = 0; cell < 64; ++cell)
-        ASSERT_EQ(tilegrid_get(map->region_grid, cell % 8, cell / 8), naive.grid[cell]);
-    for (int k = 1; k < 256; ++k) {
-        int32_t length = 0;
-        Region* const* members = mapdata_region_set(map.map, k, &length);
-        ASSERT_EQ(static_cast<size_t>(length), naive.sets[k].size());
-        for (int i = 0; i < length; ++i)
-            ASSERT_EQ(members[i], regions[naive.sets[k][i]]);
-        // The mask invariant: bit k set exactly for the regions set k lists.
-        for (int r = 0; r < 5; ++r) {
-            bool listed = std::count(naive.sets[k].begin(), naive.sets[k].end(), r) > 0;
-            ASSERT_EQ(((regions[r]->mask[k >> 5] >> (k & 31)) & 1u) != 0, listed);
-        }
-    }
 }
 
 TEST(RegionRead, NamesAndSubChunks) {

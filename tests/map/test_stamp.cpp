@@ -79,19 +79,6 @@ TEST(Stamp, ErasingAFillerCellErasesTheObjectAndItsStorage) {
     EXPECT_EQ(tilegrid_storage_bytes(p.map->tiles), sizeof(TileGrid)); // not even a page
 }
 
-TEST(Stamp, Tile218IsAOneCellObjectAndALoneFillerIsNone) {
-    Painted p;
-    mapdata_set_tile(p.map, 5, 5, 218);
-    mapdata_set_tile(p.map, 9, 9, 250);
-    EXPECT_EQ(p.count(250), 1);
-    ASSERT_EQ(p.stamps(), 1u);
-    EXPECT_EQ(static_cast<Stamp*>(p.map->stamps.head->data)->width, 1);
-    EXPECT_EQ(stamp_find(p.map, 9, 9, nullptr), nullptr);
-    mapdata_set_tile(p.map, 5, 5, 3);
-    EXPECT_EQ(p.at(5, 5), 3);
-    EXPECT_EQ(p.stamps(), 0u);
-}
-
 TEST(Stamp, ObjectsAtTheEdgeAreClippedNotWrapped) {
     Painted p;
     mapdata_set_tile(p.map, 0, 0, 5);

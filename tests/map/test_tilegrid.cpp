@@ -105,29 +105,4 @@ TEST_F(MapDataFiles, DefaultMap) {
     }
 }
 
-TEST_F(MapDataFiles, LongPathNamesTheMapByItsFirst31Characters) {
-    std::string name = "abcdefghijklmnopqrstuvwxyz0123456789.lvl"; // 40 characters
-    write_file(name, {3, 0x20, 0, 1});
-    LogCapture log;
-    MapData* map = mapdata_load(name.c_str());
-    EXPECT_TRUE(contains(log.text(), "I <mapdata> successfully processed map file '" + name + "'"));
-    EXPECT_EQ(std::string(map->name), name.substr(0, 31));
-    mapdata_free(map);
-}
-
-TEST(MapData, ClearReleasesTablesAndKeepsTheRecord) {
-    Bytes chunks;
-    append(chunks, chunk("ATTR", "A=1"));
-    append(chunks, chunk("XTRA", "keep"));
-    MapData* map = parse(level_with_chunks(64, chunks, {}));
-    ASSERT_NE(map->kept_chunks, nullptr);
-    mapdata_clear(map);
-    EXPECT_EQ(map->tiles, nullptr);
-    EXPECT_EQ(map->attributes, nullptr);
-    EXPECT_EQ(map->kept_chunks, nullptr);
-    EXPECT_EQ(mapdata_get_tile(map, 0, 0), 0);
-    EXPECT_EQ(mapdata_get_tile(map, -1, 0), 20);
-    mapdata_free(map);
-}
-
 } // namespace
