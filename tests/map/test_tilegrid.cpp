@@ -75,34 +75,4 @@ TEST(MapData, BorderRingReadsTwentyAndBeyondItZero) {
 
 class MapDataFiles : public ScratchDir {};
 
-// The default map comes silently for "", with a warning for missing and empty files.
-TEST_F(MapDataFiles, DefaultMap) {
-    EXPECT_EQ(mapdata_load(nullptr), nullptr);
-    write_file("empty.lvl", {});
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "D insert bmp: 49720\n"},
-        {"/nonexistent/folder/x.lvl",
-         "W <mapdata> error finding or reading level file '/nonexistent/folder/x.lvl'\n"
-         "D insert bmp: 49720\n"},
-        {"empty.lvl", nullptr}};
-    for (auto [path, expected_log] : cases) {
-        LogCapture log;
-        MapData* map = mapdata_load(path);
-        if (expected_log) {
-            EXPECT_EQ(log.text(), expected_log);
-        }
-        EXPECT_STREQ(map->name, "<default>");
-        EXPECT_EQ(mapdata_get_tile(map, 0, 0), 1);
-        EXPECT_EQ(map->tileset_length, 49720u);
-        EXPECT_NE(map->tileset_surface, nullptr);
-        EXPECT_EQ(map->error_count, 0u);
-        EXPECT_EQ(map->attributes, nullptr);
-        EXPECT_EQ(map->kept_chunks, nullptr);
-        EXPECT_EQ(map->region_grid, nullptr);
-        EXPECT_EQ(map->stamps.head, nullptr);
-        EXPECT_LT(tilegrid_storage_bytes(map->tiles), 64u * 1024u);
-        mapdata_free(map);
-    }
-}
-
 } // namespace
