@@ -73,6 +73,4 @@ TEST(MapData, BorderRingReadsTwentyAndBeyondItZero) {
     mapdata_free(map);
 }
 
-class MapDataFiles : public ScratchDir {};
-
 } // namespace
