@@ -2,7 +2,6 @@
 // list, allocation and its fatal stop, log lines and whole-file reads.
 #include "core/hash.h"
 #include "core/list.h"
-#include "core/log.h"
 #include "core/mem.h"
 #include "core/platform.h"
 
@@ -57,17 +56,6 @@ TEST(Hash, GrowsShrinksAndKeepsDuplicatesInOrder) {
     hash_free(t);
 }
 
-TEST(SplitField, CutsKeyAtDelimiter) {
-    char buf[64];
-    const char* src = "abc=def";
-    EXPECT_EQ(split_field(buf, src, 64, '='), src + 4);
-    EXPECT_STREQ(buf, "abc");
-    EXPECT_EQ(split_field(buf, "abc", 64, '='), nullptr);
-    const char* longer = "abcdef=x";
-    EXPECT_EQ(split_field(buf, longer, 3, '='), longer + 7);
-    EXPECT_STREQ(buf, "ab");
-}
-
 TEST(List, RemovalKeepsHeadAndTailAndTakesTheFirstOfDuplicates) {
     int a, b, c;
     LinkedList list{};
@@ -109,13 +97,6 @@ TEST(MemDeathTest, ExhaustionIsTheFatalStop) {
     EXPECT_EXIT(exhaust(), testing::ExitedWithCode(3),
                 "^Unrecoverable error \\(3\\): malloc error: requested -16 bytes\n\n$");
 #endif
-}
-
-TEST(Log, LineFormats) {
-    testing::internal::CaptureStderr();
-    log_msg(0, "*** %s exiting", "ostrel");
-    log_msg('I', "x%d", 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "*** ostrel exiting\nI x1\n");
 }
 
 TEST(MappedFile, ZeroLengthMissingAndFolderAreUnreadable) {

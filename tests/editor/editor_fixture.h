@@ -3,7 +3,6 @@
 #pragma once
 #include "console/console.h"
 #include "core/hash.h"
-#include "core/mem.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
 #include "editor/regionlist.h"
@@ -14,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>

@@ -1,5 +1,6 @@
 // The "?" commands: dispatch, arguments, attributes, saving and opening maps.
 #include "console/commands.h"
+#include "core/mem.h"
 #include "editor_fixture.h"
 #include "map/attributes.h"
 

@@ -41,27 +41,6 @@ TEST(TileGrid, CompactionReleasesOnlyEmptyStorage) {
     tilegrid_free(grid);
 }
 
-TEST(TileGrid, ErasedStorageIsReturnedAndReused) {
-    TileGrid* grid = tilegrid_new();
-    auto fill = [&](auto value) {
-        for (int x = 0; x < 256; ++x)
-            for (int y = 0; y < 256; ++y)
-                tilegrid_put(grid, x, y, value(x, y));
-    };
-    fill([](int, int) { return uint8_t{3}; });
-    size_t filled = tilegrid_storage_bytes(grid);
-    // Erase all but one cell: the pages whose sub-blocks all went are given back.
-    fill([](int x, int y) { return static_cast<uint8_t>(x == 100 && y == 100 ? 3 : 0); });
-    tilegrid_compact(grid);
-    EXPECT_EQ(tilegrid_storage_bytes(grid), sizeof(TileGrid) + sizeof(TileBlock) + 4096);
-    fill([](int x, int y) { return static_cast<uint8_t>(x + y); });
-    EXPECT_EQ(tilegrid_storage_bytes(grid), filled);
-    for (int x = 0; x < 256; ++x)
-        for (int y = 0; y < 256; ++y)
-            ASSERT_EQ(tilegrid_get(grid, x, y), static_cast<uint8_t>(x + y));
-    tilegrid_free(grid);
-}
-
 TEST(MapData, BorderRingReadsTwentyAndBeyondItZero) {
     MapData* map = mapdata_load("");
     for (auto [x, y] : {std::pair{-1, 5}, {1024, 0}, {5, -1}, {-1, -1}, {1024, 1024}, {1023, 1024}})
