@@ -41,8 +41,10 @@ void paint_scene_map(MapData* map) {
     for (int i = 0; i < 5; ++i)
         mapdata_set_tile(map, 527 + i, 507, icons[i]);
     region_add_rect(add_region(map, "Base"), 509, 510, 6, 4);
-    for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf",
-                             "Hotel", "India", "Juliett", "Kilo"})
+    // Names longer than the list's ten-character column.
+    for (const char* name : {"Alpha Sector", "Bravo Sector", "Charlie Sector", "Delta Sector",
+                             "Echo Sector", "Foxtrot Sector", "Golf Sector", "Hotel Sector",
+                             "India Sector", "Juliett Sector", "Kilo Sector"})
         region_add_rect(add_region(map, name), 530, 512, 2, 2);
 }
 
