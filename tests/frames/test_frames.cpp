@@ -14,14 +14,17 @@
 #include "render/draw.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
+#include "render/helpviewer.h"
 #include "render/mapview.h"
 #include "test_util.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -88,7 +91,7 @@ struct Scene {
 const Scene kScenes[] = {
     // Grid, objects, region highlight, hover at a non-zero view offset; sixteen Right presses
     // queued in the same step move the view by a tile after the hover tile was taken.
-    {"zoom1_grid", 320, 240, 100, 61,
+    {"zoom1_grid", 320, 240, 92, 61,
      [] {
          select_region("Base");
          console_print(COLOUR_TRANSLUCENT + 4, "a translucent yellow row");
@@ -137,7 +140,19 @@ const Scene kScenes[] = {
          g_editor.selected_tile = 255;
      }},
     // The first help page over the map.
-    {"help_page", 640, 200, 600, 180, [] { editor_key(KEY_F1, 0); }},
+    // The second page of a help file of our own: colours carry from line to line within a
+    // page, and each page starts in green.
+    {"help_page", 320, 120, 300, 100,
+     [] {
+         const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                            ("ostrel-" + std::to_string(getpid()) + ".hlp");
+         std::ofstream(path) << "#%YFirst page%W ends in grey\n#Second page %xred\n"
+                                "carried red, %Bblue%W, %Ggreen%Y yellow\nand %Pon\n";
+         helpviewer_load(path.c_str());
+         std::filesystem::remove(path);
+         editor_key(KEY_F1, 0);
+         editor_key(KEY_F1, 0);
+     }},
 };
 
 class Frame : public ::testing::TestWithParam<Scene> {
