@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "console/console.h"
-#include "core/platform.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
@@ -154,16 +153,15 @@ void editor_draw_tools() {
     const int s = 16 / e.zoom;
     auto screen_x = [&](int32_t cell) { return e.view_offset_x + (cell - e.view_tile_x) * s; };
     auto screen_y = [&](int32_t cell) { return e.view_offset_y + (cell - e.view_tile_y) * s; };
-    const uint32_t phase = get_ticks() / 8;
     if (g_tools.pasting && g_tools.clipboard) {
         const ClipPiece* p = g_tools.clipboard;
         gfx_draw_piece(nullptr, e.current_map, p, screen_x(g_hover.x), screen_y(g_hover.y), s);
         gfx_draw_marching_outline(nullptr, screen_x(g_hover.x) - 1, screen_y(g_hover.y) - 1,
-                                  p->width * s + 2, p->height * s + 2, phase, true);
+                                  p->width * s + 2, p->height * s + 2, true);
     }
     if (g_tools.selection_shown)
         gfx_draw_marching_outline(nullptr, screen_x(g_tools.sel_x) - 1, screen_y(g_tools.sel_y) - 1,
-                                  g_tools.sel_w * s + 2, g_tools.sel_h * s + 2, phase, false);
+                                  g_tools.sel_w * s + 2, g_tools.sel_h * s + 2, false);
 }
 
 void editor_tools_free() {

@@ -195,8 +195,8 @@ void draw_piece(SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y
 
 } // namespace
 
-void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int height,
-                               uint32_t phase, bool paste) {
+void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int height, bool paste) {
+    const uint32_t phase = g_gfx.anim_counter;
     SDL_Surface* s = target(dest);
     if (!s || width < 1 || height < 1) return;
     PixelAccess access(s);

@@ -8,9 +8,9 @@ struct MapData;
 struct ClipPiece;
 
 // A one-pixel dashed border of the rectangle (window pixels, any size, clipped to dest);
-// the dashes move on with phase. Black and white, or yellow and black for a paste.
-void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int height,
-                               uint32_t phase, bool paste);
+// the dashes march on with the animation clock. Black and white, or yellow and black for a
+// paste.
+void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int height, bool paste);
 // The piece with its top-left cell at (x, y), cells of size pixels (16, 8 or 4): tile
 // pictures at 16, class colours when smaller, each blended half and half with what is there;
 // cells without a picture darken what is there (the paste writes them as they are).

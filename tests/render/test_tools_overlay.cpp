@@ -21,7 +21,7 @@ TEST(ToolsOverlay, OutlineIsClippedAndDashed) {
     Surface f;
     SDL_FillRect(f.s, nullptr, 0x1234);
     // Left and bottom edges lie off the surface; the top and right edges cross it.
-    gfx_draw_marching_outline(f.s, -100, 10, 150, 200, 3, false);
+    gfx_draw_marching_outline(f.s, -100, 10, 150, 200, false);
     int white = 0, black = 0;
     for (int x = 0; x < 50; ++x) {
         white += f.at(x, 10) == 0xFFFF;
