@@ -23,9 +23,9 @@
 //
 // Memory. A changed cell costs 4 bytes: x (bits 0-9), y (bits 10-19), the layer (bit 20: tile
 // grid or region grid) and the other byte (bits 24-31). An object placed or removed costs one
-// 40-byte record, an attribute change one copy of the attribute table, a step about 150 bytes
-// plus its label. The history keeps at most EditLimits (by default 256 MiB and 10,000 steps)
-// and drops the oldest steps first.
+// 40-byte record, an attribute change one copy of the attribute table, a step about 120 bytes
+// plus its label and at most 256 bytes of unused room for cells. The history keeps at most
+// EditLimits (by default 256 MiB and 10,000 steps) and drops the oldest steps first.
 //
 // Region grid bytes name region sets; restoring a byte restores the cell's membership because
 // sets are never emptied or reused while the map lives. Whoever adds operations on the set

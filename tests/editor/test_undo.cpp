@@ -68,11 +68,11 @@ TEST_F(Undo, StrokesAreStepsAndKeysAndCommandsWalkThem) {
 }
 
 TEST_F(Undo, AStrokeHeldDuringUndoEndsFirstAndTheRegionBrushIsOneStep) {
-    add_region(map(), "A", true, {7});
-    add_region(map(), "B", true, {7, 8});
+    Region* a = add_region(map(), "A");
+    Region* b = add_region(map(), "B");
+    for (auto [region, x] : {std::pair{a, 7}, {b, 7}, {b, 8}})
+        region_add_tile(region, x, 0);
     regionlist_rebuild();
-    Region* a = mapdata_find_region(map(), "A");
-    Region* b = mapdata_find_region(map(), "B");
     map()->selected_region = a;
     g_editor.selected_tile = TILE_REGION_BRUSH;
     for (int x : {7, 8, 9}) // out of A at 7; into A at 8 and 9
