@@ -141,11 +141,11 @@ TEST_F(SaveAndOpen, SaveWritesAndReportsFailureInRed) {
 
     run("?save");
     EXPECT_EQ(row(7), "map saved as a.lvl");
-    // Names are cut to 31 characters.
+    // Long names are saved whole.
     std::string name(40, 'n');
     run(("?save " + name).c_str());
-    EXPECT_EQ(std::string(map()->name), name.substr(0, 31));
-    EXPECT_TRUE(std::filesystem::exists(name.substr(0, 31)));
+    EXPECT_STREQ(map()->path, name.c_str());
+    EXPECT_TRUE(std::filesystem::exists(name));
 
     // A path that cannot be written is reported in red with the path, and nothing is written.
     run("?save missing-dir/b.lvl");
@@ -192,7 +192,7 @@ TEST_F(SaveAndOpen, ARegionTooLargeToStoreIsReportedInRed) {
     EXPECT_TRUE(std::filesystem::exists("cut.lvl"));
 }
 
-TEST_F(SaveAndOpen, GoNeedsANameAndFallsBackToTheDefaultMap) {
+TEST_F(SaveAndOpen, GoNeedsANameAndKeepsTheMapWhenTheFileCannotBeRead) {
     run("?go");
     EXPECT_EQ(row(7), "?go");
     MapData* before = map();
@@ -201,8 +201,9 @@ TEST_F(SaveAndOpen, GoNeedsANameAndFallsBackToTheDefaultMap) {
     g_editor.view_center_x = 800;
     g_editor.selected_tile = 9;
     run("?go no-such-file.lvl");
-    EXPECT_NE(map(), before);
-    EXPECT_EQ(row(7), "now viewing <default>");
+    EXPECT_EQ(map(), before);
+    EXPECT_EQ(row(7), "cannot open no-such-file.lvl: No such file or directory");
+    EXPECT_EQ(colour(7), 3);
     EXPECT_EQ(g_editor.view_center_x, 800);
     EXPECT_EQ(g_editor.selected_tile, 9);
     EXPECT_EQ(regionlist_count(), 1);

@@ -115,8 +115,10 @@ TEST_F(Loop, AWholeSessionThroughTheQueueAndTheMouse) {
     EXPECT_EQ(g_editor.screen_width, 500);
     EXPECT_EQ(g_editor.screen_height, 300);
     EXPECT_EQ(gfx_screen()->w, 500);
+    // The map has unsaved edits: the first quit event asks, the second goes ahead.
     event = SDL_Event{};
     event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
     SDL_PushEvent(&event);
     editor_run();
     EXPECT_EQ(g_editor.running, 0);

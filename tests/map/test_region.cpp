@@ -106,13 +106,13 @@ TEST(RegionMembership, SharedCellsAndToggling) {
     EXPECT_EQ(members[0], a);
     EXPECT_EQ(members[1], b);
 
-    // Toggling a shared cell of A empties it for both regions.
+    // Toggling a shared cell of A takes it out of A only: B keeps it.
     region_toggle_tile(a, 10, 20);
     EXPECT_FALSE(region_contains(a, 10, 20));
-    EXPECT_FALSE(region_contains(b, 10, 20));
+    EXPECT_TRUE(region_contains(b, 10, 20));
     region_toggle_tile(a, 10, 20);
     EXPECT_TRUE(region_contains(a, 10, 20));
-    EXPECT_FALSE(region_contains(b, 10, 20));
+    EXPECT_TRUE(region_contains(b, 10, 20));
 
     // Membership reads wrap like every grid read; edits outside the map do nothing.
     EXPECT_TRUE(region_contains(a, 10 + 1024, 20 - 1024));
@@ -169,6 +169,22 @@ struct NaiveStore {
         if (found == sets.end()) found = sets.insert(sets.end(), want);
         grid[cell] = static_cast<uint8_t>(found - sets.begin());
     }
+    // Takes the region out of the cell's list; every prefix of the new list must be a set.
+    void remove(int cell, int region) {
+        std::vector<int> want;
+        for (int r : sets[grid[cell]])
+            if (r != region) want.push_back(r);
+        if (want.size() == sets[grid[cell]].size()) return;
+        std::vector<std::vector<int>> missing;
+        for (size_t n = 1; n <= want.size(); ++n) {
+            std::vector<int> prefix(want.begin(), want.begin() + static_cast<long>(n));
+            if (std::find(sets.begin() + 1, sets.end(), prefix) == sets.end())
+                missing.push_back(prefix);
+        }
+        if (sets.size() - 1 + missing.size() > 255) return;
+        sets.insert(sets.end(), missing.begin(), missing.end());
+        grid[cell] = static_cast<uint8_t>(std::find(sets.begin(), sets.end(), want) - sets.begin());
+    }
 };
 
 TEST(RegionMembership, CachedSetSearchMatchesAFullSearch) {
@@ -184,7 +200,7 @@ TEST(RegionMembership, CachedSetSearchMatchesAFullSearch) {
         int r = static_cast<int>(rng() % 5);
         if (rng() % 8 == 0) {
             region_set_tile(regions[r], cell % 8, cell / 8, 0);
-            naive.grid[cell] = 0;
+            naive.remove(cell, r);
         } else {
             region_add_tile(regions[r], cell % 8, cell / 8);
             naive.add(cell, r);
