@@ -96,9 +96,8 @@ void command_save(const char* arg) {
     }
     std::string path = target; // map->path changes below
     const char* stamp = "ostrel 0.2.4";
-    const char* old = map->attributes
-                          ? static_cast<const char*>(hash_get(map->attributes, "PROGRAM"))
-                          : nullptr;
+    const char* old =
+        map->attributes ? static_cast<const char*>(hash_get(map->attributes, "PROGRAM")) : nullptr;
     if (!old || std::strcmp(old, stamp) != 0)
         mapdata_set_attribute(map, "PROGRAM", copy_text(stamp));
     int error = 0;

@@ -44,8 +44,7 @@ void paint(int32_t x, int32_t y) {
             Region* region = e.current_map->selected_region;
             if (region) {
                 if (!region_toggle_tile(region, x, y))
-                    console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x,
-                                  y);
+                    console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
                 gfx_invalidate_view();
             }
         } else {

@@ -30,7 +30,7 @@ struct EditorState {
     int32_t last_edit_y;
     int32_t last_edit_value; // value painted, -2 after a pick, -3 after an erase
     int32_t running;
-    int32_t refused_discard;      // kind of the last refused DiscardRequest, 0 for none
+    int32_t refused_discard;       // kind of the last refused DiscardRequest, 0 for none
     uint32_t refused_discard_tick; // when it was refused
 };
 

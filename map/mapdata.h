@@ -22,14 +22,14 @@ enum : uint8_t {
 
 struct MapData {
     TileGrid* tiles;
-    TileGrid* region_grid;       // region-set index per cell; absent until regions appear
-    RegionSetTable* region_sets; // created with region_grid
-    HashTable* attributes;       // key -> owned value text
-    HashTable* regions;          // name -> owned Region
-    HashTable* kept_chunks;      // type -> owned chunk copy of a type the reader keeps as is
-    uint32_t error_count;        // tile records rejected while reading
-    char name[32];               // display label: the first 31 characters of the path
-    char* path;                  // owned full path of the file, null for a map with no file yet
+    TileGrid* region_grid;        // region-set index per cell; absent until regions appear
+    RegionSetTable* region_sets;  // created with region_grid
+    HashTable* attributes;        // key -> owned value text
+    HashTable* regions;           // name -> owned Region
+    HashTable* kept_chunks;       // type -> owned chunk copy of a type the reader keeps as is
+    uint32_t error_count;         // tile records rejected while reading
+    char name[32];                // display label: the first 31 characters of the path
+    char* path;                   // owned full path of the file, null for a map with no file yet
     LinkedList stamps;            // owned Stamp records, oldest first
     Region* selected_region;      // not owned
     SDL_Surface* tileset_surface; // owned, may be absent
@@ -41,7 +41,7 @@ struct MapData {
     uint32_t bad_chunk_areas;   // metadata or region chunk areas that were not walked to the end
     uint32_t bad_region_data;   // rTIL sub-chunks that were invalid and read only in part
     uint32_t region_cells_lost; // region cells that a 256th region set would have needed
-    uint64_t revision;       // bumped by every change to what a save would write
+    uint64_t revision;          // bumped by every change to what a save would write
     uint64_t saved_revision; // the revision last loaded or saved: unsaved changes when they differ
 };
 

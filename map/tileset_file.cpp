@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kTilesetWidth = 304; // 19 tiles of 16 pixels
+constexpr int kTilesetWidth = 304;  // 19 tiles of 16 pixels
 constexpr int kTilesetHeight = 160; // 10 tiles of 16 pixels
 // The elvl block that follows the bitmap is found through a 16-bit offset.
 constexpr uint32_t kMaxBitmap = 0xFFFC;
