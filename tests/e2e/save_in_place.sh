@@ -16,10 +16,7 @@ WORK=$(mktemp -d /tmp/ostrel-e2e.XXXXXX)
 EDITOR_PID=
 trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
 fail() {
-    echo "FAIL: $*"
-    echo "--- editor log"
-    grep -v '^D ' "$WORK/editor.log" 2>/dev/null
-    exit 1
+    echo "FAIL: $*"; grep -v '^D ' "$WORK/editor.log" 2>/dev/null; exit 1
 }
 
 # Far longer than the 31 characters of the map's label.
@@ -55,22 +52,17 @@ sleep 0.5
 kill -0 "$EDITOR_PID" 2>/dev/null || fail "the editor quit with unsaved changes at once"
 x_type_line "?quit"
 x_wait_exit "$EDITOR_PID" || fail "the editor did not quit on the second ?quit"
-wait "$EDITOR_PID"
-STATUS=$?
+wait "$EDITOR_PID" || fail "exit status $?"
 EDITOR_PID=
-[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
 
 errors=0
 check() {
-    if [ "$2" != "$3" ]; then
-        echo "MISMATCH: $1: want '$2', got '$3'"
-        errors=$((errors + 1))
-    fi
+    [ "$2" = "$3" ] || { echo "MISMATCH: $1: want '$2', got '$3'"; errors=$((errors + 1)); }
 }
 check "saved edit in the opened file" 7 "$(q "$TARGET" tile 601 601)"
 check "unsaved edit" 0 "$(q "$TARGET" tile 602 601)"
 check "tile of the map" "$KEPT" "$(q "$TARGET" tile "$KX" "$KY")"
-check "files besides the log in the start folder" "editor.log someone" "$(ls "$WORK" | xargs)"
+check "files in the start folder" "editor.log someone" "$(ls "$WORK" | xargs)"
 check "files in the map's folder" "current.lvl" "$(ls -A "$DEEP" | xargs)"
 [ "$errors" -eq 0 ] || fail "$errors mismatches"
 echo "PASS: opened from a long path, edited, saved in place, asked before dropping an edit"
