@@ -302,7 +302,7 @@ bool lay_out_file(MapData* map, FileImage* image) {
     }
     size_t head_size = head_bytes.size();
     image->bytes.reset(new uint8_t[head_size + 4 * size_t{count_records(map->tiles)}]);
-    std::memcpy(image->bytes.get(), head_bytes.data(), head_size);
+    if (head_size > 0) std::memcpy(image->bytes.get(), head_bytes.data(), head_size);
     size_t records = write_records(map->tiles, image->bytes.get() + head_size);
     image->size = head_size + records;
     image->result = finish_log(head, head_size, records);
