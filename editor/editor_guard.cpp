@@ -21,6 +21,8 @@ int editor_may_discard_at(int request, uint32_t now_ticks) {
     }
     e.refused_discard = request;
     e.refused_discard_tick = now_ticks;
+    // The warning must be seen, also when the console was hidden.
+    e.console_shown = 1;
     console_print(3, "unsaved changes: repeat within 5 seconds to discard them");
     return 0;
 }
