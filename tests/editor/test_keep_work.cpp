@@ -117,10 +117,11 @@ TEST_F(KeepWork, LoadProblemsArePrintedInRed) {
 }
 
 TEST_F(KeepWork, RegionBrushTakesTheCellOutOfTheSelectedRegionOnly) {
-    add_region(map(), "A", true, {7});
-    add_region(map(), "B", true, {7});
-    Region* a = mapdata_find_region(map(), "A");
-    Region* b = mapdata_find_region(map(), "B");
+    Region* a = add_region(map(), "A");
+    Region* b = add_region(map(), "B");
+    region_add_tile(a, 7, 0);
+    region_add_tile(b, 7, 0);
+    map()->saved_revision = map()->revision;
     map()->selected_region = a;
     g_editor.selected_tile = TILE_REGION_BRUSH;
     // The view centre's tile is (0, 0): reach (7, 0) through the hovered tile.
