@@ -1,6 +1,7 @@
 // editor_mouse.cpp - turns the polled mouse into edits, picks and scrolling.
 #include "editor/editor_mouse.h"
 
+#include "console/console.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
@@ -63,7 +64,8 @@ void paint(int32_t x, int32_t y) {
             Region* region = e.current_map->selected_region;
             if (region) {
                 stroke_cell();
-                edit_region_toggle(e.current_map, region, x, y);
+                if (!edit_region_toggle(e.current_map, region, x, y))
+                    console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
             }
         } else {
             stroke_cell();

@@ -102,6 +102,14 @@ void edit_set_attribute(MapData* map, const char* key, const char* value);
 // Removes the first attribute whose key matches; 1 when one was removed.
 int edit_remove_attribute(MapData* map, const char* key);
 
+// ---- Tileset -------------------------------------------------------------------------------
+
+// Gives the map the tileset of a BMP file (as mapdata_use_tileset_file) as one change; 0 with
+// the reason in reason when the file cannot serve, and the map is left as it was.
+int edit_use_tileset_file(MapData* map, const char* path, char* reason, uint32_t size);
+// Takes the map's tileset away (as mapdata_drop_tileset) as one change; 0 when it had none.
+int edit_drop_tileset(MapData* map);
+
 // ---- Other changes -------------------------------------------------------------------------
 
 // A change of a kind this module does not know (region create, rename, delete, properties),

@@ -5,6 +5,8 @@
 #include "map/edit.h"
 #include "map/level.h"
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -62,9 +64,19 @@ TEST_F(Undo, StrokesAreStepsAndKeysAndCommandsWalkThem) {
     console_command("?undo");
     EXPECT_EQ(row(7), "undo: ?insattr NAME");
     EXPECT_EQ(map()->attributes ? hash_get(map()->attributes, "name") : nullptr, nullptr);
-    console_command("?go no such file"); // another map starts with an empty history
+    console_command("?tileset none"); // the tileset goes and comes back whole
+    ASSERT_TRUE(map()->tileset_placeholder);
+    console_command("?undo");
+    EXPECT_EQ(row(7), "undo: ?tileset none");
+    EXPECT_FALSE(map()->tileset_placeholder);
+    EXPECT_NE(map()->tileset, nullptr);
+    // Another map starts with an empty history.
+    std::string path = testing::TempDir() + "ostrel-undo.lvl";
+    console_command(("?save " + path).c_str());
+    console_command(("?go " + path).c_str());
     console_command("?undo");
     EXPECT_EQ(row(7), "nothing to undo");
+    std::remove(path.c_str());
 }
 
 TEST_F(Undo, AStrokeHeldDuringUndoEndsFirstAndTheRegionBrushIsOneStep) {
