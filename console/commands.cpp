@@ -52,6 +52,8 @@ void command_go(const char* arg) {
     // The radar remembers its map by address, which a new map may reuse.
     gfx_invalidate_radar();
     regionlist_rebuild();
+    // A newly opened map is seen from the middle of what it holds.
+    editor_center_on_content();
 }
 
 void command_help() {

@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "core/platform.h"
 #include "map/mapdata.h"
+#include "map/tilegrid.h"
 #include "render/gfx.h"
 
 #include <cstdlib>
@@ -81,6 +82,20 @@ void editor_update_view() {
     e.view_tile_x = static_cast<int16_t>(left >> 4);
     e.view_tile_y = static_cast<int16_t>(top >> 4);
     gfx_invalidate_view();
+}
+
+void editor_center_on_content() {
+    EditorState& e = g_editor;
+    int32_t x0 = 0, y0 = 0, x1 = 1023, y1 = 1023;
+    const MapData* map = e.current_map;
+    if (!map || !map->tiles || !tilegrid_bounds(map->tiles, &x0, &y0, &x1, &y1)) {
+        x0 = y0 = 0;
+        x1 = y1 = 1023;
+    }
+    // Map pixels: 16 per cell, so the middle of cells x0..x1 is (x0 + x1 + 1) * 8.
+    e.view_center_x = static_cast<int16_t>((x0 + x1 + 1) * 8);
+    e.view_center_y = static_cast<int16_t>((y0 + y1 + 1) * 8);
+    editor_update_view();
 }
 
 int editor_main(int argc, char** argv) {

@@ -16,7 +16,7 @@ struct GfxState {
     int32_t video_height = 480;
     int32_t video_depth = 16;
     bool video_size_set = false;
-    int32_t zoom = 1; // renderer zoom 1..4: a tile is 16 / zoom pixels
+    int32_t zoom = 1;       // renderer zoom 1..4: a tile is 16 / zoom pixels
     bool grid_shown = true; // grid lines on empty cells at zoom 1
     SDL_Surface* font = nullptr;
     SDL_Surface* sprites[GFX_SPRITE_SHEETS] = {}; // tiles 216..220
@@ -30,6 +30,7 @@ struct GfxState {
     uint32_t fps_window_end = 0;
     uint32_t frames_counted = 0;
     uint32_t frames_shown = 0;
+    bool frame_rate_shown = false; // the labelled figure at the top edge
     uint32_t anim_counter = 0;
     uint32_t anim_last_tick = 0;
 };

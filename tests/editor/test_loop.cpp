@@ -76,7 +76,7 @@ TEST_F(Loop, AWholeSessionThroughTheQueueAndTheMouse) {
     g_editor.mouse_x = 520;
     g_editor.mouse_y = 440;
     editor_mouse(0, MOUSE_RIGHT, 0, 0);
-    EXPECT_EQ(centre(), std::pair(50, 50));
+    EXPECT_EQ(centre(), std::pair(2, 3));
 
     // All queued events are handled in one step, in order; with the menu open, letters
     // reach only the menu.
@@ -94,7 +94,7 @@ TEST_F(Loop, AWholeSessionThroughTheQueueAndTheMouse) {
     EXPECT_EQ(g_editor.menu_open, 0);
     EXPECT_EQ(g_editor.selected_tile, 16);
     EXPECT_EQ(row(6), "holding tile: 16");
-    EXPECT_EQ(row(7), "bookmark 1 set: (3, 3)");
+    EXPECT_EQ(row(7), "bookmark 1 set: (0, 0)");
     push_key(SDL_KEYUP, SDLK_LALT);
     press(SDLK_INSERT);
     editor_input_step();
@@ -104,7 +104,7 @@ TEST_F(Loop, AWholeSessionThroughTheQueueAndTheMouse) {
     press(SDLK_F2);
     editor_input_step();
     SDL_SetModState(KMOD_NONE);
-    EXPECT_EQ(centre(), std::pair(50, 50));
+    EXPECT_EQ(centre(), std::pair(2, 3));
 
     // A resize takes the new size for the screen; a quit event ends the loop.
     SDL_Event event{};
