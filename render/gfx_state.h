@@ -2,6 +2,7 @@
 // (and read by their tests); other subsystems use the operations of the public headers.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct SDL_Surface;
 struct SDL_Rect;
@@ -22,6 +23,14 @@ struct GfxState {
     SDL_Surface* sprites[GFX_SPRITE_SHEETS] = {}; // tiles 216..220
     SDL_Surface* highlight = nullptr;             // region highlight, alpha 128
     SDL_Surface* extra_tiles = nullptr;           // 144 x 16 icon strip
+    // The pictures shrunk to a half and a quarter, for zoom 2 and 4.
+    SDL_Surface* sprites_small[2][GFX_SPRITE_SHEETS] = {};
+    SDL_Surface* extra_tiles_small[2] = {};
+    SDL_Surface* tileset_small[2] = {};
+    // The bytes and layout of the tileset the small tilesets were made from: rebuilt when a
+    // map brings another picture (a surface's address alone may be reused).
+    std::vector<uint8_t> tileset_source;
+    int32_t tileset_source_w = 0, tileset_source_h = 0, tileset_source_bpp = 0;
     SDL_Surface* radar = nullptr;
     const MapData* radar_map = nullptr; // identity of the map the radar was built for
     int32_t view_x = 0;                 // view origin last drawn into the map buffer

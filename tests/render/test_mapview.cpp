@@ -124,24 +124,6 @@ TEST_F(MapViewTest, TheCacheRedrawsOnlyAfterInvalidationOrAnotherOrigin) {
     EXPECT_TRUE(same_block(g_gfx.screen, 0, 0, buffer(), 0, 0, 40, 40));
 }
 
-TEST_F(MapViewTest, ZoomedOutSquaresUseTheTileClassColours) {
-    const int tiles[] = {1, 161, 162, 170, 171, 172, 216, 241, 242, 250, 255};
-    for (int i = 0; i < 11; ++i)
-        tilegrid_put(map_->tiles, i, 0, static_cast<uint8_t>(tiles[i]));
-    const uint32_t grey = rgb(buffer(), 90, 90, 90), light = rgb(buffer(), 173, 173, 173);
-    const uint32_t expected[] = {
-        grey, grey, light, 0, rgb(buffer(), 24, 82, 24), rgb(buffer(), 255, 57, 8), grey,
-        grey, 0,    grey,  0};
-    for (int zoom : {2, 4}) {
-        gfx_set_zoom(zoom);
-        draw(0, 0);
-        const int s = 16 / zoom;
-        for (int i = 0; i < 11; ++i)
-            EXPECT_TRUE(block_is(buffer(), s * i, 0, s, s, expected[i])) << zoom << ":" << tiles[i];
-        EXPECT_TRUE(block_is(buffer(), 0, s, s, s, 0)); // empty, and no grid at these zooms
-    }
-}
-
 TEST_F(MapViewTest, TilePictureResults) {
     for (int t : {1, 190, 216, 220, 241, 242, 252, 255})
         EXPECT_EQ(gfx_draw_tile(nullptr, map_, 0, 0, t), 1) << t;
