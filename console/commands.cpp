@@ -60,6 +60,7 @@ void command_help() {
     console_print(1, "control: left click - paint tile");
     console_print(1, "control: middle click - erase tile");
     console_print(1, "control: right click - scroll map");
+    console_print(1, "control: wheel - zoom about the pointer");
     console_print(1, "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
 }
 

@@ -38,7 +38,7 @@ TEST_F(Commands, QuitWordsAndEchoes) {
 
 TEST_F(Commands, HelpAndLocate) {
     run("?helpme");
-    EXPECT_EQ(row(4), "control: left click - paint tile");
+    EXPECT_EQ(row(3), "control: left click - paint tile");
     EXPECT_EQ(row(7), "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
     for (auto [at, want] :
          {std::pair{8192, "current sector: K11 topleft: 492,497 middle:8192,8192"},
