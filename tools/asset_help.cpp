@@ -14,7 +14,7 @@ const char* help_text() {
 %Gwheel%W           zoom out (down) or in (up) about the pointer
 %WBrush %Y251%W (purple swatch) adds or removes tiles of the selected region.
 %WObjects %Y216%W to %Y220%W cover up to 6 x 6 tiles; painting over one removes it.
-%WHold %GAlt%W for the radar: the whole map, the view in %Yyellow%W; click it to go there.
+%WHold %GAlt%W for the radar, the view in %Yyellow%W; click on it to go there.
 #%YOstrel v0.2.4%W - page 2 of 4: %Gkeys
 %GArrow keys%W       scroll a tile; with %GShift%W three quarters of a window
 %GInsert%W           centre the view on the middle of the map
