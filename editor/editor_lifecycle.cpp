@@ -21,7 +21,7 @@ void editor_init() {
     regionlist_set_rows(6);
     regionlist_rebuild();
     bookmarks_clear();
-    editor_center_on_content();
+    editor_update_view();
     gfx_init();
     gfx_set_stop_hook(stop_running);
     console_init();

@@ -106,6 +106,8 @@ int editor_main(int argc, char** argv) {
     gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
     g_editor.current_map = mapdata_load(level);
     if (!g_editor.current_map) return 0;
+    // The map opens seen from the middle of what it holds.
+    editor_center_on_content();
     editor_init();
     editor_run();
     editor_shutdown();

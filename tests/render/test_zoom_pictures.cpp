@@ -1,10 +1,34 @@
 // Tile pictures when zoomed out, shrinking, and map drawing onto a surface with no window.
+#include "map/mapdata.h"
 #include "map/stamp.h"
+#include "map/tilegrid.h"
+#include "render/gfx.h"
+#include "render/gfx_state.h"
 #include "render/mapdraw.h"
 #include "render/mapview.h"
-#include "render_fixture.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <utility>
 
 namespace {
+
+uint32_t read_pixel(SDL_Surface* s, int x, int y) {
+    const uint8_t* p =
+        static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
+    return s->format->BytesPerPixel == 2 ? *reinterpret_cast<const uint16_t*>(p)
+                                         : *reinterpret_cast<const uint32_t*>(p);
+}
+
+// True when the w x h block at (ax, ay) of a equals the one at (bx, by) of b.
+bool same_block(SDL_Surface* a, int ax, int ay, SDL_Surface* b, int bx, int by, int w, int h) {
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (read_pixel(a, ax + x, ay + y) != read_pixel(b, bx + x, by + y)) return false;
+    return true;
+}
 
 // A 32-bit surface, so that colours survive exactly.
 SDL_Surface* surface32(int w, int h) {
@@ -53,19 +77,31 @@ TEST(RenderMap, FlatSceneOntoAGivenSurface) {
     mapdata_free(map);
 }
 
-class ZoomPictures : public RenderTest {
+// A dummy-driver window in the run folder and an empty map with the default tileset.
+class ZoomPictures : public ::testing::Test {
   protected:
     void SetUp() override {
-        open_window();
-        map_ = new_map();
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(OSTREL_RUN_DIR);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        g_gfx = GfxState{};
+        gfx_set_video_size(320, 240, 16);
+        gfx_init();
+        map_->tiles = tilegrid_new();
         ASSERT_EQ(gfx_ensure_tileset(map_), 0);
+    }
+    void TearDown() override {
+        mapdata_free(map_);
+        gfx_shutdown();
+        std::filesystem::current_path(old_);
     }
     void draw(int zoom) {
         gfx_set_zoom(zoom);
         gfx_invalidate_view();
         gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
     }
-    MapData* map_ = nullptr;
+    MapData* map_ = mapdata_new();
+    std::filesystem::path old_;
 };
 
 TEST_F(ZoomPictures, TilesAndObjectsShowShrunkPictures) {
@@ -94,7 +130,9 @@ TEST_F(ZoomPictures, ShrunkTilesetFollowsTheTilesetPicture) {
     SDL_Surface* tiles = map_->tileset_surface;
     SDL_FillRect(tiles, nullptr, SDL_MapRGB(tiles->format, 255, 255, 255));
     draw(2);
-    EXPECT_TRUE(block_is(g_gfx.map_buffer, 0, 0, 8, 8, rgb(g_gfx.map_buffer, 255, 255, 255)));
+    const uint32_t white = SDL_MapRGB(g_gfx.map_buffer->format, 255, 255, 255);
+    EXPECT_EQ(std::pair(read_pixel(g_gfx.map_buffer, 0, 0), read_pixel(g_gfx.map_buffer, 7, 7)),
+              std::pair(white, white));
 }
 
 } // namespace
