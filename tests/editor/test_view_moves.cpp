@@ -7,6 +7,8 @@
 
 #include <SDL/SDL.h>
 
+#include <tuple>
+
 namespace {
 
 using Moves = EditorFixture;
@@ -15,6 +17,13 @@ std::pair<int, int> hover_at(int px, int py) {
     const int s = 16 / g_editor.zoom;
     return {(px - g_editor.view_offset_x) / s + g_editor.view_tile_x,
             (py - g_editor.view_offset_y) / s + g_editor.view_tile_y};
+}
+
+// One input step of the mouse with the pointer at window (px, py) over map cell (x, y).
+void mouse_at(int px, int py, uint32_t buttons, int x = 3, int y = 3) {
+    g_editor.mouse_x = px;
+    g_editor.mouse_y = py;
+    editor_mouse(0, buttons, x, y);
 }
 
 void wheel(int button, int px, int py) {
@@ -65,14 +74,11 @@ TEST_F(Moves, RightButtonScrollIsPacedByTheDistanceFromTheCentre) {
         g_editor.zoom = c.zoom;
         g_editor.view_center_x = g_editor.view_center_y = 8192;
         editor_update_view();
-        for (int step = 0; step < 100; ++step) { // one second of input steps
-            g_editor.mouse_x = c.px;
-            g_editor.mouse_y = 240;
-            editor_mouse(0, MOUSE_RIGHT, 0, 0);
-        }
+        for (int step = 0; step < 100; ++step) // one second of input steps
+            mouse_at(c.px, 240, MOUSE_RIGHT);
         EXPECT_NEAR(g_editor.view_center_x - 8192, c.moved, 16 * c.zoom) << c.zoom << " " << c.px;
         EXPECT_EQ(g_editor.view_center_y, 8192);
-        editor_mouse(0, 0, 0, 0);
+        mouse_at(c.px, 240, 0);
     }
 }
 
@@ -106,43 +112,26 @@ TEST_F(Moves, PanelsKeepTheirClicks) {
         if (c.flag) g_editor.*c.flag = 1;
         g_editor.selected_tile = 5;
         tilegrid_put(map()->tiles, 3, 3, 9);
-        for (uint32_t button : {uint32_t{MOUSE_LEFT}, uint32_t{MOUSE_MIDDLE}, 0u}) {
-            g_editor.mouse_x = c.px;
-            g_editor.mouse_y = c.py;
-            editor_mouse(0, button, 3, 3);
-        }
+        for (uint32_t button : {uint32_t{MOUSE_LEFT}, uint32_t{MOUSE_MIDDLE}, 0u})
+            mouse_at(c.px, c.py, button);
         EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 9) << c.name;
         if (c.flag) g_editor.*c.flag = 0;
     }
     // A stroke from the map over a panel paints the map only where it is seen; a press begun
     // on a panel paints nothing when it moves onto the map.
     g_editor.help_page = 1;
-    const struct {
-        int pointer;
-        uint32_t buttons;
-        int cell;
-    } steps[] = {{300, MOUSE_LEFT, 20},
-                 {10, MOUSE_LEFT, 21},
-                 {10, 0, 0},
-                 {10, MOUSE_LEFT, 22},
-                 {300, MOUSE_LEFT, 23}};
-    for (const auto& step : steps) {
-        g_editor.mouse_x = g_editor.mouse_y = step.pointer;
-        editor_mouse(0, step.buttons, step.cell, 20);
-    }
+    for (auto [pointer, buttons, x] :
+         {std::tuple{300, 1u, 20}, {10, 1u, 21}, {10, 0u, 0}, {10, 1u, 22}, {300, 1u, 23}})
+        mouse_at(pointer, pointer, buttons, x, 20);
     for (int x = 20; x <= 23; ++x)
         EXPECT_EQ(mapdata_get_tile(map(), x, 20), x == 20 ? 5 : 0) << x;
 }
 
 TEST_F(Moves, RadarClickCentresTheViewAndADragFollows) {
     g_editor.alt_held = 1;
-    g_editor.mouse_x = (640 - 258) + 100;
-    g_editor.mouse_y = (480 - 258) + 50;
-    editor_mouse(0, MOUSE_LEFT, 3, 3);
+    mouse_at((640 - 258) + 100, (480 - 258) + 50, MOUSE_LEFT);
     EXPECT_EQ(centre(), std::pair(100 * 64 + 32, 50 * 64 + 32));
-    g_editor.mouse_x = 639;
-    g_editor.mouse_y = 0;
-    editor_mouse(0, MOUSE_LEFT, 3, 3);
+    mouse_at(639, 0, MOUSE_LEFT);
     EXPECT_EQ(centre(), std::pair(255 * 64 + 32, 32));
     EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 0);
 }
