@@ -18,32 +18,16 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    cat "$WORK/editor.log" 2>/dev/null
-    exit 1
-}
+fail() { echo "FAIL: $*" && cat "$WORK/editor.log" && exit 1; }
 
 cp -r "$RUN_DIR/graphics" "$WORK/graphics"
 cp "$RUN_DIR/Commands.hlp" "$WORK/" 2>/dev/null
 cd "$WORK" || exit 1
 
 # Window pixels; the pointer rests a moment so that the 10 ms input steps see it.
-point() {
-    xdotool mousemove --window "$X_WIN" "$1" "$2"
-    sleep 0.12
-}
-click() {
-    point "$1" "$2"
-    xdotool mousedown 1
-    sleep 0.15
-    xdotool mouseup 1
-    sleep 0.1
-}
-wheel() {
-    xdotool click "$1"
-    sleep 0.15
-}
+point() { xdotool mousemove --window "$X_WIN" "$1" "$2" && sleep 0.12; }
+click() { point "$1" "$2" && xdotool mousedown 1 && sleep 0.15 && xdotool mouseup 1 && sleep 0.1; }
+wheel() { xdotool click "$1" && sleep 0.15; }
 
 # No file: the default map, whose one tile is (0, 0); the view opens centred on it.
 X_W=640 X_H=480
