@@ -43,6 +43,13 @@ constexpr MenuLine kMenuLines[] = {
     {"4 = Large", 39, 46, COLOUR_GREY},
 };
 
+// The file's short name (its last path component) or the map's label, at most 24 characters.
+void short_name(const MapData* map, char* out, size_t size) {
+    const char* name = map->path ? map->path : map->name;
+    if (const char* slash = std::strrchr(name, '/'); slash && slash[1] != '\0') name = slash + 1;
+    std::snprintf(out, size, "%.24s", name);
+}
+
 } // namespace
 
 void editor_status_box(int* x, int* y, int* width, int* height) {
@@ -64,11 +71,11 @@ void editor_draw_status() {
     const int16_t x = static_cast<int16_t>(left + 4);
     char text[32];
     // The file's short name, and a red star while it has changes not yet saved.
-    const char* name = map ? map->name : "";
-    if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
+    char name[25] = "";
+    if (map) short_name(map, name, sizeof name);
     std::snprintf(text, sizeof text, "%.16s", name);
     gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 4), text, COLOUR_GREEN);
-    if (map && map->revision != map->saved_revision)
+    if (map && mapdata_modified(map))
         gfx_draw_text(nullptr, static_cast<int16_t>(x + 8 * std::strlen(text) + 8),
                       static_cast<int16_t>(top + 4), "*", COLOUR_RED);
     // The cell under the pointer and its value; nothing while a panel covers the map there.

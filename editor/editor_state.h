@@ -36,7 +36,9 @@ struct EditorState {
     int32_t mouse_capture; // the panel (or the map) a press began on, until all are released
     float scroll_rest_x;   // map pixels of right-button scrolling not yet applied
     float scroll_rest_y;
-    int32_t fps_shown; // the frame-rate figure (F6)
+    int32_t fps_shown;             // the frame-rate figure (F6)
+    int32_t refused_discard;       // kind of the last refused DiscardRequest, 0 for none
+    uint32_t refused_discard_tick; // when it was refused
 };
 
 extern EditorState g_editor;
@@ -49,3 +51,14 @@ void editor_update_view();
 void editor_center_on_content();
 // Refills the region list from current_map (after the console opened another map).
 void regionlist_rebuild();
+
+// Requests that would drop the current map's unsaved changes.
+enum DiscardRequest : int {
+    DISCARD_QUIT = 1, // "?quit" and its kin, Escape then Q, the window's close button
+    DISCARD_OPEN = 2, // "?go"
+};
+// 1 when the request may go ahead: the map has no unsaved changes, or the same kind of
+// request was refused less than 5 seconds ago. Otherwise prints the warning in red and
+// returns 0.
+int editor_may_discard(int request);
+int editor_may_discard_at(int request, uint32_t now_ticks);
