@@ -21,6 +21,7 @@ build: deps
 
 # Runs from the folder that holds graphics/ and Commands.hlp; MAP is taken from where make ran.
 run: build
+	@echo "ostrel: built with SDL $$(pkg-config --modversion sdl 2>/dev/null || sdl-config --version)"
 	cd $(BUILD)/run && ./ostrel $(if $(MAP),"$(abspath $(MAP))")
 
 test-plain: build

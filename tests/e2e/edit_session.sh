@@ -84,7 +84,7 @@ x_type_line "?insattr NAME=x"
 x_type_line "?save out.lvl"
 sleep 0.3
 
-import -window root "$WORK/shot.png" 2>/dev/null || fail "no screenshot"
+import -window "$X_WIN" "$WORK/shot.png" 2>/dev/null || fail "no screenshot"
 COLOURS=$(convert "$WORK/shot.png" -format %k info:)
 SIZE=$(convert "$WORK/shot.png" -format %wx%h info:)
 
