@@ -77,7 +77,7 @@ void command_save(const char* arg) {
         std::memset(map->name, 0, sizeof map->name);
         std::strncpy(map->name, arg, kMapNameMax);
     }
-    mapdata_set_attribute(map, "PROGRAM", copy_text("ostrel 0.2.4"));
+    mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
     int result = mapdata_save(map, map->name);
     // A failed or partial save is always reported, in red.
     if (result == MAPDATA_SAVE_OK)

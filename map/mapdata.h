@@ -9,6 +9,7 @@
 struct SDL_Surface;
 struct Region;
 struct RegionSetTable;
+struct LevelReport;
 
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
@@ -36,6 +37,7 @@ struct MapData {
     uint32_t tileset_length;
     uint64_t revision;       // bumped by every change to what a save would write
     uint64_t saved_revision; // the revision last loaded or saved: unsaved changes when they differ
+    LevelReport* read_report; // not owned; set only while a read that was asked for one runs
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.
