@@ -45,6 +45,7 @@ class EmptyGraphicsTest : public RenderTest {
         root_ = fs::temp_directory_path() / ("ostrel-render-" + std::to_string(getpid()));
         fs::create_directories(root_ / "graphics");
         g_editor.running = 1;
+        gfx_set_stop_hook([] { g_editor.running = 0; });
     }
     void TearDown() override {
         RenderTest::TearDown();

@@ -8,7 +8,7 @@ class MapViewTest : public RenderTest {
   protected:
     void SetUp() override {
         open_window();
-        g_editor.grid_shown = 1;
+        gfx_set_grid(true);
         g_editor.running = 1;
         map_ = new_map();
     }
@@ -71,7 +71,7 @@ TEST_F(MapViewTest, GridLinesOnlyOnEmptyCellsInsideTheMap) {
     // The filler never gets lines; 251 does.
     EXPECT_TRUE(block_is(buffer(), 96, 80, 16, 16, 0));
     EXPECT_TRUE(block_is(buffer(), 112, 80, 16, 1, grid()));
-    g_editor.grid_shown = 0;
+    gfx_set_grid(false);
     draw(0, 0);
     EXPECT_TRUE(block_is(buffer(), 80, 80, 16, 16, 0));
 }
