@@ -138,8 +138,7 @@ void print_text(FILE* out, const LvlFile& file, const Facts& f) {
     for (const LvlRegion& g : f.regions) {
         std::fprintf(out, "    %s: %llu cells", plain(g.name).c_str(),
                      static_cast<unsigned long long>(g.cells));
-        if (g.cells)
-            std::fprintf(out, " in (%d, %d)-(%d, %d)", g.x0, g.y0, g.x1, g.y1);
+        if (g.cells) std::fprintf(out, " in (%d, %d)-(%d, %d)", g.x0, g.y0, g.x1, g.y1);
         for (const LevelChunk& c : g.read->subchunks)
             if (std::string(c.type) != "rNAM" && std::string(c.type) != "rTIL")
                 std::fprintf(out, "; %s %u bytes", plain(c.type).c_str(), c.length);
@@ -177,8 +176,7 @@ int lvl_info(const std::vector<std::string>& files, bool json, FILE* out, FILE* 
         if (json && i > 0) std::fputs(",\n", out);
         if (!ok) {
             status = 2;
-            std::fprintf(err, "ostrel-lvl: %s: %s\n", plain(files[i]).c_str(),
-                         file.error.c_str());
+            std::fprintf(err, "ostrel-lvl: %s: %s\n", plain(files[i]).c_str(), file.error.c_str());
             if (json)
                 std::fprintf(out, "  {\"file\": %s, \"error\": %s}", json_string(files[i]).c_str(),
                              json_string(file.error).c_str());

@@ -82,7 +82,8 @@ int lvl_main(int argc, char** argv, FILE* out, FILE* err) {
                 !parse_int(argv[i + 3], 1, 1024, &render.w) ||
                 !parse_int(argv[i + 4], 1, 1024, &render.h) || render.x + render.w > 1024 ||
                 render.y + render.h > 1024)
-                return usage_error(err, "--area takes X Y W H in cells, inside the 1024 x 1024 map");
+                return usage_error(err,
+                                   "--area takes X Y W H in cells, inside the 1024 x 1024 map");
             i += 4;
             area = true;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {

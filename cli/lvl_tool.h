@@ -57,7 +57,7 @@ int lvl_check(const std::vector<std::string>& files, FILE* out, FILE* err);
 int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FILE* err);
 
 struct LvlRenderOptions {
-    int scale = 1;                             // 1, 4, 8 or 16 pixels per tile
+    int scale = 1;                            // 1, 4, 8 or 16 pixels per tile
     int32_t x = 0, y = 0, w = 1024, h = 1024; // the area, in cells
     bool regions = false;
     bool grid = false;

@@ -3,6 +3,7 @@
 #include "cli/png_writer.h"
 
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -76,7 +77,10 @@ PngWriter* png_writer_open(const char* path, uint32_t width, uint32_t height, st
         discard(w);
         return nullptr;
     }
-    ::fchmod(fd, 0644);
+    // mkstemp makes the file private; a picture gets the mode any new file would get.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
     w->file = ::fdopen(fd, "wb");
     w->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, w, on_error, on_warning);
     w->info = w->png ? png_create_info_struct(w->png) : nullptr;

@@ -38,8 +38,7 @@ static void report_stop(LevelReport* report, const uint8_t* at, int64_t remainin
     }
 }
 
-int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length,
-                     LevelReport* report) {
+int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length, LevelReport* report) {
     if (length < 8) {
         if (report && length != 0) {
             if (length > 0)

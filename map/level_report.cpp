@@ -63,8 +63,8 @@ void level_report_chunk(LevelReport* report, const uint8_t* at, const void* copy
     for (int i = 0; i < 4 && at[i]; ++i)
         chunk.type[i] = static_cast<char>(at[i]);
     chunk.offset = offset;
-    chunk.length = uint32_t{at[4]} | uint32_t{at[5]} << 8 | uint32_t{at[6]} << 16 |
-                   uint32_t{at[7]} << 24;
+    chunk.length =
+        uint32_t{at[4]} | uint32_t{at[5]} << 8 | uint32_t{at[6]} << 16 | uint32_t{at[7]} << 24;
     report->walked->push_back(chunk);
 }
 
@@ -80,8 +80,8 @@ void level_report_object(LevelReport* report, const uint8_t* record, uint32_t x,
             report->object_cover[cell >> 6] |= uint64_t{1} << (cell & 63);
         }
     if (overlaps)
-        level_report_problem(report, record, "object %d at (%u, %u) overlaps another object",
-                             tile, x, y);
+        level_report_problem(report, record, "object %d at (%u, %u) overlaps another object", tile,
+                             x, y);
 }
 
 void level_report_filler(LevelReport* report, const uint8_t* record, uint32_t x, uint32_t y) {
@@ -100,7 +100,8 @@ void level_report_finish(LevelReport* report, const MapData* map) {
     std::vector<std::pair<uint64_t, uint32_t>> stray;
     for (const auto& [cell, offset] : last) {
         int32_t x = static_cast<int32_t>(cell & 1023), y = static_cast<int32_t>(cell >> 10);
-        if (tilegrid_get(map->tiles, x, y) == TILE_FILLER && !cover_test(report->object_cover, cell))
+        if (tilegrid_get(map->tiles, x, y) == TILE_FILLER &&
+            !cover_test(report->object_cover, cell))
             stray.push_back({offset, cell});
     }
     std::sort(stray.begin(), stray.end());

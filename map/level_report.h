@@ -41,9 +41,9 @@ struct LevelReport {
     uint64_t elvl_offset; // ... at this offset
     uint64_t elvl_total;  // ... of this length
     uint64_t records_offset;
-    uint64_t records;                     // whole tile records in the main run
-    uint64_t rejected_records;            // outside the map, "TILE" chunks included
-    std::vector<LevelChunk> chunks;       // the elvl block's chunks, in file order
+    uint64_t records;               // whole tile records in the main run
+    uint64_t rejected_records;      // outside the map, "TILE" chunks included
+    std::vector<LevelChunk> chunks; // the elvl block's chunks, in file order
     std::vector<LevelAttribute> attributes;
     std::vector<LevelRegionRead> regions; // regions that joined the table, in file order
     std::vector<LevelProblem> problems;
@@ -55,7 +55,7 @@ struct LevelReport {
     uint64_t base_offset = 0;
     std::unordered_map<const void*, uint64_t> copy_offsets; // chunk copy -> its offset
     std::vector<LevelChunk>* walked = nullptr;              // where the walk lists its chunks
-    std::string region_name; // of the region being read
+    std::string region_name;                                // of the region being read
     std::vector<uint64_t> object_cover; // one bit per cell under an object's square
     std::vector<std::pair<uint32_t, uint64_t>> filler_records; // (y * 1024 + x, offset)
     bool filler_overflow = false; // more filler records than were remembered

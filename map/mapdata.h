@@ -35,8 +35,8 @@ struct MapData {
     SDL_Surface* tileset_surface; // owned, may be absent
     uint8_t* tileset;             // owned BMP bytes
     uint32_t tileset_length;
-    uint64_t revision;       // bumped by every change to what a save would write
-    uint64_t saved_revision; // the revision last loaded or saved: unsaved changes when they differ
+    uint64_t revision;        // bumped by every change to what a save would write
+    uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
     LevelReport* read_report; // not owned; set only while a read that was asked for one runs
 };
 

@@ -193,9 +193,10 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
         return;
     }
     if (report)
-        report->region_name.assign(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
-                                   strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
-                                           elvl_chunk_length(name_chunk)));
+        report->region_name.assign(
+            reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+            strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+                    elvl_chunk_length(name_chunk)));
     hash_filter(region->subchunks, region_handle_subchunk, region);
     if (!map->regions) map->regions = hash_create();
     char* key = hash_add(map->regions, region->name, region);
