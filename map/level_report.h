@@ -36,18 +36,18 @@ struct LevelRegionRead {
 };
 
 struct LevelReport {
-    bool bitmap;          // the file starts with a BMP header
-    bool elvl;            // an elvl block was accepted
-    uint64_t elvl_offset; // ... at this offset
-    uint64_t elvl_total;  // ... of this length
-    uint64_t records_offset;
-    uint64_t records;               // whole tile records in the main run
-    uint64_t rejected_records;      // outside the map, "TILE" chunks included
+    bool bitmap = false;      // the file starts with a BMP header
+    bool elvl = false;        // an elvl block was accepted
+    uint64_t elvl_offset = 0; // ... at this offset
+    uint64_t elvl_total = 0;  // ... of this length
+    uint64_t records_offset = 0;
+    uint64_t records = 0;           // whole tile records in the main run
+    uint64_t rejected_records = 0;  // outside the map, "TILE" chunks included
     std::vector<LevelChunk> chunks; // the elvl block's chunks, in file order
     std::vector<LevelAttribute> attributes;
     std::vector<LevelRegionRead> regions; // regions that joined the table, in file order
     std::vector<LevelProblem> problems;
-    uint64_t problems_dropped; // past kLevelReportProblemLimit
+    uint64_t problems_dropped = 0; // past kLevelReportProblemLimit
 
     // While reading: the bytes being handled start at base, which lies at base_offset in the
     // file (the file itself, or a chunk copy whose offset the walk noted).
