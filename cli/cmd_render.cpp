@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 #include "cli/lvl_pictures.h"
@@ -49,6 +50,9 @@ std::vector<std::vector<Rgb>> set_colours(const MapData* map,
     }
     return colours;
 }
+
+// The band's masks put red, green and blue in bytes 0, 1 and 2 on a little-endian machine.
+static_assert(std::endian::native == std::endian::little);
 
 uint8_t* pixel_at(SDL_Surface* band, int x, int y) {
     return static_cast<uint8_t*>(band->pixels) + y * band->pitch + x * 4;

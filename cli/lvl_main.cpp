@@ -99,6 +99,8 @@ int lvl_main(int argc, char** argv, FILE* out, FILE* err) {
         return 0;
     }
     if (command.empty()) return usage_error(err, "no command given");
+    if (command != "info" && command != "check" && command != "render" && command != "convert")
+        return usage_error(err, "unknown command '" + command + "'");
     log_set_enabled(verbose);
     bool pairs = command == "render" || command == "convert";
     if (files.empty()) return usage_error(err, "'" + command + "' needs at least one file");
@@ -110,6 +112,5 @@ int lvl_main(int argc, char** argv, FILE* out, FILE* err) {
     if (command == "info") return lvl_info(files, json, out, err);
     if (command == "check") return lvl_check(files, out, err);
     if (command == "convert") return lvl_convert(files, stamp, out, err);
-    if (command == "render") return lvl_render(files, render, out, err);
-    return usage_error(err, "unknown command '" + command + "'");
+    return lvl_render(files, render, out, err);
 }
