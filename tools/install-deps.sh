@@ -36,11 +36,21 @@ sdl_package() {
     fi
 }
 
+# libFuzzer: its runtime where clang looks for it (older and newer runtime layouts), else
+# a link of an empty fuzz target decides.
 have_fuzzer() {
     have clang++ || return 1
-    local lib
-    lib=$(clang++ -print-file-name="libclang_rt.fuzzer-$(uname -m).a" 2>/dev/null || true)
-    [[ $lib == /* && -f $lib ]]
+    local lib name
+    for name in "libclang_rt.fuzzer-$(uname -m).a" libclang_rt.fuzzer.a; do
+        lib=$(clang++ -print-file-name="$name" 2>/dev/null || true)
+        [[ $lib == /* && -f $lib ]] && return 0
+    done
+    local dir ok=1
+    dir=$(mktemp -d)
+    echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' |
+        clang++ -x c++ -fsanitize=fuzzer - -o "$dir/probe" >/dev/null 2>&1 && ok=0
+    rm -rf "$dir"
+    return $ok
 }
 
 missing=()
