@@ -9,22 +9,11 @@ namespace {
 
 Bytes records(std::initializer_list<uint32_t> words) {
     Bytes b;
-    for (uint32_t w : words)
-        append_u32(b, w);
+    for (uint32_t w : words) {
+        b.resize(b.size() + 4);
+        put_u32(b, b.size() - 4, w);
+    }
     return b;
-}
-
-Bytes chunk(const char* type, const Bytes& data) {
-    Bytes b;
-    append_chunk(b, type, std::string(data.begin(), data.end()));
-    return b;
-}
-Bytes text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 // rTIL data of one region cell at (x, 0): skip, one cell, skip the rest, skip 1,023 rows.
@@ -50,10 +39,10 @@ Bytes one_cell(uint32_t x) {
 Bytes set_limit_level(uint64_t* regn_offset, uint64_t* rtil_offset) {
     Bytes chunks;
     for (uint32_t k = 0; k < 256; ++k) {
-        Bytes name = chunk("rNAM", text("R" + std::to_string(k)));
+        Bytes name = chunk("rNAM", bytes("R" + std::to_string(k)));
         *regn_offset = 76 + chunks.size();
         *rtil_offset = *regn_offset + 8 + name.size();
-        chunks = chunks + chunk("REGN", name + chunk("rTIL", one_cell(k)));
+        append(chunks, chunk("REGN", concat({name, chunk("rTIL", one_cell(k))})));
     }
     return level_with_chunks(64, chunks, {});
 }
@@ -65,9 +54,9 @@ struct CheckCase {
 };
 
 std::vector<CheckCase> cases() {
-    Bytes huge_bitmap = bmp_head(65536, 65536) + records({record(1, 1, 5)});
-    Bytes trailing = records({record(1, 1, 5)}) + Bytes{0, 0};
-    Bytes past_limit = text("XTRA") + Bytes{0x01, 0x00, 0x02, 0x00};
+    Bytes huge_bitmap = concat({bmp_head(65536, 65536), records({record(1, 1, 5)})});
+    Bytes trailing = concat({records({record(1, 1, 5)}), Bytes{0, 0}});
+    Bytes past_limit = concat({bytes("XTRA"), Bytes{0x01, 0x00, 0x02, 0x00}});
     uint64_t regn = 0, rtil = 0;
     Bytes limit = set_limit_level(&regn, &rtil);
     return {
@@ -82,14 +71,14 @@ std::vector<CheckCase> cases() {
          {"offset 4: filler tile 250 at (5, 5) outside any object"}},
         {"rtil",
          level_with_chunks(
-             64, chunk("REGN", chunk("rNAM", text("A")) + chunk("rTIL", {0x42, 0x7F})), {}),
+             64, chunk("REGN", concat({chunk("rNAM", "A"), chunk("rTIL", Bytes{0x42, 0x7F})})), {}),
          {"offset 96: region 'A': invalid rTIL data"}},
         {"no cells",
          level_with_chunks(
-             64, chunk("REGN", chunk("rNAM", text("E")) + chunk("rTIL", {0xA3, 0xFF})), {}),
+             64, chunk("REGN", concat({chunk("rNAM", "E"), chunk("rTIL", Bytes{0xA3, 0xFF})})), {}),
          {"offset 76: region 'E' has no cells"}},
         {"no name",
-         level_with_chunks(64, chunk("REGN", chunk("rTIL", {0xA3, 0xFF})), {}),
+         level_with_chunks(64, chunk("REGN", chunk("rTIL", Bytes{0xA3, 0xFF})), {}),
          {"offset 76: region without a name: dropped"}},
         {"set limit",
          limit,
@@ -101,7 +90,7 @@ std::vector<CheckCase> cases() {
          {"the tileset takes 65536 bytes: at 64 KiB or more a save cannot keep the attributes "
           "and regions"}},
         {"duplicate key",
-         level_with_chunks(64, chunk("ATTR", text("K=1")) + chunk("ATTR", text("k=2")), {}),
+         level_with_chunks(64, concat({chunk("ATTR", "K=1"), chunk("ATTR", "k=2")}), {}),
          {"offset 88: attribute key 'k' repeats an earlier key"}},
         {"chunk limit",
          level_with_chunks(64, past_limit, {}),

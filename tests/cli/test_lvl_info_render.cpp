@@ -92,12 +92,9 @@ TEST_F(LvlInfoRender, ScaleOneUsesTheRadarColours) {
     // Region R holds cell (6, 0) and has the colour (255, 0, 0).
     Bytes tiles =
         records({{0, 0, 1}, {1, 0, 162}, {2, 0, 171}, {3, 0, 172}, {4, 0, 170}, {5, 0, 250}});
-    Bytes regn;
-    append_chunk(regn, "rNAM", "R");
-    append_chunk(regn, "rCOL", std::string("\xFF\x00\x00\x00", 4));
-    append_chunk(regn, "rTIL", "\x05\x40\x23\xF8\xA3\xFE");
-    Bytes chunks;
-    append_chunk(chunks, "REGN", std::string(regn.begin(), regn.end()));
+    Bytes regn = concat({chunk("rNAM", "R"), chunk("rCOL", Bytes{0xFF, 0, 0, 0}),
+                         chunk("rTIL", Bytes{0x05, 0x40, 0x23, 0xF8, 0xA3, 0xFE})});
+    Bytes chunks = chunk("REGN", regn);
     write_file("in.lvl", level_with_chunks(64, chunks, tiles));
     ASSERT_EQ(
         lvl_run({"render", "in.lvl", "out.png", "--area", "0", "0", "8", "1", "--regions"}).status,
