@@ -1,10 +1,10 @@
 // cmd_convert.cpp - `ostrel-lvl convert`: load and save, byte for byte what the editor's
 // "?save" writes, with the "PROGRAM" attribute left alone unless --stamp asks for it.
-#include <cerrno>
 #include <cstring>
 
 #include "cli/lvl_tool.h"
 #include "core/mem.h"
+#include "core/platform.h"
 #include "map/attributes.h"
 #include "map/level.h"
 
@@ -24,18 +24,23 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
             std::memcpy(value, kProgramAttributeValue, n);
             mapdata_set_attribute(file.map, kProgramAttribute, value);
         }
-        errno = 0;
-        int result = mapdata_save(file.map, to.c_str());
-        int saved_errno = errno;
+        int error = 0;
+        int result = mapdata_save(file.map, to.c_str(), &error);
         lvl_close(&file);
         if (result == MAPDATA_SAVE_FAILED) {
             std::fprintf(err, "ostrel-lvl: %s: cannot be written: %s\n", to.c_str(),
-                         saved_errno ? std::strerror(saved_errno) : "unknown error");
+                         file_error_text(error));
             status = 2;
         } else if (result == MAPDATA_SAVE_NO_METADATA) {
             std::fprintf(err,
                          "ostrel-lvl: %s: saved without attributes or regions: the tileset "
                          "is too large\n",
+                         to.c_str());
+            if (status == 0) status = 1;
+        } else if (result == MAPDATA_SAVE_NO_TILESET) {
+            std::fprintf(err,
+                         "ostrel-lvl: %s: saved without attributes or regions: the map has no "
+                         "tileset\n",
                          to.c_str());
             if (status == 0) status = 1;
         } else if (result == MAPDATA_SAVE_REGIONS_CUT) {

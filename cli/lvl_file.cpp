@@ -1,8 +1,5 @@
 // lvl_file.cpp - reading a level file for the tool, and the facts its commands print.
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <span>
 #include <unordered_set>
@@ -15,17 +12,6 @@
 #include "map/stamp.h"
 
 namespace {
-
-// Why a file cannot be read, in the user's words.
-std::string unreadable_reason(const char* path) {
-    struct stat st {};
-    if (::stat(path, &st) != 0) return std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return "is a folder";
-    if (!S_ISREG(st.st_mode)) return "is not a regular file";
-    if (st.st_size == 0) return "is empty";
-    if (static_cast<uint64_t>(st.st_size) > 0xFFFFFFFFull) return "is larger than 4 GiB";
-    return errno ? std::strerror(errno) : "cannot be read";
-}
 
 int32_t read_i32(const uint8_t* p) {
     return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
@@ -44,10 +30,10 @@ std::string fold_key(const std::string& key) {
 
 bool lvl_open(LvlFile* file, const char* path, bool decode_tileset) {
     file->path = path;
-    errno = 0;
-    MappedFile* bytes = mapped_file_open(path);
+    int error = 0;
+    MappedFile* bytes = mapped_file_open(path, &error);
     if (!bytes) {
-        file->error = unreadable_reason(path);
+        file->error = file_error_text(error);
         return false;
     }
     file->map = mapdata_new();

@@ -4,30 +4,18 @@
 #include "cli/lvl_pictures.h"
 
 #include <SDL/SDL.h>
-#include <unistd.h>
 
-#include <climits>
 #include <string>
 
+#include "core/platform.h"
 #include "map/builtin_tileset.h"
 #include "map/mapdata.h"
 
 namespace {
 
-const char* const kSheetFiles[MAPDRAW_SPRITE_SHEETS] = {"over1.bm2", "over2.bm2", "over3.bm2",
-                                                        "over4.bm2", "over5.bm2"};
-
-// The folder with the editor's generated graphics: beside the tool, else in the working folder.
-std::string graphics_folder() {
-    char exe[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n > 0) {
-        std::string dir(exe, static_cast<size_t>(n));
-        dir = dir.substr(0, dir.rfind('/') + 1) + "graphics/";
-        if (::access((dir + "extratiles.bmp").c_str(), R_OK) == 0) return dir;
-    }
-    return "./graphics/";
-}
+const char* const kSheetFiles[MAPDRAW_SPRITE_SHEETS] = {"graphics/over1.bm2", "graphics/over2.bm2",
+                                                        "graphics/over3.bm2", "graphics/over4.bm2",
+                                                        "graphics/over5.bm2"};
 
 SDL_Surface* to_format(SDL_Surface* picture, const SDL_PixelFormat* format) {
     if (!picture) return nullptr;
@@ -35,6 +23,11 @@ SDL_Surface* to_format(SDL_Surface* picture, const SDL_PixelFormat* format) {
         SDL_ConvertSurface(picture, const_cast<SDL_PixelFormat*>(format), SDL_SWSURFACE);
     SDL_FreeSurface(picture);
     return converted;
+}
+
+// The editor's generated bitmaps: in the working folder's graphics/, else beside the program.
+SDL_Surface* load_asset(const char* name, const SDL_PixelFormat* format) {
+    return to_format(SDL_LoadBMP(platform_asset_path(name).c_str()), format);
 }
 
 // Each factor x factor block becomes one pixel of its average colour (32-bit pixels).
@@ -87,11 +80,10 @@ void lvl_load_pictures(MapPictures* pictures, const MapData* map, const SDL_Pixe
         tileset = SDL_ConvertSurface(map->tileset_surface, const_cast<SDL_PixelFormat*>(format),
                                      SDL_SWSURFACE);
     if (!tileset) tileset = to_format(decode_builtin(), format);
-    const std::string folder = graphics_folder();
-    SDL_Surface* icons = to_format(SDL_LoadBMP((folder + "extratiles.bmp").c_str()), format);
+    SDL_Surface* icons = load_asset("graphics/extratiles.bmp", format);
     SDL_Surface* sheets[MAPDRAW_SPRITE_SHEETS];
     for (int i = 0; i < MAPDRAW_SPRITE_SHEETS; ++i)
-        sheets[i] = to_format(SDL_LoadBMP((folder + kSheetFiles[i]).c_str()), format);
+        sheets[i] = load_asset(kSheetFiles[i], format);
     if (level == 0) {
         pictures->tileset[0] = tileset;
         pictures->extra_tiles[0] = icons;

@@ -20,6 +20,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 // The tile-record part of a saved file: everything from the offset in its header.
 static std::span<const uint8_t> records_of(const std::vector<uint8_t>& file) {
+    // A map read without a tileset is saved as its tile records alone.
+    if (file.size() < 14 || file[0] != 'B' || file[1] != 'M') return file;
     uint32_t start = uint32_t{file[2]} | uint32_t{file[3]} << 8 | uint32_t{file[4]} << 16 |
                      uint32_t{file[5]} << 24;
     if (start > file.size()) std::abort();
@@ -34,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A saved file reads back to the same tile records: saving twice gives the same run.
     std::vector<uint8_t> once, twice;
     int result = mapdata_save_bytes(map, &once);
-    if (result == MAPDATA_SAVE_FAILED || once.size() < 14) std::abort();
+    if (result == MAPDATA_SAVE_FAILED) std::abort();
     MapData* again = mapdata_new();
     mapdata_read_bytes(again, once, quiet);
     if (again->error_count != 0) std::abort();

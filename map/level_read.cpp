@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
+#include <string>
 
 #include "core/hash.h"
 #include "core/log.h"
@@ -55,7 +56,8 @@ ElvlBlock find_elvl(std::span<const uint8_t> bytes) {
 // make every load wait for the disk.
 void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
     // A missing graphics folder or a read-only disk only costs the copy.
-    int fd = ::open(kTilesetCopyPath, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    std::string copy_path = platform_asset_path(kTilesetCopyPath);
+    int fd = ::open(copy_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return;
     size_t done = 0;
     while (done < length) {
@@ -225,6 +227,9 @@ static void read_bytes(MapData* map, std::span<const uint8_t> bytes,
                        const LevelReadOptions& options) {
     if (!map->tiles) map->tiles = tilegrid_new();
     mapdata_load_tileset(map, bytes, options);
+    // A file without a bitmap relies on the zone's standard graphics: the built-in tileset is
+    // only for showing it.
+    map->tileset_placeholder = !has_bmp_header(bytes);
     uint64_t start = 0;
     if (has_bmp_header(bytes)) {
         ElvlBlock elvl = find_elvl(bytes);
@@ -236,8 +241,10 @@ static void read_bytes(MapData* map, std::span<const uint8_t> bytes,
             const uint8_t* first = bytes.data() + elvl.offset + 12;
             LevelReport* report = map->read_report;
             if (report) report->walked = &report->chunks;
-            if (!elvl_read_chunks(map->kept_chunks, first, static_cast<int32_t>(area), report))
+            if (!elvl_read_chunks(map->kept_chunks, first, static_cast<int32_t>(area), report)) {
                 log_msg('W', "<mapdata> error in lvl while reading metadata chunks");
+                ++map->bad_chunk_areas;
+            }
             if (report) report->walked = nullptr;
             // Chunks of the handled types leave the table; the others stay with the map.
             hash_filter(map->kept_chunks, mapdata_handle_chunk, map);
@@ -275,8 +282,8 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
     map->read_report = nullptr;
 }
 
-int mapdata_read_level(MapData* map, const char* path) {
-    MappedFile* file = mapped_file_open(path);
+int mapdata_read_level(MapData* map, const char* path, int* error) {
+    MappedFile* file = mapped_file_open(path, error);
     if (!file) return 0;
     mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
                        LevelReadOptions{true, true});

@@ -123,7 +123,7 @@ TEST_F(LvlCheck, StatusOfSeveralFiles) {
     LvlRun run = lvl_run({"check", "bad.lvl", "missing.lvl", "empty.lvl"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "ostrel-lvl: missing.lvl: No such file or directory\n"
-                       "ostrel-lvl: empty.lvl: is empty\n");
+                       "ostrel-lvl: empty.lvl: the file is empty\n");
 }
 
 } // namespace
