@@ -3,3 +3,5 @@
 
 // level 0 writes the bare message; any other level is written as "<level> " in front.
 void log_msg(char level, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+// Turns the log off or on again (the headless tool keeps its own output clean).
+void log_set_enabled(bool enabled);

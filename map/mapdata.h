@@ -10,6 +10,7 @@ struct SDL_Surface;
 struct Region;
 struct RegionSetTable;
 struct EditHistory;
+struct LevelReport;
 
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
@@ -47,6 +48,7 @@ struct MapData {
     uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one
     EditHistory* history;     // owned; the undo steps of map/edit, made by the first change
+    LevelReport* read_report; // not owned; set only while a read that was asked for one runs
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.

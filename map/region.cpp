@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/mem.h"
 #include "map/elvl.h"
+#include "map/level_report.h"
 
 #include <algorithm>
 #include <climits>
@@ -186,10 +187,17 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
         }
     } else if (elvl_chunk_is(chunk, "rTIL")) {
         mapdata_init_region_store(region->owner);
+        LevelReport* report = region->owner->read_report;
+        LevelReportBase saved{};
+        if (report) saved = level_report_enter_copy(report, chunk);
         if (!region_decode_tiles(region, data, static_cast<int32_t>(length))) {
             log_msg('W', "<mapdata> error in lvl file while reading rle tile data");
             ++region->owner->bad_region_data;
+            if (report)
+                level_report_problem(report, report->base, "region '%.64s': invalid rTIL data",
+                                     report->region_name.c_str());
         }
+        if (report) level_report_leave(report, saved);
     } else {
         return 0;
     }
@@ -197,8 +205,10 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
     return 1;
 }
 
+// Finds the first "rNAM" copy (chunks of one type are visited in file order).
 static int find_name_chunk(const char*, void* chunk, void* found) {
-    if (elvl_chunk_is(chunk, "rNAM")) *static_cast<bool*>(found) = true;
+    auto** name = static_cast<const void**>(found);
+    if (!*name && elvl_chunk_is(chunk, "rNAM")) *name = chunk;
     return 0;
 }
 
@@ -208,22 +218,33 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
     region->subchunks = hash_create();
     // The walk takes a signed length; no chunk comes near the cut.
     auto area = static_cast<int32_t>(length > INT32_MAX ? INT32_MAX : length);
-    if (!elvl_read_chunks(region->subchunks, data, area)) {
+    LevelReport* report = map->read_report;
+    std::vector<LevelChunk> walked;
+    if (report) report->walked = &walked;
+    if (!elvl_read_chunks(region->subchunks, data, area, report)) {
         log_msg('W', "<mapdata> error in lvl while reading region chunks");
         ++map->bad_chunk_areas;
     }
+    if (report) report->walked = nullptr;
     // Without a name the region and all its sub-chunks are dropped, rTIL data included.
-    bool named = false;
-    hash_filter(region->subchunks, find_name_chunk, &named);
-    if (!named) {
+    const void* name_chunk = nullptr;
+    hash_filter(region->subchunks, find_name_chunk, &name_chunk);
+    if (!name_chunk) {
+        if (report) level_report_problem(report, report->base, "region without a name: dropped");
         region_free(region);
         return;
     }
+    if (report)
+        report->region_name.assign(
+            reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+            strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+                    elvl_chunk_length(name_chunk)));
     hash_filter(region->subchunks, region_handle_subchunk, region);
     if (!map->regions) map->regions = hash_create();
     char* key = hash_add(map->regions, region->name, region);
     mem_free(region->name);
     region->name = key;
+    if (report) report->regions.push_back({region, report->base_offset, std::move(walked)});
 }
 
 Region* mapdata_find_region(const MapData* map, const char* name) {
