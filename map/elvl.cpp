@@ -15,7 +15,7 @@ static uint32_t read_u32(std::span<const uint8_t> bytes) {
            uint32_t{bytes[3]} << 24;
 }
 
-int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length) {
+int elvl_walk_chunks(const uint8_t* area, int32_t length, HashVisitor visitor, void* user) {
     if (length < 8) return length == 0 ? 1 : 0;
     std::span<const uint8_t> rest(area, static_cast<size_t>(length));
     // Signed: alignment bytes missing at the very end leave it negative.
@@ -29,7 +29,7 @@ int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length) {
         // The key is the type as text; a zero byte inside the type ends it early.
         char key[5] = {};
         std::memcpy(key, copy, 4);
-        hash_add(table, key, copy);
+        visitor(key, copy, user);
         remaining -= static_cast<int64_t>(size);
         // Alignment bytes are skipped without looking at them.
         size_t pad = (4 - data_length % 4) % 4;
@@ -37,6 +37,16 @@ int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length) {
         rest = remaining > 0 ? rest.subspan(size + pad) : std::span<const uint8_t>();
     }
     return remaining == 0 ? 1 : 0;
+}
+
+int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length) {
+    return elvl_walk_chunks(
+        area, length,
+        [](const char* key, void* copy, void* t) {
+            hash_add(static_cast<HashTable*>(t), key, copy);
+            return 0;
+        },
+        table);
 }
 
 void elvl_free_chunks(HashTable* table) {

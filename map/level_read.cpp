@@ -179,10 +179,17 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
             int64_t area = int64_t{elvl.total} - 12;
             if (area > INT32_MAX) area = INT32_MAX;
             const uint8_t* first = bytes.data() + elvl.offset + 12;
-            if (!elvl_read_chunks(map->kept_chunks, first, static_cast<int32_t>(area)))
+            // Each chunk is handled as the walk meets it; the types the handler does not take
+            // stay with the map. Handling in file order gives what handling in table order
+            // gives: only chunks of one type depend on each other's order, and a table keeps
+            // that order too.
+            auto keep_unhandled = [](const char* key, void* copy, void* user) {
+                auto* m = static_cast<MapData*>(user);
+                if (!mapdata_handle_chunk(key, copy, m)) hash_add(m->kept_chunks, key, copy);
+                return 0;
+            };
+            if (!elvl_walk_chunks(first, static_cast<int32_t>(area), keep_unhandled, map))
                 log_msg('W', "<mapdata> error in lvl while reading metadata chunks");
-            // Chunks of the handled types leave the table; the others stay with the map.
-            hash_filter(map->kept_chunks, mapdata_handle_chunk, map);
         }
         start = load_u32(&bytes[2]);
     }

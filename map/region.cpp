@@ -28,12 +28,30 @@ struct RegionSetTable {
     // For one region at a time: the set a cell of set s moves to (0 not yet known).
     const Region* cache_region;
     uint16_t cache[256];
+    uint64_t decode_work; // cell steps rTIL decoding has taken
+    bool decode_cut;      // the budget ran out (and the warning was logged)
 };
 
 void mapdata_init_region_store(MapData* map) {
     if (!map->region_grid) map->region_grid = tilegrid_new();
     if (!map->region_sets)
         map->region_sets = static_cast<RegionSetTable*>(mem_alloc(sizeof(RegionSetTable)));
+}
+
+bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
+    mapdata_init_region_store(map);
+    RegionSetTable* sets = map->region_sets;
+    if (!sets->decode_cut && cells <= kRegionDecodeBudget - sets->decode_work) {
+        sets->decode_work += cells;
+        return true;
+    }
+    if (!sets->decode_cut)
+        log_msg('W',
+                "<mapdata> region data asks for more than %u million cell steps: the "
+                "region cells after that are not read",
+                static_cast<unsigned>(kRegionDecodeBudget >> 20));
+    sets->decode_cut = true;
+    return false;
 }
 
 int32_t mapdata_region_set_count(const MapData* map) {

@@ -18,6 +18,12 @@ struct Region {
 // is left as it was.
 inline constexpr int32_t kRegionSetLimit = 255;
 
+// Cell steps the rTIL decoding of one map may take (a cell added or a cell of a row copied
+// from counts one, a run a few more): any file opens in bounded time. Past it, region cells are not
+// read and one warning says so. Real maps use a tiny part of it: 256 regions could each fill the
+// map.
+inline constexpr uint64_t kRegionDecodeBudget = uint64_t{256} << 20;
+
 // Reads one "REGN" chunk's data into the map.
 void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length);
 int region_handle_subchunk(const char* key, void* chunk, void* region);
@@ -53,6 +59,9 @@ void region_free(Region* region);
 
 // Creates the region grid and the region set table when absent.
 void mapdata_init_region_store(MapData* map);
+// Takes cells steps from the map's decode budget (creating the store when absent); false,
+// with the warning logged once per map, when they do not fit.
+bool mapdata_take_decode_budget(MapData* map, uint64_t cells);
 // Region sets in use (slots 1 to the result), 0 without a set table.
 int32_t mapdata_region_set_count(const MapData* map);
 // The members of set k in order (count in *length), or null for an empty slot.

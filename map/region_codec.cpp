@@ -10,11 +10,16 @@ namespace {
 
 constexpr int32_t kSide = 1024;
 
+// A run costs about as much as this many cells besides its cells.
+constexpr int64_t kRunSteps = 4;
+
 enum RunKind : uint8_t { kSkipCells = 0, kCells = 1, kSkipRows = 2, kRepeatRow = 3 };
 
 // Adds the cells of row src to rows first to last - 1. The copies never reach row src, so its
-// runs are taken once.
+// runs are taken once. Adds nothing when the map's decode budget cannot pay for it.
 int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
+    // Reading the row counts as much as copying it once.
+    if (!mapdata_take_decode_budget(region->owner, kSide)) return 0;
     int32_t starts[kSide / 2 + 1];
     int32_t lengths[kSide / 2 + 1];
     int32_t runs = 0;
@@ -29,6 +34,11 @@ int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
         starts[runs] = start;
         lengths[runs++] = x - start;
     }
+    int64_t cells = kRunSteps * runs;
+    for (int32_t i = 0; i < runs; ++i)
+        cells += lengths[i];
+    if (!mapdata_take_decode_budget(region->owner, uint64_t(cells) * uint64_t(last - first)))
+        return 0;
     int32_t lost = 0;
     for (int32_t y = first; y < last; ++y)
         for (int32_t i = 0; i < runs; ++i)
@@ -100,7 +110,10 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
         }
         if (kind == kSkipCells || kind == kCells) {
             // Cells past column 1,023 are not added; the run still makes the data invalid.
-            if (kind == kCells) lost += region_add_run(region, x, y, std::min(n, kSide - x));
+            int32_t inside = std::min(n, kSide - x);
+            if (kind == kCells &&
+                mapdata_take_decode_budget(region->owner, uint64_t(kRunSteps + inside)))
+                lost += region_add_run(region, x, y, inside);
             x += n;
             if (x == kSide) {
                 x = 0;
@@ -128,7 +141,11 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
 }
 
 void region_encode_tiles(const Region* region, std::vector<uint8_t>* out, int32_t rows) {
-    if (!region->owner->region_grid) rows = 0;
+    // A region in no set has no cells: its rows need no reading (a map may hold many).
+    bool in_a_set = false;
+    for (uint32_t word : region->mask)
+        in_a_set = in_a_set || word != 0;
+    if (!region->owner->region_grid || !in_a_set) rows = 0;
     rows = std::clamp(rows, 0, kSide);
     uint8_t prev[kSide] = {};
     uint8_t cur[kSide];
