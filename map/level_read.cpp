@@ -49,6 +49,32 @@ ElvlBlock find_elvl(std::span<const uint8_t> bytes) {
     return {true, r, total};
 }
 
+// False when the BMP header promises pixel rows the bytes cannot hold, or sizes no bitmap has:
+// the decoder would fail on such a file only after making a surface of the promised size,
+// which a hostile file could put at gigabytes.
+bool bmp_fits(const uint8_t* bmp, uint32_t length) {
+    if (length < 30) return true; // too short for the decoder to get to a surface
+    uint32_t header = load_u32(bmp + 14);
+    int64_t width, height;
+    uint32_t bits, compression = 0;
+    if (header == 12) {
+        width = bmp[18] | bmp[19] << 8;
+        height = bmp[20] | bmp[21] << 8;
+        bits = bmp[24] | bmp[25] << 8;
+    } else {
+        if (length < 34) return true;
+        width = static_cast<int32_t>(load_u32(bmp + 18));
+        height = static_cast<int32_t>(load_u32(bmp + 22));
+        bits = bmp[28] | bmp[29] << 8;
+        compression = load_u32(bmp + 30);
+    }
+    if (compression != 0 && compression != 3) return true; // refused before any surface
+    if (height < 0) height = -height;
+    if (width <= 0 || height == 0 || bits == 0 || bits > 32) return false;
+    int64_t row = (width * bits + 7) / 8, pitch = (width * bits + 31) / 32 * 4;
+    return load_u32(bmp + 10) + pitch * (height - 1) + row <= int64_t{length};
+}
+
 // The copy is overwritten in place and cut to length afterwards, never emptied first: ext4
 // flushes a file at close when it was truncated to zero and rewritten, and that flush would
 // make every load wait for the disk.
@@ -116,7 +142,7 @@ void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
     }
     map->tileset = copy;
     map->tileset_length = length;
-    if (options.decode_surface && length <= INT32_MAX)
+    if (options.decode_surface && length <= INT32_MAX && bmp_fits(copy, length))
         map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromMem(copy, static_cast<int>(length)), 1);
 }
 

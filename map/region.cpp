@@ -38,10 +38,18 @@ void mapdata_init_region_store(MapData* map) {
         map->region_sets = static_cast<RegionSetTable*>(mem_alloc(sizeof(RegionSetTable)));
 }
 
+// The one program-wide setting of this module: fixed outside tests and fuzzing.
+static uint64_t g_decode_budget = kRegionDecodeBudget;
+
+void region_set_decode_budget(uint64_t cell_steps) {
+    g_decode_budget = cell_steps;
+}
+
 bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
     mapdata_init_region_store(map);
     RegionSetTable* sets = map->region_sets;
-    if (!sets->decode_cut && cells <= kRegionDecodeBudget - sets->decode_work) {
+    if (!sets->decode_cut && sets->decode_work <= g_decode_budget &&
+        cells <= g_decode_budget - sets->decode_work) {
         sets->decode_work += cells;
         return true;
     }
@@ -52,6 +60,10 @@ bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
                 static_cast<unsigned>(kRegionDecodeBudget >> 20));
     sets->decode_cut = true;
     return false;
+}
+
+bool mapdata_region_data_cut(const MapData* map) {
+    return map->region_sets && map->region_sets->decode_cut;
 }
 
 int32_t mapdata_region_set_count(const MapData* map) {
