@@ -2,7 +2,9 @@
 #include "core/hash.h"
 #include "core/mem.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 uint32_t hash_string(const char* key) {
     uint32_t h = 0xF0E1D2u;
@@ -132,6 +134,28 @@ void hash_filter(HashTable* table, HashVisitor visitor, void* user) {
         }
     }
     hash_resize(table);
+}
+
+void hash_foreach_settled(const HashTable* table, HashVisitor visitor, void* user) {
+    // The mask a table reaches by adding count entries: it only grows.
+    int32_t mask = 15;
+    for (int32_t n = 1; n <= table->count; ++n)
+        if ((n * 100) / (mask + 1) > table->limit) mask = 2 * mask + 1;
+    std::vector<HashEntry*> order;
+    order.reserve(static_cast<size_t>(table->count));
+    for (int32_t i = 0; i <= table->mask; ++i)
+        for (HashEntry* e = table->buckets[i]; e; e = e->next)
+            order.push_back(e);
+    // Such a table keeps each bucket's entries in the order they were added.
+    if (mask != table->mask) {
+        auto bucket = [mask](HashEntry* e) {
+            return hash_string(hash_entry_key(e)) & static_cast<uint32_t>(mask);
+        };
+        std::stable_sort(order.begin(), order.end(),
+                         [&](HashEntry* a, HashEntry* b) { return bucket(a) < bucket(b); });
+    }
+    for (HashEntry* e : order)
+        visitor(hash_entry_key(e), e->value, user);
 }
 
 void hash_foreach_added(const HashTable* table, HashVisitor visitor, void* user) {

@@ -199,7 +199,9 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
         log_written("elvl header", b, 12);
         if (map->attributes) {
             AttrContext ctx{out, 0};
-            hash_filter(map->attributes, mapdata_write_attr, &ctx);
+            // The table's order, as the table would be after reading this file back, so that
+            // the next save of the reloaded map gives the same bytes; no resize on the way.
+            hash_foreach_settled(map->attributes, mapdata_write_attr, &ctx);
             log_written("attr's", b + 12, ctx.length);
             chunks += ctx.length;
         }

@@ -1,0 +1,77 @@
+// Hostile level files: region data past the decode budget is cut with one warning, and
+// thousands of chunks of one type all come through in order.
+#include <gtest/gtest.h>
+
+#include "map/level.h"
+#include "map_test_util.h"
+#include "region_test_util.h"
+
+namespace {
+
+using maptest::Bytes;
+
+// "REGN" data naming a region r with rtils copies of an rTIL that fills the whole map.
+Bytes filling_region(int32_t rtils) {
+    Bytes data = chunk("rNAM", {'r'});
+    for (int32_t i = 0; i < rtils; ++i) {
+        Bytes til = chunk("rTIL", {0x63, 0xFF, 0xE3, 0xFE});
+        data.insert(data.end(), til.begin(), til.end());
+    }
+    return data;
+}
+
+TEST(HostileFile, RegionDataPastTheBudgetIsCutWithOneWarning) {
+    // Each fill costs 1,024 cells and a run for row 0, then the row read and 1,023 copies.
+    const uint64_t fill = 1024 + 4 + 1024 + (1024 + 4) * 1023;
+    const struct {
+        int32_t rtils;
+        uint64_t budget;
+        bool cut;
+        int32_t sets; // one per rTIL whose first row was paid for
+    } cases[] = {{3, 3 * fill, false, 3}, {3, 3 * fill - 1, true, 3}, {40, 2 * fill, true, 2}};
+    for (const auto& c : cases) {
+        region_set_decode_budget(c.budget);
+        ScopedMap map;
+        maptest::LogCapture log;
+        read_region(map.map, filling_region(c.rtils));
+        std::string text = log.text();
+        EXPECT_EQ(mapdata_region_data_cut(map.map), c.cut) << c.rtils;
+        size_t warnings = 0;
+        for (size_t at = text.find("cell steps"); at != std::string::npos;
+             at = text.find("cell steps", at + 1))
+            ++warnings;
+        EXPECT_EQ(warnings, c.cut ? 1u : 0u) << text;
+        EXPECT_EQ(mapdata_region_set_count(map.map), c.sets) << c.rtils;
+        EXPECT_EQ(region_cells(mapdata_find_region(map.map, "r")).size(), 1024u * 1024u);
+    }
+    region_set_decode_budget(kRegionDecodeBudget);
+}
+
+// 20,000 chunks of each of two kept types and as many "ATTR" chunks of one key, interleaved:
+// every one is read, and the kept ones are saved back in file order.
+TEST(HostileFile, ThousandsOfChunksOfOneTypeKeepTheirOrder) {
+    Bytes area;
+    for (int32_t i = 0; i < 20000; ++i) {
+        maptest::append_chunk(area, "XTRA", std::to_string(i));
+        maptest::append_chunk(area, "ATTR", "K=" + std::to_string(i));
+        maptest::append_chunk(area, "YTRA", std::to_string(-i));
+    }
+    MapData* map = maptest::parse(maptest::level_with_chunks(64, area, {}));
+    ASSERT_NE(map->attributes, nullptr);
+    EXPECT_EQ(map->attributes->count, 20000);
+    EXPECT_STREQ(static_cast<const char*>(hash_get(map->attributes, "k")), "0");
+    Bytes file;
+    ASSERT_EQ(mapdata_save_bytes(map, &file), MAPDATA_SAVE_OK);
+    mapdata_free(map);
+    // The kept chunks follow the attributes in the saved block, in file order.
+    Bytes kept;
+    for (int32_t i = 0; i < 20000; ++i) {
+        maptest::append_chunk(kept, "XTRA", std::to_string(i));
+        maptest::append_chunk(kept, "YTRA", std::to_string(-i));
+    }
+    uint32_t elvl = maptest::get_u16(file, 6), end = elvl + maptest::get_u32(file, elvl + 4);
+    ASSERT_GE(end - elvl, kept.size());
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), file.begin() + (end - kept.size())));
+}
+
+} // namespace
