@@ -85,7 +85,8 @@ void mapdata_read_attribute(MapData* map, const uint8_t* data, uint32_t length) 
         std::memcpy(value, after, value_length);
         if (!map->attributes) map->attributes = hash_create();
         hash_add(map->attributes, key, value);
-        log_msg('D', "found ATTR: %s=%s", key, value);
+        log_msg_capped(&map->log_lines[MAPLOG_ATTR], kMapLogCap, 'D', "found ATTR: %s=%s", key,
+                       value);
     }
     mem_free(text);
 }

@@ -189,7 +189,8 @@ void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
         map->error_count += errors;
     }
     if (map->error_count != 0)
-        log_msg('W', "<mapdata> %d errors in map", static_cast<int>(map->error_count));
+        log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
+                       static_cast<int>(map->error_count));
 }
 
 void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,

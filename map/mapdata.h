@@ -20,6 +20,11 @@ enum : uint8_t {
     TILE_REGION_BRUSH = 251,
 };
 
+// Log lines a file can repeat without end; each kind is logged at most kMapLogCap times per
+// map (core/log.h, log_msg_capped).
+enum MapLogKind { MAPLOG_ATTR, MAPLOG_REGION, MAPLOG_TILES, MAPLOG_KINDS };
+inline constexpr uint32_t kMapLogCap = 200;
+
 struct MapData {
     TileGrid* tiles;
     TileGrid* region_grid;       // region-set index per cell; absent until regions appear
@@ -33,7 +38,8 @@ struct MapData {
     // Type -> owned chunk copy of a type the reader keeps as is; written back in the order
     // the file had them (the table's order of adding, hash_foreach_added).
     HashTable* kept_chunks;
-    uint32_t error_count; // tile records rejected while reading
+    uint32_t error_count;             // tile records rejected while reading
+    uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
     char name[32];
     LinkedList stamps;            // owned Stamp records, oldest first
     Region* selected_region;      // not owned

@@ -178,7 +178,8 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
     } else if (elvl_chunk_is(chunk, "rTIL")) {
         mapdata_init_region_store(region->owner);
         if (!region_decode_tiles(region, data, static_cast<int32_t>(length)))
-            log_msg('W', "<mapdata> error in lvl file while reading rle tile data");
+            log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+                           "<mapdata> error in lvl file while reading rle tile data");
     } else {
         return 0;
     }
@@ -205,7 +206,8 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
     // The walk takes a signed length; no chunk comes near the cut.
     auto area = static_cast<int32_t>(length > INT32_MAX ? INT32_MAX : length);
     if (!elvl_read_chunks(region->subchunks, data, area))
-        log_msg('W', "<mapdata> error in lvl while reading region chunks");
+        log_msg_capped(&map->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+                       "<mapdata> error in lvl while reading region chunks");
     // Without a name the region and all its sub-chunks are dropped, rTIL data included.
     bool named = false;
     hash_filter(region->subchunks, find_name_chunk, &named);

@@ -136,7 +136,9 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
         }
     }
     // One warning per rTIL: a few bytes of code could otherwise log a line per map cell.
-    if (lost > 0) log_msg('W', "<mapdata> overlap limit reached. some region data will be lost.");
+    if (lost > 0)
+        log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+                       "<mapdata> overlap limit reached. some region data will be lost.");
     return valid && y == kSide;
 }
 

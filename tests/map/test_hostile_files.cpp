@@ -74,4 +74,32 @@ TEST(HostileFile, ThousandsOfChunksOfOneTypeKeepTheirOrder) {
     EXPECT_TRUE(std::equal(kept.begin(), kept.end(), file.begin() + (end - kept.size())));
 }
 
+size_t count_of(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// Lines a file can repeat without end stop at the cap, with one line saying so.
+TEST(HostileFile, RepeatedLogLinesAreCapped) {
+    Bytes regn = chunk("rNAM", {'r'});
+    Bytes area;
+    for (uint32_t i = 0; i < kMapLogCap + 50; ++i) {
+        Bytes bad = chunk("rTIL", {0xC0}); // a row copy in row 0
+        regn.insert(regn.end(), bad.begin(), bad.end());
+        maptest::append_chunk(area, "ATTR", "K=" + std::to_string(i));
+    }
+    Bytes whole = chunk("REGN", regn);
+    area.insert(area.end(), whole.begin(), whole.end());
+    maptest::LogCapture log;
+    MapData* map = maptest::parse(maptest::level_with_chunks(64, area, {}));
+    std::string text = log.text();
+    EXPECT_EQ(count_of(text, "rle tile data"), kMapLogCap);
+    EXPECT_EQ(count_of(text, "found ATTR"), kMapLogCap);
+    EXPECT_EQ(count_of(text, "left out"), 2u);
+    EXPECT_EQ(map->attributes->count, static_cast<int32_t>(kMapLogCap + 50));
+    mapdata_free(map);
+}
+
 } // namespace
