@@ -53,16 +53,18 @@ ElvlBlock find_elvl(std::span<const uint8_t> bytes) {
 // the decoder would fail on such a file only after making a surface of the promised size,
 // which a hostile file could put at gigabytes.
 bool bmp_fits(const uint8_t* bmp, uint32_t length) {
-    if (length < 30) return true; // too short for the decoder to get to a surface
+    // A bitmap too short for its own header would be decoded from made-up sizes.
+    if (length < 18) return false;
     uint32_t header = load_u32(bmp + 14);
     int64_t width, height;
     uint32_t bits, compression = 0;
     if (header == 12) {
+        if (length < 26) return false;
         width = bmp[18] | bmp[19] << 8;
         height = bmp[20] | bmp[21] << 8;
         bits = bmp[24] | bmp[25] << 8;
     } else {
-        if (length < 34) return true;
+        if (length < 34) return false;
         width = static_cast<int32_t>(load_u32(bmp + 18));
         height = static_cast<int32_t>(load_u32(bmp + 22));
         bits = bmp[28] | bmp[29] << 8;
@@ -70,7 +72,9 @@ bool bmp_fits(const uint8_t* bmp, uint32_t length) {
     }
     if (compression != 0 && compression != 3) return true; // refused before any surface
     if (height < 0) height = -height;
-    if (width <= 0 || height == 0 || bits == 0 || bits > 32) return false;
+    // Sides up to 32,768 keep the sums below in range; no tileset comes near.
+    if (width <= 0 || height == 0 || width > 32768 || height > 32768) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
     int64_t row = (width * bits + 7) / 8, pitch = (width * bits + 31) / 32 * 4;
     return load_u32(bmp + 10) + pitch * (height - 1) + row <= int64_t{length};
 }
