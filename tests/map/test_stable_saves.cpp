@@ -104,4 +104,19 @@ TEST(StableSave, AttributesAfterRemovalsKeepTheirOrder) {
     }
 }
 
+// The shared real maps: save, save again, reload, save once more.
+TEST(StableSave, RealMaps) {
+    std::filesystem::path folder = OSTREL_TESTDATA;
+    if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no real maps in " << folder;
+    int32_t maps = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().string());
+        ++maps;
+        MapData* map = maptest::parse(maptest::read_file(entry.path().string()));
+        expect_stable(map);
+        mapdata_free(map);
+    }
+    EXPECT_GT(maps, 0);
+}
+
 } // namespace
