@@ -8,7 +8,7 @@ FUZZ_BUILD := build-fuzz
 MAP ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-plain test-asan fuzz fuzz-build bench screenshot clean
+.PHONY: all deps build run test test-plain test-asan fuzz fuzz-build bench screenshot golden clean
 
 all: build
 
@@ -43,12 +43,17 @@ fuzz: fuzz-build
 # The sanitizer pass runs last so that the output ends with CTest's summary.
 test: test-plain fuzz test-asan
 
+# Rewrites the stored frames in tests/golden/ after an intended change to what is drawn;
+# review the changed images (git diff shows them) before committing.
+golden: build
+	cd $(BUILD)/tests && OSTREL_GOLDEN_UPDATE=1 SDL_VIDEODRIVER=dummy ./test_frames
+
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # The README screenshot, on a map drawn in code with the built-in tileset, under Xvfb.
 screenshot: build
-	@bash tests/e2e/screenshot.sh $(BUILD) docs/ostrel.png
+	@bash tools/screenshot.sh $(BUILD) docs/ostrel.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -111,27 +111,35 @@ void editor_redraw_step() {
     }
 }
 
+uint32_t editor_loop_due(LoopClock* clock, uint32_t t) {
+    uint32_t due = 0;
+    if (t != clock->last_input) {
+        due |= LOOP_INPUT;
+        clock->last_input = t;
+    }
+    // Unsigned differences keep the cadences going when the clock wraps.
+    if (t - clock->last_redraw > 2) {
+        due |= LOOP_REDRAW;
+        clock->last_redraw = t;
+    }
+    if (t - clock->last_present > 1) {
+        due |= LOOP_PRESENT;
+        clock->last_present = t;
+    }
+    return due;
+}
+
 void editor_run() {
-    uint32_t last_input_tick = 0;
-    uint32_t last_redraw_tick = 0;
-    uint32_t last_present_tick = 0;
+    LoopClock clock = {0, 0, 0};
     bool first_frame = true;
     g_hover = {-1, -1};
     while (true) {
         platform_sleep_ms(5);
-        uint32_t t = get_ticks();
-        if (t != last_input_tick) {
-            editor_input_step();
-            last_input_tick = t;
-        }
-        // Unsigned differences keep the cadences going when the clock wraps.
-        if (t - last_redraw_tick > 2) {
-            editor_redraw_step();
-            last_redraw_tick = t;
-        }
-        if (t - last_present_tick > 1) {
+        const uint32_t due = editor_loop_due(&clock, get_ticks());
+        if (due & LOOP_INPUT) editor_input_step();
+        if (due & LOOP_REDRAW) editor_redraw_step();
+        if (due & LOOP_PRESENT) {
             gfx_present();
-            last_present_tick = t;
             if (first_frame) {
                 first_frame = false;
                 log_msg('D', "<editor> first frame presented %u ms after start",

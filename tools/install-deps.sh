@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config libsdl1.2-dev googletest libgtest-dev libbenchmark-dev
-          clang libclang-rt-dev xvfb xauth xdotool x11-apps imagemagick)
+          clang libclang-rt-dev libpng-dev xvfb xauth xdotool x11-apps imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

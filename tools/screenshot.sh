@@ -7,7 +7,7 @@ set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 OUT=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
-. "$HERE/xsession.sh"
+. "$HERE/../tests/e2e/xsession.sh"
 x_require_tools import
 
 WORK=$(mktemp -d /tmp/ostrel-shot.XXXXXX)
@@ -17,7 +17,7 @@ cp -r "$BUILD/run/graphics" "$WORK/"
 cp "$BUILD/run/Commands.hlp" "$WORK/" 2>/dev/null || true
 OUT_ABS=$(cd "$(dirname "$OUT")" && pwd)/$(basename "$OUT")
 cd "$WORK"
-"$BUILD/tests/e2e/demo_map" demo.lvl 2>/dev/null
+"$BUILD/tools/demo_map" demo.lvl 2>/dev/null
 
 X_W=800 X_H=600
 x_start "${X_W}x${X_H}"
