@@ -8,8 +8,6 @@
 
 namespace {
 
-using maptest::Bytes;
-
 // "REGN" data naming a region r with rtils copies of an rTIL that fills the whole map.
 Bytes filling_region(int32_t rtils) {
     Bytes data = chunk("rNAM", {'r'});
@@ -33,7 +31,7 @@ TEST(HostileFile, RegionDataPastTheBudgetIsCutWithOneWarning) {
         region_set_decode_budget(c.budget);
         ScopedMap map;
         maptest::LogCapture log;
-        read_region(map.map, filling_region(c.rtils));
+        read_regn(map.map, filling_region(c.rtils));
         std::string text = log.text();
         EXPECT_EQ(mapdata_region_data_cut(map.map), c.cut) << c.rtils;
         size_t warnings = 0;
@@ -52,9 +50,9 @@ TEST(HostileFile, RegionDataPastTheBudgetIsCutWithOneWarning) {
 TEST(HostileFile, ThousandsOfChunksOfOneTypeKeepTheirOrder) {
     Bytes area;
     for (int32_t i = 0; i < 20000; ++i) {
-        maptest::append_chunk(area, "XTRA", std::to_string(i));
-        maptest::append_chunk(area, "ATTR", "K=" + std::to_string(i));
-        maptest::append_chunk(area, "YTRA", std::to_string(-i));
+        append(area, chunk("XTRA", bytes(std::to_string(i))));
+        append(area, chunk("ATTR", bytes("K=" + std::to_string(i))));
+        append(area, chunk("YTRA", bytes(std::to_string(-i))));
     }
     MapData* map = maptest::parse(maptest::level_with_chunks(64, area, {}));
     ASSERT_NE(map->attributes, nullptr);
@@ -66,8 +64,8 @@ TEST(HostileFile, ThousandsOfChunksOfOneTypeKeepTheirOrder) {
     // The kept chunks follow the attributes in the saved block, in file order.
     Bytes kept;
     for (int32_t i = 0; i < 20000; ++i) {
-        maptest::append_chunk(kept, "XTRA", std::to_string(i));
-        maptest::append_chunk(kept, "YTRA", std::to_string(-i));
+        append(kept, chunk("XTRA", bytes(std::to_string(i))));
+        append(kept, chunk("YTRA", bytes(std::to_string(-i))));
     }
     uint32_t elvl = maptest::get_u16(file, 6), end = elvl + maptest::get_u32(file, elvl + 4);
     ASSERT_GE(end - elvl, kept.size());
@@ -88,7 +86,7 @@ TEST(HostileFile, RepeatedLogLinesAreCapped) {
     for (uint32_t i = 0; i < kMapLogCap + 50; ++i) {
         Bytes bad = chunk("rTIL", {0xC0}); // a row copy in row 0
         regn.insert(regn.end(), bad.begin(), bad.end());
-        maptest::append_chunk(area, "ATTR", "K=" + std::to_string(i));
+        append(area, chunk("ATTR", bytes("K=" + std::to_string(i))));
     }
     Bytes whole = chunk("REGN", regn);
     area.insert(area.end(), whole.begin(), whole.end());

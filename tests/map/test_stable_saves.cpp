@@ -8,8 +8,6 @@
 
 namespace {
 
-using maptest::Bytes;
-
 // The chunks of a saved file's elvl block, each as its type followed by its data.
 std::vector<std::string> saved_chunks(const Bytes& file) {
     std::vector<std::string> chunks;
@@ -69,11 +67,11 @@ TEST(StableSave, KeptChunksKeepTheFileOrder) {
     Bytes area;
     std::vector<std::string> kept;
     for (int32_t i = 0; i < 400; ++i) {
-        maptest::append_chunk(area, "TSET", "t");
+        append(area, chunk("TSET", bytes("t")));
         if (i % 10 != 0) continue;
         std::string type = "K" + std::to_string(100 + i % 80).substr(0, 3);
         std::string data(static_cast<size_t>(i % 7), static_cast<char>('a' + i % 26));
-        maptest::append_chunk(area, type.c_str(), data);
+        append(area, chunk(type.c_str(), bytes(data)));
         kept.push_back(type + data);
     }
     MapData* map = maptest::parse(maptest::level_with_chunks(64, area, {}));
