@@ -19,9 +19,10 @@ build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Runs from the folder that holds graphics/ and Commands.hlp; MAP is taken from where make ran.
+# Runs in the folder where make ran, so that relative names given to "?save" and "?go" land
+# there; the editor finds graphics/ and Commands.hlp next to its executable.
 run: build
-	cd $(BUILD)/run && ./ostrel $(if $(MAP),"$(abspath $(MAP))")
+	$(BUILD)/run/ostrel $(if $(MAP),"$(MAP)")
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

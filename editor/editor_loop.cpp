@@ -25,6 +25,8 @@ HoverTile g_hover = {-1, -1};
 
 int editor_window_event(const SDL_Event* event, int32_t) {
     if (event->type == EVENT_QUIT) {
+        // The close button asks once when there are unsaved changes.
+        if (!editor_may_discard(DISCARD_QUIT)) return 1;
         log_msg(0, "*** %s exiting: quit event", "ostrel");
         g_editor.running = 0;
         return 1;
@@ -145,6 +147,10 @@ void editor_run() {
                 log_msg('D', "<editor> first frame presented %u ms after start",
                         platform_millis() - editor_start_millis());
             }
+        }
+        if (editor_terminate_requested()) {
+            log_msg(0, "*** %s exiting: terminated", "ostrel");
+            g_editor.running = 0;
         }
         if (!g_editor.running) break;
     }

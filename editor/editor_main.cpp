@@ -3,11 +3,14 @@
 #include "editor/editor.h"
 #include "editor/editor_state.h"
 
+#include "console/commands.h"
+#include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
 #include "map/mapdata.h"
 #include "render/gfx.h"
 
+#include <csignal>
 #include <cstdlib>
 
 EditorState g_editor;
@@ -17,6 +20,18 @@ static uint32_t g_start_millis;
 
 uint32_t editor_start_millis() {
     return g_start_millis;
+}
+
+// Set by SIGTERM. Installed before SDL starts, so SDL leaves it in place instead of turning
+// the signal into a quit event, which would ask about unsaved changes.
+static volatile std::sig_atomic_t g_terminate;
+
+static void on_terminate(int) {
+    g_terminate = 1;
+}
+
+bool editor_terminate_requested() {
+    return g_terminate != 0;
 }
 
 static constexpr const char* kProgramName = "ostrel";
@@ -89,9 +104,16 @@ int editor_main(int argc, char** argv) {
     editor_set_defaults();
     const char* level = editor_parse_options(argc, argv);
     gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
-    g_editor.current_map = mapdata_load(level);
+    int open_error = 0;
+    g_editor.current_map = mapdata_open(level, &open_error);
+    // A file that cannot be read leaves the default map, which has no file.
+    if (!g_editor.current_map) g_editor.current_map = mapdata_load("");
     if (!g_editor.current_map) return 0;
+    std::signal(SIGTERM, on_terminate);
     editor_init();
+    if (*level && !g_editor.current_map->path)
+        console_print(3, "cannot open %s: %s", level, file_error_text(open_error));
+    commands_report_load(g_editor.current_map);
     editor_run();
     editor_shutdown();
     mapdata_free(g_editor.current_map);

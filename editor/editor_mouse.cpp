@@ -1,6 +1,7 @@
 // editor_mouse.cpp - turns the polled mouse into edits, picks and scrolling.
 #include "editor/editor_mouse.h"
 
+#include "console/console.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
 #include "map/mapdata.h"
@@ -42,7 +43,8 @@ void paint(int32_t x, int32_t y) {
         if (e.selected_tile == TILE_REGION_BRUSH) {
             Region* region = e.current_map->selected_region;
             if (region) {
-                region_toggle_tile(region, x, y);
+                if (!region_toggle_tile(region, x, y))
+                    console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
                 gfx_invalidate_view();
             }
         } else {

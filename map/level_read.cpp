@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
+#include <string>
 
 #include "core/hash.h"
 #include "core/log.h"
@@ -84,7 +85,8 @@ bool bmp_fits(const uint8_t* bmp, uint32_t length) {
 // make every load wait for the disk.
 void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
     // A missing graphics folder or a read-only disk only costs the copy.
-    int fd = ::open(kTilesetCopyPath, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    std::string copy_path = platform_asset_path(kTilesetCopyPath);
+    int fd = ::open(copy_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return;
     size_t done = 0;
     while (done < length) {
@@ -201,6 +203,9 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
                         const LevelReadOptions& options) {
     if (!map->tiles) map->tiles = tilegrid_new();
     mapdata_load_tileset(map, bytes, options);
+    // A file without a bitmap relies on the zone's standard graphics: the built-in tileset is
+    // only for showing it.
+    map->tileset_placeholder = !has_bmp_header(bytes);
     uint64_t start = 0;
     if (has_bmp_header(bytes)) {
         ElvlBlock elvl = find_elvl(bytes);
@@ -219,8 +224,10 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
                 if (!mapdata_handle_chunk(key, copy, m)) hash_add(m->kept_chunks, key, copy);
                 return 0;
             };
-            if (!elvl_walk_chunks(first, static_cast<int32_t>(area), keep_unhandled, map))
+            if (!elvl_walk_chunks(first, static_cast<int32_t>(area), keep_unhandled, map)) {
                 log_msg('W', "<mapdata> error in lvl while reading metadata chunks");
+                ++map->bad_chunk_areas;
+            }
         }
         start = load_u32(&bytes[2]);
     }
@@ -238,8 +245,8 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
     mapdata_read_tiles(map, bytes.data() + start, static_cast<int32_t>(count));
 }
 
-int mapdata_read_level(MapData* map, const char* path) {
-    MappedFile* file = mapped_file_open(path);
+int mapdata_read_level(MapData* map, const char* path, int* error) {
+    MappedFile* file = mapped_file_open(path, error);
     if (!file) return 0;
     mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
                        LevelReadOptions{true, true});

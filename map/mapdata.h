@@ -40,18 +40,38 @@ struct MapData {
     HashTable* kept_chunks;
     uint32_t error_count;             // tile records rejected while reading
     uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
-    char name[32];
+    char name[32];                    // display label: the first 31 characters of the path
+    char* path;                   // owned full path of the file, null for a map with no file yet
     LinkedList stamps;            // owned Stamp records, oldest first
     Region* selected_region;      // not owned
     SDL_Surface* tileset_surface; // owned, may be absent
     uint8_t* tileset;             // owned BMP bytes
     uint32_t tileset_length;
-    uint64_t revision;       // bumped by every change to what a save would write
+    // The tileset is the built-in one shown for a file that had none: it is never saved.
+    bool tileset_placeholder;
+    // What a load could not use; reported to the user once the map is shown.
+    uint32_t bad_chunk_areas;   // metadata or region chunk areas that were not walked to the end
+    uint32_t bad_region_data;   // rTIL sub-chunks that were invalid and read only in part
+    uint32_t region_cells_lost; // region cells that a 256th region set would have needed
+    uint64_t revision;          // bumped by every change to what a save would write
     uint64_t saved_revision; // the revision last loaded or saved: unsaved changes when they differ
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.
 MapData* mapdata_load(const char* path);
+// Reads a level file; none when it cannot be opened, with the reason (file_error_text) in
+// *error. The map remembers the full path and counts as saved.
+MapData* mapdata_open(const char* path, int* error);
+// Sets the full path the map is saved to and its display label; null or "" means no file.
+void mapdata_set_path(MapData* map, const char* path);
+// True when the map has changes since it was loaded or last saved.
+inline bool mapdata_modified(const MapData* map) {
+    return map && map->revision != map->saved_revision;
+}
+// Marks one change to what a save would write.
+inline void mapdata_touch(MapData* map) {
+    ++map->revision;
+}
 // An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
 MapData* mapdata_new();
 // Turns a fresh record into the default map: tile (0, 0) = 1 and the built-in tileset.

@@ -138,6 +138,7 @@ int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count) {
             sub->cells[tilegrid_cell_index(x, y)] = static_cast<uint8_t>(k);
         }
     }
+    map->region_cells_lost += static_cast<uint32_t>(lost);
     return lost;
 }
 
@@ -145,24 +146,62 @@ static bool inside_map(int32_t x, int32_t y) {
     return x >= 0 && x < 1024 && y >= 0 && y < 1024;
 }
 
-void region_add_tile(Region* region, int32_t x, int32_t y) {
-    if (!region || !inside_map(x, y)) return;
-    if (region_add_run(region, x, y, 1) != 0)
+int region_add_tile(Region* region, int32_t x, int32_t y) {
+    if (!region || !inside_map(x, y)) return 0;
+    if (region_add_run(region, x, y, 1) != 0) {
+        // A refused edit is no load loss.
+        --region->owner->region_cells_lost;
         log_msg('W', "<mapdata> overlap limit reached. some region data will be lost.");
-}
-
-void region_set_tile(Region* region, int32_t x, int32_t y, int present) {
-    if (!region || !inside_map(x, y)) return;
-    if (present) {
-        region_add_tile(region, x, y);
-        return;
+        return 0;
     }
-    mapdata_init_region_store(region->owner);
-    tilegrid_put(region->owner->region_grid, x, y, 0);
+    mapdata_touch(region->owner);
+    return 1;
 }
 
-void region_toggle_tile(Region* region, int32_t x, int32_t y) {
-    region_set_tile(region, x, y, region_contains(region, x, y) ? 0 : 1);
+// The set listing the regions of set s without region, in their order; the sets it passes
+// through are made as needed (every set's list minus its last region is a set too). -1 when
+// that would need more sets than the limit allows; then nothing is made.
+static int32_t set_without(RegionSetTable* sets, uint8_t s, const Region* region) {
+    Region* const* list = sets->members[s];
+    int32_t length = s == 0 ? 0 : sets->length[s];
+    int32_t k = 0, missing = 0;
+    // First count the sets to be made, walking the existing ones only.
+    for (int32_t i = 0; i < length; ++i) {
+        if (list[i] == region) continue;
+        int32_t child = 0;
+        if (missing == 0)
+            for (uint8_t c = sets->first_child[k]; c != 0; c = sets->next_sibling[c])
+                if (sets->last[c] == list[i]) child = c;
+        if (child != 0)
+            k = child;
+        else
+            ++missing;
+    }
+    if (sets->count + missing > kRegionSetLimit) return -1;
+    k = 0;
+    for (int32_t i = 0; i < length; ++i)
+        if (list[i] != region) k = find_or_make_set(sets, static_cast<uint8_t>(k), list[i]);
+    return k;
+}
+
+int region_set_tile(Region* region, int32_t x, int32_t y, int present) {
+    if (!region || !inside_map(x, y)) return 0;
+    if (present) return region_add_tile(region, x, y);
+    if (!region_contains(region, x, y)) return 1;
+    MapData* map = region->owner;
+    // The cell leaves this region only; the regions it shares the cell with keep it.
+    int32_t k = set_without(map->region_sets, tilegrid_get(map->region_grid, x, y), region);
+    if (k < 0) {
+        log_msg('W', "<mapdata> overlap limit reached. some region data will be lost.");
+        return 0;
+    }
+    tilegrid_put(map->region_grid, x, y, static_cast<uint8_t>(k));
+    mapdata_touch(map);
+    return 1;
+}
+
+int region_toggle_tile(Region* region, int32_t x, int32_t y) {
+    return region_set_tile(region, x, y, region_contains(region, x, y) ? 0 : 1);
 }
 
 int region_handle_subchunk(const char*, void* chunk, void* user) {
@@ -177,9 +216,11 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
         }
     } else if (elvl_chunk_is(chunk, "rTIL")) {
         mapdata_init_region_store(region->owner);
-        if (!region_decode_tiles(region, data, static_cast<int32_t>(length)))
+        if (!region_decode_tiles(region, data, static_cast<int32_t>(length))) {
             log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
                            "<mapdata> error in lvl file while reading rle tile data");
+            ++region->owner->bad_region_data;
+        }
     } else {
         return 0;
     }
@@ -205,9 +246,11 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
     region->subchunks = hash_create();
     // The walk takes a signed length; no chunk comes near the cut.
     auto area = static_cast<int32_t>(length > INT32_MAX ? INT32_MAX : length);
-    if (!elvl_read_chunks(region->subchunks, data, area))
+    if (!elvl_read_chunks(region->subchunks, data, area)) {
         log_msg_capped(&map->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
                        "<mapdata> error in lvl while reading region chunks");
+        ++map->bad_chunk_areas;
+    }
     // Without a name the region and all its sub-chunks are dropped, rTIL data included.
     bool named = false;
     hash_filter(region->subchunks, find_name_chunk, &named);

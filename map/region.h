@@ -40,14 +40,18 @@ inline int region_contains(const Region* region, int32_t x, int32_t y) {
     uint8_t set = tilegrid_get(region->owner->region_grid, x, y);
     return static_cast<int>((region->mask[set >> 5] >> (set & 31)) & 1u);
 }
-// Adds a cell (x, y in 0 to 1023; other cells are ignored). Logs the overlap warning when
-// the cell's new combination would need a 256th region set.
-void region_add_tile(Region* region, int32_t x, int32_t y);
-// Adds the cell, or with present 0 empties the cell's set (it leaves every region).
-void region_set_tile(Region* region, int32_t x, int32_t y, int present);
-void region_toggle_tile(Region* region, int32_t x, int32_t y);
+// The edits below take cells x, y in 0 to 1023 (others are ignored, result 0) and return 1
+// when the cell ends as asked, 0 when the cell's new combination would need a 256th region
+// set: the cell is then left as it was and the overlap warning is logged.
+// Adds a cell to the region.
+int region_add_tile(Region* region, int32_t x, int32_t y);
+// Adds the cell, or with present 0 takes it out of this region only (the other regions that
+// hold it keep it).
+int region_set_tile(Region* region, int32_t x, int32_t y, int present);
+int region_toggle_tile(Region* region, int32_t x, int32_t y);
 // Adds cells x to x + count - 1 of row y without logging; returns how many the overlap limit
-// kept out. The caller keeps the run inside the map.
+// kept out (also added to the map's region_cells_lost). The caller keeps the run inside the
+// map.
 int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
 // Makes an empty region (no cells, no kept sub-chunks) named name and adds it to the region
 // table and to the end of the map's region order.

@@ -70,6 +70,7 @@ void stamp_clear_all(MapData* map) {
 
 void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile) {
     if (!map->tiles) return;
+    mapdata_touch(map);
     if (Stamp* covering = stamp_find(map, x, y, nullptr)) stamp_remove(map, covering);
     if (is_object_tile(tile)) {
         int n = object_size(tile);

@@ -96,21 +96,22 @@ TEST_F(Commands, SaveWritesOrReportsInRedAndGoOpensTheFile) {
     run("?saveas a.lvl");
     EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string("map saved as a.lvl"), 1));
     EXPECT_EQ(attr("PROGRAM"), "ostrel 0.2.4");
-    run("?save " + std::string(40, 'n')); // names are cut to 31 characters
-    EXPECT_TRUE(std::filesystem::exists(std::string(31, 'n')));
+    run("?save " + std::string(40, 'n')); // long names are saved whole
+    EXPECT_TRUE(std::filesystem::exists(std::string(40, 'n')));
     run("?save missing-dir/b.lvl");
     EXPECT_EQ(colour(7), 3);
     EXPECT_NE(row(7).find("missing-dir/b.lvl"), std::string::npos) << row(7);
     run("?go a.lvl");
     EXPECT_EQ(row(7), "now viewing a.lvl");
     EXPECT_EQ(mapdata_get_tile(map(), 5, 6), 42);
-    // "?go" needs a name; a missing file opens the default map and keeps view and brush.
+    // "?go" needs a name; a file that cannot be read leaves the map, the view and the brush.
     MapData* before = map();
     run("?go    ");
     EXPECT_EQ(map(), before);
     g_editor.view_center_x = 800;
     run("?go no-such-file.lvl");
-    EXPECT_EQ(row(7), "now viewing <default>");
+    EXPECT_EQ(map(), before);
+    EXPECT_EQ(row(7), "cannot open no-such-file.lvl: No such file or directory");
     EXPECT_EQ(g_editor.view_center_x, 800);
     EXPECT_EQ(regionlist_count(), 1);
 }
