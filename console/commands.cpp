@@ -95,11 +95,11 @@ void command_save(const char* arg) {
         return;
     }
     std::string path = target; // map->path changes below
-    const char* stamp = "ostrel 0.2.4";
-    const char* old =
-        map->attributes ? static_cast<const char*>(hash_get(map->attributes, "PROGRAM")) : nullptr;
-    if (!old || std::strcmp(old, stamp) != 0)
-        mapdata_set_attribute(map, "PROGRAM", copy_text(stamp));
+    const char* old = map->attributes
+                          ? static_cast<const char*>(hash_get(map->attributes, kProgramAttribute))
+                          : nullptr;
+    if (!old || std::strcmp(old, kProgramAttributeValue) != 0)
+        mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
     int error = 0;
     int result = mapdata_save(map, path.c_str(), &error);
     // A failed save keeps the map's file as it was, so a plain "?save" still goes there.

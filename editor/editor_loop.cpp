@@ -85,6 +85,7 @@ void editor_input_step() {
 void editor_redraw_step() {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
+    gfx_set_grid(e.grid_shown != 0);
     gfx_draw_map(e.current_map, e.view_offset_x, e.view_offset_y, e.view_tile_x, e.view_tile_y, -1,
                  -1);
     int box_x = e.view_offset_x + e.mouse_x;

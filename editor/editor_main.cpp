@@ -10,6 +10,8 @@
 #include "map/mapdata.h"
 #include "render/gfx.h"
 
+#include <SDL/SDL.h>
+
 #include <csignal>
 #include <cstdlib>
 
@@ -38,6 +40,15 @@ static constexpr const char* kProgramName = "ostrel";
 static constexpr const char* kVersion = "0.2.4";
 static constexpr const char* kBuildDate = "Dec  4 2004";
 static constexpr const char* kCredit = "- a tile map editor by the Ostrel developers";
+
+// Names the SDL 1.2 build the program runs on: the classic library, or the one built on top of
+// SDL 2, which counts its releases from 1.2.50 on.
+static void log_sdl_build() {
+    const SDL_version* v = SDL_Linked_Version();
+    if (!v) return;
+    log_msg(0, "SDL %d.%d.%d (%s)", v->major, v->minor, v->patch,
+            v->patch >= 50 ? "sdl12-compat, on SDL 2" : "classic SDL 1.2 library");
+}
 
 void editor_set_defaults() {
     g_editor = EditorState{};
@@ -101,6 +112,7 @@ void editor_update_view() {
 int editor_main(int argc, char** argv) {
     g_start_millis = platform_millis();
     log_msg(0, "%s v%s %s %s", kProgramName, kVersion, kBuildDate, kCredit);
+    log_sdl_build();
     editor_set_defaults();
     const char* level = editor_parse_options(argc, argv);
     gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);

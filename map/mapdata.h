@@ -9,6 +9,7 @@
 struct SDL_Surface;
 struct Region;
 struct RegionSetTable;
+struct LevelReport;
 
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
@@ -54,7 +55,8 @@ struct MapData {
     uint32_t bad_region_data;   // rTIL sub-chunks that were invalid and read only in part
     uint32_t region_cells_lost; // region cells that a 256th region set would have needed
     uint64_t revision;          // bumped by every change to what a save would write
-    uint64_t saved_revision; // the revision last loaded or saved: unsaved changes when they differ
+    uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
+    LevelReport* read_report; // not owned; set only while a read that was asked for one runs
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.

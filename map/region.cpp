@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/mem.h"
 #include "map/elvl.h"
+#include "map/level_report.h"
 
 #include <algorithm>
 #include <climits>
@@ -216,11 +217,18 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
         }
     } else if (elvl_chunk_is(chunk, "rTIL")) {
         mapdata_init_region_store(region->owner);
+        LevelReport* report = region->owner->read_report;
+        LevelReportBase saved{};
+        if (report) saved = level_report_enter_copy(report, chunk);
         if (!region_decode_tiles(region, data, static_cast<int32_t>(length))) {
             log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
                            "<mapdata> error in lvl file while reading rle tile data");
             ++region->owner->bad_region_data;
+            if (report)
+                level_report_problem(report, report->base, "region '%.64s': invalid rTIL data",
+                                     report->region_name.c_str());
         }
+        if (report) level_report_leave(report, saved);
     } else {
         return 0;
     }
@@ -228,8 +236,10 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
     return 1;
 }
 
+// Finds the first "rNAM" copy (chunks of one type are visited in file order).
 static int find_name_chunk(const char*, void* chunk, void* found) {
-    if (elvl_chunk_is(chunk, "rNAM")) *static_cast<bool*>(found) = true;
+    auto** name = static_cast<const void**>(found);
+    if (!*name && elvl_chunk_is(chunk, "rNAM")) *name = chunk;
     return 0;
 }
 
@@ -246,22 +256,35 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
     region->subchunks = hash_create();
     // The walk takes a signed length; no chunk comes near the cut.
     auto area = static_cast<int32_t>(length > INT32_MAX ? INT32_MAX : length);
-    if (!elvl_read_chunks(region->subchunks, data, area)) {
+    LevelReport* report = map->read_report;
+    std::vector<LevelChunk> walked;
+    // The region's sub-chunks are listed apart; the outer walk's list comes back after.
+    std::vector<LevelChunk>* outer = report ? report->walked : nullptr;
+    if (report) report->walked = &walked;
+    if (!elvl_read_chunks(region->subchunks, data, area, report)) {
         log_msg_capped(&map->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
                        "<mapdata> error in lvl while reading region chunks");
         ++map->bad_chunk_areas;
     }
+    if (report) report->walked = outer;
     // Without a name the region and all its sub-chunks are dropped, rTIL data included.
-    bool named = false;
-    hash_filter(region->subchunks, find_name_chunk, &named);
-    if (!named) {
+    const void* name_chunk = nullptr;
+    hash_filter(region->subchunks, find_name_chunk, &name_chunk);
+    if (!name_chunk) {
+        if (report) level_report_problem(report, report->base, "region without a name: dropped");
         region_free(region);
         return;
     }
+    if (report)
+        report->region_name.assign(
+            reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+            strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+                    elvl_chunk_length(name_chunk)));
     hash_filter(region->subchunks, region_handle_subchunk, region);
     char* name = region->name;
     add_to_map(map, region, name);
     mem_free(name);
+    if (report) report->regions.push_back({region, report->base_offset, std::move(walked)});
 }
 
 Region* mapdata_add_region(MapData* map, const char* name) {

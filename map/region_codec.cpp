@@ -2,6 +2,7 @@
 #include "map/region.h"
 #include "core/log.h"
 #include "map/elvl.h"
+#include "map/level_report.h"
 
 #include <algorithm>
 #include <cstring>
@@ -136,9 +137,16 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
         }
     }
     // One warning per rTIL: a few bytes of code could otherwise log a line per map cell.
-    if (lost > 0)
+    if (lost > 0) {
         log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
                        "<mapdata> overlap limit reached. some region data will be lost.");
+        if (LevelReport* report = region->owner->read_report)
+            level_report_problem(report, report->base,
+                                 "region '%.64s': the limit of %d region sets was reached; "
+                                 "%d cells were left out",
+                                 report->region_name.c_str(), kRegionSetLimit,
+                                 static_cast<int>(lost));
+    }
     return valid && y == kSide;
 }
 

@@ -5,12 +5,18 @@
 
 #include "core/log.h"
 #include "core/platform.h"
-#include "editor/editor_state.h"
 #include "map/mapdata.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 
 GfxState g_gfx;
+
+// Told when no tileset can be loaded at all; the editor stops its loop.
+static void (*g_stop_hook)() = nullptr;
+
+void gfx_set_stop_hook(void (*hook)()) {
+    g_stop_hook = hook;
+}
 
 static constexpr const char* kCaption = "Ostrel v0.2.4";
 static constexpr const char* kProgramName = "ostrel";
@@ -175,7 +181,7 @@ int gfx_ensure_tileset(MapData* map) {
         return 0;
     }
     log_msg(0, "*** %s exiting: failed to load tileset", kProgramName);
-    g_editor.running = 0;
+    if (g_stop_hook) g_stop_hook();
     return 1;
 }
 

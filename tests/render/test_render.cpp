@@ -32,6 +32,8 @@ class Render : public ::testing::Test {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         g_gfx = GfxState{};
         g_editor.running = 1;
+        // The editor's hook: a missing tileset ends its loop.
+        gfx_set_stop_hook([] { g_editor.running = 0; });
         gfx_set_video_size(320, 240, 16);
         gfx_init();
         ASSERT_NE(gfx_screen(), nullptr);
