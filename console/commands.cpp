@@ -7,6 +7,7 @@
 #include "core/platform.h"
 #include "editor/editor_state.h"
 #include "map/attributes.h"
+#include "map/edit.h"
 #include "map/level.h"
 #include "map/mapdata.h"
 #include "render/gfx.h"
@@ -133,17 +134,21 @@ void command_save(const char* arg) {
 void command_tileset(const char* arg) {
     MapData* map = g_editor.current_map;
     if (!map || *arg == '\0') return;
+    edit_begin(map, "");
+    edit_label(map, "?tileset %s", arg);
     if (std::strcmp(arg, "none") == 0) {
-        mapdata_drop_tileset(map);
+        edit_drop_tileset(map);
         console_print(1, "the map has no tileset now: it is saved without one");
     } else {
         char reason[256];
-        if (!mapdata_use_tileset_file(map, arg, reason, sizeof reason)) {
+        if (!edit_use_tileset_file(map, arg, reason, sizeof reason)) {
+            edit_end(map);
             console_print(3, "cannot use %s as a tileset: %s", arg, reason);
             return;
         }
         console_print(1, "tileset %s in use", arg);
     }
+    edit_end(map);
     gfx_invalidate_view();
     gfx_invalidate_radar();
 }
@@ -182,14 +187,29 @@ void command_insattr(const char* arg) {
     size_t key_length = static_cast<size_t>(equals - arg);
     if (key_length > kAttrKeyMax) key_length = kAttrKeyMax;
     std::memcpy(key, arg, key_length);
-    char* value = copy_text(equals + 1);
-    mapdata_set_attribute(g_editor.current_map, key, value);
-    console_print(1, "added ATTR %s=%s", key, value);
+    MapData* map = g_editor.current_map;
+    edit_begin(map, "?insattr ");
+    edit_label(map, "?insattr %s", key);
+    edit_set_attribute(map, key, equals + 1);
+    edit_end(map);
+    console_print(1, "added ATTR %s=%s", key, equals + 1);
 }
 
 void command_rmattr(const char* arg) {
-    if (mapdata_remove_attribute(g_editor.current_map, arg))
-        console_print(1, "removed ATTR %s", arg);
+    MapData* map = g_editor.current_map;
+    if (!map) return;
+    edit_begin(map, "?rmattr ");
+    edit_label(map, "?rmattr %s", arg);
+    int removed = edit_remove_attribute(map, arg);
+    edit_end(map);
+    if (removed) console_print(1, "removed ATTR %s", arg);
+}
+
+void undo_fn(const char*) {
+    editor_undo();
+}
+void redo_fn(const char*) {
+    editor_redo();
 }
 
 using CommandFn = void (*)(const char* arg);
@@ -217,6 +237,7 @@ constexpr Command kCommands[] = {
     {"?save", 5, command_save},      {"?settile ", 9, command_settile},
     {"?warpto ", 8, command_warpto}, {"?insattr ", 6, command_insattr},
     {"?rmattr ", 6, command_rmattr}, {"?tileset ", 9, command_tileset},
+    {"?undo", 6, undo_fn},           {"?redo", 6, redo_fn},
 };
 
 } // namespace

@@ -36,6 +36,44 @@ int list_remove(LinkedList* list, void* data) {
     return 0;
 }
 
+ListNode* list_insert_at(LinkedList* list, uint32_t index, void* data) {
+    if (index == 0 || !list->head) {
+        if (!list->head) return list_append(list, data);
+        auto* node = static_cast<ListNode*>(mem_alloc(sizeof(ListNode)));
+        node->data = data;
+        node->next = list->head;
+        list->head = node;
+        return node;
+    }
+    ListNode* prev = list->head;
+    for (uint32_t i = 1; i < index && prev->next; ++i)
+        prev = prev->next;
+    if (!prev->next) return list_append(list, data);
+    auto* node = static_cast<ListNode*>(mem_alloc(sizeof(ListNode)));
+    node->data = data;
+    node->next = prev->next;
+    prev->next = node;
+    return node;
+}
+
+void* list_remove_at(LinkedList* list, uint32_t index) {
+    ListNode* prev = nullptr;
+    ListNode* node = list->head;
+    for (uint32_t i = 0; i < index && node; ++i) {
+        prev = node;
+        node = node->next;
+    }
+    if (!node) return nullptr;
+    if (prev)
+        prev->next = node->next;
+    else
+        list->head = node->next;
+    if (list->tail == node) list->tail = prev;
+    void* data = node->data;
+    mem_free(node);
+    return data;
+}
+
 uint32_t list_count(const LinkedList* list) {
     uint32_t count = 0;
     for (const ListNode* node = list->head; node; node = node->next)

@@ -16,6 +16,10 @@ void list_init(LinkedList* list);
 ListNode* list_append(LinkedList* list, void* data);
 // Unlinks the first node (from the head) holding data; 1 if one was removed.
 int list_remove(LinkedList* list, void* data);
+// Inserts data so that it becomes node number index (0 = head); past the end it is appended.
+ListNode* list_insert_at(LinkedList* list, uint32_t index, void* data);
+// Unlinks node number index and returns its data; null when the list is shorter.
+void* list_remove_at(LinkedList* list, uint32_t index);
 uint32_t list_count(const LinkedList* list);
 // Visits each node's data head to tail; the visitor must not remove the current node.
 void list_foreach(LinkedList* list, void (*visitor)(void* data));

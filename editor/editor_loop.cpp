@@ -98,6 +98,7 @@ void editor_input_step() {
             editor_key_event(&event, modifiers);
     }
     editor_mouse(modifiers, buttons, g_hover.x, g_hover.y);
+    editor_history_notice();
 }
 
 void editor_redraw_step() {

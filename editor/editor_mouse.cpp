@@ -5,15 +5,32 @@
 #include "editor/editor_keys.h"
 #include "editor/editor_panels.h"
 #include "editor/editor_state.h"
+#include "map/edit.h"
 #include "map/mapdata.h"
 #include "map/region.h"
 #include "map/stamp.h"
-#include "render/gfx.h"
 #include "render/panels.h"
 
 #include <SDL.h>
 
+#include <charconv>
+#include <cstring>
+
 namespace {
+
+// Map cells the open stroke has edited, for its label.
+int32_t g_stroke_cells = 0;
+
+// A stroke is one step from its first edit to the release of the button. The map may have
+// been replaced meanwhile (a console "?go"): the new map has no open step, so one is opened.
+void stroke_cell() {
+    MapData* map = g_editor.current_map;
+    if (!edit_in_step(map)) {
+        edit_begin(map, "stroke");
+        g_stroke_cells = 0;
+    }
+    ++g_stroke_cells;
+}
 
 bool inside_map(int32_t x, int32_t y) {
     return x >= 0 && x <= 1023 && y >= 0 && y <= 1023;
@@ -41,14 +58,13 @@ void paint(int32_t x, int32_t y) {
         if (e.selected_tile == TILE_REGION_BRUSH) {
             Region* region = e.current_map->selected_region;
             if (region) {
-                if (!region_toggle_tile(region, x, y))
+                stroke_cell();
+                if (!edit_region_toggle(e.current_map, region, x, y))
                     console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
-                gfx_invalidate_view();
             }
         } else {
-            mapdata_set_tile(e.current_map, x, y, e.selected_tile);
-            gfx_invalidate_view();
-            gfx_invalidate_radar();
+            stroke_cell();
+            edit_paint(e.current_map, x, y, e.selected_tile);
         }
     }
     e.last_edit_x = x;
@@ -60,9 +76,8 @@ void erase(int32_t x, int32_t y) {
     EditorState& e = g_editor;
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_ERASE) return;
     if (inside_map(x, y)) {
-        mapdata_set_tile(e.current_map, x, y, 0);
-        gfx_invalidate_view();
-        gfx_invalidate_radar();
+        stroke_cell();
+        edit_paint(e.current_map, x, y, 0);
     }
     e.last_edit_x = x;
     e.last_edit_y = y;
@@ -115,6 +130,19 @@ void follow_radar() {
 
 } // namespace
 
+void editor_end_stroke() {
+    MapData* map = g_editor.current_map;
+    if (!map || !edit_in_step(map)) return;
+    // Built by hand: a stroke ends on every release, and formatting would cost more than
+    // a short stroke's edits.
+    char label[32] = "stroke of ";
+    char* end = std::to_chars(label + 10, label + 20, g_stroke_cells).ptr;
+    const char* unit = g_stroke_cells == 1 ? " cell" : " cells";
+    std::memcpy(end, unit, std::strlen(unit) + 1);
+    edit_set_label(map, label);
+    edit_end(map);
+}
+
 void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
@@ -130,6 +158,8 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     e.buttons_held = buttons;
     if (!(buttons & MOUSE_RIGHT)) e.scroll_rest_x = e.scroll_rest_y = 0.0f;
     const bool on_map = e.mouse_capture == PANEL_NONE && here == PANEL_NONE;
+    // Releasing the editing buttons ends the stroke.
+    if (!(buttons & (MOUSE_LEFT | MOUSE_MIDDLE))) editor_end_stroke();
     if (buttons & MOUSE_LEFT) {
         if (e.mouse_capture == PANEL_RADAR && e.alt_held) {
             follow_radar();

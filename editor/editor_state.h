@@ -49,6 +49,11 @@ void editor_set_defaults();
 void editor_update_view();
 // Centres the view on the middle of the map's non-empty cells (the map's middle when empty).
 void editor_center_on_content();
+// Undo and redo one step of the current map, with one console line naming it.
+void editor_undo();
+void editor_redo();
+// Says once on the console when the current map's history had to drop its oldest steps.
+void editor_history_notice();
 // Refills the region list from current_map (after the console opened another map).
 void regionlist_rebuild();
 

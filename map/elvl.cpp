@@ -38,7 +38,8 @@ static void report_stop(LevelReport* report, const uint8_t* at, int64_t remainin
     }
 }
 
-int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length, LevelReport* report) {
+int elvl_walk_chunks(const uint8_t* area, int32_t length, HashVisitor visitor, void* user,
+                     LevelReport* report) {
     if (length < 8) {
         if (report && length != 0) {
             if (length > 0)
@@ -61,8 +62,9 @@ int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length, Leve
         // The key is the type as text; a zero byte inside the type ends it early.
         char key[5] = {};
         std::memcpy(key, copy, 4);
-        hash_add(table, key, copy);
+        // Noted before the visitor, which may handle the chunk and release the copy.
         if (report) level_report_chunk(report, rest.data(), copy);
+        visitor(key, copy, user);
         remaining -= static_cast<int64_t>(size);
         // Alignment bytes are skipped without looking at them.
         size_t pad = (4 - data_length % 4) % 4;
@@ -71,6 +73,16 @@ int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length, Leve
     }
     if (report && remaining != 0) report_stop(report, rest.data(), remaining);
     return remaining == 0 ? 1 : 0;
+}
+
+int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length, LevelReport* report) {
+    return elvl_walk_chunks(
+        area, length,
+        [](const char* key, void* copy, void* t) {
+            hash_add(static_cast<HashTable*>(t), key, copy);
+            return 0;
+        },
+        table, report);
 }
 
 void elvl_free_chunks(HashTable* table) {
@@ -109,7 +121,8 @@ void mapdata_read_attribute(MapData* map, const uint8_t* data, uint32_t length) 
         std::memcpy(value, after, value_length);
         if (!map->attributes) map->attributes = hash_create();
         hash_add(map->attributes, key, value);
-        log_msg('D', "found ATTR: %s=%s", key, value);
+        log_msg_capped(&map->log_lines[MAPLOG_ATTR], kMapLogCap, 'D', "found ATTR: %s=%s", key,
+                       value);
         if (LevelReport* report = map->read_report)
             report->attributes.push_back({key, value, report->base_offset});
     }

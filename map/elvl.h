@@ -26,6 +26,11 @@ inline bool elvl_chunk_is(const void* copy, const char* type) {
     return std::memcmp(copy, type, 4) == 0;
 }
 
+// Cuts a chunk area into chunk copies and hands each, in file order, to visitor with its type
+// as the key; a visit that returns 0 leaves the copy to the caller's user data. Same result
+// as elvl_read_chunks, report included.
+int elvl_walk_chunks(const uint8_t* area, int32_t length, HashVisitor visitor, void* user,
+                     LevelReport* report = nullptr);
 // Cuts a chunk area into chunk copies added to table under their type; 1 when the chunks
 // cover the area exactly, else 0 (the chunks found before the stop stay in the table).
 // With a report, notes each chunk's offset and why a walk stopped early.

@@ -51,6 +51,36 @@ ElvlBlock find_elvl(std::span<const uint8_t> bytes) {
     return {true, r, total};
 }
 
+// False when the BMP header promises pixel rows the bytes cannot hold, or sizes no bitmap has:
+// the decoder would fail on such a file only after making a surface of the promised size,
+// which a hostile file could put at gigabytes.
+bool bmp_fits(const uint8_t* bmp, uint32_t length) {
+    // A bitmap too short for its own header would be decoded from made-up sizes.
+    if (length < 18) return false;
+    uint32_t header = load_u32(bmp + 14);
+    int64_t width, height;
+    uint32_t bits, compression = 0;
+    if (header == 12) {
+        if (length < 26) return false;
+        width = bmp[18] | bmp[19] << 8;
+        height = bmp[20] | bmp[21] << 8;
+        bits = bmp[24] | bmp[25] << 8;
+    } else {
+        if (length < 34) return false;
+        width = static_cast<int32_t>(load_u32(bmp + 18));
+        height = static_cast<int32_t>(load_u32(bmp + 22));
+        bits = bmp[28] | bmp[29] << 8;
+        compression = load_u32(bmp + 30);
+    }
+    if (compression != 0 && compression != 3) return true; // refused before any surface
+    if (height < 0) height = -height;
+    // Sides up to 32,768 keep the sums below in range; no tileset comes near.
+    if (width <= 0 || height == 0 || width > 32768 || height > 32768) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    int64_t row = (width * bits + 7) / 8, pitch = (width * bits + 31) / 32 * 4;
+    return load_u32(bmp + 10) + pitch * (height - 1) + row <= int64_t{length};
+}
+
 // The copy is overwritten in place and cut to length afterwards, never emptied first: ext4
 // flushes a file at close when it was truncated to zero and rewritten, and that flush would
 // make every load wait for the disk.
@@ -142,7 +172,7 @@ void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
     }
     map->tileset = copy;
     map->tileset_length = length;
-    if (options.decode_surface && length <= INT32_MAX)
+    if (options.decode_surface && length <= INT32_MAX && bmp_fits(copy, length))
         map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromMem(copy, static_cast<int>(length)), 1);
 }
 
@@ -192,7 +222,8 @@ void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
         map->error_count += errors;
     }
     if (map->error_count != 0)
-        log_msg('W', "<mapdata> %d errors in map", static_cast<int>(map->error_count));
+        log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
+                       static_cast<int>(map->error_count));
 }
 
 // Facts of the file's layout for a read report: the elvl pointer, the records' start, the bytes
@@ -239,15 +270,22 @@ static void read_bytes(MapData* map, std::span<const uint8_t> bytes,
             int64_t area = int64_t{elvl.total} - 12;
             if (area > INT32_MAX) area = INT32_MAX;
             const uint8_t* first = bytes.data() + elvl.offset + 12;
+            // Each chunk is handled as the walk meets it; the types the handler does not take
+            // stay with the map. Handling in file order gives what handling in table order
+            // gives: only chunks of one type depend on each other's order, and a table keeps
+            // that order too.
+            auto keep_unhandled = [](const char* key, void* copy, void* user) {
+                auto* m = static_cast<MapData*>(user);
+                if (!mapdata_handle_chunk(key, copy, m)) hash_add(m->kept_chunks, key, copy);
+                return 0;
+            };
             LevelReport* report = map->read_report;
             if (report) report->walked = &report->chunks;
-            if (!elvl_read_chunks(map->kept_chunks, first, static_cast<int32_t>(area), report)) {
+            if (!elvl_walk_chunks(first, static_cast<int32_t>(area), keep_unhandled, map, report)) {
                 log_msg('W', "<mapdata> error in lvl while reading metadata chunks");
                 ++map->bad_chunk_areas;
             }
             if (report) report->walked = nullptr;
-            // Chunks of the handled types leave the table; the others stay with the map.
-            hash_filter(map->kept_chunks, mapdata_handle_chunk, map);
         }
         start = load_u32(&bytes[2]);
     }

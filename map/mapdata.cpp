@@ -8,6 +8,7 @@
 
 #include "core/log.h"
 #include "core/mem.h"
+#include "map/edit.h"
 #include "core/platform.h"
 #include "map/elvl.h"
 #include "map/level.h"
@@ -75,6 +76,8 @@ MapData* mapdata_load(const char* path) {
 }
 
 void mapdata_clear(MapData* map) {
+    // The history first: its records refer to the grids and tables released below.
+    edit_forget_history(map);
     if (map->tiles) {
         tilegrid_free(map->tiles);
         map->tiles = nullptr;
@@ -95,6 +98,7 @@ void mapdata_clear(MapData* map) {
 
 void mapdata_free(MapData* map) {
     if (!map) return;
+    edit_forget_history(map);
     if (map->tileset_surface) {
         SDL_FreeSurface(map->tileset_surface);
         map->tileset_surface = nullptr;

@@ -9,6 +9,7 @@
 struct SDL_Surface;
 struct Region;
 struct RegionSetTable;
+struct EditHistory;
 struct LevelReport;
 
 // Tile values the map subsystem treats specially.
@@ -21,17 +22,30 @@ enum : uint8_t {
     TILE_REGION_BRUSH = 251,
 };
 
+// Log lines a file can repeat without end; each kind is logged at most kMapLogCap times per
+// map (core/log.h, log_msg_capped).
+enum MapLogKind { MAPLOG_ATTR, MAPLOG_REGION, MAPLOG_TILES, MAPLOG_KINDS };
+inline constexpr uint32_t kMapLogCap = 200;
+
 struct MapData {
     TileGrid* tiles;
-    TileGrid* region_grid;        // region-set index per cell; absent until regions appear
-    RegionSetTable* region_sets;  // created with region_grid
-    HashTable* attributes;        // key -> owned value text
-    HashTable* regions;           // name -> owned Region
-    HashTable* kept_chunks;       // type -> owned chunk copy of a type the reader keeps as is
-    uint32_t error_count;         // tile records rejected while reading
-    char name[32];                // display label: the first 31 characters of the path
+    TileGrid* region_grid;       // region-set index per cell; absent until regions appear
+    RegionSetTable* region_sets; // created with region_grid
+    HashTable* attributes;       // key -> owned value text
+    HashTable* regions;          // name -> owned Region, for finding a region by name
+    // The same regions in file order, regions made in the editor appended at the end: saves
+    // write "REGN" chunks in this order, so a map's region sets come back as they were.
+    // A region joins both (mapdata_add_region) and leaves both.
+    LinkedList region_order;
+    // Type -> owned chunk copy of a type the reader keeps as is; written back in the order
+    // the file had them (the table's order of adding, hash_foreach_added).
+    HashTable* kept_chunks;
+    uint32_t error_count;             // tile records rejected while reading
+    uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
+    char name[32];                    // display label: the first 31 characters of the path
     char* path;                   // owned full path of the file, null for a map with no file yet
     LinkedList stamps;            // owned Stamp records, oldest first
+    uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
     Region* selected_region;      // not owned
     SDL_Surface* tileset_surface; // owned, may be absent
     uint8_t* tileset;             // owned BMP bytes
@@ -44,6 +58,8 @@ struct MapData {
     uint32_t region_cells_lost; // region cells that a 256th region set would have needed
     uint64_t revision;          // bumped by every change to what a save would write
     uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
+    uint64_t revision_issued; // the highest revision given out: each new state gets a new one
+    EditHistory* history;     // owned; the undo steps of map/edit, made by the first change
     LevelReport* read_report; // not owned; set only while a read that was asked for one runs
 };
 
@@ -60,7 +76,10 @@ inline bool mapdata_modified(const MapData* map) {
 }
 // Marks one change to what a save would write.
 inline void mapdata_touch(MapData* map) {
-    ++map->revision;
+    // A revision never given out before, also after undo went back to an older one.
+    map->revision_issued =
+        (map->revision_issued > map->revision ? map->revision_issued : map->revision) + 1;
+    map->revision = map->revision_issued;
 }
 // An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
 MapData* mapdata_new();

@@ -1,6 +1,8 @@
 // stamp.cpp - placed multi-cell objects and the paint operation that keeps them whole.
 #include "map/stamp.h"
 
+#include <algorithm>
+
 #include "core/list.h"
 #include "core/mem.h"
 #include "map/mapdata.h"
@@ -18,6 +20,19 @@ int object_size(int tile) {
     }
 }
 
+// Counts the stamp in (delta 1) or out of (-1) every 32 x 32 area of the map it touches.
+static void cover(MapData* map, const Stamp* stamp, uint32_t delta) {
+    uint32_t ax = stamp->anchor & 0xFFFu, ay = (stamp->anchor >> 12) & 0xFFFu;
+    if (ax > 1023 || ay > 1023 || stamp->width == 0 || stamp->height == 0) return;
+    if (!map->stamp_cover)
+        map->stamp_cover = static_cast<uint32_t*>(mem_alloc(1024 * sizeof(uint32_t)));
+    uint32_t x1 = std::min(ax + stamp->width - 1, 1023u) >> 5;
+    uint32_t y1 = std::min(ay + stamp->height - 1, 1023u) >> 5;
+    for (uint32_t bx = ax >> 5; bx <= x1; ++bx)
+        for (uint32_t by = ay >> 5; by <= y1; ++by)
+            map->stamp_cover[bx * 32 + by] += delta;
+}
+
 Stamp* stamp_add(MapData* map, int32_t x, int32_t y, int tile) {
     auto* stamp = static_cast<Stamp*>(mem_alloc(sizeof(Stamp)));
     stamp->anchor = (static_cast<uint32_t>(x) & 0xFFFu) |
@@ -27,12 +42,17 @@ Stamp* stamp_add(MapData* map, int32_t x, int32_t y, int tile) {
     stamp->width = n;
     stamp->height = n;
     list_append(&map->stamps, stamp);
+    cover(map, stamp, 1);
     return stamp;
 }
 
 Stamp* stamp_find(const MapData* map, int32_t x, int32_t y, int* tile) {
     // Unsigned compares: negative coordinates match no stamp.
     auto ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
+    // Most cells lie in areas no object touches; painting asks for every cell it paints.
+    if (ux < 1024 && uy < 1024 &&
+        (!map->stamp_cover || map->stamp_cover[(ux >> 5) * 32 + (uy >> 5)] == 0))
+        return nullptr;
     for (ListNode* node = map->stamps.head; node; node = node->next) {
         auto* stamp = static_cast<Stamp*>(node->data);
         uint32_t ax = stamp->anchor & 0xFFFu, ay = (stamp->anchor >> 12) & 0xFFFu;
@@ -44,21 +64,6 @@ Stamp* stamp_find(const MapData* map, int32_t x, int32_t y, int* tile) {
     return nullptr;
 }
 
-void stamp_remove(MapData* map, Stamp* stamp) {
-    if (map->tiles) {
-        uint32_t ax = stamp->anchor & 0xFFFu, ay = (stamp->anchor >> 12) & 0xFFFu;
-        // Cells past column or row 1023 are not part of the map: they are never cleared, so
-        // an object at the edge cannot reach round to the opposite side.
-        for (uint32_t i = 0; i < stamp->width && ax + i < 1024; ++i)
-            for (uint32_t j = 0; j < stamp->height && ay + j < 1024; ++j)
-                tilegrid_put(map->tiles, static_cast<int32_t>(ax + i), static_cast<int32_t>(ay + j),
-                             0);
-        tilegrid_compact(map->tiles);
-    }
-    list_remove(&map->stamps, stamp);
-    mem_free(stamp);
-}
-
 static void free_stamp(void* stamp) {
     mem_free(stamp);
 }
@@ -66,27 +71,20 @@ static void free_stamp(void* stamp) {
 void stamp_clear_all(MapData* map) {
     list_foreach(&map->stamps, free_stamp);
     list_clear(&map->stamps);
+    mem_free(map->stamp_cover);
+    map->stamp_cover = nullptr;
 }
 
-void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile) {
-    if (!map->tiles) return;
-    mapdata_touch(map);
-    if (Stamp* covering = stamp_find(map, x, y, nullptr)) stamp_remove(map, covering);
-    if (is_object_tile(tile)) {
-        int n = object_size(tile);
-        // Filler cells that would lie past column or row 1023 are left out: the object is
-        // clipped at the map's edge instead of wrapping to the opposite side.
-        for (int i = 0; i < n; ++i) {
-            for (int j = 0; j < n; ++j) {
-                if (i == 0 && j == 0) continue;
-                int32_t cx = x + i, cy = y + j;
-                if (cx < 0 || cx > 1023 || cy < 0 || cy > 1023) continue;
-                mapdata_set_tile(map, cx, cy, TILE_FILLER);
-            }
-        }
-        // Added after the filler paints, so that they never find the new object.
-        stamp_add(map, x, y, tile);
-    }
-    tilegrid_put(map->tiles, x, y, static_cast<uint8_t>(tile));
-    if (tile == 0) tilegrid_compact(map->tiles);
+void stamp_insert(MapData* map, uint32_t index, const Stamp& stamp) {
+    auto* copy = static_cast<Stamp*>(mem_alloc(sizeof(Stamp)));
+    *copy = stamp;
+    list_insert_at(&map->stamps, index, copy);
+    cover(map, copy, 1);
+}
+
+void stamp_delete(MapData* map, uint32_t index) {
+    auto* stamp = static_cast<Stamp*>(list_remove_at(&map->stamps, index));
+    if (!stamp) return;
+    cover(map, stamp, static_cast<uint32_t>(-1));
+    mem_free(stamp);
 }

@@ -33,7 +33,10 @@ struct GfxState {
     int32_t tileset_source_w = 0, tileset_source_h = 0, tileset_source_bpp = 0;
     SDL_Surface* radar = nullptr;
     const MapData* radar_map = nullptr; // identity of the map the radar was built for
-    int32_t view_x = 0;                 // view origin last drawn into the map buffer
+    uint64_t radar_revision = 0;        // and the revision it showed
+    const MapData* view_map = nullptr;  // the map and revision last drawn into the map buffer
+    uint64_t view_revision = 0;
+    int32_t view_x = 0; // view origin last drawn into the map buffer
     int32_t view_y = 0;
     bool view_stale = true;
     uint32_t fps_window_end = 0;
