@@ -69,12 +69,15 @@ void command_go(const char* arg) {
     // The radar remembers its map by address, which a new map may reuse.
     gfx_invalidate_radar();
     regionlist_rebuild();
+    // A newly opened map is seen from the middle of what it holds.
+    editor_center_on_content();
 }
 
 void command_help() {
     console_print(1, "control: left click - paint tile");
     console_print(1, "control: middle click - erase tile");
     console_print(1, "control: right click - scroll map");
+    console_print(1, "control: wheel - zoom about the pointer");
     console_print(1, "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
 }
 
@@ -97,11 +100,11 @@ void command_save(const char* arg) {
         return;
     }
     std::string path = target; // map->path changes below
-    const char* stamp = "ostrel 0.2.4";
-    const char* old =
-        map->attributes ? static_cast<const char*>(hash_get(map->attributes, "PROGRAM")) : nullptr;
-    if (!old || std::strcmp(old, stamp) != 0)
-        mapdata_set_attribute(map, "PROGRAM", copy_text(stamp));
+    const char* old = map->attributes
+                          ? static_cast<const char*>(hash_get(map->attributes, kProgramAttribute))
+                          : nullptr;
+    if (!old || std::strcmp(old, kProgramAttributeValue) != 0)
+        mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
     int error = 0;
     int result = mapdata_save(map, path.c_str(), &error);
     // A failed save keeps the map's file as it was, so a plain "?save" still goes there.

@@ -5,6 +5,7 @@
 #include <vector>
 
 struct MapData;
+struct LevelReport;
 
 // Results of mapdata_save.
 enum MapSaveResult : int {
@@ -20,8 +21,9 @@ enum MapSaveResult : int {
 
 // What a read does besides filling the map: the file layer does both, a pure parse neither.
 struct LevelReadOptions {
-    bool write_tileset_copy; // rewrite "./graphics/last-tiles.bmp" from a file's bitmap
-    bool decode_surface;     // decode the tileset bitmap into the map's SDL surface
+    bool write_tileset_copy;       // rewrite "./graphics/last-tiles.bmp" from a file's bitmap
+    bool decode_surface;           // decode the tileset bitmap into the map's SDL surface
+    LevelReport* report = nullptr; // when given, filled with what the read met
 };
 
 // Reads the level file into a fresh map (0 only when the file cannot be opened, with the

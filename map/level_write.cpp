@@ -27,6 +27,7 @@ constexpr uint64_t kMaxMetadataOffset = 0xFFFF;
 struct AttrContext {
     std::vector<uint8_t>* out;
     uint32_t length; // bytes of "ATTR" chunks written so far
+    uint32_t lines;  // detail lines logged, capped like the reader's
 };
 
 void store_u32(uint8_t* p, uint32_t v) {
@@ -158,8 +159,9 @@ int mapdata_write_attr(const char* key, void* value, void* context) {
     elvl_append_chunk(ctx->out, "ATTR", data.data(), length);
     auto chunk_length = static_cast<uint32_t>(ctx->out->size() - before);
     ctx->length += chunk_length;
-    log_msg('D', "written ATTR: '%s=%s'. chunklen:%d (%d+%d+padding)", key, text,
-            static_cast<int>(chunk_length), 8, static_cast<int>(length));
+    log_msg_capped(&ctx->lines, kMapLogCap, 'D',
+                   "written ATTR: '%s=%s'. chunklen:%d (%d+%d+padding)", key, text,
+                   static_cast<int>(chunk_length), 8, static_cast<int>(length));
     return 0;
 }
 
@@ -217,8 +219,10 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
         out->insert(out->end(), header, header + 12);
         log_written("elvl header", b, 12);
         if (map->attributes) {
-            AttrContext ctx{out, 0};
-            hash_filter(map->attributes, mapdata_write_attr, &ctx);
+            AttrContext ctx{out, 0, 0};
+            // The table's order, as the table would be after reading this file back, so that
+            // the next save of the reloaded map gives the same bytes; no resize on the way.
+            hash_foreach_settled(map->attributes, mapdata_write_attr, &ctx);
             log_written("attr's", b + 12, ctx.length);
             chunks += ctx.length;
         }
@@ -232,10 +236,10 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
             log_written("regions", b + 12 + chunks, regions.size());
             chunks += regions.size();
         }
-        // Chunks of types this editor does not handle go back byte for byte, in table order.
+        // Chunks of types this editor does not handle go back byte for byte, in file order.
         if (map->kept_chunks) {
             size_t before = out->size();
-            hash_filter(
+            hash_foreach_added(
                 map->kept_chunks,
                 [](const char*, void* copy, void* user) {
                     elvl_append_copy(static_cast<std::vector<uint8_t>*>(user), copy);

@@ -10,6 +10,7 @@ struct SDL_Surface;
 struct Region;
 struct RegionSetTable;
 struct EditHistory;
+struct LevelReport;
 
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
@@ -21,15 +22,27 @@ enum : uint8_t {
     TILE_REGION_BRUSH = 251,
 };
 
+// Log lines a file can repeat without end; each kind is logged at most kMapLogCap times per
+// map (core/log.h, log_msg_capped).
+enum MapLogKind { MAPLOG_ATTR, MAPLOG_REGION, MAPLOG_TILES, MAPLOG_KINDS };
+inline constexpr uint32_t kMapLogCap = 200;
+
 struct MapData {
     TileGrid* tiles;
-    TileGrid* region_grid;        // region-set index per cell; absent until regions appear
-    RegionSetTable* region_sets;  // created with region_grid
-    HashTable* attributes;        // key -> owned value text
-    HashTable* regions;           // name -> owned Region
-    HashTable* kept_chunks;       // type -> owned chunk copy of a type the reader keeps as is
-    uint32_t error_count;         // tile records rejected while reading
-    char name[32];                // display label: the first 31 characters of the path
+    TileGrid* region_grid;       // region-set index per cell; absent until regions appear
+    RegionSetTable* region_sets; // created with region_grid
+    HashTable* attributes;       // key -> owned value text
+    HashTable* regions;          // name -> owned Region, for finding a region by name
+    // The same regions in file order, regions made in the editor appended at the end: saves
+    // write "REGN" chunks in this order, so a map's region sets come back as they were.
+    // A region joins both (mapdata_add_region) and leaves both.
+    LinkedList region_order;
+    // Type -> owned chunk copy of a type the reader keeps as is; written back in the order
+    // the file had them (the table's order of adding, hash_foreach_added).
+    HashTable* kept_chunks;
+    uint32_t error_count;             // tile records rejected while reading
+    uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
+    char name[32];                    // display label: the first 31 characters of the path
     char* path;                   // owned full path of the file, null for a map with no file yet
     LinkedList stamps;            // owned Stamp records, oldest first
     uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
@@ -47,6 +60,7 @@ struct MapData {
     uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one
     EditHistory* history;     // owned; the undo steps of map/edit, made by the first change
+    LevelReport* read_report; // not owned; set only while a read that was asked for one runs
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.

@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/mem.h"
 #include "map/elvl.h"
+#include "map/level_report.h"
 
 #include <algorithm>
 #include <climits>
@@ -28,12 +29,42 @@ struct RegionSetTable {
     // For one region at a time: the set a cell of set s moves to (0 not yet known).
     const Region* cache_region;
     uint16_t cache[256];
+    uint64_t decode_work; // cell steps rTIL decoding has taken
+    bool decode_cut;      // the budget ran out (and the warning was logged)
 };
 
 void mapdata_init_region_store(MapData* map) {
     if (!map->region_grid) map->region_grid = tilegrid_new();
     if (!map->region_sets)
         map->region_sets = static_cast<RegionSetTable*>(mem_alloc(sizeof(RegionSetTable)));
+}
+
+// The one program-wide setting of this module: fixed outside tests and fuzzing.
+static uint64_t g_decode_budget = kRegionDecodeBudget;
+
+void region_set_decode_budget(uint64_t cell_steps) {
+    g_decode_budget = cell_steps;
+}
+
+bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
+    mapdata_init_region_store(map);
+    RegionSetTable* sets = map->region_sets;
+    if (!sets->decode_cut && sets->decode_work <= g_decode_budget &&
+        cells <= g_decode_budget - sets->decode_work) {
+        sets->decode_work += cells;
+        return true;
+    }
+    if (!sets->decode_cut)
+        log_msg('W',
+                "<mapdata> region data asks for more than %u million cell steps: the "
+                "region cells after that are not read",
+                static_cast<unsigned>(kRegionDecodeBudget >> 20));
+    sets->decode_cut = true;
+    return false;
+}
+
+bool mapdata_region_data_cut(const MapData* map) {
+    return map->region_sets && map->region_sets->decode_cut;
 }
 
 int32_t mapdata_region_set_count(const MapData* map) {
@@ -186,10 +217,18 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
         }
     } else if (elvl_chunk_is(chunk, "rTIL")) {
         mapdata_init_region_store(region->owner);
+        LevelReport* report = region->owner->read_report;
+        LevelReportBase saved{};
+        if (report) saved = level_report_enter_copy(report, chunk);
         if (!region_decode_tiles(region, data, static_cast<int32_t>(length))) {
-            log_msg('W', "<mapdata> error in lvl file while reading rle tile data");
+            log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+                           "<mapdata> error in lvl file while reading rle tile data");
             ++region->owner->bad_region_data;
+            if (report)
+                level_report_problem(report, report->base, "region '%.64s': invalid rTIL data",
+                                     report->region_name.c_str());
         }
+        if (report) level_report_leave(report, saved);
     } else {
         return 0;
     }
@@ -197,9 +236,18 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
     return 1;
 }
 
+// Finds the first "rNAM" copy (chunks of one type are visited in file order).
 static int find_name_chunk(const char*, void* chunk, void* found) {
-    if (elvl_chunk_is(chunk, "rNAM")) *static_cast<bool*>(found) = true;
+    auto** name = static_cast<const void**>(found);
+    if (!*name && elvl_chunk_is(chunk, "rNAM")) *name = chunk;
     return 0;
+}
+
+// The region's name becomes the table entry's key text.
+static void add_to_map(MapData* map, Region* region, const char* name) {
+    if (!map->regions) map->regions = hash_create();
+    region->name = hash_add(map->regions, name, region);
+    list_append(&map->region_order, region);
 }
 
 void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
@@ -208,22 +256,44 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
     region->subchunks = hash_create();
     // The walk takes a signed length; no chunk comes near the cut.
     auto area = static_cast<int32_t>(length > INT32_MAX ? INT32_MAX : length);
-    if (!elvl_read_chunks(region->subchunks, data, area)) {
-        log_msg('W', "<mapdata> error in lvl while reading region chunks");
+    LevelReport* report = map->read_report;
+    std::vector<LevelChunk> walked;
+    // The region's sub-chunks are listed apart; the outer walk's list comes back after.
+    std::vector<LevelChunk>* outer = report ? report->walked : nullptr;
+    if (report) report->walked = &walked;
+    if (!elvl_read_chunks(region->subchunks, data, area, report)) {
+        log_msg_capped(&map->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+                       "<mapdata> error in lvl while reading region chunks");
         ++map->bad_chunk_areas;
     }
+    if (report) report->walked = outer;
     // Without a name the region and all its sub-chunks are dropped, rTIL data included.
-    bool named = false;
-    hash_filter(region->subchunks, find_name_chunk, &named);
-    if (!named) {
+    const void* name_chunk = nullptr;
+    hash_filter(region->subchunks, find_name_chunk, &name_chunk);
+    if (!name_chunk) {
+        if (report) level_report_problem(report, report->base, "region without a name: dropped");
         region_free(region);
         return;
     }
+    if (report)
+        report->region_name.assign(
+            reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+            strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+                    elvl_chunk_length(name_chunk)));
     hash_filter(region->subchunks, region_handle_subchunk, region);
-    if (!map->regions) map->regions = hash_create();
-    char* key = hash_add(map->regions, region->name, region);
-    mem_free(region->name);
-    region->name = key;
+    char* name = region->name;
+    add_to_map(map, region, name);
+    mem_free(name);
+    if (report) report->regions.push_back({region, report->base_offset, std::move(walked)});
+}
+
+Region* mapdata_add_region(MapData* map, const char* name) {
+    if (!map || !name) return nullptr;
+    auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
+    region->owner = map;
+    region->subchunks = hash_create();
+    add_to_map(map, region, name);
+    return region;
 }
 
 Region* mapdata_find_region(const MapData* map, const char* name) {
@@ -290,6 +360,7 @@ void mapdata_clear_regions(MapData* map) {
         hash_free(map->regions);
         map->regions = nullptr;
     }
+    list_clear(&map->region_order);
     // The selected region went with the table.
     map->selected_region = nullptr;
 }

@@ -18,6 +18,12 @@ struct Region {
 // is left as it was.
 inline constexpr int32_t kRegionSetLimit = 255;
 
+// Cell steps the rTIL decoding of one map may take (a cell added or a cell of a row copied
+// from counts one, a run a few more): any file opens in bounded time. Past it, region cells are not
+// read and one warning says so. Real maps use a tiny part of it: 256 regions could each fill the
+// map.
+inline constexpr uint64_t kRegionDecodeBudget = uint64_t{256} << 20;
+
 // Reads one "REGN" chunk's data into the map.
 void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length);
 int region_handle_subchunk(const char* key, void* chunk, void* region);
@@ -47,6 +53,9 @@ int region_toggle_tile(Region* region, int32_t x, int32_t y);
 // kept out (also added to the map's region_cells_lost). The caller keeps the run inside the
 // map.
 int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
+// Makes an empty region (no cells, no kept sub-chunks) named name and adds it to the region
+// table and to the end of the map's region order.
+Region* mapdata_add_region(MapData* map, const char* name);
 Region* mapdata_find_region(const MapData* map, const char* name);
 const char* region_name(const Region* region);
 void mapdata_for_each_region(MapData* map, void (*visitor)(void* user, Region* region), void* user);
@@ -54,6 +63,13 @@ void region_free(Region* region);
 
 // Creates the region grid and the region set table when absent.
 void mapdata_init_region_store(MapData* map);
+// Sets the budget every later load starts with (tests and fuzzing use a small one).
+void region_set_decode_budget(uint64_t cell_steps);
+// Takes cells steps from the map's decode budget (creating the store when absent); false,
+// with the warning logged once per map, when they do not fit.
+bool mapdata_take_decode_budget(MapData* map, uint64_t cells);
+// True once rTIL decoding of the map ran out of its budget.
+bool mapdata_region_data_cut(const MapData* map);
 // Region sets in use (slots 1 to the result), 0 without a set table.
 int32_t mapdata_region_set_count(const MapData* map);
 // The members of set k in order (count in *length), or null for an empty slot.
@@ -62,6 +78,6 @@ Region* const* mapdata_region_set(const MapData* map, int32_t k, int32_t* length
 // Releases the region grid, the region set table and every region (part of mapdata_clear).
 void mapdata_clear_regions(MapData* map);
 // Appends one "REGN" chunk per region (header, data and alignment bytes) to out, in the
-// region table's order. Returns 1, or 0 when some region did not fit in one chunk and lost
-// cells or sub-chunks in the file (each such region is logged).
+// map's region order (file order, new regions last). Returns 1, or 0 when some region did not fit
+// in one chunk and lost cells or sub-chunks in the file (each such region is logged).
 int mapdata_write_regions(MapData* map, std::vector<uint8_t>* out);

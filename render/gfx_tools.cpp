@@ -8,6 +8,7 @@
 #include "map/mapdata.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
+#include "render/mapdraw.h"
 #include "render/mapview.h"
 #include "render/tools_overlay.h"
 

@@ -34,7 +34,7 @@ x_type_line "?settile 219"
 x_type_line "?locate"
 x_tile_pointer -2 -5
 sleep 0.4
-import -window root "$OUT_ABS"
+import -window "$X_WIN" "$OUT_ABS"
 x_key Escape
 x_key q
 wait "$EDITOR_PID" || true

@@ -32,6 +32,8 @@ class Render : public ::testing::Test {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         g_gfx = GfxState{};
         g_editor.running = 1;
+        // The editor's hook: a missing tileset ends its loop.
+        gfx_set_stop_hook([] { g_editor.running = 0; });
         gfx_set_video_size(320, 240, 16);
         gfx_init();
         ASSERT_NE(gfx_screen(), nullptr);
@@ -56,6 +58,7 @@ TEST_F(Render, TilesetFallsBackToTheCopyThenTheDefaultThenStopsTheLoop) {
     const fs::path root = fs::temp_directory_path() / ("ostrel-render-" + std::to_string(getpid()));
     fs::create_directories(root / "graphics");
     open(root);
+    gfx_set_stop_hook([] { g_editor.running = 0; }); // as the editor installs it
     testing::internal::CaptureStderr();
     EXPECT_EQ(gfx_ensure_tileset(map_), 1); // no bitmaps at all
     EXPECT_EQ(testing::internal::GetCapturedStderr(),

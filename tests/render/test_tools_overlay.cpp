@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "map/clipboard.h"
+#include "render/mapdraw.h"
 #include "render/mapview.h"
 #include "render/tools_overlay.h"
 
