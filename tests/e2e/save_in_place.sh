@@ -10,14 +10,8 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/xsession.sh"
 
 x_require_tools
-[ -f "$MAP" ] || { echo "SKIP: test map $MAP is not present"; exit 77; }
-
-WORK=$(mktemp -d /tmp/ostrel-e2e.XXXXXX)
-EDITOR_PID=
-trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
-fail() {
-    echo "FAIL: $*"; grep -v '^D ' "$WORK/editor.log" 2>/dev/null; exit 1
-}
+x_require_map "$MAP"
+x_workdir e2e
 
 # Far longer than the 31 characters of the map's label.
 DEEP="$WORK/someone/maps-of-the-zone/league/duel"
@@ -33,11 +27,7 @@ read -r KX KY < <(q "$TARGET" find-tile)
 KEPT=$(q "$TARGET" tile "$KX" "$KY")
 
 X_W=640 X_H=480
-x_start "${X_W}x${X_H}"
-"$OSTREL" -w$X_W -h$X_H "$TARGET" 2>"$WORK/editor.log" &
-EDITOR_PID=$!
-x_find_window || fail "no window"
-sleep 0.3
+x_launch "" "$TARGET"
 
 x_type_line "?warpto 600 600"
 x_type_line "?settile 7"
@@ -51,14 +41,8 @@ x_type_line "?quit"
 sleep 0.5
 kill -0 "$EDITOR_PID" 2>/dev/null || fail "the editor quit with unsaved changes at once"
 x_type_line "?quit"
-x_wait_exit "$EDITOR_PID" || fail "the editor did not quit on the second ?quit"
-wait "$EDITOR_PID" || fail "exit status $?"
-EDITOR_PID=
+x_quit_ok
 
-errors=0
-check() {
-    [ "$2" = "$3" ] || { echo "MISMATCH: $1: want '$2', got '$3'"; errors=$((errors + 1)); }
-}
 check "saved edit in the opened file" 7 "$(q "$TARGET" tile 601 601)"
 check "unsaved edit" 0 "$(q "$TARGET" tile 602 601)"
 check "tile of the map" "$KEPT" "$(q "$TARGET" tile "$KX" "$KY")"

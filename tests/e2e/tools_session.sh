@@ -9,16 +9,7 @@ OSTREL=$1 INSPECT=$2 RUN_DIR=$3
 . "$(cd "$(dirname "$0")" && pwd)/xsession.sh"
 x_require_tools
 
-WORK=$(mktemp -d /tmp/ostrel-tools.XXXXXX)
-EDITOR_PID=
-trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*"; cat "$WORK/editor.log" 2>/dev/null; exit 1; }
-# Modifiers are sampled once per input step: hold them across the press.
-x_ctrl_key() {
-    xdotool keydown ctrl; sleep 0.12
-    xdotool key "$1"; sleep 0.08
-    xdotool keyup ctrl; sleep 0.06
-}
+x_workdir tools
 # A right click at the window's very centre scrolls nothing.
 x_right_click_centre() {
     xdotool mousemove --window "$X_WIN" $((X_W / 2)) $((X_H / 2)); sleep 0.12
@@ -26,17 +17,13 @@ x_right_click_centre() {
     xdotool mouseup 3; sleep 0.08
 }
 
-cp -r "$RUN_DIR/graphics" "$RUN_DIR/Commands.hlp" "$WORK/" 2>/dev/null
+x_copy_run "$RUN_DIR"
 cd "$WORK" || exit 1
 q() { "$INSPECT" "$@" 2>/dev/null; }
 
 # No such file: the editor starts on the default map, whose only cell is (0, 0) = 1.
 X_W=640 X_H=480
-x_start "${X_W}x${X_H}"
-"$OSTREL" -w$X_W -h$X_H new.lvl 2>"$WORK/editor.log" &
-EDITOR_PID=$!
-x_find_window || fail "no window"
-sleep 0.3
+x_launch "" new.lvl
 x_type_line "?warpto 100 100" # tile (100 + dx, 100 + dy) is x_tile_pointer dx dy
 x_type_line "?settile 5"
 x_type_line "?rect 96 96 104 104"
@@ -65,9 +52,7 @@ x_type_line "?save filled.lvl"
 x_ctrl_key z
 x_type_line "?save out.lvl"
 x_type_line "?quit"
-x_wait_exit "$EDITOR_PID" || fail "the editor did not quit"
-wait "$EDITOR_PID" || fail "exit status $?"
-EDITOR_PID=
+x_quit_ok
 
 # The expected cells, row by row as level_inspect lists them.
 declare -A want=([0,0]=1)

@@ -10,18 +10,8 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/xsession.sh"
 x_require_tools
 
-WORK=$(mktemp -d /tmp/ostrel-view.XXXXXX)
-EDITOR_PID=
-cleanup() {
-    [ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null
-    x_stop
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" && cat "$WORK/editor.log" && exit 1; }
-
-cp -r "$RUN_DIR/graphics" "$WORK/graphics"
-cp "$RUN_DIR/Commands.hlp" "$WORK/" 2>/dev/null
+x_workdir view
+x_copy_run "$RUN_DIR"
 cd "$WORK" || exit 1
 
 # Window pixels; the pointer rests a moment so that the 10 ms input steps see it.
@@ -31,11 +21,7 @@ wheel() { xdotool click "$1" && sleep 0.15; }
 
 # No file: the default map, whose one tile is (0, 0); the view opens centred on it.
 X_W=640 X_H=480
-x_start "${X_W}x${X_H}"
-"$OSTREL" -w$X_W -h$X_H 2>"$WORK/editor.log" &
-EDITOR_PID=$!
-x_find_window || fail "no window"
-sleep 0.3
+x_launch ""
 x_type_line "?settile 77"
 click 318 238 # the window's middle: cell (0, 0)
 
@@ -72,8 +58,7 @@ x_type_line "?save out.lvl"
 sleep 0.3
 x_key Escape
 x_key q
-x_wait_exit "$EDITOR_PID" || fail "the editor did not quit on Escape, q"
-EDITOR_PID=
+x_quit_ok
 
 [ -f out.lvl ] || fail "out.lvl was not saved"
 WANT="0,0=77 375,204=77 498,502=77 499,502=77 500,502=77"

@@ -115,3 +115,55 @@ x_wait_exit() {
     done
     return 1
 }
+
+# A private work folder removed at exit, with the editor (if still running) and Xvfb;
+# fail() prints the reason and the editor's log and exits.
+x_workdir() {
+    WORK=$(mktemp -d "/tmp/ostrel-$1.XXXXXX")
+    EDITOR_PID=
+    trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
+}
+fail() { echo "FAIL: $*"; grep -v '^D ' "$WORK/editor.log" 2>/dev/null; exit 1; }
+x_require_map() { [ -f "$1" ] || { echo "SKIP: test map $1 is not present"; exit 77; }; }
+# The editor runs in a folder of its own so that saving and the tileset copy stay there.
+x_copy_run() { cp -r "$1/graphics" "$1/Commands.hlp" "$WORK/" 2>/dev/null; }
+
+# Starts Xvfb (of the size given, else the window's) and the editor in an X_W x X_H window.
+x_launch() {
+    local screen=$1
+    shift
+    x_start "${screen:-${X_W}x${X_H}}"
+    "$OSTREL" -w"$X_W" -h"$X_H" "$@" 2>"$WORK/editor.log" &
+    EDITOR_PID=$!
+    x_find_window || fail "no window"
+    sleep 0.3
+}
+
+# Waits for the editor to quit by itself and fails unless it ended with status 0.
+x_quit_ok() {
+    x_wait_exit "$EDITOR_PID" || fail "the editor did not quit"
+    wait "$EDITOR_PID" || fail "exit status $?"
+    EDITOR_PID=
+}
+
+# Ctrl held across the press, as Shift is: modifiers are sampled once per input step.
+x_ctrl_key() {
+    xdotool keydown ctrl; sleep 0.12
+    xdotool key "$1"; sleep 0.08
+    xdotool keyup ctrl; sleep 0.06
+}
+
+# Left-button drag through the tiles given as dx dy pairs.
+x_drag_tiles() {
+    x_tile_pointer "$1" "$2"
+    xdotool mousedown 1; sleep 0.15
+    shift 2
+    while [ $# -ge 2 ]; do x_tile_pointer "$1" "$2"; shift 2; done
+    xdotool mouseup 1; sleep 0.08
+}
+
+# check NAME WANT GOT: counts mismatches in $errors.
+errors=0
+check() {
+    [ "$2" = "$3" ] || { echo "MISMATCH: $1: want '$2', got '$3'"; errors=$((errors + 1)); }
+}

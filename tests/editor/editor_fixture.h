@@ -1,6 +1,7 @@
 // editor_fixture.h - the editor on the default map without a window, for the tests of keys,
 // mouse, console, commands and region list.
 #pragma once
+#include "console/commands.h"
 #include "console/console.h"
 #include "core/hash.h"
 #include "editor/editor_keys.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -49,6 +51,26 @@ class EditorFixture : public ::testing::Test {
         while (n-- > 0)
             editor_key(key, mods);
     }
+};
+
+// The editor working in a fresh scratch folder, removed afterwards; run() types a command.
+class ScratchEditor : public EditorFixture {
+  protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        char pattern[] = "/tmp/ostrel-editor-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        old_cwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(old_cwd);
+        std::filesystem::remove_all(dir);
+        EditorFixture::TearDown();
+    }
+    static void run(const std::string& line) { console_command(line.c_str()); }
+    std::filesystem::path dir, old_cwd;
 };
 
 // A region whose one cell is (x, 0), or without cells for x < 0.

@@ -10,27 +10,12 @@
 
 namespace {
 
-class Commands : public EditorFixture {
+class Commands : public ScratchEditor {
   protected:
-    void SetUp() override {
-        EditorFixture::SetUp();
-        std::string pattern = (std::filesystem::temp_directory_path() / "ostrel-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        old_cwd = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(old_cwd);
-        std::filesystem::remove_all(dir);
-        EditorFixture::TearDown();
-    }
-    void run(const std::string& line) { console_command(line.c_str()); }
     std::string attr(const char* key) {
         auto* value = map()->attributes ? hash_get(map()->attributes, key) : nullptr;
         return value ? static_cast<const char*>(value) : "<none>";
     }
-    std::filesystem::path dir, old_cwd;
 };
 
 // Words that only start like a command are echoed as chat in pale blue; the quit words end the

@@ -17,22 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class KeepWork : public EditorFixture {
+class KeepWork : public ScratchEditor {
   protected:
-    void SetUp() override {
-        EditorFixture::SetUp();
-        char pattern[] = "/tmp/ostrel-keep-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        old_cwd = fs::current_path();
-        fs::current_path(dir);
-    }
-    void TearDown() override {
-        fs::current_path(old_cwd);
-        fs::remove_all(dir);
-        EditorFixture::TearDown();
-    }
-    static void run(const std::string& line) { console_command(line.c_str()); }
     // A map file of one tile record, (3, 2) = 1, under a long path.
     std::string long_map() {
         fs::path path = dir / "home-of-someone" / "maps" / "zones" / "duel.lvl";
@@ -40,7 +26,6 @@ class KeepWork : public EditorFixture {
         std::ofstream(path, std::ios::binary).write("\x03\x20\x00\x01", 4);
         return path.string();
     }
-    fs::path dir, old_cwd;
 };
 
 TEST_F(KeepWork, PlainSaveWritesTheFileThatWasOpened) {

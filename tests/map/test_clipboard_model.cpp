@@ -10,7 +10,7 @@
 #include "map/clipboard.h"
 #include "map/edit.h"
 #include "map/stamp.h"
-#include "region_test_util.h"
+#include "test_util.h"
 
 #include <array>
 

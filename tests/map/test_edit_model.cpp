@@ -12,7 +12,6 @@
 #include "map/edit.h"
 #include "map/stamp.h"
 #include "map_test_util.h"
-#include "region_test_util.h"
 
 namespace {
 

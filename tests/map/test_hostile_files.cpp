@@ -4,7 +4,6 @@
 
 #include "map/level.h"
 #include "map_test_util.h"
-#include "region_test_util.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "map/level.h"
-#include "region_test_util.h"
+#include "test_util.h"
 
 namespace {
 

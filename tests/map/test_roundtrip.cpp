@@ -2,7 +2,6 @@
 #include "map_test_util.h"
 
 #include "map/elvl.h"
-#include "region_test_util.h"
 
 using namespace maptest;
 

@@ -4,7 +4,6 @@
 
 #include "map/level.h"
 #include "map_test_util.h"
-#include "region_test_util.h"
 
 namespace {
 
@@ -100,21 +99,6 @@ TEST(StableSave, AttributesAfterRemovalsKeepTheirOrder) {
         Bytes file = expect_stable(map.map); // the map releases the rest of the values
         EXPECT_EQ(saved_chunks(file).size(), static_cast<size_t>(added - removed)) << added;
     }
-}
-
-// The shared real maps: save, save again, reload, save once more.
-TEST(StableSave, RealMaps) {
-    std::filesystem::path folder = OSTREL_TESTDATA;
-    if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no real maps in " << folder;
-    int32_t maps = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        SCOPED_TRACE(entry.path().string());
-        ++maps;
-        MapData* map = maptest::parse(maptest::read_file(entry.path().string()));
-        expect_stable(map);
-        mapdata_free(map);
-    }
-    EXPECT_GT(maps, 0);
 }
 
 } // namespace
