@@ -227,21 +227,4 @@ TEST(EditHistory, BoundsDropTheOldestStepsAndSayItOnce) {
     EXPECT_EQ(edit_redo_count(m.map), 0u);
 }
 
-TEST(EditHistory, AttributeEditsSaveAsDirectChangesDo) {
-    ScopedMap direct, edited; // 20 keys grow the table, removing 16 shrinks it again
-    for (MapData* map : {direct.map, edited.map})
-        mapdata_make_default(map, false);
-    for (int k = 0; k < 36; ++k) {
-        std::string key = "key" + std::to_string(k < 20 ? k : k - 20);
-        if (k < 20) {
-            mapdata_set_attribute(direct.map, key.c_str(), static_cast<char*>(mem_alloc(1)));
-            edit_set_attribute(edited.map, key.c_str(), "");
-        } else {
-            mapdata_remove_attribute(direct.map, key.c_str());
-            edit_remove_attribute(edited.map, key.c_str());
-        }
-        ASSERT_EQ(save(edited.map), save(direct.map)) << k;
-    }
-}
-
 } // namespace
