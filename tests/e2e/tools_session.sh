@@ -31,12 +31,8 @@ x_type_line "?settile 7"
 x_type_line "?line 97 97 99 97"
 
 # Select (96, 96) to (100, 98) with Shift + drag, copy, paste at (110, 96), end the paste.
-x_tile_pointer -4 -4
 xdotool keydown shift; sleep 0.12
-xdotool mousedown 1; sleep 0.15
-x_tile_pointer -2 -3
-x_tile_pointer 0 -2
-xdotool mouseup 1; sleep 0.08
+x_drag_tiles -4 -4 -2 -3 0 -2
 xdotool keyup shift; sleep 0.06
 x_ctrl_key c
 x_ctrl_key v

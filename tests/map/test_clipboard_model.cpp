@@ -93,16 +93,13 @@ MPiece model_copy(Model& m, int x, int y, int w, int h) {
     return p;
 }
 
-void model_paste(Model& m, MPiece p, int x, int y) {
+// Pastes land at or right of and below (kLow - 30, kLow - 30): an object anchored off the
+// map lies wholly off it there.
+void model_paste(Model& m, const MPiece& p, int x, int y) {
     int x0 = std::max(x, 0), y0 = std::max(y, 0);
     int x1 = std::min(x + p.w, 1024), y1 = std::min(y + p.h, 1024);
     if (x0 >= x1 || y0 >= y1) return;
     m.remove_meeting(x0, y0, x1 - x0, y1 - y0);
-    for (const Obj& o : p.objs)
-        if (!Model::on_map(x + o.x, y + o.y))
-            for (int i = 0; i < object_size(o.tile); ++i)
-                for (int j = 0; j < object_size(o.tile); ++j)
-                    if (o.x + i < p.w && o.y + j < p.h) p.v[(o.y + j) * p.w + o.x + i] = 0;
     for (int j = y0; j < y1; ++j)
         for (int i = x0; i < x1; ++i)
             m.at(i, j) = p.v[(j - y) * p.w + (i - x)];
