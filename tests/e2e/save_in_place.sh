@@ -6,8 +6,7 @@
 set -uo pipefail
 
 OSTREL=$1 INSPECT=$2 MAP=$3
-HERE=$(cd "$(dirname "$0")" && pwd)
-. "$HERE/xsession.sh"
+. "$(cd "$(dirname "$0")" && pwd)/xsession.sh"
 
 x_require_tools
 x_require_map "$MAP"
@@ -19,14 +18,11 @@ mkdir -p "$DEEP"
 TARGET="$DEEP/current.lvl"
 cp "$MAP" "$TARGET"
 # No graphics/ here: the editor finds its own next to the executable.
-cd "$WORK" || exit 1
-q() { "$INSPECT" "$@" 2>/dev/null; }
 
 read -r KX KY < <(q "$TARGET" find-tile)
 [ -n "$KY" ] || fail "no plain tile in $MAP"
 KEPT=$(q "$TARGET" tile "$KX" "$KY")
 
-X_W=640 X_H=480
 x_launch "" "$TARGET"
 
 x_type_line "?warpto 600 600"

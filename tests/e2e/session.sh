@@ -6,18 +6,14 @@
 set -uo pipefail
 
 OSTREL=$1 INSPECT=$2 RUN_DIR=$3 MAP1=$4 MAP2=$5
-HERE=$(cd "$(dirname "$0")" && pwd)
-. "$HERE/xsession.sh"
+. "$(cd "$(dirname "$0")" && pwd)/xsession.sh"
 
 x_require_tools
 x_require_map "$MAP1"
 x_require_map "$MAP2"
-x_workdir e2e
-x_copy_run "$RUN_DIR"
-cp "$MAP1" "$WORK/one.lvl"
-cp "$MAP2" "$WORK/two.lvl"
-cd "$WORK" || exit 1
-q() { "$INSPECT" "$@" 2>/dev/null; }
+x_workdir e2e "$RUN_DIR"
+cp "$MAP1" one.lvl
+cp "$MAP2" two.lvl
 
 # A plain tile to erase, the region the list shows first, a plain tile of the second map.
 read -r EX EY < <(q one.lvl find-tile)
@@ -26,7 +22,6 @@ read -r KX KY < <(q two.lvl find-tile)
 [ -n "$EY" ] && [ -n "$REGION" ] && [ -n "$KY" ] || fail "the maps lack a plain tile or a region"
 WAS_IN=$(q one.lvl in-region "$REGION" $((EX + 2)) $((EY + 5)))
 
-X_W=640 X_H=480
 x_launch 1024x768 one.lvl
 
 # Centre the view on the plain tile (it then sits at the window's middle) and place a 2 x 2

@@ -9,7 +9,7 @@ OSTREL=$1 INSPECT=$2 RUN_DIR=$3
 . "$(cd "$(dirname "$0")" && pwd)/xsession.sh"
 x_require_tools
 
-x_workdir tools
+x_workdir tools "$RUN_DIR"
 # A right click at the window's very centre scrolls nothing.
 x_right_click_centre() {
     xdotool mousemove --window "$X_WIN" $((X_W / 2)) $((X_H / 2)); sleep 0.12
@@ -17,12 +17,7 @@ x_right_click_centre() {
     xdotool mouseup 3; sleep 0.08
 }
 
-x_copy_run "$RUN_DIR"
-cd "$WORK" || exit 1
-q() { "$INSPECT" "$@" 2>/dev/null; }
-
 # No such file: the editor starts on the default map, whose only cell is (0, 0) = 1.
-X_W=640 X_H=480
 x_launch "" new.lvl
 x_type_line "?warpto 100 100" # tile (100 + dx, 100 + dy) is x_tile_pointer dx dy
 x_type_line "?settile 5"

@@ -8,15 +8,12 @@ OSTREL=$1 INSPECT=$2 RUN_DIR=$3 MAP=$4
 . "$(cd "$(dirname "$0")" && pwd)/xsession.sh"
 x_require_tools cmp
 x_require_map "$MAP"
-x_workdir undo
-x_copy_run "$RUN_DIR"
-cp "$MAP" "$WORK/in.lvl"
-cd "$WORK" || exit 1
+x_workdir undo "$RUN_DIR"
+cp "$MAP" in.lvl
 q() { "$INSPECT" "$@" 2>/dev/null | tr '\n' ' '; }
 read -r EX EY < <(q in.lvl find-tile)
 [ -n "$EY" ] || fail "no plain tile found in $MAP"
 
-X_W=640 X_H=480
 x_launch "" in.lvl
 x_type_line "?save untouched.lvl"
 x_type_line "?warpto $EX $EY"

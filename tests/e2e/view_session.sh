@@ -6,13 +6,10 @@
 set -uo pipefail
 
 OSTREL=$1 INSPECT=$2 RUN_DIR=$3
-HERE=$(cd "$(dirname "$0")" && pwd)
-. "$HERE/xsession.sh"
+. "$(cd "$(dirname "$0")" && pwd)/xsession.sh"
 x_require_tools
 
-x_workdir view
-x_copy_run "$RUN_DIR"
-cd "$WORK" || exit 1
+x_workdir view "$RUN_DIR"
 
 # Window pixels; the pointer rests a moment so that the 10 ms input steps see it.
 point() { xdotool mousemove --window "$X_WIN" "$1" "$2" && sleep 0.12; }
@@ -20,7 +17,6 @@ click() { point "$1" "$2" && xdotool mousedown 1 && sleep 0.15 && xdotool mouseu
 wheel() { xdotool click "$1" && sleep 0.15; }
 
 # No file: the default map, whose one tile is (0, 0); the view opens centred on it.
-X_W=640 X_H=480
 x_launch ""
 x_type_line "?settile 77"
 click 318 238 # the window's middle: cell (0, 0)

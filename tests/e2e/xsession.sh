@@ -116,17 +116,21 @@ x_wait_exit() {
     return 1
 }
 
-# A private work folder removed at exit, with the editor (if still running) and Xvfb;
-# fail() prints the reason and the editor's log and exits.
+# Enters a private work folder removed at exit, with the editor (if still running) and Xvfb.
+# The editor runs there so that saving and the tileset copy stay there; given the run folder,
+# its graphics/ and Commands.hlp are copied in. fail() prints the reason and the editor's log.
 x_workdir() {
     WORK=$(mktemp -d "/tmp/ostrel-$1.XXXXXX")
     EDITOR_PID=
     trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
+    [ -z "${2:-}" ] || cp -r "$2/graphics" "$2/Commands.hlp" "$WORK/" 2>/dev/null
+    cd "$WORK" || exit 1
 }
 fail() { echo "FAIL: $*"; grep -v '^D ' "$WORK/editor.log" 2>/dev/null; exit 1; }
 x_require_map() { [ -f "$1" ] || { echo "SKIP: test map $1 is not present"; exit 77; }; }
-# The editor runs in a folder of its own so that saving and the tileset copy stay there.
-x_copy_run() { cp -r "$1/graphics" "$1/Commands.hlp" "$WORK/" 2>/dev/null; }
+# Asks level_inspect about a saved map.
+q() { "$INSPECT" "$@" 2>/dev/null; }
+X_W=640 X_H=480
 
 # Starts Xvfb (of the size given, else the window's) and the editor in an X_W x X_H window.
 x_launch() {
