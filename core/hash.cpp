@@ -34,25 +34,38 @@ static HashEntry** bucket_of(const HashTable* table, const char* key) {
     return &table->buckets[hash_string(key) & static_cast<uint32_t>(table->mask)];
 }
 
+// One block holds the chain heads followed by the chain ends.
+static HashEntry** new_chains(uint32_t count) {
+    return static_cast<HashEntry**>(
+        mem_alloc(2 * count * static_cast<uint32_t>(sizeof(HashEntry*))));
+}
+
 HashTable* hash_create() {
     auto* table = static_cast<HashTable*>(mem_alloc(sizeof(HashTable)));
     table->mask = 15;
     table->limit = 75;
-    table->buckets = static_cast<HashEntry**>(mem_alloc(16 * sizeof(HashEntry*)));
+    table->buckets = new_chains(16);
+    table->tails = table->buckets + 16;
     return table;
 }
 
 void hash_free(HashTable* table) {
     if (!table) return;
-    for (int32_t i = 0; i <= table->mask; ++i) {
-        for (HashEntry* e = table->buckets[i]; e;) {
-            HashEntry* next = e->next;
-            mem_free(e);
-            e = next;
-        }
+    for (HashEntry* e = table->first_added; e;) {
+        HashEntry* next = e->added_next;
+        mem_free(e);
+        e = next;
     }
     mem_free(table->buckets);
     mem_free(table);
+}
+
+// Unlinks an entry from the order of adding and releases it; its chain is the caller's.
+static void release_entry(HashTable* table, HashEntry* e) {
+    (e->added_prev ? e->added_prev->added_next : table->first_added) = e->added_next;
+    (e->added_next ? e->added_next->added_prev : table->last_added) = e->added_prev;
+    mem_free(e);
+    table->count--;
 }
 
 char* hash_add(HashTable* table, const char* key, void* value) {
@@ -61,10 +74,13 @@ char* hash_add(HashTable* table, const char* key, void* value) {
         static_cast<HashEntry*>(mem_alloc(static_cast<uint32_t>(sizeof(HashEntry) + len + 1)));
     entry->value = value;
     std::memcpy(hash_entry_key(entry), key, len + 1);
-    HashEntry** link = bucket_of(table, key);
-    while (*link)
-        link = &(*link)->next;
-    *link = entry;
+    // The end of the chain in constant time: many chunks of one type share one chain.
+    uint32_t i = hash_string(key) & static_cast<uint32_t>(table->mask);
+    (table->tails[i] ? table->tails[i]->next : table->buckets[i]) = entry;
+    table->tails[i] = entry;
+    entry->added_prev = table->last_added;
+    (table->last_added ? table->last_added->added_next : table->first_added) = entry;
+    table->last_added = entry;
     table->count++;
     hash_resize(table);
     return hash_entry_key(entry);
@@ -87,12 +103,13 @@ void* hash_get(const HashTable* table, const char* key) {
 }
 
 void hash_remove(HashTable* table, const char* key, void* value) {
-    for (HashEntry** link = bucket_of(table, key); *link; link = &(*link)->next) {
-        HashEntry* e = *link;
+    uint32_t i = hash_string(key) & static_cast<uint32_t>(table->mask);
+    HashEntry* prev = nullptr;
+    for (HashEntry* e = table->buckets[i]; e; prev = e, e = e->next) {
         if (e->value == value && text_icmp(hash_entry_key(e), key) == 0) {
-            *link = e->next;
-            mem_free(e);
-            table->count--;
+            (prev ? prev->next : table->buckets[i]) = e->next;
+            if (table->tails[i] == e) table->tails[i] = prev;
+            release_entry(table, e);
             hash_resize(table);
             return;
         }
@@ -101,20 +118,25 @@ void hash_remove(HashTable* table, const char* key, void* value) {
 
 void hash_filter(HashTable* table, HashVisitor visitor, void* user) {
     for (int32_t i = 0; i <= table->mask; ++i) {
-        HashEntry** link = &table->buckets[i];
-        while (*link) {
-            HashEntry* e = *link;
+        HashEntry* prev = nullptr;
+        for (HashEntry* e = table->buckets[i]; e;) {
             HashEntry* next = e->next;
             if (visitor(hash_entry_key(e), e->value, user)) {
-                *link = next;
-                mem_free(e);
-                table->count--;
+                (prev ? prev->next : table->buckets[i]) = next;
+                if (table->tails[i] == e) table->tails[i] = prev;
+                release_entry(table, e);
             } else {
-                link = &e->next;
+                prev = e;
             }
+            e = next;
         }
     }
     hash_resize(table);
+}
+
+void hash_foreach_added(const HashTable* table, HashVisitor visitor, void* user) {
+    for (HashEntry* e = table->first_added; e; e = e->added_next)
+        visitor(hash_entry_key(e), e->value, user);
 }
 
 void hash_resize(HashTable* table) {
@@ -127,8 +149,8 @@ void hash_resize(HashTable* table) {
     else
         return;
     auto count = static_cast<uint32_t>(new_mask) + 1;
-    auto** fresh =
-        static_cast<HashEntry**>(mem_alloc(count * static_cast<uint32_t>(sizeof(HashEntry*))));
+    HashEntry** fresh = new_chains(count);
+    HashEntry** tails = fresh + count;
     // Push each entry onto the front of its new chain, walking the old buckets in order...
     for (int32_t i = 0; i <= table->mask; ++i) {
         for (HashEntry* e = table->buckets[i]; e;) {
@@ -142,6 +164,7 @@ void hash_resize(HashTable* table) {
     }
     // ...then reverse every chain so it lists its entries in the order the walk met them.
     for (uint32_t i = 0; i < count; ++i) {
+        tails[i] = fresh[i]; // the last one pushed ends the reversed chain
         HashEntry* reversed = nullptr;
         for (HashEntry* e = fresh[i]; e;) {
             HashEntry* next = e->next;
@@ -153,6 +176,7 @@ void hash_resize(HashTable* table) {
     }
     mem_free(table->buckets);
     table->buckets = fresh;
+    table->tails = tails;
     table->mask = new_mask;
 }
 

@@ -8,14 +8,20 @@
 struct HashEntry {
     HashEntry* next;
     void* value;
+    // Every entry of the table in the order it was added, whatever bucket it lies in.
+    HashEntry* added_prev;
+    HashEntry* added_next;
     // The key text follows the entry in the same block; see hash_entry_key.
 };
 
 struct HashTable {
     int32_t mask; // bucket count - 1; bucket count is a power of two, at least 16
     int32_t count;
-    int32_t limit; // load limit in percent
-    HashEntry** buckets;
+    int32_t limit;       // load limit in percent
+    HashEntry** buckets; // chain heads
+    HashEntry** tails;   // chain ends (same block as buckets): adding never walks a chain
+    HashEntry* first_added;
+    HashEntry* last_added;
 };
 
 inline char* hash_entry_key(HashEntry* entry) {
@@ -37,6 +43,9 @@ void* hash_get(const HashTable* table, const char* key);
 void hash_remove(HashTable* table, const char* key, void* value);
 // Visits every entry; entries whose visit returns non-zero are removed. One resize after.
 void hash_filter(HashTable* table, HashVisitor visitor, void* user);
+// Visits every entry in the order the entries were added (a file's chunk order); the visit's
+// result is ignored and the visitor must not change the table.
+void hash_foreach_added(const HashTable* table, HashVisitor visitor, void* user);
 void hash_resize(HashTable* table);
 // A copy with the same bucket count and the same order in every chain (so the same visiting
 // order); each value is copy(value, user), or the same pointer when copy is null.

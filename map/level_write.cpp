@@ -213,10 +213,10 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
             log_written("regions", b + 12 + chunks, regions.size());
             chunks += regions.size();
         }
-        // Chunks of types this editor does not handle go back byte for byte, in table order.
+        // Chunks of types this editor does not handle go back byte for byte, in file order.
         if (map->kept_chunks) {
             size_t before = out->size();
-            hash_filter(
+            hash_foreach_added(
                 map->kept_chunks,
                 [](const char*, void* copy, void* user) {
                     elvl_append_copy(static_cast<std::vector<uint8_t>*>(user), copy);

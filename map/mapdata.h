@@ -26,9 +26,15 @@ struct MapData {
     TileGrid* region_grid;       // region-set index per cell; absent until regions appear
     RegionSetTable* region_sets; // created with region_grid
     HashTable* attributes;       // key -> owned value text
-    HashTable* regions;          // name -> owned Region
-    HashTable* kept_chunks;      // type -> owned chunk copy of a type the reader keeps as is
-    uint32_t error_count;        // tile records rejected while reading
+    HashTable* regions;          // name -> owned Region, for finding a region by name
+    // The same regions in file order, regions made in the editor appended at the end: saves
+    // write "REGN" chunks in this order, so a map's region sets come back as they were.
+    // A region joins both (mapdata_add_region) and leaves both.
+    LinkedList region_order;
+    // Type -> owned chunk copy of a type the reader keeps as is; written back in the order
+    // the file had them (the table's order of adding, hash_foreach_added).
+    HashTable* kept_chunks;
+    uint32_t error_count; // tile records rejected while reading
     char name[32];
     LinkedList stamps;            // owned Stamp records, oldest first
     Region* selected_region;      // not owned

@@ -161,6 +161,13 @@ static int find_name_chunk(const char*, void* chunk, void* found) {
     return 0;
 }
 
+// The region's name becomes the table entry's key text.
+static void add_to_map(MapData* map, Region* region, const char* name) {
+    if (!map->regions) map->regions = hash_create();
+    region->name = hash_add(map->regions, name, region);
+    list_append(&map->region_order, region);
+}
+
 void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
     auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
     region->owner = map;
@@ -177,10 +184,18 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
         return;
     }
     hash_filter(region->subchunks, region_handle_subchunk, region);
-    if (!map->regions) map->regions = hash_create();
-    char* key = hash_add(map->regions, region->name, region);
-    mem_free(region->name);
-    region->name = key;
+    char* name = region->name;
+    add_to_map(map, region, name);
+    mem_free(name);
+}
+
+Region* mapdata_add_region(MapData* map, const char* name) {
+    if (!map || !name) return nullptr;
+    auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
+    region->owner = map;
+    region->subchunks = hash_create();
+    add_to_map(map, region, name);
+    return region;
 }
 
 Region* mapdata_find_region(const MapData* map, const char* name) {
@@ -247,6 +262,7 @@ void mapdata_clear_regions(MapData* map) {
         hash_free(map->regions);
         map->regions = nullptr;
     }
+    list_clear(&map->region_order);
     // The selected region went with the table.
     map->selected_region = nullptr;
 }

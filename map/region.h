@@ -43,6 +43,9 @@ void region_toggle_tile(Region* region, int32_t x, int32_t y);
 // Adds cells x to x + count - 1 of row y without logging; returns how many the overlap limit
 // kept out. The caller keeps the run inside the map.
 int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
+// Makes an empty region (no cells, no kept sub-chunks) named name and adds it to the region
+// table and to the end of the map's region order.
+Region* mapdata_add_region(MapData* map, const char* name);
 Region* mapdata_find_region(const MapData* map, const char* name);
 const char* region_name(const Region* region);
 void mapdata_for_each_region(MapData* map, void (*visitor)(void* user, Region* region), void* user);
@@ -58,6 +61,6 @@ Region* const* mapdata_region_set(const MapData* map, int32_t k, int32_t* length
 // Releases the region grid, the region set table and every region (part of mapdata_clear).
 void mapdata_clear_regions(MapData* map);
 // Appends one "REGN" chunk per region (header, data and alignment bytes) to out, in the
-// region table's order. Returns 1, or 0 when some region did not fit in one chunk and lost
-// cells or sub-chunks in the file (each such region is logged).
+// map's region order (file order, new regions last). Returns 1, or 0 when some region did not fit
+// in one chunk and lost cells or sub-chunks in the file (each such region is logged).
 int mapdata_write_regions(MapData* map, std::vector<uint8_t>* out);

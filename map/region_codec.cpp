@@ -185,20 +185,30 @@ bool build_region(const Region* region, std::vector<uint8_t>* data) {
     elvl_append_chunk(data, "rNAM", reinterpret_cast<const uint8_t*>(region->name), name_length);
     budget -= padded(name_length);
 
-    // Kept sub-chunks in table order; room for them was there in the chunk they came from.
-    std::vector<const void*> kept;
-    const HashTable* table = region->subchunks;
-    for (int32_t i = 0; table && i <= table->mask; ++i) {
-        for (const HashEntry* e = table->buckets[i]; e; e = e->next) {
-            uint32_t size = padded(elvl_chunk_length(e->value));
-            if (size > budget) {
-                complete = false;
-                continue;
-            }
-            budget -= size;
-            kept.push_back(e->value);
-        }
-    }
+    // Kept sub-chunks in the order they were read; room for them was there in the chunk
+    // they came from.
+    struct Kept {
+        uint32_t budget;
+        bool complete;
+        std::vector<const void*> copies;
+    } kept{budget, complete, {}};
+    if (region->subchunks)
+        hash_foreach_added(
+            region->subchunks,
+            [](const char*, void* copy, void* user) {
+                auto* k = static_cast<Kept*>(user);
+                uint32_t size = padded(elvl_chunk_length(copy));
+                if (size > k->budget) {
+                    k->complete = false;
+                } else {
+                    k->budget -= size;
+                    k->copies.push_back(copy);
+                }
+                return 0;
+            },
+            &kept);
+    budget = kept.budget;
+    complete = kept.complete;
 
     // A map that never had cell data gets none back, so it reads back the same.
     if (map->region_grid && map->region_sets) {
@@ -224,7 +234,7 @@ bool build_region(const Region* region, std::vector<uint8_t>* data) {
         if (!tiles.empty())
             elvl_append_chunk(data, "rTIL", tiles.data(), static_cast<uint32_t>(tiles.size()));
     }
-    for (const void* copy : kept)
+    for (const void* copy : kept.copies)
         elvl_append_copy(data, copy);
     return complete;
 }
@@ -232,22 +242,18 @@ bool build_region(const Region* region, std::vector<uint8_t>* data) {
 } // namespace
 
 int mapdata_write_regions(MapData* map, std::vector<uint8_t>* out) {
-    if (!map || !map->regions) return 1;
+    if (!map) return 1;
     int complete = 1;
-    const HashTable* table = map->regions;
-    for (int32_t i = 0; i <= table->mask; ++i) {
-        for (const HashEntry* e = table->buckets[i]; e; e = e->next) {
-            const auto* region = static_cast<const Region*>(e->value);
-            std::vector<uint8_t> data;
-            if (!build_region(region, &data)) {
-                log_msg('W',
-                        "<mapdata> region %.64s does not fit in one chunk; part of it is "
-                        "not saved",
-                        region->name);
-                complete = 0;
-            }
-            elvl_append_chunk(out, "REGN", data.data(), static_cast<uint32_t>(data.size()));
+    for (const ListNode* node = map->region_order.head; node; node = node->next) {
+        const auto* region = static_cast<const Region*>(node->data);
+        std::vector<uint8_t> data;
+        if (!build_region(region, &data)) {
+            log_msg('W',
+                    "<mapdata> region %.64s does not fit in one chunk; part of it is not saved",
+                    region->name);
+            complete = 0;
         }
+        elvl_append_chunk(out, "REGN", data.data(), static_cast<uint32_t>(data.size()));
     }
     return complete;
 }
