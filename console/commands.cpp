@@ -143,6 +143,12 @@ struct Command {
     CommandFn run;
 };
 
+const char* g_line; // the line being run, for commands that label their undo step with it
+
+void region_fn(const char* arg) {
+    command_region(g_line, arg);
+}
+
 void quit_fn(const char*) {
     command_quit();
 }
@@ -159,7 +165,8 @@ constexpr Command kCommands[] = {
     {"?help", 5, help_fn},           {"?locate", 8, locate_fn},
     {"?save", 5, command_save},      {"?settile ", 9, command_settile},
     {"?warpto ", 8, command_warpto}, {"?insattr ", 6, command_insattr},
-    {"?rmattr ", 6, command_rmattr},
+    {"?rmattr ", 6, command_rmattr}, {"?region", 8, region_fn},
+    {"?region ", 8, region_fn},
 };
 
 } // namespace
@@ -180,6 +187,7 @@ void console_command(const char* line) {
     const char* arg = argument_text(line);
     for (const Command& command : kCommands) {
         if (std::strncmp(line, command.prefix, command.compared) == 0) {
+            g_line = line;
             command.run(arg);
             return;
         }

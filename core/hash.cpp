@@ -3,6 +3,7 @@
 #include "core/mem.h"
 
 #include <cstring>
+#include <unordered_map>
 
 uint32_t hash_string(const char* key) {
     uint32_t h = 0xF0E1D2u;
@@ -187,19 +188,27 @@ HashTable* hash_clone(const HashTable* table, void* (*copy)(const void* value, v
     clone->count = table->count;
     clone->limit = table->limit;
     auto buckets = static_cast<uint32_t>(table->mask) + 1;
-    clone->buckets =
-        static_cast<HashEntry**>(mem_alloc(buckets * static_cast<uint32_t>(sizeof(HashEntry*))));
+    clone->buckets = new_chains(buckets);
+    clone->tails = clone->buckets + buckets;
+    // Copies keep both orders: the chains' (the visiting order) and the order of adding.
+    std::unordered_map<const HashEntry*, HashEntry*> copies;
     for (uint32_t i = 0; i < buckets; ++i) {
-        HashEntry** link = &clone->buckets[i];
         for (HashEntry* e = table->buckets[i]; e; e = e->next) {
             size_t len = std::strlen(hash_entry_key(e));
             auto* entry = static_cast<HashEntry*>(
                 mem_alloc(static_cast<uint32_t>(sizeof(HashEntry) + len + 1)));
             entry->value = copy ? copy(e->value, user) : e->value;
             std::memcpy(hash_entry_key(entry), hash_entry_key(e), len + 1);
-            *link = entry;
-            link = &entry->next;
+            (clone->tails[i] ? clone->tails[i]->next : clone->buckets[i]) = entry;
+            clone->tails[i] = entry;
+            copies[e] = entry;
         }
+    }
+    for (const HashEntry* e = table->first_added; e; e = e->added_next) {
+        HashEntry* entry = copies[e];
+        entry->added_prev = clone->last_added;
+        (clone->last_added ? clone->last_added->added_next : clone->first_added) = entry;
+        clone->last_added = entry;
     }
     return clone;
 }

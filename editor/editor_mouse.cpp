@@ -1,8 +1,10 @@
 // editor_mouse.cpp - turns the polled mouse into edits, picks and scrolling.
 #include "editor/editor_mouse.h"
 
+#include "console/console.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
+#include "map/edit.h"
 #include "map/mapdata.h"
 #include "map/region.h"
 #include "map/stamp.h"
@@ -12,6 +14,8 @@
 #include <SDL.h>
 
 namespace {
+
+bool g_told_no_region = false; // the brush-without-region line was shown during this press
 
 // The palette's strip of special tiles, left to right, above the 190 tileset cells.
 constexpr int kPaletteStrip[10] = {216, 217, 218, 219, 220, 241, 242, 252, 255, 251};
@@ -41,8 +45,14 @@ void paint(int32_t x, int32_t y) {
     if (inside_map(x, y)) {
         if (e.selected_tile == TILE_REGION_BRUSH) {
             Region* region = e.current_map->selected_region;
-            if (region) {
-                region_toggle_tile(region, x, y);
+            if (!region) {
+                // Once per press: the brush has nothing to paint into.
+                if (!g_told_no_region)
+                    console_print(3, "select a region first, or create one: ?region new NAME");
+                g_told_no_region = true;
+            } else {
+                if (!edit_region_toggle(e.current_map, region, x, y))
+                    console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
                 gfx_invalidate_view();
             }
         } else {
@@ -89,6 +99,7 @@ void scroll() {
 void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
+    if (!(buttons & MOUSE_LEFT)) g_told_no_region = false;
     if (buttons & MOUSE_LEFT) {
         if (palette_hit(e.mouse_x, e.mouse_y))
             e.selected_tile = palette_pick(e.mouse_x, e.mouse_y);

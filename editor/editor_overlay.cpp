@@ -2,10 +2,13 @@
 #include "editor/editor_overlay.h"
 
 #include "editor/editor_state.h"
+#include "map/mapdata.h"
+#include "map/region.h"
 #include "render/draw.h"
 #include "render/mapview.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -40,6 +43,14 @@ void editor_draw_status() {
     gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 12, number, COLOUR_GREY);
     // Values without a picture leave the place empty.
     gfx_draw_tile(nullptr, g_editor.current_map, w - 24, 8, g_editor.selected_tile);
+    // The selected region, under the brush, also while the region list is hidden.
+    const MapData* map = g_editor.current_map;
+    if (map && map->selected_region) {
+        char text[40];
+        std::snprintf(text, sizeof text, "region %.24s", region_name(map->selected_region));
+        int x = w - 8 - 8 * static_cast<int>(std::strlen(text));
+        gfx_draw_text(nullptr, static_cast<int16_t>(x), 28, text, COLOUR_GREY);
+    }
 }
 
 void editor_draw_menu() {

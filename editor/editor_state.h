@@ -40,3 +40,6 @@ void editor_set_defaults();
 void editor_update_view();
 // Refills the region list from current_map (after the console opened another map).
 void regionlist_rebuild();
+// Refills the region list after the map's regions changed, keeping the selected region under
+// the cursor.
+void regionlist_sync();

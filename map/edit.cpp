@@ -14,6 +14,7 @@
 #include "core/mem.h"
 #include "map/mapdata.h"
 #include "map/region.h"
+#include "map/region_edit.h"
 #include "map/stamp.h"
 
 namespace {
@@ -351,17 +352,23 @@ int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool me
     if ((region_contains(region, x, y) != 0) == member) return 0;
     Scope scope(map, "edit");
     mapdata_init_region_store(map);
-    uint8_t old = tilegrid_get(map->region_grid, x, y);
-    if (member)
-        region_add_tile(region, x, y);
-    else
-        leave_region(region, x, y);
-    uint8_t now = tilegrid_get(map->region_grid, x, y);
-    if (now == old) return 0;
-    // The set table only grows, so the byte alone brings the old membership back.
-    tilegrid_put(map->region_grid, x, y, old);
-    put_cell(map, history_of(map), kRegionLayer, x, y, now);
-    return 1;
+    // A second try after a rebuild that freed the region sets no cell uses any more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        uint8_t old = tilegrid_get(map->region_grid, x, y);
+        if (member)
+            region_add_tile(region, x, y);
+        else
+            leave_region(region, x, y);
+        uint8_t now = tilegrid_get(map->region_grid, x, y);
+        if (now != old) {
+            // Within one set table the byte alone brings the old membership back.
+            tilegrid_put(map->region_grid, x, y, old);
+            put_cell(map, history_of(map), kRegionLayer, x, y, now);
+            return 1;
+        }
+        if (attempt == 0 && !edit_region_sets_compact(map)) break;
+    }
+    return 0;
 }
 
 int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y) {

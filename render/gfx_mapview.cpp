@@ -49,11 +49,11 @@ void blit_sprite_frame(SDL_Surface* sheet, int object, SDL_Surface* dst, int x, 
     gfx_blit(sheet, &frame, dst, x, y);
 }
 
-void blit_highlight(SDL_Surface* dst, int x, int y, int size) {
-    if (!g_gfx.highlight) return;
+void blit_highlight(SDL_Surface* highlight, SDL_Surface* dst, int x, int y, int size) {
+    if (!highlight) return;
     SDL_Rect from = {0, 0, static_cast<Uint16>(size), static_cast<Uint16>(size)};
     SDL_Rect to = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
-    SDL_BlitSurface(g_gfx.highlight, &from, dst, &to);
+    SDL_BlitSurface(highlight, &from, dst, &to);
 }
 
 // Writes one row of squares (tile row j) straight into the buffer; squares that the buffer
@@ -168,6 +168,7 @@ void gfx_draw_map_tiles(MapData* map, int origin_x, int origin_y, int columns, i
     SDL_Surface* tiles = map->tileset_surface;
     const uint32_t grid = SDL_MapRGB(buffer->format, 32, 32, 32);
     const Region* region = map->selected_region;
+    SDL_Surface* highlight = gfx_region_highlight(region);
     for (int i = -kSpriteMargin; i < columns; ++i) {
         for (int j = -kSpriteMargin; j < rows; ++j) {
             const int mx = origin_x + i, my = origin_y + j;
@@ -182,7 +183,8 @@ void gfx_draw_map_tiles(MapData* map, int origin_x, int origin_y, int columns, i
                 gfx_fill(buffer, px, py, kTile, 1, grid);
                 gfx_fill(buffer, px, py, 1, kTile, grid);
             }
-            if (region && region_contains(region, mx, my)) blit_highlight(buffer, px, py, kTile);
+            if (region && region_contains(region, mx, my))
+                blit_highlight(highlight, buffer, px, py, kTile);
         }
     }
 }
@@ -197,6 +199,7 @@ void gfx_draw_map_blocks(MapData* map, int origin_x, int origin_y, int columns, 
     const int bpp = buffer->format->BytesPerPixel;
     const bool direct = !SDL_MUSTLOCK(buffer) && (bpp == 2 || bpp == 4);
     const Region* region = map->selected_region;
+    SDL_Surface* highlight = gfx_region_highlight(region);
     const int count = zoom * columns;
     // Squares never overlap, so rows are walked outermost for the sake of the cache.
     for (int j = 0; j < zoom * rows && s * j < buffer->h; ++j) {
@@ -215,7 +218,8 @@ void gfx_draw_map_blocks(MapData* map, int origin_x, int origin_y, int columns, 
         }
         if (!region) continue;
         for (int i = 0; i < count && s * i < buffer->w; ++i)
-            if (region_contains(region, origin_x + i, y)) blit_highlight(buffer, s * i, s * j, s);
+            if (region_contains(region, origin_x + i, y))
+                blit_highlight(highlight, buffer, s * i, s * j, s);
     }
 }
 

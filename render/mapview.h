@@ -21,3 +21,10 @@ int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile);
 
 // Class colour of a tile value for the zoomed-out views and the radar; false when none.
 bool gfx_tile_class_colour(int tile, uint8_t* red, uint8_t* green, uint8_t* blue);
+
+struct Region;
+// The highlight of a region's cells: in the region's colour ("rCOL") when it has one, else the
+// default highlight bitmap (none when that is absent). Alpha 128.
+SDL_Surface* gfx_region_highlight(const Region* region);
+// A size x size colour square at (x, y); without a colour an empty grey frame.
+void gfx_draw_swatch(SDL_Surface* dest, int x, int y, int size, const uint8_t* rgb);

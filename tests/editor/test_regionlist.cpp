@@ -28,17 +28,17 @@ TEST_F(RegionListTest, EntriesComeFromRegionsWithTiles) {
     regionlist_rebuild();
     EXPECT_EQ(regionlist_count(), 1);
     EXPECT_EQ(rows(), 3);
-    // Regions are listed only once one of them carries tiles.
+    // Regions are listed with or without cells, in file order.
     add_region(map(), "alpha", false);
     add_region(map(), "beta", false);
     regionlist_rebuild();
-    EXPECT_EQ(regionlist_count(), 1);
+    EXPECT_EQ(regionlist_count(), 3);
     add_region(map(), "gamma", true);
     regionlist_rebuild();
     EXPECT_EQ(regionlist_count(), 4);
 }
 
-TEST_F(RegionListTest, SelectingAnEntrySelectsTheFirstRegionOfThatName) {
+TEST_F(RegionListTest, EachEntrySelectsItsOwnRegionAlsoWhenNamesAreEqual) {
     add_region(map(), "Door", true, {3});
     add_region(map(), "door", true, {4});
     regionlist_rebuild();
@@ -47,7 +47,7 @@ TEST_F(RegionListTest, SelectingAnEntrySelectsTheFirstRegionOfThatName) {
     ASSERT_NE(map()->selected_region, nullptr);
     EXPECT_TRUE(region_contains(map()->selected_region, 3, 0));
     editor_key(KEY_PAGE_DOWN, 0);
-    EXPECT_TRUE(region_contains(map()->selected_region, 3, 0));
+    EXPECT_TRUE(region_contains(map()->selected_region, 4, 0));
     editor_key(KEY_PAGE_UP, 0);
     editor_key(KEY_PAGE_UP, 0);
     EXPECT_EQ(map()->selected_region, nullptr);
