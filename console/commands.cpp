@@ -5,6 +5,7 @@
 #include "core/mem.h"
 #include "editor/editor_state.h"
 #include "map/attributes.h"
+#include "map/edit.h"
 #include "map/level.h"
 #include "map/mapdata.h"
 #include "render/gfx.h"
@@ -79,6 +80,8 @@ void command_save(const char* arg) {
     }
     mapdata_set_attribute(map, "PROGRAM", copy_text("ostrel 0.2.4"));
     int result = mapdata_save(map, map->name);
+    // What the file now holds: undoing back to this state leaves nothing unsaved.
+    if (result != MAPDATA_SAVE_FAILED) map->saved_revision = map->revision;
     // A failed or partial save is always reported, in red.
     if (result == MAPDATA_SAVE_OK)
         console_print(1, "map saved as %s", map->name);
@@ -125,14 +128,29 @@ void command_insattr(const char* arg) {
     size_t key_length = static_cast<size_t>(equals - arg);
     if (key_length > kAttrKeyMax) key_length = kAttrKeyMax;
     std::memcpy(key, arg, key_length);
-    char* value = copy_text(equals + 1);
-    mapdata_set_attribute(g_editor.current_map, key, value);
-    console_print(1, "added ATTR %s=%s", key, value);
+    MapData* map = g_editor.current_map;
+    edit_begin(map, "?insattr ");
+    edit_label(map, "?insattr %s", key);
+    edit_set_attribute(map, key, equals + 1);
+    edit_end(map);
+    console_print(1, "added ATTR %s=%s", key, equals + 1);
 }
 
 void command_rmattr(const char* arg) {
-    if (mapdata_remove_attribute(g_editor.current_map, arg))
-        console_print(1, "removed ATTR %s", arg);
+    MapData* map = g_editor.current_map;
+    if (!map) return;
+    edit_begin(map, "?rmattr ");
+    edit_label(map, "?rmattr %s", arg);
+    int removed = edit_remove_attribute(map, arg);
+    edit_end(map);
+    if (removed) console_print(1, "removed ATTR %s", arg);
+}
+
+void undo_fn(const char*) {
+    editor_undo();
+}
+void redo_fn(const char*) {
+    editor_redo();
 }
 
 using CommandFn = void (*)(const char* arg);
@@ -165,7 +183,8 @@ constexpr Command kCommands[] = {
     {"?help", 5, help_fn},           {"?locate", 8, locate_fn},
     {"?save", 5, command_save},      {"?settile ", 9, command_settile},
     {"?warpto ", 8, command_warpto}, {"?insattr ", 6, command_insattr},
-    {"?rmattr ", 6, command_rmattr}, {"?region", 8, region_fn},
+    {"?rmattr ", 6, command_rmattr}, {"?undo", 6, undo_fn},
+    {"?redo", 6, redo_fn},           {"?region", 8, region_fn},
     {"?region ", 8, region_fn},
 };
 

@@ -182,6 +182,15 @@ int editor_key(int32_t key, int32_t modifiers) {
         if (!plain_f) break;
         e.palette_shown = !e.palette_shown;
         return 1;
+    case 'z':
+    case 'y':
+        // Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Without Ctrl the letter is typed.
+        if (!(modifiers & MOD_CTRL)) break;
+        if (key == 'z' && !(modifiers & MOD_SHIFT))
+            editor_undo();
+        else
+            editor_redo();
+        return 1;
     default:
         break;
     }

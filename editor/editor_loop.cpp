@@ -80,6 +80,7 @@ void editor_input_step() {
         if (!editor_window_event(&event, modifiers)) editor_key_event(&event, modifiers);
     }
     editor_mouse(modifiers, buttons, g_hover.x, g_hover.y);
+    editor_history_notice();
 }
 
 void editor_redraw_step() {

@@ -8,10 +8,12 @@
 #include "map/mapdata.h"
 #include "map/region.h"
 #include "map/stamp.h"
-#include "render/gfx.h"
 #include "render/panels.h"
 
 #include <SDL.h>
+
+#include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -19,6 +21,20 @@ bool g_told_no_region = false; // the brush-without-region line was shown during
 
 // The palette's strip of special tiles, left to right, above the 190 tileset cells.
 constexpr int kPaletteStrip[10] = {216, 217, 218, 219, 220, 241, 242, 252, 255, 251};
+
+// Map cells the open stroke has edited, for its label.
+int32_t g_stroke_cells = 0;
+
+// A stroke is one step from its first edit to the release of the button. The map may have
+// been replaced meanwhile (a console "?go"): the new map has no open step, so one is opened.
+void stroke_cell() {
+    MapData* map = g_editor.current_map;
+    if (!edit_in_step(map)) {
+        edit_begin(map, "stroke");
+        g_stroke_cells = 0;
+    }
+    ++g_stroke_cells;
+}
 
 bool inside_map(int32_t x, int32_t y) {
     return x >= 0 && x <= 1023 && y >= 0 && y <= 1023;
@@ -51,14 +67,13 @@ void paint(int32_t x, int32_t y) {
                     console_print(3, "select a region first, or create one: ?region new NAME");
                 g_told_no_region = true;
             } else {
+                stroke_cell();
                 if (!edit_region_toggle(e.current_map, region, x, y))
                     console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
-                gfx_invalidate_view();
             }
         } else {
-            mapdata_set_tile(e.current_map, x, y, e.selected_tile);
-            gfx_invalidate_view();
-            gfx_invalidate_radar();
+            stroke_cell();
+            edit_paint(e.current_map, x, y, e.selected_tile);
         }
     }
     e.last_edit_x = x;
@@ -70,9 +85,8 @@ void erase(int32_t x, int32_t y) {
     EditorState& e = g_editor;
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_ERASE) return;
     if (inside_map(x, y)) {
-        mapdata_set_tile(e.current_map, x, y, 0);
-        gfx_invalidate_view();
-        gfx_invalidate_radar();
+        stroke_cell();
+        edit_paint(e.current_map, x, y, 0);
     }
     e.last_edit_x = x;
     e.last_edit_y = y;
@@ -96,10 +110,24 @@ void scroll() {
 
 } // namespace
 
+void editor_end_stroke() {
+    MapData* map = g_editor.current_map;
+    if (!map || !edit_in_step(map)) return;
+    // Built by hand: a stroke ends on every release, and formatting would cost more than
+    // a short stroke's edits.
+    char label[32] = "stroke of ";
+    char* end = std::to_chars(label + 10, label + 20, g_stroke_cells).ptr;
+    std::memcpy(end, g_stroke_cells == 1 ? " cell" : " cells", 7);
+    edit_set_label(map, label);
+    edit_end(map);
+}
+
 void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
     if (!(buttons & MOUSE_LEFT)) g_told_no_region = false;
+    // Releasing the editing buttons ends the stroke.
+    if (!(buttons & (MOUSE_LEFT | MOUSE_MIDDLE))) editor_end_stroke();
     if (buttons & MOUSE_LEFT) {
         if (palette_hit(e.mouse_x, e.mouse_y))
             e.selected_tile = palette_pick(e.mouse_x, e.mouse_y);

@@ -11,6 +11,8 @@ enum : int32_t { LAST_EDIT_PICK = -2, LAST_EDIT_ERASE = -3 };
 
 // One input step of the mouse: modifiers, button mask and the hovered map tile.
 void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y);
+// Ends the open mouse stroke as one undo step ("stroke of N cells"); nothing when none is open.
+void editor_end_stroke();
 // 1 when the palette is shown and (px, py) lies on its panel.
 int palette_hit(int32_t px, int32_t py);
 // Tile value under (px, py) in the palette panel; 0 where the panel shows nothing.

@@ -38,6 +38,11 @@ extern EditorState g_editor;
 void editor_set_defaults();
 // Clamps the view centre, derives offset and top-left tile, and invalidates the map view.
 void editor_update_view();
+// Undo and redo one step of the current map, with one console line naming it.
+void editor_undo();
+void editor_redo();
+// Says once on the console when the current map's history had to drop its oldest steps.
+void editor_history_notice();
 // Refills the region list from current_map (after the console opened another map).
 void regionlist_rebuild();
 // Refills the region list after the map's regions changed, keeping the selected region under

@@ -20,6 +20,9 @@
 namespace {
 
 constexpr uint32_t kRegionLayer = 1u << 20;
+// Cell records a step makes room for at its first cell; a closed step keeps at most this much
+// room unused.
+constexpr size_t kFirstCells = 64;
 
 enum : uint8_t { OP_STAMP, OP_CUSTOM };
 
@@ -53,7 +56,7 @@ struct EditHistory {
     Step open;
     int depth = 0;
     bool open_changed = false;
-    uint64_t issued = 0; // the highest revision given out
+    bool call_changed = false; // the public call under way changed something
     size_t bytes = 0;
     EditLimits limits = kEditDefaultLimits;
     bool cut = false;
@@ -62,12 +65,15 @@ struct EditHistory {
 
 namespace {
 
-EditHistory* history_of(MapData* map) {
-    if (!map->history) {
-        map->history = new EditHistory;
-        map->history->issued = map->revision;
-    }
+EditHistory* make_history(MapData* map) {
+    map->history = new EditHistory;
     return map->history;
+}
+
+inline EditHistory* history_of(MapData* map) {
+    if (map->history) [[likely]]
+        return map->history;
+    return make_history(map);
 }
 
 void release_step(MapData* map, Step& step) {
@@ -84,26 +90,32 @@ void drop_redo_steps(MapData* map, EditHistory* h) {
     }
 }
 
-// Called for every change: the first change of a step drops the redo steps; each change
-// gives the map a revision never used before (also past revisions set by others).
-void touch(MapData* map, EditHistory* h) {
-    if (!h->open_changed) {
+// Called for every change: the first change of a step drops the redo steps.
+inline void touch(MapData* map, EditHistory* h) {
+    if (!h->open_changed) [[unlikely]] {
         h->open_changed = true;
         drop_redo_steps(map, h);
         h->open.revision_before = map->revision;
     }
-    h->issued = std::max(h->issued, map->revision) + 1;
-    map->revision = h->issued;
+    h->call_changed = true;
 }
 
-// Opens an implicit step for a change made outside any step, closed when it goes.
+// Wraps each public change: opens an implicit step for a change made outside any step, and
+// when the call changed something gives the map a revision never used before (also past
+// revisions set by others).
 struct Scope {
     MapData* map;
+    EditHistory* h;
     bool own;
-    Scope(MapData* m, const char* label) : map(m), own(!edit_in_step(m)) {
-        if (own) edit_begin(m, label);
+    explicit Scope(MapData* m) : map(m), h(history_of(m)), own(h->depth == 0) {
+        if (own) edit_begin(m, "edit");
     }
     ~Scope() {
+        if (h->call_changed) {
+            h->call_changed = false;
+            map->revision_issued = std::max(map->revision_issued, map->revision) + 1;
+            map->revision = map->revision_issued;
+        }
         if (own) edit_end(map);
     }
 };
@@ -115,12 +127,18 @@ bool inside_map(int32_t x, int32_t y) {
 // Writes one byte of a grid and records the byte it replaced.
 void put_cell(MapData* map, EditHistory* h, uint32_t layer, int32_t x, int32_t y, uint8_t value) {
     TileGrid* grid = layer ? map->region_grid : map->tiles;
-    // Read before writing: a write of the value already there must not make storage.
-    uint8_t old = tilegrid_get(grid, x, y);
+    // One storage lookup; a write of the value already there must not make storage.
+    const TileBlock* block = grid->blocks[tilegrid_block_index(x, y)];
+    TileSubBlock* sub = block ? block->sub[tilegrid_sub_index(x, y)] : nullptr;
+    uint8_t old = sub ? sub->cells[tilegrid_cell_index(x, y)] : 0;
     if (old == value) return;
+    if (!sub) sub = tilegrid_make_sub(grid, x, y);
+    sub->cells[tilegrid_cell_index(x, y)] = value;
     touch(map, h);
-    tilegrid_put(grid, x, y, value);
-    h->open.cells.push_back(edit_pack_cell(x, y, old) | layer);
+    std::vector<uint32_t>& cells = h->open.cells;
+    // Room for a short stroke at once: growing one by one would reallocate six times.
+    if (cells.capacity() == 0) cells.reserve(kFirstCells);
+    cells.push_back(edit_pack_cell(x, y, old) | layer);
     if (!layer && (old == 0 || value == 0)) h->open.compact = true;
 }
 
@@ -139,15 +157,10 @@ void swap_op(MapData* map, Op& op) {
         op.ops->swap(map, op.payload);
         return;
     }
-    if (op.present) {
-        mem_free(list_remove_at(&map->stamps, op.index));
-    } else {
-        auto* stamp = static_cast<Stamp*>(mem_alloc(sizeof(Stamp)));
-        stamp->anchor = op.anchor;
-        stamp->width = op.width;
-        stamp->height = op.height;
-        list_insert_at(&map->stamps, op.index, stamp);
-    }
+    if (op.present)
+        stamp_delete(map, op.index);
+    else
+        stamp_insert(map, op.index, Stamp{op.anchor, op.width, op.height});
     op.present = !op.present;
 }
 
@@ -180,7 +193,7 @@ void remove_stamp(MapData* map, EditHistory* h, Stamp* stamp) {
     touch(map, h);
     uint32_t index = stamp_index(map, stamp);
     record_stamp(h, stamp, index, false);
-    mem_free(list_remove_at(&map->stamps, index));
+    stamp_delete(map, index);
 }
 
 void paint_cell(MapData* map, EditHistory* h, int32_t x, int32_t y, int tile) {
@@ -276,6 +289,10 @@ void edit_begin(MapData* map, const char* label) {
     h->open_changed = false;
 }
 
+void edit_set_label(MapData* map, const char* label) {
+    if (edit_in_step(map)) map->history->open.label.assign(label ? label : "");
+}
+
 void edit_label(MapData* map, const char* format, ...) {
     if (!edit_in_step(map)) return;
     char text[256];
@@ -295,7 +312,7 @@ int edit_end(MapData* map) {
     h->open_changed = false;
     if (step.compact && map->tiles) tilegrid_compact(map->tiles);
     step.revision_after = map->revision;
-    step.cells.shrink_to_fit();
+    if (step.cells.capacity() - step.cells.size() > kFirstCells) step.cells.shrink_to_fit();
     step.ops.shrink_to_fit();
     step.bytes = step_bytes(step);
     h->bytes += step.bytes;
@@ -311,8 +328,8 @@ bool edit_in_step(const MapData* map) {
 
 void edit_paint(MapData* map, int32_t x, int32_t y, int tile) {
     if (!map || !map->tiles || !inside_map(x, y)) return;
-    Scope scope(map, "edit");
-    paint_cell(map, history_of(map), x, y, tile & 0xFF);
+    Scope scope(map);
+    paint_cell(map, scope.h, x, y, tile & 0xFF);
 }
 
 void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile) {
@@ -321,20 +338,20 @@ void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile) {
 
 void edit_remove_stamp(MapData* map, Stamp* stamp) {
     if (!map || !stamp || !map->tiles) return;
-    Scope scope(map, "edit");
-    remove_stamp(map, history_of(map), stamp);
+    Scope scope(map);
+    remove_stamp(map, scope.h, stamp);
 }
 
 void edit_put_tile(MapData* map, int32_t x, int32_t y, uint8_t value) {
     if (!map || !map->tiles || !inside_map(x, y)) return;
-    Scope scope(map, "edit");
-    put_cell(map, history_of(map), 0, x, y, value);
+    Scope scope(map);
+    put_cell(map, scope.h, 0, x, y, value);
 }
 
 void edit_put_tiles(MapData* map, const uint32_t* cells, size_t count) {
     if (!map || !map->tiles || count == 0) return;
-    Scope scope(map, "edit");
-    EditHistory* h = history_of(map);
+    Scope scope(map);
+    EditHistory* h = scope.h;
     for (size_t i = 0; i < count; ++i)
         put_cell(map, h, 0, static_cast<int32_t>(cells[i] & 1023u),
                  static_cast<int32_t>((cells[i] >> 10) & 1023u),
@@ -350,7 +367,7 @@ void edit_reserve_cells(MapData* map, size_t count) {
 int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool member) {
     if (!map || !region || !inside_map(x, y)) return 0;
     if ((region_contains(region, x, y) != 0) == member) return 0;
-    Scope scope(map, "edit");
+    Scope scope(map);
     mapdata_init_region_store(map);
     // A second try after a rebuild that freed the region sets no cell uses any more.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -363,7 +380,7 @@ int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool me
         if (now != old) {
             // Within one set table the byte alone brings the old membership back.
             tilegrid_put(map->region_grid, x, y, old);
-            put_cell(map, history_of(map), kRegionLayer, x, y, now);
+            put_cell(map, scope.h, kRegionLayer, x, y, now);
             return 1;
         }
         if (attempt == 0 && !edit_region_sets_compact(map)) break;
@@ -377,8 +394,8 @@ int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y) {
 
 void edit_custom(MapData* map, const EditCustomOps* ops, void* payload) {
     if (!map || !ops) return;
-    Scope scope(map, "edit");
-    EditHistory* h = history_of(map);
+    Scope scope(map);
+    EditHistory* h = scope.h;
     touch(map, h);
     ops->swap(map, payload);
     Op op{};

@@ -46,7 +46,8 @@ struct EditHistory;
 // "?insattr NAME"). A begin inside an open step only deepens it: the inner changes join the
 // outer step and the outer label stays.
 void edit_begin(MapData* map, const char* label);
-// Renames the open step (printf format); ignored when no step is open.
+// Renames the open step; ignored when no step is open. The plain form costs no formatting.
+void edit_set_label(MapData* map, const char* label);
 void edit_label(MapData* map, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // Closes one level of edit_begin. Closing the outermost level ends the step: storage the step
 // emptied in the tile grid is released, and a step that changed something is kept (1) while

@@ -38,13 +38,15 @@ struct MapData {
     uint32_t error_count; // tile records rejected while reading
     char name[32];
     LinkedList stamps;            // owned Stamp records, oldest first
+    uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
     Region* selected_region;      // not owned
     SDL_Surface* tileset_surface; // owned, may be absent
     uint8_t* tileset;             // owned BMP bytes
     uint32_t tileset_length;
-    uint64_t revision;       // bumped by every change to what a save would write
-    uint64_t saved_revision; // the revision last loaded or saved: unsaved changes when they differ
-    EditHistory* history;    // owned; the undo steps of map/edit, made by the first change
+    uint64_t revision;        // bumped by every change to what a save would write
+    uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
+    uint64_t revision_issued; // the highest revision given out: each new state gets a new one
+    EditHistory* history;     // owned; the undo steps of map/edit, made by the first change
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.

@@ -18,8 +18,13 @@ inline bool is_object_tile(int tile) {
 
 Stamp* stamp_add(MapData* map, int32_t x, int32_t y, int tile);
 // First stamp (oldest first) covering the cell; stores its object tile in *tile when given.
+// Cells of the map in an area no stamp touches are answered without walking the list.
 Stamp* stamp_find(const MapData* map, int32_t x, int32_t y, int* tile);
 void stamp_clear_all(MapData* map);
+// Puts a copy of stamp at place index of the list (0 = oldest; past the end = newest).
+void stamp_insert(MapData* map, uint32_t index, const Stamp& stamp);
+// Drops the stamp at place index of the list (its cells are not written).
+void stamp_delete(MapData* map, uint32_t index);
 // Paints one cell through the change path (edit_paint; a step of its own outside a step):
 // painting any cell of an object removes the whole object first.
 void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile);

@@ -229,9 +229,14 @@ void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin
         columns = g_gfx.video_width / kTile + 2;
         rows = g_gfx.video_height / kTile + 2;
     }
-    if (g_gfx.view_stale || origin_x != g_gfx.view_x || origin_y != g_gfx.view_y) {
+    // The map's revision changes with every edit, undo and redo: that is what redraws the view.
+    const uint64_t revision = map ? map->revision : 0;
+    if (g_gfx.view_stale || origin_x != g_gfx.view_x || origin_y != g_gfx.view_y ||
+        map != g_gfx.view_map || revision != g_gfx.view_revision) {
         g_gfx.view_x = origin_x;
         g_gfx.view_y = origin_y;
+        g_gfx.view_map = map;
+        g_gfx.view_revision = revision;
         g_gfx.view_stale = false;
         gfx_fill(g_gfx.map_buffer, 0, 0, kTile * columns, kTile * rows, 0);
         if (g_gfx.zoom == 1) {

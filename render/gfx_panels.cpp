@@ -53,7 +53,8 @@ void gfx_invalidate_radar() {
 
 void gfx_draw_radar(MapData* map, int x, int y, int origin_x, int origin_y) {
     if (!g_gfx.screen) return;
-    if (!g_gfx.radar || g_gfx.radar_map != map) {
+    // Rebuilt for another map, and when the map's revision moved (an edit, undo or redo).
+    if (!g_gfx.radar || g_gfx.radar_map != map || (map && g_gfx.radar_revision != map->revision)) {
         if (g_gfx.radar) SDL_FreeSurface(g_gfx.radar);
         g_gfx.radar = gfx_convert_surface(gfx_create_surface(kRadarSize, kRadarSize, 16));
         g_gfx.radar_map = nullptr;
@@ -84,6 +85,7 @@ void gfx_draw_radar(MapData* map, int x, int y, int origin_x, int origin_y) {
                     }
             }
             g_gfx.radar_map = map;
+            g_gfx.radar_revision = map->revision;
         }
     }
     if (g_gfx.radar) gfx_blit(g_gfx.radar, nullptr, g_gfx.screen, x, y);

@@ -25,7 +25,10 @@ struct GfxState {
     SDL_Surface* extra_tiles = nullptr;           // 144 x 16 icon strip
     SDL_Surface* radar = nullptr;
     const MapData* radar_map = nullptr; // identity of the map the radar was built for
-    int32_t view_x = 0;                 // view origin last drawn into the map buffer
+    uint64_t radar_revision = 0;        // and the revision it showed
+    const MapData* view_map = nullptr;  // the map and revision last drawn into the map buffer
+    uint64_t view_revision = 0;
+    int32_t view_x = 0; // view origin last drawn into the map buffer
     int32_t view_y = 0;
     bool view_stale = true;
     uint32_t fps_window_end = 0;

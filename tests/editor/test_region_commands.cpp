@@ -79,6 +79,7 @@ TEST_F(RegionCommands, RegionBrushWithoutARegionSaysHowToMakeOneOncePerPress) {
     editor_mouse(0, 0, 6, 3);
     run("?region new Door");
     editor_mouse(0, MOUSE_LEFT, 7, 3);
+    editor_mouse(0, 0, 7, 3);
     EXPECT_TRUE(region_contains(map()->selected_region, 7, 3));
     EXPECT_EQ(edit_undo_count(map()), 2u);
 }

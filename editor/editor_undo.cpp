@@ -1,0 +1,35 @@
+// editor_undo.cpp - undo and redo of whole steps from keys and commands, with their notes.
+#include "console/console.h"
+#include "editor/editor_mouse.h"
+#include "editor/editor_state.h"
+#include "map/edit.h"
+#include "map/mapdata.h"
+
+namespace {
+
+void walk(bool back) {
+    MapData* map = g_editor.current_map;
+    if (!map) return;
+    // A stroke still held is a step of its own: it is what gets undone.
+    editor_end_stroke();
+    const char* label = nullptr;
+    if (back ? edit_undo(map, &label) : edit_redo(map, &label))
+        console_print(1, "%s: %s", back ? "undo" : "redo", label);
+    else
+        console_print(1, back ? "nothing to undo" : "nothing to redo");
+}
+
+} // namespace
+
+void editor_undo() {
+    walk(true);
+}
+
+void editor_redo() {
+    walk(false);
+}
+
+void editor_history_notice() {
+    if (g_editor.current_map && edit_take_cut_notice(g_editor.current_map))
+        console_print(1, "undo history full: the oldest steps were dropped");
+}

@@ -1,0 +1,89 @@
+// Undo and redo from the editor: strokes as steps, the keys, the commands and their lines.
+#include "console/commands.h"
+#include "editor/editor_mouse.h"
+#include "editor_fixture.h"
+#include "map/edit.h"
+#include "map/level.h"
+
+#include <vector>
+
+namespace {
+
+class Undo : public EditorFixture {
+  protected:
+    std::vector<uint8_t> saved() {
+        std::vector<uint8_t> bytes;
+        mapdata_save_bytes(map(), &bytes);
+        return bytes;
+    }
+    static void release() { editor_mouse(0, 0, 0, 0); }
+};
+
+TEST_F(Undo, StrokesAreStepsAndKeysAndCommandsWalkThem) {
+    const std::vector<uint8_t> untouched = saved();
+    g_editor.selected_tile = 5;
+    for (int x : {3, 4, 4, 5}) // a stroke of three cells
+        editor_mouse(0, MOUSE_LEFT, x, 3);
+    release();
+    for (int x : {4, 5})
+        editor_mouse(0, MOUSE_MIDDLE, x, 3);
+    release();
+    g_editor.selected_tile = 219; // an object on the painted cell
+    editor_mouse(0, MOUSE_LEFT, 3, 3);
+    release();
+    EXPECT_EQ(edit_undo_count(map()), 3u);
+    EXPECT_NE(map()->revision, map()->saved_revision);
+
+    const struct {
+        int key;
+        int32_t mods;
+        const char* line;
+    } walk[] = {
+        {'z', MOD_CTRL, "undo: stroke of 1 cell"},  {'z', MOD_CTRL, "undo: stroke of 2 cells"},
+        {'y', MOD_CTRL, "redo: stroke of 2 cells"}, {'z', 0x41, "redo: stroke of 1 cell"},
+        {'z', 0x80, "undo: stroke of 1 cell"},      {'z', MOD_CTRL, "undo: stroke of 2 cells"},
+        {'z', MOD_CTRL, "undo: stroke of 3 cells"}, {'z', MOD_CTRL, "nothing to undo"},
+    };
+    for (const auto& step : walk) {
+        editor_key(step.key, step.mods);
+        EXPECT_EQ(row(7), step.line);
+        EXPECT_EQ(colour(7), 1);
+    }
+    EXPECT_EQ(console_input()[0], '\0'); // Ctrl letters are not typed
+    EXPECT_EQ(saved(), untouched);
+    EXPECT_EQ(map()->revision, map()->saved_revision);
+    console_command("?redo");
+    EXPECT_EQ(row(7), "redo: stroke of 3 cells");
+    EXPECT_EQ(mapdata_get_tile(map(), 4, 3), 5);
+    // A new step drops what could be redone.
+    console_command("?insattr NAME=x");
+    console_command("?redo");
+    EXPECT_EQ(row(7), "nothing to redo");
+    console_command("?undo");
+    EXPECT_EQ(row(7), "undo: ?insattr NAME");
+    EXPECT_EQ(map()->attributes ? hash_get(map()->attributes, "name") : nullptr, nullptr);
+    console_command("?go no such file"); // another map starts with an empty history
+    console_command("?undo");
+    EXPECT_EQ(row(7), "nothing to undo");
+}
+
+TEST_F(Undo, AStrokeHeldDuringUndoEndsFirstAndTheRegionBrushIsOneStep) {
+    add_region(map(), "A", true, {7});
+    add_region(map(), "B", true, {7, 8});
+    regionlist_rebuild();
+    Region* a = mapdata_find_region(map(), "A");
+    Region* b = mapdata_find_region(map(), "B");
+    map()->selected_region = a;
+    g_editor.selected_tile = TILE_REGION_BRUSH;
+    for (int x : {7, 8, 9}) // out of A at 7; into A at 8 and 9
+        editor_mouse(0, MOUSE_LEFT, x, 0);
+    EXPECT_FALSE(region_contains(a, 7, 0));
+    EXPECT_TRUE(region_contains(b, 7, 0)); // the cell stays in the other region
+    editor_key('z', MOD_CTRL);             // the button is still held
+    EXPECT_EQ(row(7), "undo: stroke of 3 cells");
+    for (int x : {7, 8, 9})
+        EXPECT_EQ(region_contains(a, x, 0), x == 7) << x;
+    EXPECT_TRUE(region_contains(b, 8, 0));
+}
+
+} // namespace
