@@ -91,10 +91,7 @@ class RenderTest : public ::testing::Test {
 
 // A region owned by the map's region table (released with the map).
 inline Region* add_region(MapData* map, const char* name) {
-    auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
-    region->owner = map;
-    if (!map->regions) map->regions = hash_create();
-    region->name = hash_add(map->regions, name, region);
+    Region* region = mapdata_add_region(map, name);
     mapdata_init_region_store(map);
     return region;
 }
