@@ -229,11 +229,13 @@ void mapdata_link_region(MapData* map, Region* region, uint32_t index) {
 char* region_swap_name(Region* region, char* name) {
     MapData* map = region->owner;
     // The region keeps its place in the file order; only the table's key changes.
-    bool listed = map->regions && hash_get(map->regions, region->name) != nullptr;
-    if (listed) hash_remove(map->regions, region->name, region);
+    bool linked = false;
+    for (const ListNode* node = map->region_order.head; node && !linked; node = node->next)
+        linked = node->data == region;
+    if (linked) hash_remove(map->regions, region->name, region);
     char* old = region->name;
     region->name = name;
-    if (listed) hash_add(map->regions, region->name, region);
+    if (linked) hash_add(map->regions, region->name, region);
     return old;
 }
 

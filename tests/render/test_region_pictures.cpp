@@ -1,5 +1,6 @@
 // Region pictures: the highlight in the region's own colour at every zoom, the default one
 // without a colour, and the list's swatch.
+#include "editor/editor_overlay.h"
 #include "editor/editor_state.h"
 #include "map/region_edit.h"
 #include "render/mapview.h"
@@ -54,6 +55,16 @@ TEST_F(RegionPictures, SwatchIsTheColourOrAnEmptyFrame) {
     EXPECT_TRUE(block_is(s, 10, 10, 6, 6, rgb(s, 200, 10, 30)));
     EXPECT_NE(read_pixel(s, 30, 10), 0u);
     EXPECT_EQ(read_pixel(s, 32, 12), 0u);
+}
+
+TEST_F(RegionPictures, TheStatusDisplayNamesTheSelectedRegion) {
+    g_editor.screen_width = 640;
+    g_editor.current_map = map_;
+    editor_draw_status();
+    g_editor.current_map = nullptr;
+    // "region zone", right-aligned 8 pixels from the edge, under the brush.
+    EXPECT_TRUE(shows_glyph(640 - 8 - 8 * 11, 28, 'r', 0));
+    EXPECT_TRUE(shows_glyph(640 - 8 - 8 * 4, 28, 'z', 0));
 }
 
 } // namespace
