@@ -10,13 +10,14 @@
 #include "render/gfx.h"
 #include "render/mapview.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 RegionList g_regionlist;
 
-// Wide enough for the number, swatch, 10 characters of name and 6 flag letters.
-constexpr uint16_t kBoxWidth = 184;
+// The panel's width; rows with more than 4 flag letters widen it.
+constexpr int kBoxWidth = 160;
 
 namespace {
 
@@ -212,10 +213,18 @@ void regionlist_draw() {
     int32_t n = regionlist_count();
     int32_t shown = n - list.top;
     if (shown > list.rows) shown = list.rows;
-    gfx_clear_rect(nullptr, 4, 4, kBoxWidth, shown * 8 + 4);
-    gfx_draw_outline(nullptr, 4, 4, kBoxWidth, shown * 8 + 4, 0);
-    gfx_draw_text(nullptr, 6, (list.cursor - list.top) * 8 + 6, ">", 3);
+    int width = kBoxWidth;
     int32_t k = 0;
+    for (ListNode* node = list.entries.head; node && k < list.top + list.rows;
+         node = node->next, ++k) {
+        size_t flags = std::strlen(static_cast<const RegionListEntry*>(node->data)->tag);
+        if (k >= list.top && k > 0 && flags > 4)
+            width = std::max(width, kBoxWidth + 8 * int(flags - 4));
+    }
+    gfx_clear_rect(nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4);
+    gfx_draw_outline(nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4, 0);
+    gfx_draw_text(nullptr, 6, (list.cursor - list.top) * 8 + 6, ">", 3);
+    k = 0;
     for (ListNode* node = list.entries.head; node && k < list.top + list.rows;
          node = node->next, ++k) {
         if (k < list.top) continue;
@@ -225,12 +234,13 @@ void regionlist_draw() {
             gfx_draw_text(nullptr, 14, y, entry->name, 0);
             continue;
         }
-        // Number, room for the colour swatch, name, flags; held to 47 characters.
+        // Number, name and flag letters, held to 47 characters; the colour swatch sits in the
+        // space after the number.
         char line[96];
-        std::snprintf(line, sizeof line, "%2d  %-10.10s %-4s", k - 1, entry->name, entry->tag);
+        std::snprintf(line, sizeof line, "%2d %-10.10s %-4s", k - 1, entry->name, entry->tag);
         line[47] = '\0';
         gfx_draw_text(nullptr, 14, y, line, 0);
-        gfx_draw_swatch(nullptr, 32, y + 1, 6, entry->has_colour ? entry->rgb : nullptr);
+        gfx_draw_swatch(nullptr, 31, y + 1, 6, entry->has_colour ? entry->rgb : nullptr);
     }
 }
 
