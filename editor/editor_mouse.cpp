@@ -117,7 +117,8 @@ void editor_end_stroke() {
     // a short stroke's edits.
     char label[32] = "stroke of ";
     char* end = std::to_chars(label + 10, label + 20, g_stroke_cells).ptr;
-    std::memcpy(end, g_stroke_cells == 1 ? " cell" : " cells", 7);
+    const char* unit = g_stroke_cells == 1 ? " cell" : " cells";
+    std::memcpy(end, unit, std::strlen(unit) + 1);
     edit_set_label(map, label);
     edit_end(map);
 }
