@@ -8,7 +8,7 @@ FUZZ_BUILD := build-fuzz
 MAP ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-plain test-asan fuzz fuzz-build bench screenshot clean
+.PHONY: all deps build run test test-plain test-asan fuzz fuzz-build bench screenshot golden clean
 
 all: build
 
@@ -19,9 +19,11 @@ build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Runs from the folder that holds graphics/ and Commands.hlp; MAP is taken from where make ran.
+# Runs in the folder where make ran, so that relative names given to "?save" and "?go" land
+# there; the editor finds graphics/ and Commands.hlp next to its executable.
 run: build
-	cd $(BUILD)/run && ./ostrel $(if $(MAP),"$(abspath $(MAP))")
+	@echo "ostrel: built with SDL $$(pkg-config --modversion sdl 2>/dev/null || sdl-config --version)"
+	$(BUILD)/run/ostrel $(if $(MAP),"$(MAP)")
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -43,12 +45,17 @@ fuzz: fuzz-build
 # The sanitizer pass runs last so that the output ends with CTest's summary.
 test: test-plain fuzz test-asan
 
+# Rewrites the stored frames in tests/golden/ after an intended change to what is drawn;
+# review the changed images (git diff shows them) before committing.
+golden: build
+	cd $(BUILD)/tests && OSTREL_GOLDEN_UPDATE=1 SDL_VIDEODRIVER=dummy ./test_frames
+
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # The README screenshot, on a map drawn in code with the built-in tileset, under Xvfb.
 screenshot: build
-	@bash tests/e2e/screenshot.sh $(BUILD) docs/ostrel.png
+	@bash tools/screenshot.sh $(BUILD) docs/ostrel.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

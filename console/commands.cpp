@@ -2,7 +2,9 @@
 #include "console/commands.h"
 
 #include "console/console.h"
+#include "core/hash.h"
 #include "core/mem.h"
+#include "core/platform.h"
 #include "editor/editor_state.h"
 #include "map/attributes.h"
 #include "map/edit.h"
@@ -14,11 +16,11 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 constexpr size_t kAttrKeyMax = 63;
-constexpr size_t kMapNameMax = 31;
 
 // The text after the first word: skip to the first space, then over all spaces.
 const char* argument_text(const char* line) {
@@ -38,17 +40,30 @@ char* copy_text(const char* text) {
 }
 
 void command_quit() {
+    if (!editor_may_discard(DISCARD_QUIT)) return;
     console_print(1, "shutting down now!");
     g_editor.running = 0;
 }
 
+// The name a map is known by in messages: its full path, or its label without a file.
+const char* map_title(const MapData* map) {
+    return map->path ? map->path : map->name;
+}
+
 void command_go(const char* arg) {
     if (*arg == '\0') return;
-    MapData* map = mapdata_load(arg);
-    if (!map) return;
+    if (!editor_may_discard(DISCARD_OPEN)) return;
+    // A file that cannot be read leaves the open map as it is.
+    int error = 0;
+    MapData* map = mapdata_open(arg, &error);
+    if (!map) {
+        console_print(3, "cannot open %s: %s", arg, file_error_text(error));
+        return;
+    }
     mapdata_free(g_editor.current_map);
     g_editor.current_map = map;
-    console_print(1, "now viewing %s", map->name);
+    console_print(1, "now viewing %s", map_title(map));
+    commands_report_load(map);
     gfx_invalidate_view();
     // The radar remembers its map by address, which a new map may reuse.
     gfx_invalidate_radar();
@@ -74,24 +89,65 @@ void command_locate() {
 void command_save(const char* arg) {
     MapData* map = g_editor.current_map;
     if (!map) return;
-    if (*arg != '\0') {
-        std::memset(map->name, 0, sizeof map->name);
-        std::strncpy(map->name, arg, kMapNameMax);
+    // Without a name the map goes back to its own file; the default map has none.
+    const char* target = *arg != '\0' ? arg : map->path;
+    if (!target) {
+        console_print(3, "no file name yet: ?save <file>");
+        return;
     }
-    mapdata_set_attribute(map, "PROGRAM", copy_text("ostrel 0.2.4"));
-    int result = mapdata_save(map, map->name);
-    // What the file now holds: undoing back to this state leaves nothing unsaved.
-    if (result != MAPDATA_SAVE_FAILED) map->saved_revision = map->revision;
-    // A failed or partial save is always reported, in red.
+    std::string path = target; // map->path changes below
+    const char* old = map->attributes
+                          ? static_cast<const char*>(hash_get(map->attributes, kProgramAttribute))
+                          : nullptr;
+    if (!old || std::strcmp(old, kProgramAttributeValue) != 0)
+        mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
+    int error = 0;
+    int result = mapdata_save(map, path.c_str(), &error);
+    // A failed save keeps the map's file as it was, so a plain "?save" still goes there.
+    if (result == MAPDATA_SAVE_FAILED) {
+        console_print(3, "map could not be saved as %s: %s", path.c_str(), file_error_text(error));
+        return;
+    }
+    mapdata_set_path(map, path.c_str());
+    const char* name = path.c_str();
+    // A partial save is always reported, in red.
     if (result == MAPDATA_SAVE_OK)
-        console_print(1, "map saved as %s", map->name);
+        console_print(1, "map saved as %s", name);
     else if (result == MAPDATA_SAVE_NO_METADATA)
-        console_print(3, "map saved as %s without attributes or regions: tileset too large",
-                      map->name);
+        console_print(3, "map saved as %s without attributes or regions: tileset too large", name);
     else if (result == MAPDATA_SAVE_REGIONS_CUT)
-        console_print(3, "map saved as %s, but a region too large to store was cut", map->name);
-    else
-        console_print(3, "map could not be saved as %s", map->name);
+        console_print(3, "map saved as %s, but a region too large to store was cut", name);
+    else if (result == MAPDATA_SAVE_NO_TILESET)
+        console_print(3,
+                      "map saved as %s without attributes or regions: it has no tileset "
+                      "(?tileset <file.bmp> gives it one)",
+                      name);
+    if (map->region_cells_lost > 0)
+        console_print(3, "%u region cells lost at the 255-set region limit are not in the file",
+                      map->region_cells_lost);
+}
+
+// "?tileset <file.bmp>" gives the map a tileset; "?tileset none" takes it away.
+void command_tileset(const char* arg) {
+    MapData* map = g_editor.current_map;
+    if (!map || *arg == '\0') return;
+    edit_begin(map, "");
+    edit_label(map, "?tileset %s", arg);
+    if (std::strcmp(arg, "none") == 0) {
+        edit_drop_tileset(map);
+        console_print(1, "the map has no tileset now: it is saved without one");
+    } else {
+        char reason[256];
+        if (!edit_use_tileset_file(map, arg, reason, sizeof reason)) {
+            edit_end(map);
+            console_print(3, "cannot use %s as a tileset: %s", arg, reason);
+            return;
+        }
+        console_print(1, "tileset %s in use", arg);
+    }
+    edit_end(map);
+    gfx_invalidate_view();
+    gfx_invalidate_radar();
 }
 
 void command_settile(const char* arg) {
@@ -183,12 +239,27 @@ constexpr Command kCommands[] = {
     {"?help", 5, help_fn},           {"?locate", 8, locate_fn},
     {"?save", 5, command_save},      {"?settile ", 9, command_settile},
     {"?warpto ", 8, command_warpto}, {"?insattr ", 6, command_insattr},
-    {"?rmattr ", 6, command_rmattr}, {"?undo", 6, undo_fn},
-    {"?redo", 6, redo_fn},           {"?region", 8, region_fn},
-    {"?region ", 8, region_fn},
+    {"?rmattr ", 6, command_rmattr}, {"?tileset ", 9, command_tileset},
+    {"?undo", 6, undo_fn},           {"?redo", 6, redo_fn},
+    {"?region", 8, region_fn},       {"?region ", 8, region_fn},
 };
 
 } // namespace
+
+void commands_report_load(const MapData* map) {
+    if (!map) return;
+    if (map->error_count > 0)
+        console_print(3, "%u tile records were out of range and were skipped", map->error_count);
+    if (map->bad_chunk_areas > 0)
+        console_print(3, "%u metadata chunk areas were damaged and were read only in part",
+                      map->bad_chunk_areas);
+    if (map->bad_region_data > 0)
+        console_print(3, "%u region cell lists were invalid and were read only in part",
+                      map->bad_region_data);
+    if (map->region_cells_lost > 0)
+        console_print(3, "%u region cells were lost at the 255-set region limit",
+                      map->region_cells_lost);
+}
 
 int command_read_number(const char* text, int32_t* value, const char** end) {
     char* stop = nullptr;

@@ -5,6 +5,11 @@
 // Runs the command the line starts with, or echoes the line in colour 2.
 void console_command(const char* line);
 
+struct MapData;
+
+// Prints in red, one line per kind, what the load of the map could not use.
+void commands_report_load(const MapData* map);
+
 // Reads a 32-bit number with automatic base (leading blanks and a sign allowed, the rest
 // ignored, out-of-range values held at the 32-bit limits). Returns 0 when no digits were
 // read; *end is set to the first character after the number.

@@ -65,7 +65,9 @@ void console_init() {
     if (width > kConsoleTextMax) width = kConsoleTextMax;
     if (width < 1) width = 1;
     g_console.width = width;
-    const char* name = g_editor.current_map ? g_editor.current_map->name : "<default>";
+    const MapData* map = g_editor.current_map;
+    // The full path of the map's file; a map without a file shows its label.
+    const char* name = !map ? "<default>" : map->path ? map->path : map->name;
     console_print(1, "now viewing %s", name);
     SDL_EnableKeyRepeat(100, 50);
 }

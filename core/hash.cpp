@@ -2,8 +2,10 @@
 #include "core/hash.h"
 #include "core/mem.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 uint32_t hash_string(const char* key) {
     uint32_t h = 0xF0E1D2u;
@@ -135,6 +137,28 @@ void hash_filter(HashTable* table, HashVisitor visitor, void* user) {
     hash_resize(table);
 }
 
+void hash_foreach_settled(const HashTable* table, HashVisitor visitor, void* user) {
+    // The mask a table reaches by adding count entries: it only grows.
+    int32_t mask = 15;
+    for (int32_t n = 1; n <= table->count; ++n)
+        if ((n * 100) / (mask + 1) > table->limit) mask = 2 * mask + 1;
+    std::vector<HashEntry*> order;
+    order.reserve(static_cast<size_t>(table->count));
+    for (int32_t i = 0; i <= table->mask; ++i)
+        for (HashEntry* e = table->buckets[i]; e; e = e->next)
+            order.push_back(e);
+    // Such a table keeps each bucket's entries in the order they were added.
+    if (mask != table->mask) {
+        auto bucket = [mask](HashEntry* e) {
+            return hash_string(hash_entry_key(e)) & static_cast<uint32_t>(mask);
+        };
+        std::stable_sort(order.begin(), order.end(),
+                         [&](HashEntry* a, HashEntry* b) { return bucket(a) < bucket(b); });
+    }
+    for (HashEntry* e : order)
+        visitor(hash_entry_key(e), e->value, user);
+}
+
 void hash_foreach_added(const HashTable* table, HashVisitor visitor, void* user) {
     for (HashEntry* e = table->first_added; e; e = e->added_next)
         visitor(hash_entry_key(e), e->value, user);
@@ -190,25 +214,28 @@ HashTable* hash_clone(const HashTable* table, void* (*copy)(const void* value, v
     auto buckets = static_cast<uint32_t>(table->mask) + 1;
     clone->buckets = new_chains(buckets);
     clone->tails = clone->buckets + buckets;
-    // Copies keep both orders: the chains' (the visiting order) and the order of adding.
+    // Entries are copied in the order of adding, then chained as the original chains them,
+    // so both walks of the clone give what the original's give.
     std::unordered_map<const HashEntry*, HashEntry*> copies;
-    for (uint32_t i = 0; i < buckets; ++i) {
-        for (HashEntry* e = table->buckets[i]; e; e = e->next) {
-            size_t len = std::strlen(hash_entry_key(e));
-            auto* entry = static_cast<HashEntry*>(
-                mem_alloc(static_cast<uint32_t>(sizeof(HashEntry) + len + 1)));
-            entry->value = copy ? copy(e->value, user) : e->value;
-            std::memcpy(hash_entry_key(entry), hash_entry_key(e), len + 1);
-            (clone->tails[i] ? clone->tails[i]->next : clone->buckets[i]) = entry;
-            clone->tails[i] = entry;
-            copies[e] = entry;
-        }
-    }
+    copies.reserve(static_cast<size_t>(table->count));
     for (const HashEntry* e = table->first_added; e; e = e->added_next) {
-        HashEntry* entry = copies[e];
+        size_t len = std::strlen(hash_entry_key(const_cast<HashEntry*>(e)));
+        auto* entry = static_cast<HashEntry*>(
+            mem_alloc(static_cast<uint32_t>(sizeof(HashEntry) + len + 1)));
+        entry->value = copy ? copy(e->value, user) : e->value;
+        std::memcpy(hash_entry_key(entry), hash_entry_key(const_cast<HashEntry*>(e)), len + 1);
         entry->added_prev = clone->last_added;
         (clone->last_added ? clone->last_added->added_next : clone->first_added) = entry;
         clone->last_added = entry;
+        copies.emplace(e, entry);
+    }
+    for (uint32_t i = 0; i < buckets; ++i) {
+        HashEntry** link = &clone->buckets[i];
+        for (const HashEntry* e = table->buckets[i]; e; e = e->next) {
+            *link = copies.at(e);
+            clone->tails[i] = *link;
+            link = &(*link)->next;
+        }
     }
     return clone;
 }

@@ -43,6 +43,10 @@ void* hash_get(const HashTable* table, const char* key);
 void hash_remove(HashTable* table, const char* key, void* value);
 // Visits every entry; entries whose visit returns non-zero are removed. One resize after.
 void hash_filter(HashTable* table, HashVisitor visitor, void* user);
+// Visits every entry in the order a table built by adding the same entries in visiting order
+// would visit them: the visiting order itself, unless removals left the table larger than
+// adding alone makes it. The visitor must not change the table.
+void hash_foreach_settled(const HashTable* table, HashVisitor visitor, void* user);
 // Visits every entry in the order the entries were added (a file's chunk order); the visit's
 // result is ignored and the visitor must not change the table.
 void hash_foreach_added(const HashTable* table, HashVisitor visitor, void* user);

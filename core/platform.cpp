@@ -6,6 +6,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,13 +29,29 @@ uint32_t get_ticks() {
     return (platform_millis() / 10u) & 0x7FFFFFFFu;
 }
 
-MappedFile* mapped_file_open(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+MappedFile* mapped_file_open(const char* path, int* error) {
+    int ignored = 0;
+    if (!error) error = &ignored;
+    // Non-blocking, so that a FIFO or a device opens at once and is refused below.
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        *error = errno;
+        return nullptr;
+    }
     struct stat st {};
     // Only regular files of 1 byte up to 4 GiB - 1 can be viewed; a zero-length file is unreadable.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
-        static_cast<uint64_t>(st.st_size) > 0xFFFFFFFFull) {
+    *error = 0;
+    if (fstat(fd, &st) != 0)
+        *error = errno;
+    else if (S_ISDIR(st.st_mode))
+        *error = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        *error = FILE_NOT_REGULAR;
+    else if (st.st_size <= 0)
+        *error = FILE_EMPTY;
+    else if (static_cast<uint64_t>(st.st_size) > 0xFFFFFFFFull)
+        *error = FILE_TOO_LARGE;
+    if (*error != 0) {
         close(fd);
         return nullptr;
     }
@@ -43,15 +61,18 @@ MappedFile* mapped_file_open(const char* path) {
     auto* bytes = static_cast<uint8_t*>(std::malloc(want));
     if (!bytes) fatal_error(3, "malloc error: requested %i bytes\n", static_cast<int>(want));
     size_t got = 0;
+    int read_error = 0;
     while (got < want) {
         ssize_t n = read(fd, bytes + got, want - got);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) read_error = errno;
         if (n <= 0) break;
         got += static_cast<size_t>(n);
     }
     close(fd);
     if (got == 0) {
         std::free(bytes);
+        *error = read_error != 0 ? read_error : FILE_EMPTY;
         return nullptr;
     }
     auto* file = static_cast<MappedFile*>(mem_alloc(sizeof(MappedFile)));
@@ -64,4 +85,49 @@ void mapped_file_close(MappedFile* file) {
     if (!file) return;
     std::free(const_cast<uint8_t*>(file->data));
     mem_free(file);
+}
+
+const char* file_error_text(int error) {
+    switch (error) {
+    case FILE_NOT_REGULAR:
+        return "not a regular file";
+    case FILE_EMPTY:
+        return "the file is empty";
+    case FILE_TOO_LARGE:
+        return "the file is larger than 4 GiB";
+    default:
+        return std::strerror(error);
+    }
+}
+
+namespace {
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// The executable's folder, read once from /proc; empty when it cannot be read.
+const std::string& executable_dir() {
+    static const std::string dir = [] {
+        char buffer[4096];
+        ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        if (n <= 0) return std::string();
+        std::string path(buffer, static_cast<size_t>(n));
+        size_t slash = path.rfind('/');
+        return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    }();
+    return dir;
+}
+
+} // namespace
+
+std::string platform_asset_path(const char* name) {
+    std::string relative = name;
+    if (relative.rfind("./", 0) == 0) relative.erase(0, 2);
+    if (relative.empty() || relative[0] == '/') return name;
+    std::string first = relative.substr(0, relative.find('/'));
+    if (exists(first) || executable_dir().empty()) return name;
+    std::string beside = executable_dir() + "/" + relative;
+    return exists(executable_dir() + "/" + first) ? beside : std::string(name);
 }

@@ -1,6 +1,7 @@
 // platform.h - the few operating-system services the editor needs, over POSIX.
 #pragma once
 #include <cstdint>
+#include <string>
 
 // Monotonic milliseconds, wrapping at 2^32 like a 32-bit uptime counter.
 uint32_t platform_millis();
@@ -16,6 +17,21 @@ struct MappedFile {
     uint32_t length;
 };
 
-// Opens and maps the whole file; none for a missing, unreadable, empty or over-4-GiB file.
-MappedFile* mapped_file_open(const char* path);
+// Reasons beside errno values that a file cannot be viewed (negative, so never an errno).
+enum : int {
+    FILE_NOT_REGULAR = -1,
+    FILE_EMPTY = -2,
+    FILE_TOO_LARGE = -3,
+};
+
+// Opens and maps the whole file; none for a missing, unreadable, empty, non-regular or
+// over-4-GiB file, with the reason in *error (an errno value or one of the above) when given.
+// Never blocks on a FIFO or a device: such files are refused before any read.
+MappedFile* mapped_file_open(const char* path, int* error = nullptr);
 void mapped_file_close(MappedFile* file);
+// The text of a reason from mapped_file_open or a file save: strerror or our own words.
+const char* file_error_text(int error);
+
+// Where a program file (under "graphics/" or the help file) is found: in the current folder
+// when it holds the first component of the name, else next to the executable.
+std::string platform_asset_path(const char* name);

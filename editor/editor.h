@@ -13,5 +13,8 @@ void editor_init();
 void editor_run();
 void editor_shutdown();
 
+// True once the process was asked to end (SIGTERM): the loop ends without asking.
+bool editor_terminate_requested();
+
 // Milliseconds of the platform clock when editor_main began (for the first-frame figure).
 uint32_t editor_start_millis();

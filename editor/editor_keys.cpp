@@ -81,6 +81,12 @@ int editor_menu_key(int32_t key, int32_t) {
         e.menu_open = 0;
         break;
     case 'q':
+        // Refused once with unsaved changes: the menu closes so that the warning shows and
+        // Escape then Q asks again.
+        if (!editor_may_discard(DISCARD_QUIT)) {
+            e.menu_open = 0;
+            break;
+        }
         log_msg(0, "*** %s exiting: esc + q", "ostrel");
         e.running = 0;
         break;

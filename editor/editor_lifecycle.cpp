@@ -8,6 +8,11 @@
 #include "render/gfx.h"
 #include "render/helpviewer.h"
 
+// With no tileset to draw with, the loop ends after its current pass.
+static void stop_running() {
+    g_editor.running = 0;
+}
+
 // The region list is built from the loaded map before anything is drawn; the console comes
 // last, once the window exists.
 void editor_init() {
@@ -18,6 +23,7 @@ void editor_init() {
     bookmarks_clear();
     editor_update_view();
     gfx_init();
+    gfx_set_stop_hook(stop_running);
     console_init();
 }
 

@@ -25,6 +25,8 @@ HoverTile g_hover = {-1, -1};
 
 int editor_window_event(const SDL_Event* event, int32_t) {
     if (event->type == EVENT_QUIT) {
+        // The close button asks once when there are unsaved changes.
+        if (!editor_may_discard(DISCARD_QUIT)) return 1;
         log_msg(0, "*** %s exiting: quit event", "ostrel");
         g_editor.running = 0;
         return 1;
@@ -86,6 +88,7 @@ void editor_input_step() {
 void editor_redraw_step() {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
+    gfx_set_grid(e.grid_shown != 0);
     gfx_draw_map(e.current_map, e.view_offset_x, e.view_offset_y, e.view_tile_x, e.view_tile_y, -1,
                  -1);
     int box_x = e.view_offset_x + e.mouse_x;
@@ -114,32 +117,44 @@ void editor_redraw_step() {
     }
 }
 
+uint32_t editor_loop_due(LoopClock* clock, uint32_t t) {
+    uint32_t due = 0;
+    if (t != clock->last_input) {
+        due |= LOOP_INPUT;
+        clock->last_input = t;
+    }
+    // Unsigned differences keep the cadences going when the clock wraps.
+    if (t - clock->last_redraw > 2) {
+        due |= LOOP_REDRAW;
+        clock->last_redraw = t;
+    }
+    if (t - clock->last_present > 1) {
+        due |= LOOP_PRESENT;
+        clock->last_present = t;
+    }
+    return due;
+}
+
 void editor_run() {
-    uint32_t last_input_tick = 0;
-    uint32_t last_redraw_tick = 0;
-    uint32_t last_present_tick = 0;
+    LoopClock clock = {0, 0, 0};
     bool first_frame = true;
     g_hover = {-1, -1};
     while (true) {
         platform_sleep_ms(5);
-        uint32_t t = get_ticks();
-        if (t != last_input_tick) {
-            editor_input_step();
-            last_input_tick = t;
-        }
-        // Unsigned differences keep the cadences going when the clock wraps.
-        if (t - last_redraw_tick > 2) {
-            editor_redraw_step();
-            last_redraw_tick = t;
-        }
-        if (t - last_present_tick > 1) {
+        const uint32_t due = editor_loop_due(&clock, get_ticks());
+        if (due & LOOP_INPUT) editor_input_step();
+        if (due & LOOP_REDRAW) editor_redraw_step();
+        if (due & LOOP_PRESENT) {
             gfx_present();
-            last_present_tick = t;
             if (first_frame) {
                 first_frame = false;
                 log_msg('D', "<editor> first frame presented %u ms after start",
                         platform_millis() - editor_start_millis());
             }
+        }
+        if (editor_terminate_requested()) {
+            log_msg(0, "*** %s exiting: terminated", "ostrel");
+            g_editor.running = 0;
         }
         if (!g_editor.running) break;
     }

@@ -19,6 +19,17 @@ struct HoverTile {
 };
 extern HoverTile g_hover;
 
+// The main loop's clock: the tick each step last ran at.
+struct LoopClock {
+    uint32_t last_input;
+    uint32_t last_redraw;
+    uint32_t last_present;
+};
+enum : uint32_t { LOOP_INPUT = 1, LOOP_REDRAW = 2, LOOP_PRESENT = 4 };
+// The steps due at tick t (input on every new tick, a frame every third, a present every
+// second), marked as run in the clock.
+uint32_t editor_loop_due(LoopClock* clock, uint32_t t);
+
 // One input step: mouse and modifiers polled, hover tile, event queue drained, mouse editing.
 void editor_input_step();
 // Composes one frame over the map view: hover box and label, status, panels, console, menu.

@@ -3,11 +3,16 @@
 #include "editor/editor.h"
 #include "editor/editor_state.h"
 
+#include "console/commands.h"
+#include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
 #include "map/mapdata.h"
 #include "render/gfx.h"
 
+#include <SDL/SDL.h>
+
+#include <csignal>
 #include <cstdlib>
 
 EditorState g_editor;
@@ -19,10 +24,31 @@ uint32_t editor_start_millis() {
     return g_start_millis;
 }
 
+// Set by SIGTERM. Installed before SDL starts, so SDL leaves it in place instead of turning
+// the signal into a quit event, which would ask about unsaved changes.
+static volatile std::sig_atomic_t g_terminate;
+
+static void on_terminate(int) {
+    g_terminate = 1;
+}
+
+bool editor_terminate_requested() {
+    return g_terminate != 0;
+}
+
 static constexpr const char* kProgramName = "ostrel";
 static constexpr const char* kVersion = "0.2.4";
 static constexpr const char* kBuildDate = "Dec  4 2004";
 static constexpr const char* kCredit = "- a tile map editor by the Ostrel developers";
+
+// Names the SDL 1.2 build the program runs on: the classic library, or the one built on top of
+// SDL 2, which counts its releases from 1.2.50 on.
+static void log_sdl_build() {
+    const SDL_version* v = SDL_Linked_Version();
+    if (!v) return;
+    log_msg(0, "SDL %d.%d.%d (%s)", v->major, v->minor, v->patch,
+            v->patch >= 50 ? "sdl12-compat, on SDL 2" : "classic SDL 1.2 library");
+}
 
 void editor_set_defaults() {
     g_editor = EditorState{};
@@ -86,12 +112,20 @@ void editor_update_view() {
 int editor_main(int argc, char** argv) {
     g_start_millis = platform_millis();
     log_msg(0, "%s v%s %s %s", kProgramName, kVersion, kBuildDate, kCredit);
+    log_sdl_build();
     editor_set_defaults();
     const char* level = editor_parse_options(argc, argv);
     gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
-    g_editor.current_map = mapdata_load(level);
+    int open_error = 0;
+    g_editor.current_map = mapdata_open(level, &open_error);
+    // A file that cannot be read leaves the default map, which has no file.
+    if (!g_editor.current_map) g_editor.current_map = mapdata_load("");
     if (!g_editor.current_map) return 0;
+    std::signal(SIGTERM, on_terminate);
     editor_init();
+    if (*level && !g_editor.current_map->path)
+        console_print(3, "cannot open %s: %s", level, file_error_text(open_error));
+    commands_report_load(g_editor.current_map);
     editor_run();
     editor_shutdown();
     mapdata_free(g_editor.current_map);

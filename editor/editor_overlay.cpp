@@ -34,10 +34,26 @@ constexpr MenuLine kMenuLines[] = {
     {"4 = Large", 39, 46, COLOUR_GREY},
 };
 
+// The file's short name (its last path component) or the map's label, at most 24 characters.
+void short_name(const MapData* map, char* out, size_t size) {
+    const char* name = map->path ? map->path : map->name;
+    if (const char* slash = std::strrchr(name, '/'); slash && slash[1] != '\0') name = slash + 1;
+    std::snprintf(out, size, "%.24s", name);
+}
+
 } // namespace
 
 void editor_draw_status() {
     int w = g_editor.screen_width;
+    if (const MapData* map = g_editor.current_map) {
+        // The file's short name, then a red "*" while there are unsaved changes.
+        char name[25];
+        short_name(map, name, sizeof name);
+        int x = w - 72 - 8 * static_cast<int>(std::strlen(name));
+        gfx_draw_text(nullptr, static_cast<int16_t>(x), 12, name, COLOUR_GREY);
+        if (mapdata_modified(map))
+            gfx_draw_text(nullptr, static_cast<int16_t>(w - 72), 12, "*", COLOUR_RED);
+    }
     char number[4];
     std::snprintf(number, sizeof number, "%3d", g_editor.selected_tile & 0xFF);
     gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 12, number, COLOUR_GREY);

@@ -30,6 +30,8 @@ struct EditorState {
     int32_t last_edit_y;
     int32_t last_edit_value; // value painted, -2 after a pick, -3 after an erase
     int32_t running;
+    int32_t refused_discard;       // kind of the last refused DiscardRequest, 0 for none
+    uint32_t refused_discard_tick; // when it was refused
 };
 
 extern EditorState g_editor;
@@ -48,3 +50,14 @@ void regionlist_rebuild();
 // Refills the region list after the map's regions changed, keeping the selected region under
 // the cursor.
 void regionlist_sync();
+
+// Requests that would drop the current map's unsaved changes.
+enum DiscardRequest : int {
+    DISCARD_QUIT = 1, // "?quit" and its kin, Escape then Q, the window's close button
+    DISCARD_OPEN = 2, // "?go"
+};
+// 1 when the request may go ahead: the map has no unsaved changes, or the same kind of
+// request was refused less than 5 seconds ago. Otherwise prints the warning in red and
+// returns 0.
+int editor_may_discard(int request);
+int editor_may_discard_at(int request, uint32_t now_ticks);

@@ -72,6 +72,13 @@ std::vector<Region*> table_regions(const MapData* map) {
 
 } // namespace
 
+// A small region budget keeps every input fast under the sanitizers; libFuzzer's -timeout
+// then catches any other slow path.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    region_set_decode_budget(uint64_t{8} << 20);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1 || size > 200000) return 0;
     uint8_t mode = data[0];

@@ -12,6 +12,7 @@ void mapdata_set_attribute(MapData* map, const char* key, char* value) {
     void* old = hash_get(map->attributes, key);
     hash_put(map->attributes, key, value);
     if (old && old != value) mem_free(old);
+    mapdata_touch(map);
 }
 
 int mapdata_remove_attribute(MapData* map, const char* key) {
@@ -20,5 +21,6 @@ int mapdata_remove_attribute(MapData* map, const char* key) {
     if (!value) return 0;
     hash_remove(map->attributes, key, value);
     mem_free(value);
+    mapdata_touch(map);
     return 1;
 }

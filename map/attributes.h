@@ -3,6 +3,10 @@
 
 struct MapData;
 
+// What a save from this program stores under the "PROGRAM" attribute.
+inline constexpr const char* kProgramAttribute = "PROGRAM";
+inline constexpr const char* kProgramAttributeValue = "ostrel 0.2.4";
+
 // Stores value under key; the table takes the value text (allocated with mem_alloc) and
 // releases a value it replaces. Does nothing when map, key or value is missing.
 void mapdata_set_attribute(MapData* map, const char* key, char* value);

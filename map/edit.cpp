@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/list.h"
-#include "core/log.h"
 #include "core/mem.h"
 #include "map/mapdata.h"
 #include "map/region.h"
@@ -113,8 +112,7 @@ struct Scope {
     ~Scope() {
         if (h->call_changed) {
             h->call_changed = false;
-            map->revision_issued = std::max(map->revision_issued, map->revision) + 1;
-            map->revision = map->revision_issued;
+            mapdata_touch(map);
         }
         if (own) edit_end(map);
     }
@@ -210,27 +208,6 @@ void paint_cell(MapData* map, EditHistory* h, int32_t x, int32_t y, int tile) {
         record_stamp(h, stamp, list_count(&map->stamps) - 1, true);
     }
     put_cell(map, h, 0, x, y, static_cast<uint8_t>(tile));
-}
-
-// Takes the cell out of one region: its set becomes the set listing the cell's other regions
-// in the same order, reached from the empty set by adding them one by one. When the overlap
-// limit stops that, the cell stays as it was.
-void leave_region(Region* region, int32_t x, int32_t y) {
-    MapData* map = region->owner;
-    uint8_t set = tilegrid_get(map->region_grid, x, y);
-    int32_t length = 0;
-    Region* const* members = mapdata_region_set(map, set, &length);
-    std::vector<Region*> others;
-    for (int32_t i = 0; i < length; ++i)
-        if (members[i] != region) others.push_back(members[i]);
-    tilegrid_put(map->region_grid, x, y, 0);
-    for (Region* other : others) {
-        if (region_add_run(other, x, y, 1) != 0) {
-            log_msg('W', "<mapdata> overlap limit reached. some region data will be lost.");
-            tilegrid_put(map->region_grid, x, y, set);
-            return;
-        }
-    }
 }
 
 size_t step_bytes(const Step& step) {
@@ -372,10 +349,11 @@ int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool me
     // A second try after a rebuild that freed the region sets no cell uses any more.
     for (int attempt = 0; attempt < 2; ++attempt) {
         uint8_t old = tilegrid_get(map->region_grid, x, y);
-        if (member)
-            region_add_tile(region, x, y);
-        else
-            leave_region(region, x, y);
+        // Refused at the overlap limit, which leaves the cell as it was. The revision the
+        // region module gives the change is taken back: the step counts it, as every change.
+        uint64_t revision = map->revision;
+        region_set_tile(region, x, y, member ? 1 : 0);
+        map->revision = revision;
         uint8_t now = tilegrid_get(map->region_grid, x, y);
         if (now != old) {
             // Within one set table the byte alone brings the old membership back.

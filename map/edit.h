@@ -23,9 +23,9 @@
 //
 // Memory. A changed cell costs 4 bytes: x (bits 0-9), y (bits 10-19), the layer (bit 20: tile
 // grid or region grid) and the other byte (bits 24-31). An object placed or removed costs one
-// 40-byte record, an attribute change one copy of the attribute table, a step about 150 bytes
-// plus its label. The history keeps at most EditLimits (by default 256 MiB and 10,000 steps)
-// and drops the oldest steps first.
+// 40-byte record, an attribute change one copy of the attribute table, a step about 120 bytes
+// plus its label and at most 256 bytes of unused room for cells. The history keeps at most
+// EditLimits (by default 256 MiB and 10,000 steps) and drops the oldest steps first.
 //
 // Region grid bytes name region sets; restoring a byte restores the cell's membership because
 // sets are never emptied or reused within one set table. A new table (a rebuild that drops the
@@ -97,6 +97,14 @@ int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y);
 void edit_set_attribute(MapData* map, const char* key, const char* value);
 // Removes the first attribute whose key matches; 1 when one was removed.
 int edit_remove_attribute(MapData* map, const char* key);
+
+// ---- Tileset -------------------------------------------------------------------------------
+
+// Gives the map the tileset of a BMP file (as mapdata_use_tileset_file) as one change; 0 with
+// the reason in reason when the file cannot serve, and the map is left as it was.
+int edit_use_tileset_file(MapData* map, const char* path, char* reason, uint32_t size);
+// Takes the map's tileset away (as mapdata_drop_tileset) as one change; 0 when it had none.
+int edit_drop_tileset(MapData* map);
 
 // ---- Other changes -------------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include "core/hash.h"
 
 struct MapData;
+struct LevelReport;
 
 // Largest data length a chunk may declare.
 inline constexpr uint32_t kElvlMaxChunkLength = 131072;
@@ -25,9 +26,16 @@ inline bool elvl_chunk_is(const void* copy, const char* type) {
     return std::memcmp(copy, type, 4) == 0;
 }
 
+// Cuts a chunk area into chunk copies and hands each, in file order, to visitor with its type
+// as the key; a visit that returns 0 leaves the copy to the caller's user data. Same result
+// as elvl_read_chunks, report included.
+int elvl_walk_chunks(const uint8_t* area, int32_t length, HashVisitor visitor, void* user,
+                     LevelReport* report = nullptr);
 // Cuts a chunk area into chunk copies added to table under their type; 1 when the chunks
 // cover the area exactly, else 0 (the chunks found before the stop stay in the table).
-int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length);
+// With a report, notes each chunk's offset and why a walk stopped early.
+int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length,
+                     LevelReport* report = nullptr);
 // Releases every chunk copy of the table and the table itself; null is accepted.
 void elvl_free_chunks(HashTable* table);
 // Appends one chunk to out: type, L, the data, zero bytes up to a multiple of 4.

@@ -5,6 +5,7 @@
 #include <vector>
 
 struct MapData;
+struct LevelReport;
 
 // Results of mapdata_save.
 enum MapSaveResult : int {
@@ -14,16 +15,20 @@ enum MapSaveResult : int {
                                   // block: attributes and regions were not stored
     MAPDATA_SAVE_REGIONS_CUT = 3, // saved, but a region too large for one chunk was only
                                   // partly stored
+    MAPDATA_SAVE_NO_TILESET = 4,  // saved without a tileset, so without the elvl block: the
+                                  // attributes, regions or kept chunks it needed were not stored
 };
 
 // What a read does besides filling the map: the file layer does both, a pure parse neither.
 struct LevelReadOptions {
-    bool write_tileset_copy; // rewrite "./graphics/last-tiles.bmp" from a file's bitmap
-    bool decode_surface;     // decode the tileset bitmap into the map's SDL surface
+    bool write_tileset_copy;       // rewrite "./graphics/last-tiles.bmp" from a file's bitmap
+    bool decode_surface;           // decode the tileset bitmap into the map's SDL surface
+    LevelReport* report = nullptr; // when given, filled with what the read met
 };
 
-// Reads the level file into a fresh map (0 only when the file cannot be opened).
-int mapdata_read_level(MapData* map, const char* path);
+// Reads the level file into a fresh map (0 only when the file cannot be opened, with the
+// reason for file_error_text in *error when given).
+int mapdata_read_level(MapData* map, const char* path, int* error = nullptr);
 // Reads a whole level file's bytes into a fresh map; never reads outside the range.
 void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
                         const LevelReadOptions& options);
@@ -32,8 +37,16 @@ void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
                           const LevelReadOptions& options);
 void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count);
 
-// Writes the map atomically (temporary file in the same folder, then rename).
-int mapdata_save(MapData* map, const char* path);
+// Writes the map atomically (temporary file in the same folder, then rename). A symlink is
+// followed and kept; a target that is no regular file or cannot be opened for writing is
+// refused. On failure *error (when given) holds the reason for file_error_text. A save
+// that wrote the file marks the map as saved.
+int mapdata_save(MapData* map, const char* path, int* error = nullptr);
+// Gives the map the tileset of an 8-bit 304 x 160 BMP file; 0 with the reason in reason
+// (at least 128 bytes) when the file cannot be used, the map then unchanged.
+int mapdata_use_tileset_file(MapData* map, const char* path, char* reason, uint32_t size);
+// Removes the map's tileset: it is shown with the built-in one and saved without any.
+void mapdata_drop_tileset(MapData* map);
 // Lays out the whole file in memory, back-patches included; same results as mapdata_save.
 int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out);
 // hash_filter visitor that appends one "ATTR" chunk; user is the writer's context.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
+#include <string>
 
 #include "core/hash.h"
 #include "core/log.h"
@@ -15,6 +16,7 @@
 #include "map/builtin_tileset.h"
 #include "map/elvl.h"
 #include "map/level.h"
+#include "map/level_report.h"
 #include "map/mapdata.h"
 #include "map/stamp.h"
 
@@ -49,12 +51,43 @@ ElvlBlock find_elvl(std::span<const uint8_t> bytes) {
     return {true, r, total};
 }
 
+// False when the BMP header promises pixel rows the bytes cannot hold, or sizes no bitmap has:
+// the decoder would fail on such a file only after making a surface of the promised size,
+// which a hostile file could put at gigabytes.
+bool bmp_fits(const uint8_t* bmp, uint32_t length) {
+    // A bitmap too short for its own header would be decoded from made-up sizes.
+    if (length < 18) return false;
+    uint32_t header = load_u32(bmp + 14);
+    int64_t width, height;
+    uint32_t bits, compression = 0;
+    if (header == 12) {
+        if (length < 26) return false;
+        width = bmp[18] | bmp[19] << 8;
+        height = bmp[20] | bmp[21] << 8;
+        bits = bmp[24] | bmp[25] << 8;
+    } else {
+        if (length < 34) return false;
+        width = static_cast<int32_t>(load_u32(bmp + 18));
+        height = static_cast<int32_t>(load_u32(bmp + 22));
+        bits = bmp[28] | bmp[29] << 8;
+        compression = load_u32(bmp + 30);
+    }
+    if (compression != 0 && compression != 3) return true; // refused before any surface
+    if (height < 0) height = -height;
+    // Sides up to 32,768 keep the sums below in range; no tileset comes near.
+    if (width <= 0 || height == 0 || width > 32768 || height > 32768) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    int64_t row = (width * bits + 7) / 8, pitch = (width * bits + 31) / 32 * 4;
+    return load_u32(bmp + 10) + pitch * (height - 1) + row <= int64_t{length};
+}
+
 // The copy is overwritten in place and cut to length afterwards, never emptied first: ext4
 // flushes a file at close when it was truncated to zero and rewritten, and that flush would
 // make every load wait for the disk.
 void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
     // A missing graphics folder or a read-only disk only costs the copy.
-    int fd = ::open(kTilesetCopyPath, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    std::string copy_path = platform_asset_path(kTilesetCopyPath);
+    int fd = ::open(copy_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return;
     size_t done = 0;
     while (done < length) {
@@ -78,6 +111,29 @@ void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
                              TILE_FILLER);
     tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
     stamp_add(map, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
+}
+
+// The records applied one by one, each problem noted with its offset: the read a report asks for.
+uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* records,
+                              const uint8_t* end) {
+    uint32_t errors = 0;
+    for (const uint8_t* p = records; p != end; p += 4) {
+        uint32_t word = load_u32(p);
+        auto tile = static_cast<uint8_t>(word >> 24);
+        uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
+        if ((x | y) >= 1024) {
+            ++errors;
+            level_report_problem(report, p, "tile record for (%u, %u) lies outside the map", x, y);
+        } else if (is_object_tile(tile)) {
+            level_report_object(report, p, x, y, tile);
+            place_object(map, x, y, tile);
+        } else {
+            if (tile == TILE_FILLER) level_report_filler(report, p, x, y);
+            tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
+        }
+    }
+    report->rejected_records += errors;
+    return errors;
 }
 
 } // namespace
@@ -116,7 +172,7 @@ void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
     }
     map->tileset = copy;
     map->tileset_length = length;
-    if (options.decode_surface && length <= INT32_MAX)
+    if (options.decode_surface && length <= INT32_MAX && bmp_fits(copy, length))
         map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromMem(copy, static_cast<int>(length)), 1);
 }
 
@@ -126,7 +182,10 @@ void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length) {
 }
 
 void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
-    if (count >= 4 && map->tiles) {
+    if (count >= 4 && map->tiles && map->read_report) {
+        const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
+        map->error_count += read_tiles_reporting(map, map->read_report, records, end);
+    } else if (count >= 4 && map->tiles) {
         TileGrid* grid = map->tiles;
         uint32_t errors = 0;
         const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
@@ -163,13 +222,45 @@ void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
         map->error_count += errors;
     }
     if (map->error_count != 0)
-        log_msg('W', "<mapdata> %d errors in map", static_cast<int>(map->error_count));
+        log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
+                       static_cast<int>(map->error_count));
 }
 
-void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
-                        const LevelReadOptions& options) {
+// Facts of the file's layout for a read report: the elvl pointer, the records' start, the bytes
+// after the last whole record.
+static void report_layout(LevelReport* report, std::span<const uint8_t> bytes, uint64_t start) {
+    report->bitmap = has_bmp_header(bytes);
+    ElvlBlock elvl = find_elvl(bytes);
+    report->elvl = elvl.present;
+    report->elvl_offset = elvl.offset;
+    report->elvl_total = elvl.total;
+    uint32_t pointer = report->bitmap ? (uint32_t{bytes[6]} | uint32_t{bytes[7]} << 8) : 0;
+    if (pointer != 0 && !elvl.present)
+        level_report_problem(report, bytes.data() + 6,
+                             "the BMP header points at offset %u for an elvl block, but no "
+                             "whole elvl block is there",
+                             pointer);
+    report->records_offset = start;
+    if (start > bytes.size())
+        level_report_problem(report, bytes.data() + 2,
+                             "the BMP header puts the tile records at offset %llu, past the end "
+                             "of the file (%zu bytes)",
+                             static_cast<unsigned long long>(start), bytes.size());
+    uint64_t after = start < bytes.size() ? bytes.size() - start : 0;
+    report->records = after / 4;
+    if (after % 4 != 0)
+        level_report_problem(report, bytes.data() + bytes.size() - after % 4,
+                             "%d trailing bytes after the last tile record",
+                             static_cast<int>(after % 4));
+}
+
+static void read_bytes(MapData* map, std::span<const uint8_t> bytes,
+                       const LevelReadOptions& options) {
     if (!map->tiles) map->tiles = tilegrid_new();
     mapdata_load_tileset(map, bytes, options);
+    // A file without a bitmap relies on the zone's standard graphics: the built-in tileset is
+    // only for showing it.
+    map->tileset_placeholder = !has_bmp_header(bytes);
     uint64_t start = 0;
     if (has_bmp_header(bytes)) {
         ElvlBlock elvl = find_elvl(bytes);
@@ -179,13 +270,26 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
             int64_t area = int64_t{elvl.total} - 12;
             if (area > INT32_MAX) area = INT32_MAX;
             const uint8_t* first = bytes.data() + elvl.offset + 12;
-            if (!elvl_read_chunks(map->kept_chunks, first, static_cast<int32_t>(area)))
+            // Each chunk is handled as the walk meets it; the types the handler does not take
+            // stay with the map. Handling in file order gives what handling in table order
+            // gives: only chunks of one type depend on each other's order, and a table keeps
+            // that order too.
+            auto keep_unhandled = [](const char* key, void* copy, void* user) {
+                auto* m = static_cast<MapData*>(user);
+                if (!mapdata_handle_chunk(key, copy, m)) hash_add(m->kept_chunks, key, copy);
+                return 0;
+            };
+            LevelReport* report = map->read_report;
+            if (report) report->walked = &report->chunks;
+            if (!elvl_walk_chunks(first, static_cast<int32_t>(area), keep_unhandled, map, report)) {
                 log_msg('W', "<mapdata> error in lvl while reading metadata chunks");
-            // Chunks of the handled types leave the table; the others stay with the map.
-            hash_filter(map->kept_chunks, mapdata_handle_chunk, map);
+                ++map->bad_chunk_areas;
+            }
+            if (report) report->walked = nullptr;
         }
         start = load_u32(&bytes[2]);
     }
+    if (map->read_report) report_layout(map->read_report, bytes, start);
     if (start >= bytes.size()) {
         mapdata_read_tiles(map, nullptr, 0);
         return;
@@ -200,8 +304,24 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
     mapdata_read_tiles(map, bytes.data() + start, static_cast<int32_t>(count));
 }
 
-int mapdata_read_level(MapData* map, const char* path) {
-    MappedFile* file = mapped_file_open(path);
+void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
+                        const LevelReadOptions& options) {
+    LevelReport* report = options.report;
+    map->read_report = report;
+    if (report) {
+        report->base = bytes.data();
+        report->base_offset = 0;
+    }
+    read_bytes(map, bytes, options);
+    if (report) {
+        level_report_finish(report, map);
+        report->base = nullptr;
+    }
+    map->read_report = nullptr;
+}
+
+int mapdata_read_level(MapData* map, const char* path, int* error) {
+    MappedFile* file = mapped_file_open(path, error);
     if (!file) return 0;
     mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
                        LevelReadOptions{true, true});

@@ -12,6 +12,7 @@
 
 #include "core/hash.h"
 #include "core/log.h"
+#include "core/platform.h"
 #include "map/builtin_tileset.h"
 #include "map/elvl.h"
 #include "map/level.h"
@@ -26,6 +27,7 @@ constexpr uint64_t kMaxMetadataOffset = 0xFFFF;
 struct AttrContext {
     std::vector<uint8_t>* out;
     uint32_t length; // bytes of "ATTR" chunks written so far
+    uint32_t lines;  // detail lines logged, capped like the reader's
 };
 
 void store_u32(uint8_t* p, uint32_t v) {
@@ -125,6 +127,7 @@ bool write_all(int fd, const uint8_t* data, size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = ENOSPC;
         if (n <= 0) return false;
         data += n;
         size -= static_cast<size_t>(n);
@@ -156,8 +159,9 @@ int mapdata_write_attr(const char* key, void* value, void* context) {
     elvl_append_chunk(ctx->out, "ATTR", data.data(), length);
     auto chunk_length = static_cast<uint32_t>(ctx->out->size() - before);
     ctx->length += chunk_length;
-    log_msg('D', "written ATTR: '%s=%s'. chunklen:%d (%d+%d+padding)", key, text,
-            static_cast<int>(chunk_length), 8, static_cast<int>(length));
+    log_msg_capped(&ctx->lines, kMapLogCap, 'D',
+                   "written ATTR: '%s=%s'. chunklen:%d (%d+%d+padding)", key, text,
+                   static_cast<int>(chunk_length), 8, static_cast<int>(length));
     return 0;
 }
 
@@ -169,7 +173,24 @@ struct Head {
     bool metadata;          // an elvl block was written
     uint64_t chunks;        // bytes of chunks in the elvl block
     bool regions_whole;     // every region's cells fitted its chunk
+    bool no_tileset;        // saved without a bitmap, so without an elvl block
+    bool lost_metadata;     // ... and the map held metadata that needed one
 };
+
+int keep_unless_program(const char* key, void*, void* found) {
+    if (text_icmp(key, "PROGRAM") != 0) *static_cast<bool*>(found) = true;
+    return 0;
+}
+
+// True when the map holds what only an elvl block can store: attributes besides the
+// editor's own "PROGRAM" stamp, regions, or chunks kept from the file.
+bool has_metadata(MapData* map) {
+    bool found = false;
+    if (map->attributes) hash_filter(map->attributes, keep_unless_program, &found);
+    if (map->regions && map->regions->count > 0) found = true;
+    if (map->kept_chunks && map->kept_chunks->count > 0) found = true;
+    return found;
+}
 
 // Lays out everything before the tile records: the bitmap, then the elvl header, the "ATTR"
 // chunks, the "REGN" chunks and the kept chunks. The two header fields that depend on the
@@ -198,8 +219,10 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
         out->insert(out->end(), header, header + 12);
         log_written("elvl header", b, 12);
         if (map->attributes) {
-            AttrContext ctx{out, 0};
-            hash_filter(map->attributes, mapdata_write_attr, &ctx);
+            AttrContext ctx{out, 0, 0};
+            // The table's order, as the table would be after reading this file back, so that
+            // the next save of the reloaded map gives the same bytes; no resize on the way.
+            hash_foreach_settled(map->attributes, mapdata_write_attr, &ctx);
             log_written("attr's", b + 12, ctx.length);
             chunks += ctx.length;
         }
@@ -245,13 +268,14 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
     (*out)[6] = static_cast<uint8_t>(elvl_offset);
     (*out)[7] = static_cast<uint8_t>(elvl_offset >> 8);
     if (metadata) store_u32(out->data() + b + 4, static_cast<uint32_t>(12 + chunks));
-    *head = {b, metadata, chunks, regions_whole};
+    *head = {b, metadata, chunks, regions_whole, false, false};
     return true;
 }
 
 // The log lines of the tile records and of the two header fields filled in before them.
 int finish_log(const Head& head, uint64_t records_offset, uint64_t records_length) {
     log_written("map data", records_offset, records_length);
+    if (head.no_tileset) return head.lost_metadata ? MAPDATA_SAVE_NO_TILESET : MAPDATA_SAVE_OK;
     log_written("bmp header", 0, 14);
     if (head.metadata) log_written("elvl header", head.bitmap_length, 12);
     if (!head.metadata) return MAPDATA_SAVE_NO_METADATA;
@@ -269,10 +293,20 @@ struct FileImage {
 bool lay_out_file(MapData* map, FileImage* image) {
     std::vector<uint8_t> head_bytes;
     Head head{};
-    if (!lay_out_head(map, &head_bytes, &head)) return false;
+    if (map && map->tiles && map->tileset_placeholder) {
+        // A map read without a bitmap is saved without one: the tile records start the file
+        // (a record can never begin with "BM", as its column would be past 1023).
+        head.no_tileset = true;
+        head.lost_metadata = has_metadata(map);
+        if (head.lost_metadata)
+            log_msg('W', "<mapdata> a map without a tileset cannot store its attributes, "
+                         "regions or kept chunks: they are not saved");
+    } else if (!lay_out_head(map, &head_bytes, &head)) {
+        return false;
+    }
     size_t head_size = head_bytes.size();
     image->bytes.reset(new uint8_t[head_size + 4 * size_t{count_records(map->tiles)}]);
-    std::memcpy(image->bytes.get(), head_bytes.data(), head_size);
+    if (head_size > 0) std::memcpy(image->bytes.get(), head_bytes.data(), head_size);
     size_t records = write_records(map->tiles, image->bytes.get() + head_size);
     image->size = head_size + records;
     image->result = finish_log(head, head_size, records);
@@ -289,22 +323,108 @@ int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out) {
     return image.result;
 }
 
-int mapdata_save(MapData* map, const char* path) {
-    if (!map || !path || !*path) return MAPDATA_SAVE_FAILED;
-    // The new file is written beside the old one and renamed over it only when complete.
-    std::string temp = std::string(path) + ".tmpXXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return MAPDATA_SAVE_FAILED;
-    FileImage image{};
-    bool ok = lay_out_file(map, &image) && ::fchmod(fd, target_mode(path)) == 0 &&
-              write_all(fd, image.bytes.get(), image.size);
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        log_msg('W', "<mapdata> error writing level file '%s'", path);
+namespace {
+
+// Follows a chain of symlinks to the file they name, so that a save replaces that file and
+// keeps the links. Relative link texts count from the link's own folder.
+bool resolve_links(std::string* path, int* error) {
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(path->c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        if (hops == 40) {
+            *error = ELOOP;
+            return false;
+        }
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        ssize_t n = ::readlink(path->c_str(), target.data(), target.size());
+        if (n < 0) {
+            *error = errno;
+            return false;
+        }
+        target.resize(static_cast<size_t>(n));
+        size_t slash = path->rfind('/');
+        if (target.empty() || target[0] == '/' || slash == std::string::npos)
+            *path = target;
+        else
+            *path = path->substr(0, slash + 1) + target;
+    }
+}
+
+// A file that exists must be a regular file that we may open for writing, as a plain open
+// for writing would require; the check never blocks on a FIFO or a device.
+bool check_target(const std::string& path, int* error) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return true;
+        // A FIFO without a reader refuses with ENXIO: it is no regular file either.
+        *error = errno == ENXIO ? FILE_NOT_REGULAR : errno;
+        return false;
+    }
+    struct stat st {};
+    bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    if (!regular) *error = FILE_NOT_REGULAR;
+    return regular;
+}
+
+std::string folder_of(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The rename is durable only once the folder's entry is on disk.
+void sync_folder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        log_msg('W', "<mapdata> could not sync folder '%s': %s", folder.c_str(),
+                std::strerror(errno));
+    ::close(fd);
+}
+
+} // namespace
+
+int mapdata_save(MapData* map, const char* path, int* error) {
+    int ignored = 0;
+    if (!error) error = &ignored;
+    *error = 0;
+    if (!map || !path || !*path) {
+        *error = ENOENT;
         return MAPDATA_SAVE_FAILED;
     }
+    std::string target = path;
+    if (!resolve_links(&target, error) || !check_target(target, error)) {
+        log_msg('W', "<mapdata> error writing level file '%s': %s", path, file_error_text(*error));
+        return MAPDATA_SAVE_FAILED;
+    }
+    // The new file is written beside the old one under a short name (so that a target name
+    // near the 255-byte limit still leaves room) and renamed over it only when complete.
+    std::string folder = folder_of(target);
+    std::string temp = folder + "/.ostrel-XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        *error = errno;
+        log_msg('W', "<mapdata> error writing level file '%s': %s", path, std::strerror(*error));
+        return MAPDATA_SAVE_FAILED;
+    }
+    FileImage image{};
+    auto fail = [&](int reason) {
+        if (*error == 0) *error = reason;
+        return false;
+    };
+    bool ok = lay_out_file(map, &image) || fail(EFBIG);
+    ok = ok && (::fchmod(fd, target_mode(target.c_str())) == 0 || fail(errno));
+    ok = ok && (write_all(fd, image.bytes.get(), image.size) || fail(errno));
+    ok = ok && (::fsync(fd) == 0 || fail(errno));
+    ok = (::close(fd) == 0 || fail(errno)) && ok;
+    ok = ok && (std::rename(temp.c_str(), target.c_str()) == 0 || fail(errno));
+    if (!ok) {
+        ::unlink(temp.c_str());
+        log_msg('W', "<mapdata> error writing level file '%s': %s", path, file_error_text(*error));
+        return MAPDATA_SAVE_FAILED;
+    }
+    sync_folder(folder);
+    map->saved_revision = map->revision;
     return image.result;
 }

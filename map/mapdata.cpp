@@ -3,11 +3,13 @@
 
 #include <SDL/SDL.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "core/log.h"
 #include "core/mem.h"
 #include "map/edit.h"
+#include "core/platform.h"
 #include "map/elvl.h"
 #include "map/level.h"
 #include "map/region.h"
@@ -35,16 +37,41 @@ void mapdata_make_default(MapData* map, bool decode_surface) {
     mapdata_load_tileset(map, {}, LevelReadOptions{false, decode_surface});
 }
 
+void mapdata_set_path(MapData* map, const char* path) {
+    mem_free(map->path);
+    map->path = nullptr;
+    if (!path || !*path) return;
+    size_t n = std::strlen(path);
+    map->path = static_cast<char*>(mem_alloc(static_cast<uint32_t>(n + 1)));
+    std::memcpy(map->path, path, n);
+    mapdata_set_name(map, path);
+}
+
+MapData* mapdata_open(const char* path, int* error) {
+    int ignored = 0;
+    if (!error) error = &ignored;
+    *error = ENOENT;
+    if (!path || !*path) return nullptr;
+    MapData* map = mapdata_new();
+    if (!mapdata_read_level(map, path, error)) {
+        log_msg('W', "<mapdata> error finding or reading level file '%s': %s", path,
+                file_error_text(*error));
+        mapdata_free(map);
+        return nullptr;
+    }
+    log_msg('I', "<mapdata> successfully processed map file '%s'", path);
+    mapdata_set_path(map, path);
+    map->saved_revision = map->revision;
+    return map;
+}
+
 MapData* mapdata_load(const char* path) {
     if (!path) return nullptr;
+    int error = 0;
+    if (MapData* map = mapdata_open(path, &error)) return map;
     MapData* map = mapdata_new();
-    if (mapdata_read_level(map, path)) {
-        log_msg('I', "<mapdata> successfully processed map file '%s'", path);
-        mapdata_set_name(map, path);
-        return map;
-    }
-    if (*path) log_msg('W', "<mapdata> error finding or reading level file '%s'", path);
     mapdata_make_default(map, true);
+    map->saved_revision = map->revision;
     return map;
 }
 
@@ -83,5 +110,6 @@ void mapdata_free(MapData* map) {
     }
     stamp_clear_all(map);
     mapdata_clear(map);
+    mem_free(map->path);
     mem_free(map);
 }

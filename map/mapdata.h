@@ -10,6 +10,7 @@ struct SDL_Surface;
 struct Region;
 struct RegionSetTable;
 struct EditHistory;
+struct LevelReport;
 
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
@@ -20,6 +21,11 @@ enum : uint8_t {
     TILE_FILLER = 250, // the non-anchor cells of an object's square
     TILE_REGION_BRUSH = 251,
 };
+
+// Log lines a file can repeat without end; each kind is logged at most kMapLogCap times per
+// map (core/log.h, log_msg_capped).
+enum MapLogKind { MAPLOG_ATTR, MAPLOG_REGION, MAPLOG_TILES, MAPLOG_KINDS };
+inline constexpr uint32_t kMapLogCap = 200;
 
 struct MapData {
     TileGrid* tiles;
@@ -35,22 +41,47 @@ struct MapData {
     // Type -> owned chunk copy of a type the reader keeps as is; written back in the order
     // the file had them (the table's order of adding, hash_foreach_added).
     HashTable* kept_chunks;
-    uint32_t error_count; // tile records rejected while reading
-    char name[32];
+    uint32_t error_count;             // tile records rejected while reading
+    uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
+    char name[32];                    // display label: the first 31 characters of the path
+    char* path;                   // owned full path of the file, null for a map with no file yet
     LinkedList stamps;            // owned Stamp records, oldest first
     uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
     Region* selected_region;      // not owned
     SDL_Surface* tileset_surface; // owned, may be absent
     uint8_t* tileset;             // owned BMP bytes
     uint32_t tileset_length;
-    uint64_t revision;        // bumped by every change to what a save would write
+    // The tileset is the built-in one shown for a file that had none: it is never saved.
+    bool tileset_placeholder;
+    // What a load could not use; reported to the user once the map is shown.
+    uint32_t bad_chunk_areas;   // metadata or region chunk areas that were not walked to the end
+    uint32_t bad_region_data;   // rTIL sub-chunks that were invalid and read only in part
+    uint32_t region_cells_lost; // region cells that a 256th region set would have needed
+    uint64_t revision;          // bumped by every change to what a save would write
     uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one
     EditHistory* history;     // owned; the undo steps of map/edit, made by the first change
+    LevelReport* read_report; // not owned; set only while a read that was asked for one runs
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.
 MapData* mapdata_load(const char* path);
+// Reads a level file; none when it cannot be opened, with the reason (file_error_text) in
+// *error. The map remembers the full path and counts as saved.
+MapData* mapdata_open(const char* path, int* error);
+// Sets the full path the map is saved to and its display label; null or "" means no file.
+void mapdata_set_path(MapData* map, const char* path);
+// True when the map has changes since it was loaded or last saved.
+inline bool mapdata_modified(const MapData* map) {
+    return map && map->revision != map->saved_revision;
+}
+// Marks one change to what a save would write.
+inline void mapdata_touch(MapData* map) {
+    // A revision never given out before, also after undo went back to an older one.
+    map->revision_issued =
+        (map->revision_issued > map->revision ? map->revision_issued : map->revision) + 1;
+    map->revision = map->revision_issued;
+}
 // An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
 MapData* mapdata_new();
 // Turns a fresh record into the default map: tile (0, 0) = 1 and the built-in tileset.

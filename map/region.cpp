@@ -4,6 +4,7 @@
 #include "core/mem.h"
 #include "map/elvl.h"
 #include "map/region_store.h"
+#include "map/level_report.h"
 
 #include <algorithm>
 #include <climits>
@@ -23,6 +24,34 @@ void region_sets_free(RegionSetTable* sets) {
 void mapdata_init_region_store(MapData* map) {
     if (!map->region_grid) map->region_grid = tilegrid_new();
     if (!map->region_sets) map->region_sets = region_sets_new();
+}
+
+// The one program-wide setting of this module: fixed outside tests and fuzzing.
+static uint64_t g_decode_budget = kRegionDecodeBudget;
+
+void region_set_decode_budget(uint64_t cell_steps) {
+    g_decode_budget = cell_steps;
+}
+
+bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
+    mapdata_init_region_store(map);
+    RegionSetTable* sets = map->region_sets;
+    if (!sets->decode_cut && sets->decode_work <= g_decode_budget &&
+        cells <= g_decode_budget - sets->decode_work) {
+        sets->decode_work += cells;
+        return true;
+    }
+    if (!sets->decode_cut)
+        log_msg('W',
+                "<mapdata> region data asks for more than %u million cell steps: the "
+                "region cells after that are not read",
+                static_cast<unsigned>(kRegionDecodeBudget >> 20));
+    sets->decode_cut = true;
+    return false;
+}
+
+bool mapdata_region_data_cut(const MapData* map) {
+    return map->region_sets && map->region_sets->decode_cut;
 }
 
 int32_t mapdata_region_set_count(const MapData* map) {
@@ -109,6 +138,7 @@ int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count) {
             sub->cells[tilegrid_cell_index(x, y)] = static_cast<uint8_t>(k);
         }
     }
+    map->region_cells_lost += static_cast<uint32_t>(lost);
     return lost;
 }
 
@@ -116,24 +146,62 @@ static bool inside_map(int32_t x, int32_t y) {
     return x >= 0 && x < 1024 && y >= 0 && y < 1024;
 }
 
-void region_add_tile(Region* region, int32_t x, int32_t y) {
-    if (!region || !inside_map(x, y)) return;
-    if (region_add_run(region, x, y, 1) != 0)
+int region_add_tile(Region* region, int32_t x, int32_t y) {
+    if (!region || !inside_map(x, y)) return 0;
+    if (region_add_run(region, x, y, 1) != 0) {
+        // A refused edit is no load loss.
+        --region->owner->region_cells_lost;
         log_msg('W', "<mapdata> overlap limit reached. some region data will be lost.");
-}
-
-void region_set_tile(Region* region, int32_t x, int32_t y, int present) {
-    if (!region || !inside_map(x, y)) return;
-    if (present) {
-        region_add_tile(region, x, y);
-        return;
+        return 0;
     }
-    mapdata_init_region_store(region->owner);
-    tilegrid_put(region->owner->region_grid, x, y, 0);
+    mapdata_touch(region->owner);
+    return 1;
 }
 
-void region_toggle_tile(Region* region, int32_t x, int32_t y) {
-    region_set_tile(region, x, y, region_contains(region, x, y) ? 0 : 1);
+// The set listing the regions of set s without region, in their order; the sets it passes
+// through are made as needed (every set's list minus its last region is a set too). -1 when
+// that would need more sets than the limit allows; then nothing is made.
+static int32_t set_without(RegionSetTable* sets, uint8_t s, const Region* region) {
+    Region* const* list = sets->members[s];
+    int32_t length = s == 0 ? 0 : sets->length[s];
+    int32_t k = 0, missing = 0;
+    // First count the sets to be made, walking the existing ones only.
+    for (int32_t i = 0; i < length; ++i) {
+        if (list[i] == region) continue;
+        int32_t child = 0;
+        if (missing == 0)
+            for (uint8_t c = sets->first_child[k]; c != 0; c = sets->next_sibling[c])
+                if (sets->last[c] == list[i]) child = c;
+        if (child != 0)
+            k = child;
+        else
+            ++missing;
+    }
+    if (sets->count + missing > kRegionSetLimit) return -1;
+    k = 0;
+    for (int32_t i = 0; i < length; ++i)
+        if (list[i] != region) k = region_sets_child(sets, static_cast<uint8_t>(k), list[i]);
+    return k;
+}
+
+int region_set_tile(Region* region, int32_t x, int32_t y, int present) {
+    if (!region || !inside_map(x, y)) return 0;
+    if (present) return region_add_tile(region, x, y);
+    if (!region_contains(region, x, y)) return 1;
+    MapData* map = region->owner;
+    // The cell leaves this region only; the regions it shares the cell with keep it.
+    int32_t k = set_without(map->region_sets, tilegrid_get(map->region_grid, x, y), region);
+    if (k < 0) {
+        log_msg('W', "<mapdata> overlap limit reached. some region data will be lost.");
+        return 0;
+    }
+    tilegrid_put(map->region_grid, x, y, static_cast<uint8_t>(k));
+    mapdata_touch(map);
+    return 1;
+}
+
+int region_toggle_tile(Region* region, int32_t x, int32_t y) {
+    return region_set_tile(region, x, y, region_contains(region, x, y) ? 0 : 1);
 }
 
 int region_handle_subchunk(const char*, void* chunk, void* user) {
@@ -148,8 +216,18 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
         }
     } else if (elvl_chunk_is(chunk, "rTIL")) {
         mapdata_init_region_store(region->owner);
-        if (!region_decode_tiles(region, data, static_cast<int32_t>(length)))
-            log_msg('W', "<mapdata> error in lvl file while reading rle tile data");
+        LevelReport* report = region->owner->read_report;
+        LevelReportBase saved{};
+        if (report) saved = level_report_enter_copy(report, chunk);
+        if (!region_decode_tiles(region, data, static_cast<int32_t>(length))) {
+            log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+                           "<mapdata> error in lvl file while reading rle tile data");
+            ++region->owner->bad_region_data;
+            if (report)
+                level_report_problem(report, report->base, "region '%.64s': invalid rTIL data",
+                                     report->region_name.c_str());
+        }
+        if (report) level_report_leave(report, saved);
     } else {
         return 0;
     }
@@ -157,8 +235,10 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
     return 1;
 }
 
+// Finds the first "rNAM" copy (chunks of one type are visited in file order).
 static int find_name_chunk(const char*, void* chunk, void* found) {
-    if (elvl_chunk_is(chunk, "rNAM")) *static_cast<bool*>(found) = true;
+    auto** name = static_cast<const void**>(found);
+    if (!*name && elvl_chunk_is(chunk, "rNAM")) *name = chunk;
     return 0;
 }
 
@@ -182,17 +262,33 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
     region->subchunks = hash_create();
     // The walk takes a signed length; no chunk comes near the cut.
     auto area = static_cast<int32_t>(length > INT32_MAX ? INT32_MAX : length);
-    if (!elvl_read_chunks(region->subchunks, data, area))
-        log_msg('W', "<mapdata> error in lvl while reading region chunks");
+    LevelReport* report = map->read_report;
+    std::vector<LevelChunk> walked;
+    // The region's sub-chunks are listed apart; the outer walk's list comes back after.
+    std::vector<LevelChunk>* outer = report ? report->walked : nullptr;
+    if (report) report->walked = &walked;
+    if (!elvl_read_chunks(region->subchunks, data, area, report)) {
+        log_msg_capped(&map->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+                       "<mapdata> error in lvl while reading region chunks");
+        ++map->bad_chunk_areas;
+    }
+    if (report) report->walked = outer;
     // Without a name the region and all its sub-chunks are dropped, rTIL data included.
-    bool named = false;
-    hash_filter(region->subchunks, find_name_chunk, &named);
-    if (!named) {
+    const void* name_chunk = nullptr;
+    hash_filter(region->subchunks, find_name_chunk, &name_chunk);
+    if (!name_chunk) {
+        if (report) level_report_problem(report, report->base, "region without a name: dropped");
         region_free(region);
         return;
     }
+    if (report)
+        report->region_name.assign(
+            reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+            strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
+                    elvl_chunk_length(name_chunk)));
     hash_filter(region->subchunks, region_handle_subchunk, region);
     add_to_map(map, region);
+    if (report) report->regions.push_back({region, report->base_offset, std::move(walked)});
 }
 
 Region* mapdata_new_region(MapData* map, const char* name) {

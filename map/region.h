@@ -18,6 +18,12 @@ struct Region {
 // is left as it was.
 inline constexpr int32_t kRegionSetLimit = 255;
 
+// Cell steps the rTIL decoding of one map may take (a cell added or a cell of a row copied
+// from counts one, a run a few more): any file opens in bounded time. Past it, region cells are not
+// read and one warning says so. Real maps use a tiny part of it: 256 regions could each fill the
+// map.
+inline constexpr uint64_t kRegionDecodeBudget = uint64_t{256} << 20;
+
 // Reads one "REGN" chunk's data into the map.
 void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length);
 int region_handle_subchunk(const char* key, void* chunk, void* region);
@@ -34,14 +40,18 @@ inline int region_contains(const Region* region, int32_t x, int32_t y) {
     uint8_t set = tilegrid_get(region->owner->region_grid, x, y);
     return static_cast<int>((region->mask[set >> 5] >> (set & 31)) & 1u);
 }
-// Adds a cell (x, y in 0 to 1023; other cells are ignored). Logs the overlap warning when
-// the cell's new combination would need a 256th region set.
-void region_add_tile(Region* region, int32_t x, int32_t y);
-// Adds the cell, or with present 0 empties the cell's set (it leaves every region).
-void region_set_tile(Region* region, int32_t x, int32_t y, int present);
-void region_toggle_tile(Region* region, int32_t x, int32_t y);
+// The edits below take cells x, y in 0 to 1023 (others are ignored, result 0) and return 1
+// when the cell ends as asked, 0 when the cell's new combination would need a 256th region
+// set: the cell is then left as it was and the overlap warning is logged.
+// Adds a cell to the region.
+int region_add_tile(Region* region, int32_t x, int32_t y);
+// Adds the cell, or with present 0 takes it out of this region only (the other regions that
+// hold it keep it).
+int region_set_tile(Region* region, int32_t x, int32_t y, int present);
+int region_toggle_tile(Region* region, int32_t x, int32_t y);
 // Adds cells x to x + count - 1 of row y without logging; returns how many the overlap limit
-// kept out. The caller keeps the run inside the map.
+// kept out (also added to the map's region_cells_lost). The caller keeps the run inside the
+// map.
 int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
 // Makes an empty region (no cells, no kept sub-chunks) named name and adds it to the region
 // table and to the end of the map's region order.
@@ -68,6 +78,13 @@ void region_retire(Region* region);
 
 // Creates the region grid and the region set table when absent.
 void mapdata_init_region_store(MapData* map);
+// Sets the budget every later load starts with (tests and fuzzing use a small one).
+void region_set_decode_budget(uint64_t cell_steps);
+// Takes cells steps from the map's decode budget (creating the store when absent); false,
+// with the warning logged once per map, when they do not fit.
+bool mapdata_take_decode_budget(MapData* map, uint64_t cells);
+// True once rTIL decoding of the map ran out of its budget.
+bool mapdata_region_data_cut(const MapData* map);
 // Region sets in use (slots 1 to the result), 0 without a set table.
 int32_t mapdata_region_set_count(const MapData* map);
 // The members of set k in order (count in *length), or null for an empty slot.

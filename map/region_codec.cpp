@@ -2,6 +2,7 @@
 #include "map/region.h"
 #include "core/log.h"
 #include "map/elvl.h"
+#include "map/level_report.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,11 +11,16 @@ namespace {
 
 constexpr int32_t kSide = 1024;
 
+// A run costs about as much as this many cells besides its cells.
+constexpr int64_t kRunSteps = 4;
+
 enum RunKind : uint8_t { kSkipCells = 0, kCells = 1, kSkipRows = 2, kRepeatRow = 3 };
 
 // Adds the cells of row src to rows first to last - 1. The copies never reach row src, so its
-// runs are taken once.
+// runs are taken once. Adds nothing when the map's decode budget cannot pay for it.
 int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
+    // Reading the row counts as much as copying it once.
+    if (!mapdata_take_decode_budget(region->owner, kSide)) return 0;
     int32_t starts[kSide / 2 + 1];
     int32_t lengths[kSide / 2 + 1];
     int32_t runs = 0;
@@ -29,6 +35,11 @@ int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
         starts[runs] = start;
         lengths[runs++] = x - start;
     }
+    int64_t cells = kRunSteps * runs;
+    for (int32_t i = 0; i < runs; ++i)
+        cells += lengths[i];
+    if (!mapdata_take_decode_budget(region->owner, uint64_t(cells) * uint64_t(last - first)))
+        return 0;
     int32_t lost = 0;
     for (int32_t y = first; y < last; ++y)
         for (int32_t i = 0; i < runs; ++i)
@@ -100,7 +111,10 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
         }
         if (kind == kSkipCells || kind == kCells) {
             // Cells past column 1,023 are not added; the run still makes the data invalid.
-            if (kind == kCells) lost += region_add_run(region, x, y, std::min(n, kSide - x));
+            int32_t inside = std::min(n, kSide - x);
+            if (kind == kCells &&
+                mapdata_take_decode_budget(region->owner, uint64_t(kRunSteps + inside)))
+                lost += region_add_run(region, x, y, inside);
             x += n;
             if (x == kSide) {
                 x = 0;
@@ -123,12 +137,25 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
         }
     }
     // One warning per rTIL: a few bytes of code could otherwise log a line per map cell.
-    if (lost > 0) log_msg('W', "<mapdata> overlap limit reached. some region data will be lost.");
+    if (lost > 0) {
+        log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+                       "<mapdata> overlap limit reached. some region data will be lost.");
+        if (LevelReport* report = region->owner->read_report)
+            level_report_problem(report, report->base,
+                                 "region '%.64s': the limit of %d region sets was reached; "
+                                 "%d cells were left out",
+                                 report->region_name.c_str(), kRegionSetLimit,
+                                 static_cast<int>(lost));
+    }
     return valid && y == kSide;
 }
 
 void region_encode_tiles(const Region* region, std::vector<uint8_t>* out, int32_t rows) {
-    if (!region->owner->region_grid) rows = 0;
+    // A region in no set has no cells: its rows need no reading (a map may hold many).
+    bool in_a_set = false;
+    for (uint32_t word : region->mask)
+        in_a_set = in_a_set || word != 0;
+    if (!region->owner->region_grid || !in_a_set) rows = 0;
     rows = std::clamp(rows, 0, kSide);
     uint8_t prev[kSide] = {};
     uint8_t cur[kSide];

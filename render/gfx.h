@@ -19,8 +19,11 @@ void gfx_shutdown();
 SDL_Surface* gfx_create_surface(int width, int height, int depth);
 // The display-format copy (the argument is freed), or the argument when conversion fails.
 SDL_Surface* gfx_convert_surface(SDL_Surface* surface);
-// 0 when the map has a tileset surface on return; 1 (and running cleared) when none loads.
+// 0 when the map has a tileset surface on return; 1 when none loads, after calling the stop
+// hook (the editor ends its loop there).
 int gfx_ensure_tileset(MapData* map);
+// The function gfx_ensure_tileset calls when no tileset can be loaded at all; none by default.
+void gfx_set_stop_hook(void (*hook)());
 
 // Ends a frame: frame-rate figure, animation clock, flip.
 void gfx_present();

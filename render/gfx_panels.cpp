@@ -6,6 +6,7 @@
 #include "render/draw.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
+#include "render/mapdraw.h"
 #include "render/mapview.h"
 #include "render/panels.h"
 

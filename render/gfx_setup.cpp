@@ -5,12 +5,18 @@
 
 #include "core/log.h"
 #include "core/platform.h"
-#include "editor/editor_state.h"
 #include "map/mapdata.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 
 GfxState g_gfx;
+
+// Told when no tileset can be loaded at all; the editor stops its loop.
+static void (*g_stop_hook)() = nullptr;
+
+void gfx_set_stop_hook(void (*hook)()) {
+    g_stop_hook = hook;
+}
 
 static constexpr const char* kCaption = "Ostrel v0.2.4";
 static constexpr const char* kProgramName = "ostrel";
@@ -58,7 +64,8 @@ static SDL_Surface* open_video_mode(int width, int height) {
 
 // Bitmaps are drawn many times per frame: keep them in the display format.
 static SDL_Surface* load_bitmap(const char* path) {
-    SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
+    SDL_Surface* loaded =
+        SDL_LoadBMP_RW(SDL_RWFromFile(platform_asset_path(path).c_str(), "rb"), 1);
     if (!loaded) return nullptr;
     SDL_Surface* converted = SDL_DisplayFormat(loaded);
     if (!converted) return loaded;
@@ -162,17 +169,19 @@ int gfx_ensure_tileset(MapData* map) {
         return 0;
     }
     if (map->tileset) {
-        map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromFile(kTilesetCopyPath, "rb"), 1);
+        map->tileset_surface =
+            SDL_LoadBMP_RW(SDL_RWFromFile(platform_asset_path(kTilesetCopyPath).c_str(), "rb"), 1);
         if (!map->tileset_surface) log_msg('E', "failed to load embedded tileset");
     }
     if (!map->tileset_surface)
-        map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromFile(kTilesetPath, "rb"), 1);
+        map->tileset_surface =
+            SDL_LoadBMP_RW(SDL_RWFromFile(platform_asset_path(kTilesetPath).c_str(), "rb"), 1);
     if (map->tileset_surface) {
         adopt_tileset(map);
         return 0;
     }
     log_msg(0, "*** %s exiting: failed to load tileset", kProgramName);
-    g_editor.running = 0;
+    if (g_stop_hook) g_stop_hook();
     return 1;
 }
 

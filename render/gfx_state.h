@@ -17,6 +17,7 @@ struct GfxState {
     int32_t video_depth = 16;
     bool video_size_set = false;
     int32_t zoom = 1; // renderer zoom 1..4: a tile is 16 / zoom pixels
+    bool grid_shown = true; // grid lines on empty cells at zoom 1
     SDL_Surface* font = nullptr;
     SDL_Surface* sprites[GFX_SPRITE_SHEETS] = {}; // tiles 216..220
     SDL_Surface* highlight = nullptr;             // region highlight, alpha 128

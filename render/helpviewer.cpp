@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/platform.h"
 #include "core/log.h"
 #include "core/mem.h"
 #include "render/draw.h"
@@ -14,7 +15,7 @@ static constexpr const char* kHelpFile = "Commands.hlp";
 
 void helpviewer_init() {
     g_help = HelpState{};
-    helpviewer_load(kHelpFile);
+    helpviewer_load(platform_asset_path(kHelpFile).c_str());
 }
 
 void helpviewer_load(const char* path) {

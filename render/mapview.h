@@ -1,4 +1,4 @@
-// mapview.h - the map view drawn into the map buffer, with its redraw cache and zoom.
+// mapview.h - the window's map view: the map buffer with its redraw cache, zoom and grid.
 // gfx_invalidate_view is declared in render/gfx.h.
 #pragma once
 #include <cstdint>
@@ -10,17 +10,12 @@ struct MapData;
 // then blits it to the screen. Columns or rows below 1 derive both from the window size.
 void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin_x, int origin_y,
                   int columns, int rows);
-// Zoom 1: tileset cells, icons, animated sprites, grid lines and the region highlight.
-void gfx_draw_map_tiles(MapData* map, int origin_x, int origin_y, int columns, int rows);
-// Zoom 2 and 4: one class-coloured square per tile.
-void gfx_draw_map_blocks(MapData* map, int origin_x, int origin_y, int columns, int rows);
 // Sets the renderer zoom (1..4; other values are ignored).
 void gfx_set_zoom(int zoom);
+// Shows or hides the grid lines on empty cells (zoom 1); a change redraws the view.
+void gfx_set_grid(bool shown);
 // Draws the 16 x 16 picture of a tile value at (x, y); 1 when the value has one, else 0.
 int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile);
-
-// Class colour of a tile value for the zoomed-out views and the radar; false when none.
-bool gfx_tile_class_colour(int tile, uint8_t* red, uint8_t* green, uint8_t* blue);
 
 struct Region;
 // The highlight of a region's cells: in the region's colour ("rCOL") when it has one, else the

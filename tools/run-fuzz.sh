@@ -3,6 +3,8 @@
 set -euo pipefail
 build=$1
 seconds=${2:-60}
+# An input that takes longer than this fails the run: every open must be quick.
+timeout=${FUZZ_TIMEOUT:-10}
 root=$(cd "$(dirname "$0")/.." && pwd)
 shopt -s nullglob
 targets=("$build"/fuzz/fuzz_*)
@@ -16,7 +18,7 @@ for t in "${targets[@]}"; do
     [ -d "$root/../shared/testdata/lvl" ] && seeds+=("$root/../shared/testdata/lvl")
     echo "ostrel: fuzzing $name for ${seconds}s"
     log="$build/$name.log"
-    if ! "$t" -max_total_time="$seconds" -max_len=300000 -rss_limit_mb=2048 -print_final_stats=1 \
+    if ! "$t" -max_total_time="$seconds" -max_len=300000 -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1 \
         "$work" "${seeds[@]}" >"$log" 2>&1; then
         tail -n 40 "$log"
         echo "ostrel: $name found a failure"

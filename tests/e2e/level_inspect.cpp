@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: level_inspect FILE QUERY...\n"
                              "queries: tile X Y | stamp X Y | attr KEY | regions | first-region |\n"
-                             "         in-region NAME X Y | region NAME | others NAME | chunks | attrs |\n"
+                             "         in-region NAME X Y | region NAME | others NAME | chunks |\n"
                              "         find-tile\n");
         return 2;
     }
@@ -113,8 +113,6 @@ int main(int argc, char** argv) {
                                 : nullptr;
             std::printf("%s\n", v ? v : "(none)");
             i += 1;
-        } else if (q == "attrs") {
-            std::printf("%d\n", map->attributes ? map->attributes->count : 0);
         } else if (q == "regions") {
             int n = 0;
             mapdata_for_each_region(map, count_region, &n);

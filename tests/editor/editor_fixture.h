@@ -3,22 +3,19 @@
 #pragma once
 #include "console/console.h"
 #include "core/hash.h"
-#include "core/mem.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
 #include "editor/regionlist.h"
-#include "map/elvl.h"
 #include "map/mapdata.h"
 #include "map/region.h"
 #include "map/stamp.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
-#include <vector>
 
 class EditorFixture : public ::testing::Test {
   protected:
@@ -54,29 +51,9 @@ class EditorFixture : public ::testing::Test {
     }
 };
 
-// Adds a "REGN" chunk: "rNAM" with the name, and unless tiles is false an "rTIL" whose cells are
-// the given row-0 columns (sorted, distinct), or all of row 0 when none are given.
-inline void add_region(MapData* map, const std::string& name, bool tiles = true,
-                       std::vector<int> row0 = {}) {
-    std::vector<uint8_t> out, code;
-    elvl_append_chunk(&out, "rNAM", reinterpret_cast<const uint8_t*>(name.data()),
-                      static_cast<uint32_t>(name.size()));
-    // Long-form runs: kind in bits 7-6, bit 5 long, 13-bit count - 1.
-    auto run = [&](int kind, int n) {
-        code.push_back(static_cast<uint8_t>((kind << 6) | 0x20 | (((n - 1) >> 8) & 31)));
-        code.push_back(static_cast<uint8_t>((n - 1) & 0xFF));
-    };
-    int x = 0;
-    for (int c : row0) {
-        if (c > x) run(0, c - x);
-        run(1, 1);
-        x = c + 1;
-    }
-    if (row0.empty())
-        run(2, 1024);
-    else if (x < 1024)
-        run(0, 1024 - x);
-    if (!row0.empty()) run(2, 1023);
-    if (tiles) elvl_append_chunk(&out, "rTIL", code.data(), static_cast<uint32_t>(code.size()));
-    mapdata_read_region(map, out.data(), static_cast<uint32_t>(out.size()));
+// A region whose one cell is (x, 0), or without cells for x < 0.
+inline Region* add_region_at(MapData* map, const std::string& name, int x = -1) {
+    Region* region = add_region(map, name);
+    if (x >= 0) region_add_tile(region, x, 0);
+    return region;
 }

@@ -1,5 +1,6 @@
 // The "?" commands: dispatch, arguments, attributes, saving and opening maps.
 #include "console/commands.h"
+#include "core/mem.h"
 #include "editor_fixture.h"
 #include "map/attributes.h"
 
@@ -11,111 +12,9 @@ namespace {
 
 class Commands : public EditorFixture {
   protected:
-    void run(const char* line) { console_command(line); }
-    const char* attr(const char* key) {
-        if (!map()->attributes) return nullptr;
-        return static_cast<const char*>(hash_get(map()->attributes, key));
-    }
-};
-
-TEST_F(Commands, QuitWordsAndEchoes) {
-    // Words that only start like a command are echoed as chat.
-    for (const char* line : {"?exit ", "?exitnow", "?quitx"}) {
-        run(line);
-        EXPECT_EQ(row(7), line);
-    }
-    EXPECT_EQ(g_editor.running, 1);
-    EXPECT_EQ(colour(7), 2);
-    run("?shutdownnow");
-    EXPECT_EQ(g_editor.running, 0);
-    EXPECT_EQ(row(7), "shutting down now!");
-    for (const char* line : {"?quit", "?exit"}) {
-        g_editor.running = 1;
-        run(line);
-        EXPECT_EQ(g_editor.running, 0) << line;
-    }
-}
-
-TEST_F(Commands, HelpAndLocate) {
-    run("?helpme");
-    EXPECT_EQ(row(4), "control: left click - paint tile");
-    EXPECT_EQ(row(7), "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
-    for (auto [at, want] :
-         {std::pair{8192, "current sector: K11 topleft: 492,497 middle:8192,8192"},
-          {0, "current sector: A1 topleft: -20,-15 middle:0,0"}}) {
-        g_editor.view_center_x = g_editor.view_center_y = static_cast<int16_t>(at);
-        editor_update_view();
-        run("?locate");
-        EXPECT_EQ(row(7), want);
-    }
-    run("?locate now");
-    EXPECT_EQ(row(7), "?locate now");
-}
-
-TEST_F(Commands, SettileReadsAnyBaseAndRefusesOutOfRange) {
-    const std::pair<const char*, int> cases[] = {
-        {"?settile 0x10", 16}, {"?settile 010", 8},          {"?settile 256", 8},
-        {"?settile -1", 8},    {"?settile 12abc", 12},       {"?settile abc", 12},
-        {"?settile 0X1f", 31}, {"?settile 99999999999", 31},
-    };
-    for (auto [line, want] : cases) {
-        run(line);
-        EXPECT_EQ(g_editor.selected_tile, want) << line;
-    }
-    EXPECT_EQ(row(7), "holding tile: 31");
-}
-
-TEST_F(Commands, WarptoClampsWrapsAndRefusesAMissingY) {
-    // 3000 * 16 is negative as a 16-bit value and clamps to 0; a missing or bad y does nothing.
-    const std::tuple<const char*, int, int> cases[] = {
-        {"?warpto 512 512", 8192, 8192}, {"?warpto 2000,,  5", 16384, 80},
-        {"?warpto 3000 5", 0, 80},       {"?warpto 100", 0, 80},
-        {"?warpto 100 y", 0, 80},        {"?warpto x 100", 0, 80},
-    };
-    for (auto [line, x, y] : cases) {
-        run(line);
-        EXPECT_EQ(centre(), std::pair(x, y)) << line;
-    }
-}
-
-TEST_F(Commands, InsattrAndRmattr) {
-    run("?insattr NAME = x");
-    EXPECT_STREQ(attr("NAME "), " x");
-    EXPECT_EQ(row(7), "added ATTR NAME = x");
-    run("?insattr k=v=w");
-    EXPECT_STREQ(attr("k"), "v=w");
-    run("?insattr =x");
-    EXPECT_STREQ(attr(""), "x");
-    run("?insatXY K=second");
-    EXPECT_STREQ(attr("k"), "second");
-    int32_t count = map()->attributes->count;
-    run("?insattr novalue");
-    run("?insattr empty=");
-    EXPECT_EQ(map()->attributes->count, count);
-    std::string key(70, 'a');
-    run(("?insattr " + key + "=long").c_str());
-    EXPECT_STREQ(attr(key.substr(0, 63).c_str()), "long");
-    EXPECT_EQ(attr(key.c_str()), nullptr);
-
-    run("?rmattr K");
-    EXPECT_EQ(attr("k"), nullptr);
-    run("?rmattr K");
-    EXPECT_EQ(row(7), "removed ATTR K");
-    EXPECT_EQ(map()->attributes->count, count);
-    // Keys match without case; a missing map or key is no fault.
-    mapdata_set_attribute(nullptr, "a", nullptr);
-    EXPECT_EQ(mapdata_remove_attribute(map(), "kEy"), 0);
-    run("?insattr KEY=2");
-    EXPECT_EQ(mapdata_remove_attribute(map(), "kEy"), 1);
-}
-
-// Each test runs in a fresh temporary folder.
-class SaveAndOpen : public Commands {
-  protected:
     void SetUp() override {
-        Commands::SetUp();
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "ostrel-cmd-XXXXXX").string();
+        EditorFixture::SetUp();
+        std::string pattern = (std::filesystem::temp_directory_path() / "ostrel-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir = pattern;
         old_cwd = std::filesystem::current_path();
@@ -124,88 +23,124 @@ class SaveAndOpen : public Commands {
     void TearDown() override {
         std::filesystem::current_path(old_cwd);
         std::filesystem::remove_all(dir);
-        Commands::TearDown();
+        EditorFixture::TearDown();
+    }
+    void run(const std::string& line) { console_command(line.c_str()); }
+    std::string attr(const char* key) {
+        auto* value = map()->attributes ? hash_get(map()->attributes, key) : nullptr;
+        return value ? static_cast<const char*>(value) : "<none>";
     }
     std::filesystem::path dir, old_cwd;
 };
 
-TEST_F(SaveAndOpen, SaveWritesAndReportsFailureInRed) {
+// Words that only start like a command are echoed as chat in pale blue; the quit words end the
+// loop after a green line.
+TEST_F(Commands, QuitWordsEchoesAndLocate) {
+    for (const char* line : {"?exit ", "?exitnow", "?quitx", "?locate now"}) {
+        run(line);
+        EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string(line), 2));
+    }
+    EXPECT_EQ(g_editor.running, 1);
+    for (const char* line : {"?shutdownnow", "?quit", "?exit"}) {
+        g_editor.running = 1;
+        run(line);
+        EXPECT_EQ(g_editor.running, 0) << line;
+    }
+    EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string("shutting down now!"), 1));
+    g_editor.view_center_x = g_editor.view_center_y = 8192;
+    editor_update_view();
+    run("?locate");
+    EXPECT_EQ(row(7), "current sector: K11 topleft: 492,497 middle:8192,8192");
+}
+
+TEST_F(Commands, SettileAndWarptoReadNumbersAndRefuseBadOnes) {
+    const std::tuple<const char*, int, int, int> cases[] = {
+        // line, brush, centre x, centre y (3000 * 16 is negative in 16 bits and clamps to 0)
+        {"?settile 0x10", 16, 0, 0},         {"?settile 010", 8, 0, 0},
+        {"?settile 256", 8, 0, 0},           {"?settile -1", 8, 0, 0},
+        {"?settile 12abc", 12, 0, 0},        {"?settile 99999999999", 12, 0, 0},
+        {"?warpto 512 512", 12, 8192, 8192}, {"?warpto 2000,,  5", 12, 16384, 80},
+        {"?warpto 3000 5", 12, 0, 80},       {"?warpto 100", 12, 0, 80},
+        {"?warpto x 100", 12, 0, 80},
+    };
+    for (auto [line, brush, x, y] : cases) {
+        run(line);
+        EXPECT_EQ(
+            std::tuple(g_editor.selected_tile, g_editor.view_center_x, g_editor.view_center_y),
+            std::tuple(brush, x, y))
+            << line;
+    }
+    EXPECT_EQ(row(7), "holding tile: 12");
+}
+
+TEST_F(Commands, InsattrAndRmattr) {
+    std::string key(70, 'a');
+    for (std::string line : std::vector<std::string>{
+             "?insattr NAME = x", "?insattr k=v=w", "?insatXY K=second", "?insattr novalue",
+             "?insattr empty=", "?insattr " + key + "=long"})
+        run(line);
+    EXPECT_EQ(attr("NAME "), " x");
+    EXPECT_EQ(attr("k"), "second");
+    EXPECT_EQ(attr("empty"), "<none>");
+    EXPECT_EQ(attr(key.substr(0, 63).c_str()), "long");
+    EXPECT_EQ(map()->attributes->count, 3);
+    run("?rmattr K");
+    EXPECT_EQ(attr("k"), "<none>");
+    EXPECT_EQ(row(7), "removed ATTR K");
+    run("?rmattr K");
+    EXPECT_EQ(map()->attributes->count, 2);
+}
+
+TEST_F(Commands, SaveWritesOrReportsInRedAndGoOpensTheFile) {
     mapdata_set_tile(map(), 5, 6, 42);
-    run("?insattr program=old");
     run("?saveas a.lvl");
-    EXPECT_EQ(row(7), "map saved as a.lvl");
-    EXPECT_EQ(colour(7), 1);
-    EXPECT_STREQ(map()->name, "a.lvl");
-    EXPECT_STREQ(attr("PROGRAM"), "ostrel 0.2.4");
-    EXPECT_TRUE(std::filesystem::exists("a.lvl"));
-
-    run("?save");
-    EXPECT_EQ(row(7), "map saved as a.lvl");
-    // Names are cut to 31 characters.
-    std::string name(40, 'n');
-    run(("?save " + name).c_str());
-    EXPECT_EQ(std::string(map()->name), name.substr(0, 31));
-    EXPECT_TRUE(std::filesystem::exists(name.substr(0, 31)));
-
-    // A path that cannot be written is reported in red with the path, and nothing is written.
+    EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string("map saved as a.lvl"), 1));
+    EXPECT_EQ(attr("PROGRAM"), "ostrel 0.2.4");
+    run("?save " + std::string(40, 'n')); // long names are saved whole
+    EXPECT_TRUE(std::filesystem::exists(std::string(40, 'n')));
     run("?save missing-dir/b.lvl");
     EXPECT_EQ(colour(7), 3);
     EXPECT_NE(row(7).find("missing-dir/b.lvl"), std::string::npos) << row(7);
-    EXPECT_FALSE(std::filesystem::exists("missing-dir/b.lvl"));
-
-    // Opening the saved file brings the tile and the attribute back.
     run("?go a.lvl");
     EXPECT_EQ(row(7), "now viewing a.lvl");
     EXPECT_EQ(mapdata_get_tile(map(), 5, 6), 42);
-    EXPECT_STREQ(attr("program"), "ostrel 0.2.4");
+    // "?go" needs a name; a file that cannot be read leaves the map, the view and the brush.
+    MapData* before = map();
+    run("?go    ");
+    EXPECT_EQ(map(), before);
+    g_editor.view_center_x = 800;
+    run("?go no-such-file.lvl");
+    EXPECT_EQ(map(), before);
+    EXPECT_EQ(row(7), "cannot open no-such-file.lvl: No such file or directory");
+    EXPECT_EQ(g_editor.view_center_x, 800);
+    EXPECT_EQ(regionlist_count(), 1);
 }
 
-TEST_F(SaveAndOpen, ATilesetTooLargeForAttributesIsReportedInRed) {
-    // The attributes' block must start below 64 KiB; a larger bitmap leaves no room.
-    const uint32_t big = 70000;
+// A save that had to leave something out is reported in red.
+TEST_F(Commands, IncompleteSavesAreReportedInRed) {
+    const uint32_t big = 70000; // the attributes' block must start below 64 KiB
     auto* bytes = static_cast<uint8_t*>(mem_alloc(big));
     std::memcpy(bytes, map()->tileset, map()->tileset_length);
     mem_free(map()->tileset);
     map()->tileset = bytes;
     map()->tileset_length = big;
     run("?save big.lvl");
-    EXPECT_EQ(colour(7), 3);
-    EXPECT_EQ(row(7), "map saved as big.lvl without attributes or regions: tileset too large");
-    EXPECT_TRUE(std::filesystem::exists("big.lvl"));
-}
-
-TEST_F(SaveAndOpen, ARegionTooLargeToStoreIsReportedInRed) {
+    EXPECT_EQ(std::pair(row(7), colour(7)),
+              std::pair(std::string("map saved as big.lvl without attributes or regions: "
+                                    "tileset too large"),
+                        3));
     // A checkerboard over the whole map cannot be coded within one chunk.
-    std::vector<uint8_t> name;
-    elvl_append_chunk(&name, "rNAM", reinterpret_cast<const uint8_t*>("Checker"), 7);
-    mapdata_read_region(map(), name.data(), static_cast<uint32_t>(name.size()));
-    Region* region = mapdata_find_region(map(), "Checker");
-    ASSERT_NE(region, nullptr);
+    Region* region = add_region(map(), "Checker");
     for (int32_t y = 0; y < 1024; ++y)
         for (int32_t x = y & 1; x < 1024; x += 2)
             region_add_tile(region, x, y);
+    map()->tileset_length = 49720;
     testing::internal::CaptureStderr();
     run("?save cut.lvl");
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(colour(7), 3);
-    EXPECT_EQ(row(7), "map saved as cut.lvl, but a region too large to store was cut");
-    EXPECT_TRUE(std::filesystem::exists("cut.lvl"));
-}
-
-TEST_F(SaveAndOpen, GoNeedsANameAndFallsBackToTheDefaultMap) {
-    run("?go");
-    EXPECT_EQ(row(7), "?go");
-    MapData* before = map();
-    run("?go    ");
-    EXPECT_EQ(map(), before);
-    g_editor.view_center_x = 800;
-    g_editor.selected_tile = 9;
-    run("?go no-such-file.lvl");
-    EXPECT_NE(map(), before);
-    EXPECT_EQ(row(7), "now viewing <default>");
-    EXPECT_EQ(g_editor.view_center_x, 800);
-    EXPECT_EQ(g_editor.selected_tile, 9);
-    EXPECT_EQ(regionlist_count(), 1);
+    EXPECT_EQ(
+        std::pair(row(7), colour(7)),
+        std::pair(std::string("map saved as cut.lvl, but a region too large to store was cut"), 3));
 }
 
 } // namespace

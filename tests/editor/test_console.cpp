@@ -5,85 +5,52 @@ namespace {
 
 using Console = EditorFixture;
 
-TEST_F(Console, StartsWithTheMapNameAndWrapsLongMessages) {
-    EXPECT_EQ(row(7), "now viewing <default>");
-    EXPECT_EQ(console_width(), 80);
-
+TEST_F(Console, HistoryKeepsEightRowsAndWrapsAtTheWindowWidth) {
+    EXPECT_EQ(std::pair(row(7), console_width()),
+              std::pair(std::string("now viewing <default>"), 80));
     console_print(4, "%s", std::string(200, 'x').c_str());
-    EXPECT_EQ(row(5), std::string(80, 'x'));
-    EXPECT_EQ(row(6), std::string(80, 'x'));
-    EXPECT_EQ(row(7), std::string(40, 'x'));
-    EXPECT_EQ(colour(5), 4);
-    EXPECT_EQ(colour(7), 4);
-    EXPECT_EQ(row(4), "now viewing <default>");
-
-    // Nine one-row messages leave the last eight; empty messages change nothing.
+    EXPECT_EQ(std::vector<std::string>({row(4), row(5), row(6), row(7)}),
+              std::vector<std::string>({"now viewing <default>", std::string(80, 'x'),
+                                        std::string(80, 'x'), std::string(40, 'x')}));
+    EXPECT_EQ(colour(5) + colour(7), 8);
     for (int i = 0; i < 9; ++i)
         console_print(1, "m%d", i);
-    console_print(1, "%s", "");
-    EXPECT_EQ(row(0), "m1");
-    EXPECT_EQ(row(7), "m8");
-
-    // Messages past 239 characters are cut before they are split.
-    console_print(1, "%s", std::string(500, 'y').c_str());
+    console_print(1, "%s", ""); // empty messages change nothing
+    EXPECT_EQ(std::pair(row(0), row(7)), std::pair(std::string("m1"), std::string("m8")));
+    console_print(1, "%s", std::string(500, 'y').c_str()); // cut to 239, then split
     EXPECT_EQ(row(7), std::string(79, 'y'));
-    EXPECT_EQ(row(6), std::string(80, 'y'));
-}
-
-TEST_F(Console, TypingShiftCapsAndBackspace) {
-    type(" ");
-    EXPECT_STREQ(console_input(), "");
-    type("a b");
-    EXPECT_STREQ(console_input(), "a b");
-    // Shift (either side) maps to the shifted character; Caps Lock changes letters only.
-    for (auto [key, mods] : {std::pair{'1', 0x0001},
-                             {'a', 0x0002},
-                             {'`', 0x0001},
-                             {'/', 0x0001},
-                             {'a', 0x2000},
-                             {'1', 0x2000}})
-        editor_key(key, mods);
-    EXPECT_STREQ(console_input(), "a b!A`?A1");
-    // Keys outside space..z, and keys the editor takes, never reach the line.
-    for (int key : std::initializer_list<int>{'{', KEY_UP, KEY_F3})
-        editor_key(key, 0);
-    EXPECT_STREQ(console_input(), "a b!A`?A1");
-    editor_key(8, 0);
-    EXPECT_STREQ(console_input(), "a b!A`?A");
-    editor_key(8, 0x0040);
-    EXPECT_STREQ(console_input(), "");
-    editor_key(8, 0);
-    EXPECT_STREQ(console_input(), "");
-    // Return on an empty line runs nothing.
-    enter();
-    EXPECT_EQ(row(7), "now viewing <default>");
-}
-
-TEST_F(Console, InputStopsAt239Characters) {
-    type(std::string(239, 'k').c_str());
-    type("z");
-    EXPECT_EQ(std::strlen(console_input()), 239u);
-    editor_key(8, 0);
-    EXPECT_EQ(std::strlen(console_input()), 238u);
-    enter();
-    EXPECT_EQ(row(7), std::string(78, 'k'));
-    EXPECT_EQ(colour(7), 2);
-    EXPECT_STREQ(console_input(), "");
-}
-
-TEST_F(Console, WideWindowsKeepRowsWithin239Characters) {
+    // A wide window holds rows to 239 characters; the width stays that of start-up.
     console_shutdown();
     g_editor.screen_width = 2400;
     console_init();
-    EXPECT_EQ(console_width(), 239);
-    console_print(1, "%s", std::string(300, 'w').c_str());
-    for (int k = 0; k < 8; ++k)
-        EXPECT_LE(std::strlen(console_row(k)->text), 239u);
-    EXPECT_EQ(row(7), std::string(239, 'w'));
-    // The width stays that of start-up when the window changes.
     g_editor.screen_width = 320;
-    console_print(1, "%s", std::string(100, 'v').c_str());
-    EXPECT_EQ(row(7), std::string(100, 'v'));
+    console_print(1, "%s", std::string(300, 'w').c_str());
+    EXPECT_EQ(row(7), std::string(239, 'w'));
+}
+
+TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
+    type(" "); // a leading space is not taken
+    type("a b");
+    // Shift (either side) maps to the shifted character; Caps Lock changes letters only.
+    for (auto [key, mods] : {std::pair{'1', 0x0001},
+                             {'a', 0x0002},
+                             {'/', 0x0001},
+                             {'a', 0x2000},
+                             {'1', 0x2000},
+                             {'{', 0}})
+        editor_key(key, mods);
+    editor_key(KEY_UP, 0); // keys the editor takes never reach the line
+    EXPECT_STREQ(console_input(), "a b!A?A1");
+    editor_key(8, 0);
+    EXPECT_STREQ(console_input(), "a b!A?A");
+    editor_key(8, 0x0040); // Ctrl + Backspace empties the line
+    EXPECT_STREQ(console_input(), "");
+    enter(); // an empty line runs nothing
+    EXPECT_EQ(row(7), "now viewing <default>");
+    type(std::string(240, 'k').c_str()); // the line stops at 239
+    enter();
+    EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string(79, 'k'), 2));
+    EXPECT_STREQ(console_input(), "");
 }
 
 } // namespace

@@ -9,44 +9,41 @@
 namespace {
 
 using Keys = EditorFixture;
+using Mouse = EditorFixture;
 
-TEST_F(Keys, ScrollInsertAndZoomFromTheMenu) {
-    editor_key(KEY_UP, 0);
-    EXPECT_EQ(g_editor.view_center_y, 0);
+TEST_F(Keys, ScrollInsertMenuAndPanelSwitches) {
+    editor_key(KEY_UP, 0); // the centre is clamped at 0
     for (int key : {KEY_INSERT, KEY_RIGHT, KEY_DOWN})
         editor_key(key, 0);
     EXPECT_EQ(centre(), std::pair(8193, 8193));
-
     editor_key(KEY_ESCAPE, 0);
-    EXPECT_EQ(g_editor.menu_open, 1);
-    // Unlisted keys do nothing in the menu and never reach the console.
-    EXPECT_EQ(editor_menu_key('x', 0), 0);
-    EXPECT_EQ(g_editor.menu_open, 1);
+    EXPECT_EQ(editor_menu_key('x', 0), 0); // unlisted keys do nothing and reach no console
     EXPECT_STREQ(console_input(), "");
     editor_menu_key('2', 0);
-    EXPECT_EQ(std::tuple(g_editor.menu_open, g_editor.zoom, g_editor.view_offset_x),
-              std::tuple(0, 2, 0));
-    editor_key(KEY_LEFT, 0);
-    EXPECT_EQ(g_editor.view_center_x, 8193 - 16);
-
+    editor_key(KEY_LEFT, 0); // a whole tile when zoomed out
+    EXPECT_EQ(std::tuple(g_editor.menu_open, g_editor.zoom, g_editor.view_center_x),
+              std::tuple(0, 2, 8193 - 16));
     editor_key(KEY_ESCAPE, 0);
-    for (int key : {KEY_F3, KEY_F5, KEY_F4})
+    for (int key : {int{KEY_F3}, int{KEY_F5}, int{KEY_F4}, int{'q'}})
         editor_menu_key(key, 0);
-    editor_menu_key('q', 0);
     EXPECT_EQ(std::tuple(g_editor.grid_shown, g_editor.console_shown, g_editor.palette_shown,
                          g_editor.running, g_editor.menu_open),
               std::tuple(0, 0, 1, 0, 1));
     editor_menu_key(KEY_ESCAPE, 0);
-    EXPECT_EQ(g_editor.menu_open, 0);
-
-    // F3 outside the menu goes to the console and leaves the grid alone.
-    editor_key(KEY_F3, 0);
-    EXPECT_EQ(g_editor.grid_shown, 0);
+    editor_key(KEY_F3, 0); // outside the menu F3 leaves the grid alone
+    EXPECT_EQ(std::pair(g_editor.menu_open, g_editor.grid_shown), std::pair(0, 0));
+    // F1 cycles the help pages and closes after the last; F2 closes the help too.
+    g_help.page_count = 2;
+    for (int want : {1, 2, 0, 1}) {
+        editor_key(KEY_F1, 0);
+        EXPECT_EQ(g_editor.help_page, want);
+    }
+    editor_key(KEY_F2, 0);
+    EXPECT_EQ(std::pair(g_editor.help_page, g_editor.region_list_shown), std::pair(0, 1));
+    g_help.page_count = 0;
 }
 
 TEST_F(Keys, BookmarksSetWithCtrlAndRecalledWithShift) {
-    editor_bookmark_key(KEY_F3, 0x01);
-    EXPECT_EQ(g_editor.view_center_x, 0);
     g_editor.view_center_x = 8200;
     g_editor.view_center_y = 4100;
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x40), 1);
@@ -54,116 +51,71 @@ TEST_F(Keys, BookmarksSetWithCtrlAndRecalledWithShift) {
     editor_key(KEY_INSERT, 0);
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x02), 1);
     EXPECT_EQ(centre(), std::pair(8200, 4100));
-    // Ctrl wins over Shift; plain F-keys are left to the editing keys.
-    editor_key(KEY_INSERT, 0);
-    editor_bookmark_key(KEY_F2, 0x41);
-    EXPECT_EQ(row(7), "bookmark 1 set: (512, 512)");
+    editor_bookmark_key(KEY_F2, 0x41); // Ctrl wins over Shift
+    EXPECT_EQ(row(7), "bookmark 1 set: (512, 256)");
     EXPECT_EQ(editor_bookmark_key(KEY_F2, 0), 0);
     EXPECT_EQ(editor_bookmark_key(KEY_F5, 0x40), 0);
-    int16_t x = 7, y = 7;
-    bookmark_get(4, &x, &y);
-    EXPECT_EQ(x, 7);
 }
 
-TEST_F(Keys, HelpCycleAndRegionListToggle) {
-    g_help.page_count = 3;
-    for (int want : {1, 2, 3, 0}) {
-        editor_key(KEY_F1, 0);
-        EXPECT_EQ(g_editor.help_page, want);
-    }
-    // The region list closes the help page.
-    editor_key(KEY_F1, 0);
-    editor_key(KEY_F2, 0);
-    EXPECT_EQ(std::pair(g_editor.help_page, g_editor.region_list_shown), std::pair(0, 1));
-    editor_key(KEY_F2, 0);
-    EXPECT_EQ(g_editor.region_list_shown, 0);
-    g_help.page_count = 0;
-    editor_key(KEY_F1, 0);
-    EXPECT_EQ(g_editor.help_page, 0);
-}
-
-using Mouse = EditorFixture;
-
-TEST_F(Mouse, PaintRepeatRuleAndOutsideTiles) {
+TEST_F(Mouse, PaintOnceAPlaceEraseAndPick) {
     g_editor.selected_tile = 5;
     for (int x : {3, 4, 4, 5})
         editor_mouse(0, MOUSE_LEFT, x, 3);
-    for (int x : {3, 4, 5})
-        EXPECT_EQ(mapdata_get_tile(map(), x, 3), 5);
-    // Clicking the last tile again with the same brush writes nothing.
-    mapdata_set_tile(map(), 5, 3, 9);
+    EXPECT_EQ(mapdata_get_tile(map(), 4, 3), 5);
+    mapdata_set_tile(map(), 5, 3, 9); // the same place again with the same brush: no write
     editor_mouse(0, MOUSE_LEFT, 5, 3);
     EXPECT_EQ(mapdata_get_tile(map(), 5, 3), 9);
-    // Left and right together: only the left acts, the view stays.
-    g_editor.mouse_x = 600;
+    g_editor.mouse_x = 600; // left and right together: only the left acts
     editor_mouse(0, MOUSE_LEFT | MOUSE_RIGHT, 6, 3);
-    EXPECT_EQ(mapdata_get_tile(map(), 6, 3), 5);
-    EXPECT_EQ(g_editor.view_center_x, 0);
-    // Erasing outside the map changes nothing on either side.
-    mapdata_set_tile(map(), 1023, 5, 7);
-    mapdata_set_tile(map(), 0, 5, 7);
+    EXPECT_EQ(std::pair(mapdata_get_tile(map(), 6, 3), int{g_editor.view_center_x}),
+              std::pair(5, 0));
+    mapdata_set_tile(map(), 1023, 5, 7); // erasing outside the map reaches neither side
     editor_mouse(0, MOUSE_MIDDLE, -1, 5);
     EXPECT_EQ(mapdata_get_tile(map(), 1023, 5), 7);
-    EXPECT_EQ(mapdata_get_tile(map(), 0, 5), 7);
-    EXPECT_EQ(g_editor.last_edit_value, LAST_EDIT_ERASE);
-    editor_mouse(0, MOUSE_MIDDLE, 0, 5);
-    EXPECT_EQ(mapdata_get_tile(map(), 0, 5), 0);
-}
-
-TEST_F(Mouse, CtrlPicksObjectsBorderAndNothing) {
+    // Ctrl picks: an object's own tile from any of its cells, the border, nothing beyond.
     mapdata_set_tile(map(), 10, 10, 219);
-    ASSERT_EQ(mapdata_get_tile(map(), 12, 12), TILE_FILLER);
-    editor_mouse(0x40, MOUSE_LEFT, 12, 12);
-    EXPECT_EQ(g_editor.selected_tile, 219);
-    EXPECT_EQ(g_editor.last_edit_value, LAST_EDIT_PICK);
-    editor_mouse(0x80, MOUSE_LEFT, -1, 0);
-    EXPECT_EQ(g_editor.selected_tile, 20);
-    editor_mouse(0x80, MOUSE_LEFT, -2, 0);
-    EXPECT_EQ(g_editor.selected_tile, 0);
-    // Painting over any cell of an object removes the whole object.
-    g_editor.selected_tile = 3;
+    for (auto [x, want] : {std::pair{12, 219}, {-1, 20}, {-2, 0}}) {
+        editor_mouse(0x40, MOUSE_LEFT, x, x < 0 ? 0 : 12);
+        EXPECT_EQ(g_editor.selected_tile, want) << x;
+    }
+    g_editor.selected_tile = 3; // painting over any cell of an object removes it
     editor_mouse(0, MOUSE_LEFT, 14, 14);
-    EXPECT_EQ(mapdata_get_tile(map(), 10, 10), 0);
-    EXPECT_EQ(mapdata_get_tile(map(), 14, 14), 3);
+    EXPECT_EQ(std::pair(mapdata_get_tile(map(), 10, 10), mapdata_get_tile(map(), 14, 14)),
+              std::pair(0, 3));
 }
 
 TEST_F(Mouse, RegionBrushTogglesOncePerVisit) {
-    add_region(map(), "zone", true, {100});
+    add_region_at(map(), "zone", 100);
     regionlist_rebuild();
     g_editor.selected_tile = TILE_REGION_BRUSH;
-    // With "New region" selected the brush changes nothing.
-    editor_mouse(0, MOUSE_LEFT, 7, 7);
-    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 0);
+    editor_mouse(0, MOUSE_LEFT, 7, 7); // "New region" selected: nothing changes
     editor_key(KEY_PAGE_DOWN, 0);
     Region* zone = map()->selected_region;
     ASSERT_NE(zone, nullptr);
-    editor_mouse(0, MOUSE_LEFT, 8, 7);
-    editor_mouse(0, MOUSE_LEFT, 7, 7);
-    EXPECT_TRUE(region_contains(zone, 7, 7));
-    editor_mouse(0, MOUSE_LEFT, 7, 7);
-    EXPECT_TRUE(region_contains(zone, 7, 7));
-    editor_mouse(0, MOUSE_LEFT, 8, 7);
-    editor_mouse(0, MOUSE_LEFT, 7, 7);
-    EXPECT_FALSE(region_contains(zone, 7, 7));
+    for (auto [x, want] : {std::pair{8, 0}, {7, 1}, {7, 1}, {8, 1}, {7, 0}}) {
+        editor_mouse(0, MOUSE_LEFT, x, 7);
+        EXPECT_EQ(region_contains(zone, 7, 7), want);
+    }
     EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 0);
 }
 
-TEST_F(Mouse, RightButtonScrollsAndSnapsWhenZoomedOut) {
-    g_editor.mouse_x = 420;
-    g_editor.mouse_y = 240;
-    editor_mouse(0, MOUSE_RIGHT, 0, 0);
-    EXPECT_EQ(centre(), std::pair(25, 0));
-    // The stored pointer is snapped to the tile grid after the view moved.
-    EXPECT_EQ(g_editor.mouse_x, ((420 - g_editor.view_offset_x) / 16) * 16);
-    g_editor.zoom = 2;
-    g_editor.view_center_x = 8192;
-    editor_update_view();
-    g_editor.mouse_x = 200;
-    editor_mouse(0, MOUSE_RIGHT, 0, 0);
-    EXPECT_EQ(g_editor.view_center_x, 8192 - 64);
-    g_editor.mouse_x = 330;
-    editor_mouse(0, MOUSE_RIGHT, 0, 0);
-    EXPECT_EQ(g_editor.view_center_x, 8192 - 64);
+// A quarter of the pointer's distance from the middle, scaled by the zoom; zoomed out the
+// centre stays on a tile boundary.
+TEST_F(Mouse, RightButtonScrollsTowardThePointer) {
+    const struct {
+        int zoom, mouse_x, mouse_y, centre_x, centre_y;
+    } cases[] = {{1, 420, 240, 8192 + 25, 8192},
+                 {1, 320, 140, 8192, 8192 - 25},
+                 {2, 200, 340, 8192 - 64, 8192 + 48},
+                 {4, 330, 240, 8192, 8192}};
+    for (const auto& c : cases) {
+        g_editor.zoom = c.zoom;
+        g_editor.view_center_x = g_editor.view_center_y = 8192;
+        g_editor.mouse_x = c.mouse_x;
+        g_editor.mouse_y = c.mouse_y;
+        editor_mouse(0, MOUSE_RIGHT, 0, 0);
+        EXPECT_EQ(centre(), std::pair(c.centre_x, c.centre_y)) << c.zoom << " " << c.mouse_x;
+    }
 }
 
 TEST_F(Mouse, PalettePicksAndItsGaps) {
@@ -178,13 +130,11 @@ TEST_F(Mouse, PalettePicksAndItsGaps) {
         EXPECT_EQ(palette_pick(x, y), want) << x << "," << y;
     for (auto [x, y, want] : {std::tuple{326, 290, 1}, {638, 478, 1}, {639, 478, 0}, {325, 300, 0}})
         EXPECT_EQ(palette_hit(x, y), want) << x << "," << y;
-    // A left click on the palette sets the brush and leaves the last-edit record alone.
-    g_editor.mouse_x = 630;
+    g_editor.mouse_x = 630; // a click on the palette sets the brush and paints nothing
     g_editor.mouse_y = 464;
     editor_mouse(0, MOUSE_LEFT, 20, 20);
-    EXPECT_EQ(g_editor.selected_tile, 190);
-    EXPECT_EQ(g_editor.last_edit_value, -1);
-    EXPECT_EQ(mapdata_get_tile(map(), 20, 20), 0);
+    EXPECT_EQ(std::pair(g_editor.selected_tile, mapdata_get_tile(map(), 20, 20)),
+              std::pair(190, 0));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "map/edit.h"
 #include "map/level.h"
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -62,17 +64,27 @@ TEST_F(Undo, StrokesAreStepsAndKeysAndCommandsWalkThem) {
     console_command("?undo");
     EXPECT_EQ(row(7), "undo: ?insattr NAME");
     EXPECT_EQ(map()->attributes ? hash_get(map()->attributes, "name") : nullptr, nullptr);
-    console_command("?go no such file"); // another map starts with an empty history
+    console_command("?tileset none"); // the tileset goes and comes back whole
+    ASSERT_TRUE(map()->tileset_placeholder);
+    console_command("?undo");
+    EXPECT_EQ(row(7), "undo: ?tileset none");
+    EXPECT_FALSE(map()->tileset_placeholder);
+    EXPECT_NE(map()->tileset, nullptr);
+    // Another map starts with an empty history.
+    std::string path = testing::TempDir() + "ostrel-undo.lvl";
+    console_command(("?save " + path).c_str());
+    console_command(("?go " + path).c_str());
     console_command("?undo");
     EXPECT_EQ(row(7), "nothing to undo");
+    std::remove(path.c_str());
 }
 
 TEST_F(Undo, AStrokeHeldDuringUndoEndsFirstAndTheRegionBrushIsOneStep) {
-    add_region(map(), "A", true, {7});
-    add_region(map(), "B", true, {7, 8});
+    Region* a = add_region(map(), "A");
+    Region* b = add_region(map(), "B");
+    for (auto [region, x] : {std::pair{a, 7}, {b, 7}, {b, 8}})
+        region_add_tile(region, x, 0);
     regionlist_rebuild();
-    Region* a = mapdata_find_region(map(), "A");
-    Region* b = mapdata_find_region(map(), "B");
     map()->selected_region = a;
     g_editor.selected_tile = TILE_REGION_BRUSH;
     for (int x : {7, 8, 9}) // out of A at 7; into A at 8 and 9

@@ -1,58 +1,38 @@
-// map_test_util.h - byte builders, scratch folders and log capture shared by the map tests.
+// map_test_util.h - level file bytes, scratch folders and log capture for the map tests.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 #include "map/level.h"
 #include "map/mapdata.h"
+#include "test_util.h"
 
 namespace maptest {
 
-using Bytes = std::vector<uint8_t>;
-
-inline void put_u16(Bytes& b, size_t at, uint32_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
 inline void put_u32(Bytes& b, size_t at, uint32_t v) {
-    put_u16(b, at, v);
-    put_u16(b, at + 2, v >> 16);
-}
-inline uint32_t get_u16(const Bytes& b, size_t at) {
-    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8;
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 inline uint32_t get_u32(const Bytes& b, size_t at) {
-    return get_u16(b, at) | get_u16(b, at + 2) << 16;
+    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 |
+           uint32_t{b[at + 3]} << 24;
 }
-
-inline void append_u32(Bytes& b, uint32_t v) {
-    b.resize(b.size() + 4);
-    put_u32(b, b.size() - 4, v);
+inline uint32_t get_u16(const Bytes& b, size_t at) {
+    return get_u32(b, at) & 0xFFFF;
 }
 inline uint32_t record(uint32_t x, uint32_t y, uint32_t tile) {
     return x | y << 12 | tile << 24;
 }
 inline void append_record(Bytes& b, uint32_t x, uint32_t y, uint32_t t) {
-    append_u32(b, record(x, y, t));
-}
-// One chunk with its alignment bytes.
-inline void append_chunk(Bytes& b, const char* type, const std::string& data, bool pad = true) {
-    size_t at = b.size();
-    b.resize(at + 8 + data.size());
-    std::memcpy(b.data() + at, type, 4);
-    put_u32(b, at + 4, static_cast<uint32_t>(data.size()));
-    if (!data.empty()) std::memcpy(b.data() + at + 8, data.data(), data.size());
-    if (pad) b.resize(b.size() + (4 - data.size() % 4) % 4, 0);
+    b.resize(b.size() + 4);
+    put_u32(b, b.size() - 4, record(x, y, t));
 }
 
 // A bitmap-like head of the given length: "BM", bfSize and the elvl offset set.
@@ -61,21 +41,18 @@ inline Bytes bmp_head(uint32_t length, uint32_t bf_size, uint32_t elvl_offset = 
     b[0] = 'B';
     b[1] = 'M';
     put_u32(b, 2, bf_size);
-    put_u16(b, 6, elvl_offset);
-    put_u16(b, 8, 0);
+    put_u32(b, 6, elvl_offset);
     return b;
 }
 
-// A level file with a fake bitmap of bitmap_length bytes, an elvl block holding the given
-// chunk bytes and then the tile records.
+// A level file: a fake bitmap of bitmap_length bytes, an elvl block holding the chunk bytes,
+// then the tile records.
 inline Bytes level_with_chunks(uint32_t bitmap_length, const Bytes& chunks, const Bytes& records) {
-    Bytes b = bmp_head(bitmap_length, 0, bitmap_length);
-    b.insert(b.end(), {'e', 'l', 'v', 'l'});
-    append_u32(b, static_cast<uint32_t>(12 + chunks.size()));
-    append_u32(b, 0);
-    b.insert(b.end(), chunks.begin(), chunks.end());
+    Bytes b =
+        concat({bmp_head(bitmap_length, 0, bitmap_length), bytes("elvl"), Bytes(8, 0), chunks});
+    put_u32(b, bitmap_length + 4, static_cast<uint32_t>(12 + chunks.size()));
     put_u32(b, 2, static_cast<uint32_t>(b.size()));
-    b.insert(b.end(), records.begin(), records.end());
+    append(b, records);
     return b;
 }
 
@@ -87,9 +64,9 @@ inline MapData* parse(const Bytes& bytes) {
 }
 
 inline void write_file(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 inline Bytes read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -109,9 +86,7 @@ class ScratchDir : public ::testing::Test {
     }
     void TearDown() override {
         std::filesystem::current_path(old_);
-        std::error_code ignored;
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(dir_, ignored);
+        std::filesystem::remove_all(dir_);
     }
     std::filesystem::path old_, dir_;
 };
@@ -120,14 +95,12 @@ class ScratchDir : public ::testing::Test {
 class LogCapture {
   public:
     LogCapture() { ::testing::internal::CaptureStderr(); }
+    ~LogCapture() { text(); }
     std::string text() {
-        if (!done_) {
-            text_ = ::testing::internal::GetCapturedStderr();
-            done_ = true;
-        }
+        if (!done_) text_ = ::testing::internal::GetCapturedStderr();
+        done_ = true;
         return text_;
     }
-    ~LogCapture() { text(); }
 
   private:
     bool done_ = false;

@@ -10,44 +10,7 @@
 #include "map/elvl.h"
 #include "map/mapdata.h"
 #include "map/region.h"
-
-// A map record with nothing in it, released at scope end.
-struct ScopedMap {
-    MapData* map = mapdata_new();
-    ScopedMap() = default;
-    ScopedMap(const ScopedMap&) = delete;
-    ScopedMap& operator=(const ScopedMap&) = delete;
-    ~ScopedMap() { mapdata_free(map); }
-    MapData* operator->() const { return map; }
-};
-
-inline std::vector<uint8_t> chunk(const char* type, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> out;
-    elvl_append_chunk(&out, type, data.data(), static_cast<uint32_t>(data.size()));
-    return out;
-}
-
-inline std::vector<uint8_t> text_bytes(const std::string& text) {
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-inline std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
-    std::vector<uint8_t> out;
-    for (const auto& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-inline void read_region(MapData* map, const std::vector<uint8_t>& regn_data) {
-    mapdata_read_region(map, regn_data.data(), static_cast<uint32_t>(regn_data.size()));
-}
-
-// A region holding name and the rTIL data, read into the map as a file would.
-inline Region* add_region(MapData* map, const std::string& name,
-                          const std::vector<uint8_t>& tiles = {0xA3, 0xFF}) {
-    read_region(map, concat({chunk("rNAM", text_bytes(name)), chunk("rTIL", tiles)}));
-    return mapdata_find_region(map, name.c_str());
-}
+#include "test_util.h"
 
 // Every cell of the region as x + y * 1024, in row order. Only areas with grid storage can
 // hold cells, so the others are skipped.

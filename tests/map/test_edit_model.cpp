@@ -71,18 +71,18 @@ std::string fold(std::string key) {
     return key;
 }
 
-maptest::Bytes save(MapData* map) {
+Bytes save(MapData* map) {
     maptest::LogCapture quiet; // the writer's detail lines
-    maptest::Bytes bytes;
-    mapdata_save_bytes(map, &bytes);
-    return bytes;
+    Bytes file;
+    mapdata_save_bytes(map, &file);
+    return file;
 }
 
 struct Session {
     ScopedMap owner;
     MapData* map = nullptr;
     Region* regions[3] = {};
-    maptest::Bytes loaded; // the save of the map as loaded
+    Bytes loaded; // the save of the map as loaded
 
     // A map with objects at the edge, overlapping regions and attributes, loaded from bytes.
     explicit Session(std::mt19937& rng) {
@@ -102,11 +102,11 @@ struct Session {
             value[0] = static_cast<char>('a' + k);
             mapdata_set_attribute(build, kKeys[k], value);
         }
-        maptest::Bytes bytes;
-        mapdata_save_bytes(build, &bytes);
+        Bytes file;
+        mapdata_save_bytes(build, &file);
         mapdata_free(build);
         mapdata_free(owner.map);
-        map = owner.map = maptest::parse(bytes);
+        map = owner.map = maptest::parse(file);
         for (int r = 0; r < 3; ++r)
             regions[r] = mapdata_find_region(map, ("R" + std::to_string(r)).c_str());
         mapdata_save_bytes(map, &loaded);
@@ -189,7 +189,7 @@ TEST(EditModel, RandomSessionsMatchThePlainModelAndUndoToTheLoadedBytes) {
             }
             ASSERT_TRUE(states[at] == s.read()) << "sequence " << seq << ", operation " << op;
         }
-        maptest::Bytes before = save(s.map);
+        Bytes before = save(s.map);
         size_t steps = at;
         while (edit_undo(s.map, nullptr))
             --at;

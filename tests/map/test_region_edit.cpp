@@ -19,10 +19,10 @@ std::vector<uint8_t> saved(MapData* map) {
 // columns 0 to 2, holding code the editor does not know between two autowarps.
 MapData* map_with_region() {
     MapData* map = mapdata_load("");
-    read_region(map,
-                concat({chunk("rNAM", text_bytes("Keep")),
-                        chunk("rTIL", {0x42, 0x23, 0xFC, 0xA3, 0xFE}), chunk("rAWP", {1, 0, 2, 0}),
-                        chunk("rPYC", {9, 8, 7, 6, 5}), chunk("rAWP", {3, 0, 4, 0})}));
+    read_regn(map,
+              concat({chunk("rNAM", bytes("Keep")), chunk("rTIL", {0x42, 0x23, 0xFC, 0xA3, 0xFE}),
+                      chunk("rAWP", {1, 0, 2, 0}), chunk("rPYC", {9, 8, 7, 6, 5}),
+                      chunk("rAWP", {3, 0, 4, 0})}));
     edit_set_attribute(map, "NAME", "before");
     edit_forget_history(map);
     return map;

@@ -1,0 +1,55 @@
+// cmd_convert.cpp - `ostrel-lvl convert`: load and save, byte for byte what the editor's
+// "?save" writes, with the "PROGRAM" attribute left alone unless --stamp asks for it.
+#include <cstring>
+
+#include "cli/lvl_tool.h"
+#include "core/mem.h"
+#include "core/platform.h"
+#include "map/attributes.h"
+#include "map/level.h"
+
+int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FILE* err) {
+    int status = 0;
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        const std::string &in = pairs[i], &to = pairs[i + 1];
+        LvlFile file;
+        if (!lvl_open(&file, in.c_str(), false)) {
+            std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), file.error.c_str());
+            status = 2;
+            continue;
+        }
+        if (stamp) {
+            size_t n = std::strlen(kProgramAttributeValue);
+            auto* value = static_cast<char*>(mem_alloc(static_cast<uint32_t>(n + 1)));
+            std::memcpy(value, kProgramAttributeValue, n);
+            mapdata_set_attribute(file.map, kProgramAttribute, value);
+        }
+        int error = 0;
+        int result = mapdata_save(file.map, to.c_str(), &error);
+        lvl_close(&file);
+        if (result == MAPDATA_SAVE_FAILED) {
+            std::fprintf(err, "ostrel-lvl: %s: cannot be written: %s\n", to.c_str(),
+                         file_error_text(error));
+            status = 2;
+        } else if (result == MAPDATA_SAVE_NO_METADATA) {
+            std::fprintf(err,
+                         "ostrel-lvl: %s: saved without attributes or regions: the tileset "
+                         "is too large\n",
+                         to.c_str());
+            if (status == 0) status = 1;
+        } else if (result == MAPDATA_SAVE_NO_TILESET) {
+            std::fprintf(err,
+                         "ostrel-lvl: %s: saved without attributes or regions: the map has no "
+                         "tileset\n",
+                         to.c_str());
+            if (status == 0) status = 1;
+        } else if (result == MAPDATA_SAVE_REGIONS_CUT) {
+            std::fprintf(err, "ostrel-lvl: %s: saved, but a region too large to store was cut\n",
+                         to.c_str());
+            if (status == 0) status = 1;
+        } else {
+            std::fprintf(out, "%s -> %s\n", in.c_str(), to.c_str());
+        }
+    }
+    return status;
+}

@@ -1,0 +1,37 @@
+// fuzz_level_report.cpp - the read that fills a report must build the same map as the plain
+// read: arbitrary bytes are read both ways and both maps are saved and compared byte for byte.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "core/log.h"
+#include "map/level.h"
+#include "map/level_report.h"
+#include "map/mapdata.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    if (!std::getenv("OSTREL_FUZZ_LOG")) log_set_enabled(false);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::span<const uint8_t> bytes(data, size);
+    MapData* plain = mapdata_new();
+    mapdata_read_bytes(plain, bytes, LevelReadOptions{false, false});
+    LevelReport report;
+    MapData* reported = mapdata_new();
+    mapdata_read_bytes(reported, bytes, LevelReadOptions{false, false, &report});
+    std::vector<uint8_t> a, b;
+    if (mapdata_save_bytes(plain, &a) != mapdata_save_bytes(reported, &b) || a != b) std::abort();
+    if (plain->error_count != reported->error_count ||
+        report.rejected_records != reported->error_count || reported->read_report)
+        std::abort();
+    // Every offset lies inside the file.
+    for (const LevelProblem& p : report.problems)
+        if (p.offset >= static_cast<int64_t>(size)) std::abort();
+    mapdata_free(reported);
+    mapdata_free(plain);
+    return 0;
+}

@@ -1,0 +1,129 @@
+// test_lvl_check.cpp - `ostrel-lvl check` on crafted files: each kind of problem once, with the
+// offset it lies at, and the exit status for sound, faulty and unreadable files.
+#include "cli/lvl_run.h"
+#include "map/map_test_util.h"
+
+using namespace maptest;
+
+namespace {
+
+Bytes records(std::initializer_list<uint32_t> words) {
+    Bytes b;
+    for (uint32_t w : words) {
+        b.resize(b.size() + 4);
+        put_u32(b, b.size() - 4, w);
+    }
+    return b;
+}
+
+// rTIL data of one region cell at (x, 0): skip, one cell, skip the rest, skip 1,023 rows.
+Bytes one_cell(uint32_t x) {
+    Bytes b;
+    auto run = [&](uint8_t kind, uint32_t n) {
+        if (n == 0) return;
+        if (n <= 32) {
+            b.push_back(static_cast<uint8_t>(kind << 6 | (n - 1)));
+        } else {
+            b.push_back(static_cast<uint8_t>(kind << 6 | 0x20 | (n - 1) >> 8));
+            b.push_back(static_cast<uint8_t>((n - 1) & 0xFF));
+        }
+    };
+    run(0, x);
+    run(1, 1);
+    run(0, 1023 - x);
+    run(2, 1023);
+    return b;
+}
+
+// 256 regions of one cell each: the last needs a 256th region set.
+Bytes set_limit_level(uint64_t* regn_offset, uint64_t* rtil_offset) {
+    Bytes chunks;
+    for (uint32_t k = 0; k < 256; ++k) {
+        Bytes name = chunk("rNAM", bytes("R" + std::to_string(k)));
+        *regn_offset = 76 + chunks.size();
+        *rtil_offset = *regn_offset + 8 + name.size();
+        append(chunks, chunk("REGN", concat({name, chunk("rTIL", one_cell(k))})));
+    }
+    return level_with_chunks(64, chunks, {});
+}
+
+struct CheckCase {
+    const char* name;
+    Bytes file;
+    std::vector<std::string> lines; // after "FILE: "
+};
+
+std::vector<CheckCase> cases() {
+    Bytes huge_bitmap = concat({bmp_head(65536, 65536), records({record(1, 1, 5)})});
+    Bytes trailing = concat({records({record(1, 1, 5)}), Bytes{0, 0}});
+    Bytes past_limit = concat({bytes("XTRA"), Bytes{0x01, 0x00, 0x02, 0x00}});
+    uint64_t regn = 0, rtil = 0;
+    Bytes limit = set_limit_level(&regn, &rtil);
+    return {
+        {"outside",
+         records({record(1, 1, 5), 1024u | 3u << 12 | 1u << 24}),
+         {"offset 4: tile record for (1024, 3) lies outside the map"}},
+        {"overlap",
+         records({record(10, 10, 219), record(12, 12, 217)}),
+         {"offset 4: object 217 at (12, 12) overlaps another object"}},
+        {"filler",
+         records({record(1, 1, 5), record(5, 5, 250)}),
+         {"offset 4: filler tile 250 at (5, 5) outside any object"}},
+        {"rtil",
+         level_with_chunks(
+             64, chunk("REGN", concat({chunk("rNAM", "A"), chunk("rTIL", Bytes{0x42, 0x7F})})), {}),
+         {"offset 96: region 'A': invalid rTIL data"}},
+        {"no cells",
+         level_with_chunks(
+             64, chunk("REGN", concat({chunk("rNAM", "E"), chunk("rTIL", Bytes{0xA3, 0xFF})})), {}),
+         {"offset 76: region 'E' has no cells"}},
+        {"no name",
+         level_with_chunks(64, chunk("REGN", chunk("rTIL", Bytes{0xA3, 0xFF})), {}),
+         {"offset 76: region without a name: dropped"}},
+        {"set limit",
+         limit,
+         {"offset " + std::to_string(regn) + ": region 'R255' has no cells",
+          "offset " + std::to_string(rtil) +
+              ": region 'R255': the limit of 255 region sets was reached; 1 cells were left out"}},
+        {"tileset",
+         huge_bitmap,
+         {"the tileset takes 65536 bytes: at 64 KiB or more a save cannot keep the attributes "
+          "and regions"}},
+        {"duplicate key",
+         level_with_chunks(64, concat({chunk("ATTR", "K=1"), chunk("ATTR", "k=2")}), {}),
+         {"offset 88: attribute key 'k' repeats an earlier key"}},
+        {"chunk limit",
+         level_with_chunks(64, past_limit, {}),
+         {"offset 76: chunk 'XTRA' declares 131073 bytes, past the limit of 131072"}},
+        {"trailing", trailing, {"offset 4: 2 trailing bytes after the last tile record"}},
+        {"sound", records({record(10, 10, 219), record(11, 11, 250), record(1, 1, 5)}), {}},
+    };
+}
+
+class LvlCheck : public ScratchDir {};
+
+TEST_F(LvlCheck, EachProblemKindWithItsOffset) {
+    for (const CheckCase& c : cases()) {
+        write_file("in.lvl", c.file);
+        LvlRun run = lvl_run({"check", "in.lvl"});
+        std::string want;
+        for (const std::string& line : c.lines)
+            want += "in.lvl: " + line + "\n";
+        EXPECT_EQ(run.out, want) << c.name;
+        EXPECT_EQ(run.status, c.lines.empty() ? 0 : 1) << c.name;
+    }
+}
+
+TEST_F(LvlCheck, StatusOfSeveralFiles) {
+    write_file("sound.lvl", records({record(1, 1, 5)}));
+    write_file("bad.lvl", records({record(1, 1, 250)}));
+    write_file("empty.lvl", {});
+    EXPECT_EQ(lvl_run({"check", "sound.lvl", "sound.lvl"}).status, 0);
+    EXPECT_EQ(lvl_run({"check", "sound.lvl", "bad.lvl"}).status, 1);
+    LvlRun run = lvl_run({"check", "bad.lvl", "missing.lvl", "empty.lvl"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "ostrel-lvl: missing.lvl: No such file or directory\n"
+                       "ostrel-lvl: empty.lvl: the file is empty\n");
+}
+
+} // namespace

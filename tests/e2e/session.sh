@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# session.sh - one editor session under Xvfb on real maps: erase, paint by dragging, place an
+# object, toggle a region cell, add an attribute and save; then resize the window, open a
+# second map with "?go", paint and save again, and quit with Escape, q. Both files are read back.
+# Arguments: ostrel binary, level_inspect binary, run folder, first map, second map.
+set -uo pipefail
+
+OSTREL=$1 INSPECT=$2 RUN_DIR=$3 MAP1=$4 MAP2=$5
+HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/xsession.sh"
+
+x_require_tools
+for m in "$MAP1" "$MAP2"; do
+    [ -f "$m" ] || { echo "SKIP: test map $m is not present"; exit 77; }
+done
+WORK=$(mktemp -d /tmp/ostrel-e2e.XXXXXX)
+EDITOR_PID=
+trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
+fail() {
+    echo "FAIL: $*"
+    echo "--- editor log"
+    grep -v '^D ' "$WORK/editor.log" 2>/dev/null
+    exit 1
+}
+
+# The editor runs in a folder of its own so that saving and the tileset copy stay there.
+cp -r "$RUN_DIR/graphics" "$WORK/graphics"
+cp "$RUN_DIR/Commands.hlp" "$WORK/" 2>/dev/null
+cp "$MAP1" "$WORK/one.lvl"
+cp "$MAP2" "$WORK/two.lvl"
+cd "$WORK" || exit 1
+q() { "$INSPECT" "$@" 2>/dev/null; }
+
+# A plain tile to erase, the region the list shows first, a plain tile of the second map.
+read -r EX EY < <(q one.lvl find-tile)
+REGION=$(q one.lvl first-region)
+read -r KX KY < <(q two.lvl find-tile)
+[ -n "$EY" ] && [ -n "$REGION" ] && [ -n "$KY" ] || fail "the maps lack a plain tile or a region"
+WAS_IN=$(q one.lvl in-region "$REGION" $((EX + 2)) $((EY + 5)))
+
+X_W=640 X_H=480
+x_start 1024x768
+"$OSTREL" -w$X_W -h$X_H one.lvl 2>"$WORK/editor.log" &
+EDITOR_PID=$!
+x_find_window || fail "no window"
+sleep 0.3
+
+# Centre the view on the plain tile (it then sits at the window's middle) and erase it.
+x_type_line "?warpto $EX $EY"
+x_click_tile 2 0 0
+# Paint a row of three by dragging with the left button, then place a 2 x 2 object.
+x_type_line "?settile 5"
+x_tile_pointer 2 2
+xdotool mousedown 1; sleep 0.15
+x_tile_pointer 3 2
+x_tile_pointer 4 2
+xdotool mouseup 1; sleep 0.08
+x_type_line "?settile 217"
+x_click_tile 1 7 2
+# Select the first region in the list and toggle one cell with the region brush.
+x_key F2
+x_key Next
+x_type_line "?settile 251"
+x_click_tile 1 2 5
+x_type_line "?insattr NAME=x"
+x_type_line "?save out.lvl"
+
+# The resize reaches the editor as SDL's resize event; the view is laid out anew.
+xdotool windowsize "$X_WIN" 800 600
+sleep 0.5
+GEOMETRY=$(xdotool getwindowgeometry "$X_WIN" | grep -o '[0-9]*x[0-9]*')
+[ "$GEOMETRY" = 800x600 ] || fail "window is $GEOMETRY after the resize"
+X_W=800 X_H=600
+x_type_line "?go two.lvl"
+x_type_line "?warpto 600 600"
+x_type_line "?settile 7"
+x_click_tile 1 1 1
+x_type_line "?save three.lvl"
+x_key Escape
+x_key q
+x_wait_exit "$EDITOR_PID" || fail "the editor did not quit on Escape, q"
+wait "$EDITOR_PID"
+STATUS=$?
+EDITOR_PID=
+
+errors=0
+check() {
+    [ "$2" = "$3" ] || { echo "MISMATCH: $1: want '$2', got '$3'"; errors=$((errors + 1)); }
+}
+check "exit status" 0 "$STATUS"
+check "erased tile" 0 "$(q out.lvl tile "$EX" "$EY")"
+for dx in 2 3 4; do
+    check "painted tile +$dx" 5 "$(q out.lvl tile $((EX + dx)) $((EY + 2)))"
+done
+check "object anchor" 217 "$(q out.lvl tile $((EX + 7)) $((EY + 2)))"
+check "object cover" 217 "$(q out.lvl stamp $((EX + 8)) $((EY + 3)))"
+check "region cell toggled" $((1 - WAS_IN)) "$(q out.lvl in-region "$REGION" $((EX + 2)) $((EY + 5)))"
+check "attribute NAME" x "$(q out.lvl attr NAME)"
+check "attribute PROGRAM" "ostrel 0.2.4" "$(q out.lvl attr PROGRAM)"
+check "regions kept" "$(q one.lvl regions)" "$(q out.lvl regions)"
+check "other chunks kept" "$(q one.lvl chunks)" "$(q out.lvl chunks)"
+check "painted after the resize" 7 "$(q three.lvl tile 601 601)"
+check "tile of the second map" "$(q two.lvl tile "$KX" "$KY")" "$(q three.lvl tile "$KX" "$KY")"
+check "regions of the second map" "$(q two.lvl regions)" "$(q three.lvl regions)"
+[ "$errors" -eq 0 ] || fail "$errors mismatches"
+echo "PASS: edit, save, resize, ?go, save, Escape q on $(basename "$MAP1") and $(basename "$MAP2")"

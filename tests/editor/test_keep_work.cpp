@@ -1,0 +1,138 @@
+// test_keep_work.cpp - "?save" goes to the very file that was opened, "?go" keeps the map when
+// the file cannot be read, quitting and opening ask once about unsaved changes, load problems
+// and the region brush.
+#include "console/commands.h"
+#include "core/platform.h"
+#include "editor/editor_loop.h"
+#include "editor/editor_mouse.h"
+#include "editor_fixture.h"
+#include "map/level.h"
+
+#include <SDL.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class KeepWork : public EditorFixture {
+  protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        char pattern[] = "/tmp/ostrel-keep-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        old_cwd = fs::current_path();
+        fs::current_path(dir);
+    }
+    void TearDown() override {
+        fs::current_path(old_cwd);
+        fs::remove_all(dir);
+        EditorFixture::TearDown();
+    }
+    static void run(const std::string& line) { console_command(line.c_str()); }
+    // A map file of one tile record, (3, 2) = 1, under a long path.
+    std::string long_map() {
+        fs::path path = dir / "home-of-someone" / "maps" / "zones" / "duel.lvl";
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary).write("\x03\x20\x00\x01", 4);
+        return path.string();
+    }
+    fs::path dir, old_cwd;
+};
+
+TEST_F(KeepWork, PlainSaveWritesTheFileThatWasOpened) {
+    std::string path = long_map();
+    run("?go " + path);
+    ASSERT_STREQ(map()->path, path.c_str());
+    mapdata_set_tile(map(), 5, 0, 9);
+    run("?save");
+    EXPECT_EQ(row(7), "map saved as " + path);
+    MapData* saved = mapdata_load(path.c_str());
+    EXPECT_EQ(mapdata_get_tile(saved, 5, 0), 9);
+    EXPECT_EQ(mapdata_get_tile(saved, 3, 2), 1);
+    mapdata_free(saved);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(KeepWork, DefaultMapHasNoFileAndFailedNamesAreNotKept) {
+    const std::pair<const char*, const char*> lines[] = {
+        {"?save", "no file name yet: ?save <file>"},
+        {"?save missing/b.lvl",
+         "map could not be saved as missing/b.lvl: No such file or directory"},
+        {"?tileset none.bmp", "cannot use none.bmp as a tileset: No such file or directory"}};
+    for (auto [line, said] : lines) {
+        run(line);
+        EXPECT_EQ(row(7), said);
+        EXPECT_EQ(colour(7), 3);
+    }
+    EXPECT_FALSE(fs::exists("<default>"));
+    run("?save a.lvl");
+    run("?save missing/b.lvl");
+    run("?save");
+    EXPECT_EQ(row(7), "map saved as a.lvl");
+}
+
+TEST_F(KeepWork, QuitAndOpenAskOnceAboutUnsavedChanges) {
+    std::string path = long_map();
+    mapdata_set_tile(map(), 1, 1, 4);
+    MapData* edited = map();
+    const std::string warning = "unsaved changes: repeat within 5 seconds to discard them";
+    run("?quit");
+    EXPECT_EQ(g_editor.running, 1);
+    EXPECT_EQ(row(7), warning);
+    EXPECT_EQ(colour(7), 3);
+    // Another kind of request asks for itself, and so does a repeat after 5 seconds.
+    const std::pair<uint32_t, int> asks[] = {{1000, 0}, {1499, 1}, {2000, 0}, {2500, 0}};
+    for (auto [tick, allowed] : asks)
+        EXPECT_EQ(editor_may_discard_at(DISCARD_OPEN, tick), allowed) << tick;
+    run("?go " + path);
+    EXPECT_EQ(map(), edited);
+    run("?go " + path);
+    EXPECT_NE(map(), edited);
+    // Escape, Q and the close button are quit requests too; a saved map quits at once.
+    mapdata_set_tile(map(), 1, 1, 4);
+    editor_key(KEY_ESCAPE, 0);
+    editor_menu_key('q', 0);
+    EXPECT_EQ(g_editor.running, 1);
+    EXPECT_EQ(g_editor.menu_open, 0);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    editor_window_event(&quit, 0);
+    EXPECT_EQ(g_editor.running, 0);
+    g_editor.running = 1;
+    run("?save");
+    run("?exit");
+    EXPECT_EQ(g_editor.running, 0);
+}
+
+TEST_F(KeepWork, LoadProblemsArePrintedInRed) {
+    std::ofstream("bad.lvl", std::ios::binary).write("\x00\x04\x00\x07\x00\x04\x00\x07", 8);
+    run("?go bad.lvl");
+    EXPECT_EQ(row(6), "now viewing bad.lvl");
+    EXPECT_EQ(row(7), "2 tile records were out of range and were skipped");
+    EXPECT_EQ(colour(7), 3);
+}
+
+TEST_F(KeepWork, RegionBrushTakesTheCellOutOfTheSelectedRegionOnly) {
+    Region* a = add_region(map(), "A");
+    Region* b = add_region(map(), "B");
+    region_add_tile(a, 7, 0);
+    region_add_tile(b, 7, 0);
+    map()->saved_revision = map()->revision;
+    map()->selected_region = a;
+    g_editor.selected_tile = TILE_REGION_BRUSH;
+    // The view centre's tile is (0, 0): reach (7, 0) through the hovered tile.
+    editor_mouse(0, 1, 7, 0);
+    EXPECT_FALSE(region_contains(a, 7, 0));
+    EXPECT_TRUE(region_contains(b, 7, 0));
+    EXPECT_TRUE(mapdata_modified(map()));
+    // Without a tileset the regions cannot be stored, and the save says how to mend that.
+    run("?tileset none");
+    run("?save two.lvl");
+    EXPECT_NE((row(6) + row(7)).find("no tileset (?tileset <file.bmp>"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,218 @@
+// Whole frames of the editor from fixed scenes under the dummy video driver, compared with the
+// stored images in tests/golden/ (make golden rewrites them after an intended change).
+// To add a scene: append a row to kScenes with a name, a window size and what to set up.
+#include "console/console.h"
+#include "editor/editor.h"
+#include "editor/editor_keys.h"
+#include "editor/editor_loop.h"
+#include "editor/editor_mouse.h"
+#include "editor/editor_state.h"
+#include "editor/regionlist.h"
+#include "frames/golden.h"
+#include "map/mapdata.h"
+#include "map/region_edit.h"
+#include "map/stamp.h"
+#include "render/draw.h"
+#include "render/gfx.h"
+#include "render/gfx_state.h"
+#include "render/helpviewer.h"
+#include "render/mapview.h"
+#include "test_util.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// Centre of the drawn area in map pixels; at zoom 1 it leaves the view offset at (-5, -11).
+constexpr int kCentreX = 8261, kCentreY = 8235;
+
+// Every tileset picture, the five animated objects (one anchored above-left of the view, so
+// only its lower right shows), the icon tiles, and two selectable regions.
+void paint_scene_map(MapData* map) {
+    for (int t = 1; t <= 190; ++t)
+        mapdata_set_tile(map, 507 + (t - 1) % 19, 508 + (t - 1) / 19, t);
+    const int objects[][3] = {
+        {503, 504, 220}, {510, 519, 216}, {514, 519, 217}, {518, 519, 218}, {522, 519, 219}};
+    for (const auto& o : objects)
+        mapdata_set_tile(map, o[0], o[1], o[2]);
+    const int icons[] = {241, 242, 252, 255, 251};
+    for (int i = 0; i < 5; ++i)
+        mapdata_set_tile(map, 527 + i, 507, icons[i]);
+    region_add_rect(add_region(map, "Base"), 509, 510, 6, 4);
+    // Names longer than the list's ten-character column.
+    for (const char* name : {"Alpha Sector", "Bravo Sector", "Charlie Sector", "Delta Sector",
+                             "Echo Sector", "Foxtrot Sector", "Golf Sector", "Hotel Sector",
+                             "India Sector", "Juliett Sector", "Kilo Sector"})
+        region_add_rect(add_region(map, name), 530, 512, 2, 2);
+}
+
+void select_region(const char* name) {
+    for (int k = 0; k < regionlist_count(); ++k) {
+        g_regionlist.cursor = k;
+        char entry[kRegionListTextSize];
+        regionlist_selected(entry, nullptr);
+        if (std::string(entry) == name) break;
+    }
+    regionlist_apply();
+}
+
+void set_zoom(int zoom) {
+    editor_menu_key(KEY_ESCAPE, 0);
+    g_editor.menu_open = 1;
+    editor_menu_key('0' + zoom, 0);
+}
+
+void push_key(int key) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = static_cast<SDLKey>(key);
+    SDL_PushEvent(&event);
+}
+
+// Right button with the pointer at (x, y): one scroll step toward it.
+void scroll_toward(int x, int y) {
+    g_editor.mouse_x = x;
+    g_editor.mouse_y = y;
+    editor_mouse(0, MOUSE_RIGHT, 0, 0);
+}
+
+struct Scene {
+    const char* name;
+    int width, height;
+    int mouse_x, mouse_y; // pointer for the hover box
+    void (*setup)();
+};
+
+const Scene kScenes[] = {
+    // Grid, objects, region highlight, hover at a non-zero view offset; sixteen Right presses
+    // queued in the same step move the view by a tile after the hover tile was taken.
+    {"zoom1_grid", 320, 240, 92, 61,
+     [] {
+         select_region("Base");
+         console_print(COLOUR_TRANSLUCENT + 4, "a translucent yellow row");
+         for (int i = 0; i < 16; ++i)
+             push_key(SDLK_RIGHT);
+     }},
+    // No grid; the menu over eight console rows in every colour and a two-piece input line.
+    {"zoom1_menu", 320, 240, 40, 200,
+     [] {
+         g_editor.grid_shown = 0;
+         for (int c = 0; c < 10; ++c)
+             console_print(static_cast<uint8_t>(c < 5 ? c + 3 : c + 4), "row %d colour %d", c,
+                           c < 5 ? c + 3 : c + 4);
+         for (const char* p = "?warpto 512 512 and a line longer than forty chars"; *p; ++p)
+             console_key(static_cast<unsigned char>(*p), 0);
+         g_editor.menu_open = 1;
+     }},
+    // Zoom 2 with the grid on, the region highlight, a scroll step and the tile palette.
+    {"zoom2_palette", 480, 300, 77, 53,
+     [] {
+         g_editor.view_center_x = 8480;
+         g_editor.view_center_y = 8300;
+         set_zoom(2);
+         select_region("Base");
+         scroll_toward(100, 20);
+         g_editor.palette_shown = 1;
+         g_editor.selected_tile = 217;
+     }},
+    // Zoom 4 without the grid, the highlight, a scroll step and the radar (Alt held).
+    {"zoom4_radar", 480, 300, 150, 90,
+     [] {
+         g_editor.view_center_x = 8992;
+         set_zoom(4);
+         g_editor.grid_shown = 0;
+         select_region("Base");
+         scroll_toward(300, 30);
+         g_editor.alt_held = 1;
+         g_editor.selected_tile = 162;
+     }},
+    // The region list paged down twice: the cursor on a later page; brush 255 in the status.
+    {"region_list", 320, 240, 200, 150,
+     [] {
+         editor_key(KEY_F2, 0);
+         editor_key(KEY_PAGE_DOWN, MOD_SHIFT);
+         editor_key(KEY_PAGE_DOWN, MOD_SHIFT);
+         g_editor.selected_tile = 255;
+     }},
+    // Regions in colours of their own: the selected one highlighted in its colour, swatches and
+    // flag letters in the list.
+    {"region_colours", 320, 240, 200, 150,
+     [] {
+         MapData* map = g_editor.current_map;
+         const uint8_t green[3] = {40, 220, 60}, orange[3] = {250, 140, 20};
+         edit_region_colour(map, mapdata_find_region(map, "Base"), green);
+         edit_region_flag(map, mapdata_find_region(map, "Base"), "rBSE", true);
+         edit_region_colour(map, mapdata_find_region(map, "Alpha Sector"), orange);
+         editor_key(KEY_F2, 0);
+         regionlist_sync();
+         select_region("Base");
+     }},
+    // The first help page over the map.
+    // The second page of a help file of our own: colours carry from line to line within a
+    // page, and each page starts in green.
+    {"help_page", 320, 120, 300, 100,
+     [] {
+         const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                            ("ostrel-" + std::to_string(getpid()) + ".hlp");
+         std::ofstream(path) << "#%YFirst page%W ends in grey\n#Second page %xred\n"
+                                "carried red, %Bblue%W, %Ggreen%Y yellow\nand %Pon\n";
+         helpviewer_load(path.c_str());
+         std::filesystem::remove(path);
+         editor_key(KEY_F1, 0);
+         editor_key(KEY_F1, 0);
+     }},
+};
+
+class Frame : public ::testing::TestWithParam<Scene> {
+  protected:
+    void SetUp() override {
+        old_cwd_ = std::filesystem::current_path();
+        if (!std::filesystem::exists(std::filesystem::path(OSTREL_RUN_DIR) / "graphics/tiles.bm2"))
+            GTEST_SKIP() << "the generated graphics are missing in " OSTREL_RUN_DIR;
+        std::filesystem::current_path(OSTREL_RUN_DIR);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        const Scene& s = GetParam();
+        editor_set_defaults();
+        g_editor.screen_width = static_cast<int16_t>(s.width);
+        g_editor.screen_height = static_cast<int16_t>(s.height);
+        g_editor.view_center_x = kCentreX;
+        g_editor.view_center_y = kCentreY;
+        g_editor.current_map = mapdata_load("");
+        paint_scene_map(g_editor.current_map);
+        g_gfx = GfxState{};
+        gfx_set_video_size(s.width, s.height, 16);
+        editor_init();
+        started_ = true;
+    }
+    void TearDown() override {
+        if (started_) {
+            editor_shutdown();
+            mapdata_free(g_editor.current_map);
+            g_editor.current_map = nullptr;
+        }
+        std::filesystem::current_path(old_cwd_);
+    }
+    std::filesystem::path old_cwd_;
+    bool started_ = false;
+};
+
+TEST_P(Frame, MatchesTheStoredImage) {
+    const Scene& s = GetParam();
+    s.setup();
+    SDL_WarpMouse(static_cast<Uint16>(s.mouse_x), static_cast<Uint16>(s.mouse_y));
+    editor_input_step();
+    editor_redraw_step();
+    gfx_present(); // the frame-rate figure
+    EXPECT_EQ(golden_check(gfx_screen(), s.name), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, Frame, ::testing::ValuesIn(kScenes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

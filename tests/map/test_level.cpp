@@ -1,0 +1,278 @@
+// Level files: the elvl chunk walk and handler, the reader on odd and hostile bytes, the
+// writer's layout, and saves that fail without harming the old file.
+#include "map_test_util.h"
+
+#include "core/list.h"
+#include "core/mem.h"
+#include "map/attributes.h"
+#include "map/builtin_tileset.h"
+#include "map/elvl.h"
+#include "map/stamp.h"
+#include "map/tilegrid.h"
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace maptest;
+
+namespace {
+
+std::string attr(MapData* map, const char* key) {
+    auto* value = map->attributes ? static_cast<char*>(hash_get(map->attributes, key)) : nullptr;
+    return value ? value : "<none>";
+}
+
+char* text(const char* s) {
+    auto* copy = static_cast<char*>(mem_alloc(static_cast<uint32_t>(std::strlen(s) + 1)));
+    std::strcpy(copy, s);
+    return copy;
+}
+
+Bytes save(MapData* map, int expected = MAPDATA_SAVE_OK) {
+    Bytes out;
+    EXPECT_EQ(mapdata_save_bytes(map, &out), expected);
+    return out;
+}
+
+// The walk's result and the chunks it kept, for areas cut short, unaligned or too long.
+TEST(ChunkWalk, BoundedByTheAreaAndTheLengthLimit) {
+    const Bytes abc = chunk("ABCD", "xyz");
+    Bytes lying = concat({abc, chunk("TWO_", "5678")});
+    put_u32(lying, 16, 5); // the second chunk claims one byte more than there is
+    const struct {
+        Bytes area;
+        int ok, count;
+    } cases[] = {
+        {{}, 1, 0},
+        {Bytes(7, 0), 0, 0},
+        {Bytes(8, 0), 1, 1},
+        {abc, 1, 1},
+        {Bytes(abc.begin(), abc.end() - 1), 0, 1},
+        {concat({abc, Bytes(3, 0)}), 0, 1},
+        {lying, 0, 1},
+        {concat({chunk("BIG1", Bytes(131072, 'a')), chunk("BIG2", Bytes(131073, 'b')), abc}), 0, 1},
+        {concat({chunk("K\0\0\0", "first"), chunk("K\0xy", "second")}), 1, 2},
+    };
+    for (const auto& c : cases) {
+        HashTable* table = hash_create();
+        EXPECT_EQ(elvl_read_chunks(table, c.area.data(), static_cast<int32_t>(c.area.size())), c.ok)
+            << c.area.size();
+        EXPECT_EQ(table->count, c.count) << c.area.size();
+        if (c.count == 2) // the same type twice: the first in the file is found
+            EXPECT_EQ(std::memcmp(elvl_chunk_data(hash_get(table, "K")), "first", 5), 0);
+        elvl_free_chunks(table);
+    }
+}
+
+TEST(ChunkHandler, AttributesSplitHandledTypesGoOthersStay) {
+    std::string key(70, 'k'); // cut to 63 characters
+    Bytes chunks = concat({chunk("ATTR", "NAME=Big map"), chunk("ATTR", "A=B=C"),
+                           chunk("ATTR", "NOVALUE"), chunk("ATTR", bytes(key + "=value")),
+                           chunk("ATTR", bytes(std::string("Z=ab\0cd", 7))), chunk("ATTR", "K=1"),
+                           chunk("ATTR", "K=2"), chunk("TSET", "ignored"), chunk("XTRA", "kept"),
+                           chunk("attr", "lowercase=kept"), chunk("DCID", "=oops")});
+    MapData* map = parse(level_with_chunks(64, chunks, {}));
+    EXPECT_EQ(attr(map, "name"), "Big map");
+    EXPECT_EQ(attr(map, "A"), "B=C");
+    EXPECT_EQ(attr(map, "NOVALUE"), "<none>");
+    EXPECT_EQ(attr(map, key.substr(0, 63).c_str()), "value");
+    EXPECT_EQ(attr(map, "Z"), "ab");
+    EXPECT_EQ(attr(map, "k"), "1");
+    EXPECT_EQ(map->attributes->count, 6);
+    EXPECT_EQ(map->kept_chunks->count, 3);
+    EXPECT_EQ(hash_get(map->kept_chunks, "TSET"), nullptr);
+    mapdata_free(map);
+    // Chunks before a walk that stops are still handled.
+    LogCapture log;
+    map = parse(
+        level_with_chunks(64, concat({chunk("ATTR", "A=1"), chunk("XTRA", Bytes(131073))}), {}));
+    EXPECT_TRUE(contains(log.text(), "W <mapdata> error in lvl while reading metadata chunks\n"));
+    EXPECT_EQ(attr(map, "A"), "1");
+    mapdata_free(map);
+}
+
+TEST(LevelRead, RecordsOutsideTheMapAreCountedAndTrailingBytesIgnored) {
+    Bytes tail;
+    append_record(tail, 1, 1, 9);
+    tail.resize(tail.size() + 3, 0xFF);
+    for (auto [bytes, errors] : {std::pair{Bytes{0x00, 0x04, 0x00, 0x07}, 1u},
+                                 {Bytes{0x00, 0x00, 0x40, 0x07}, 1u},
+                                 {tail, 0u}}) {
+        LogCapture log;
+        MapData* map = parse(bytes);
+        EXPECT_EQ(map->error_count, errors);
+        EXPECT_EQ(contains(log.text(), "W <mapdata> 1 errors in map\n"), errors == 1);
+        EXPECT_EQ(mapdata_get_tile(map, 0, 0) + mapdata_get_tile(map, 1, 1), errors ? 0 : 9);
+        mapdata_free(map);
+    }
+}
+
+TEST(LevelRead, ObjectRecordsRebuildSquaresAndStampsClippedAtTheEdge) {
+    Bytes bytes;
+    for (auto [x, y, t] :
+         {std::tuple{0u, 0u, 3u}, {10, 10, 220}, {12, 12, 219}, {11, 11, 7}, {1020, 1022, 220}})
+        append_record(bytes, x, y, t);
+    MapData* map = parse(bytes);
+    EXPECT_EQ(list_count(&map->stamps), 3u);
+    for (auto [x, y, v] : {std::tuple{12, 12, 219},
+                           {17, 17, 250},
+                           {11, 11, 7},
+                           {0, 0, 3},
+                           {1023, 1023, 250},
+                           {0, 1022, 0},
+                           {1020, 0, 0}})
+        EXPECT_EQ(mapdata_get_tile(map, x, y), v) << x << "," << y;
+    mapdata_free(map);
+}
+
+TEST_F(ScratchDir, PlainBitmapLoadsWithItsTilesetAndWritesTheCopy) {
+    MapData* def = mapdata_load("");
+    Bytes bmp(def->tileset, def->tileset + 49718); // without its 2 padding bytes
+    mapdata_free(def);
+    write_file("plain.lvl", bmp);
+    write_file("graphics/last-tiles.bmp", Bytes(70000, 0xEE)); // an older, longer copy
+    MapData* map = mapdata_load("plain.lvl");
+    EXPECT_EQ(map->tileset_length, 49720u);
+    EXPECT_NE(map->tileset_surface, nullptr);
+    bmp.resize(49720, 0);
+    EXPECT_EQ(read_file("graphics/last-tiles.bmp"), bmp);
+    mapdata_free(map);
+}
+
+// Where the bitmap ends and the records begin: at an accepted elvl block, else at bfSize
+// (raised to a multiple of 4, never past the file's end).
+TEST(LevelRead, BitmapEndsAtTheElvlBlockOrBfSize) {
+    Bytes records;
+    append_record(records, 5, 6, 7);
+    Bytes good = level_with_chunks(64, chunk("ATTR", "A=1"), records);
+    Bytes wrong_magic = good, past_end = good, short_total = good;
+    wrong_magic[64] = 'E';
+    put_u32(past_end, 68, static_cast<uint32_t>(past_end.size()));
+    put_u32(short_total, 68, 4);
+    Bytes start = bmp_head(40, 22);
+    put_u32(start, 22, record(5, 6, 7));
+    const struct {
+        Bytes bytes;
+        uint32_t tileset;
+        bool attributes, tile, warns;
+    } cases[] = {
+        {good, 64, true, true, false},
+        {level_with_chunks(62, chunk("ATTR", "A=1"), records), 64, true, true, false},
+        {wrong_magic, 88, false, true, false},
+        {past_end, 88, false, true, false},
+        {short_total, 64, false, true, true},
+        {start, 24, false, true, false},
+        {bmp_head(20, 0xFFFFFFF0u), 20, false, false, false},
+        {bmp_head(21, 0x7FFFFFFF), 24, false, false, false},
+    };
+    for (const auto& c : cases) {
+        LogCapture log;
+        MapData* map = parse(c.bytes);
+        EXPECT_EQ(map->tileset_length, c.tileset) << c.bytes.size();
+        EXPECT_EQ(map->attributes != nullptr, c.attributes) << c.bytes.size();
+        EXPECT_EQ(mapdata_get_tile(map, 5, 6) == 7, c.tile) << c.bytes.size();
+        EXPECT_EQ(contains(log.text(), "W "), c.warns) << log.text();
+        mapdata_free(map);
+    }
+}
+
+TEST(LevelRead, TileChunkIsAppliedBeforeTheMainRecords) {
+    Bytes chunk_records, records;
+    append_record(chunk_records, 5, 5, 3);
+    append_record(chunk_records, 6, 5, 4);
+    append_record(chunk_records, 1024, 0, 1);
+    append_record(records, 5, 5, 9);
+    MapData* map = parse(level_with_chunks(64, chunk("TILE", chunk_records), records));
+    EXPECT_EQ(mapdata_get_tile(map, 5, 5), 9);
+    EXPECT_EQ(mapdata_get_tile(map, 6, 5), 4);
+    EXPECT_EQ(map->error_count, 1u);
+    mapdata_free(map);
+}
+
+TEST(LevelWrite, DefaultMapLayoutByteForByte) {
+    MapData* map = mapdata_load("");
+    mapdata_set_attribute(map, "PROGRAM", text("ostrel 0.2.4"));
+    mapdata_set_tile(map, 100, 200, 220); // an object: its anchor only
+    mapdata_set_tile(map, 300, 5, 250);   // a filler outside any object: not saved
+    mapdata_set_tile(map, 1023, 0, 2);
+    Bytes file = save(map);
+    ASSERT_EQ(file.size(), 49720u + 12 + 28 + 12);
+    uint32_t length = 0;
+    const uint8_t* builtin = builtin_tileset(&length);
+    EXPECT_TRUE(std::equal(file.begin() + 14, file.begin() + 49720, builtin + 14));
+    EXPECT_EQ(std::vector<uint32_t>(
+                  {get_u32(file, 2), get_u16(file, 6), get_u16(file, 8), get_u32(file, 10)}),
+              std::vector<uint32_t>({49760, 49720, 0, 1078}));
+    EXPECT_EQ(std::string(file.begin() + 49720, file.begin() + 49760),
+              std::string("elvl\x28\0\0\0\0\0\0\0ATTR\x14\0\0\0PROGRAM=ostrel 0.2.4", 40));
+    // Records in row order.
+    EXPECT_EQ(
+        std::vector<uint32_t>({get_u32(file, 49760), get_u32(file, 49764), get_u32(file, 49768)}),
+        std::vector<uint32_t>({record(0, 0, 1), record(1023, 0, 2), record(100, 200, 220)}));
+    mapdata_free(map);
+}
+
+TEST(LevelWrite, KeptChunksGoBackByteForByteAfterTheAttributes) {
+    Bytes dcid = chunk("DCID", bytes(std::string("\x01\x02\x03\x04\x05", 5)));
+    MapData* map = parse(
+        level_with_chunks(64, concat({dcid, chunk("ATTR", "A=1"), chunk("TSET", "gone")}), {}));
+    Bytes file = save(map);
+    EXPECT_EQ(Bytes(file.begin() + 76, file.end()), concat({chunk("ATTR", "A=1"), dcid}));
+    EXPECT_EQ(get_u32(file, 68), 12u + 12 + 16);
+    mapdata_free(map);
+}
+
+// A tileset of 64 KiB or more cannot point at an elvl block: the map is saved without one.
+// A bitmap too short for a header is replaced by the built-in one.
+TEST(LevelWrite, OversizedOrBrokenTilesets) {
+    MapData* map = parse(bmp_head(70000, 70000));
+    mapdata_set_attribute(map, "PROGRAM", text("x"));
+    mapdata_set_tile(map, 3, 4, 5);
+    Bytes file = save(map, MAPDATA_SAVE_NO_METADATA);
+    EXPECT_EQ(std::pair(get_u16(file, 6), file.size()), std::pair(0u, size_t{70004}));
+    EXPECT_EQ(get_u32(file, 70000), record(3, 4, 5));
+    mapdata_free(map);
+    map = parse(bmp_head(14, 0));
+    mapdata_set_tile(map, 1, 1, 1);
+    file = save(map);
+    EXPECT_EQ(get_u16(file, 6), 49720u);
+    mapdata_free(map);
+}
+
+// Entries of the scratch folder: a failed or finished save leaves no temporary file.
+int entries() {
+    int n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator("."))
+        ++n;
+    return n;
+}
+
+TEST_F(ScratchDir, SavesAreAtomicAndFailuresKeepTheOldFile) {
+    write_file("map.lvl", {9, 9, 9, 9});
+    std::filesystem::create_directory("taken.lvl");
+    MapData* map = mapdata_load("");
+    EXPECT_EQ(mapdata_save(map, "no/such/folder/map.lvl"), MAPDATA_SAVE_FAILED);
+    EXPECT_EQ(mapdata_save(map, "taken.lvl"), MAPDATA_SAVE_FAILED);
+    // A file size limit makes the write fail the way a full disk does.
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    int result = mapdata_save(map, "map.lvl");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &previous, nullptr);
+    EXPECT_EQ(result, MAPDATA_SAVE_FAILED);
+    EXPECT_EQ(read_file("map.lvl"), (Bytes{9, 9, 9, 9}));
+    EXPECT_EQ(entries(), 3);
+    EXPECT_EQ(mapdata_save(map, "map.lvl"), MAPDATA_SAVE_OK);
+    EXPECT_EQ(read_file("map.lvl"), save(map));
+    EXPECT_EQ(entries(), 3);
+    mapdata_free(map);
+}
+
+} // namespace
