@@ -124,6 +124,25 @@ void BM_PaintStroke64(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintStroke64);
 
+// A wheel notch to the frame on screen: the input step that reads the event and zooms about
+// the pointer, then the frame it asks for, composed and presented. Zoom goes 1, 2, 4, 2, 1.
+void BM_WheelZoomToFrame(benchmark::State& state) {
+    session();
+    int notch = 0;
+    for (auto _ : state) {
+        SDL_Event event{};
+        event.type = SDL_MOUSEBUTTONDOWN;
+        event.button.button = (notch++ % 4) < 2 ? MOUSE_WHEEL_DOWN : MOUSE_WHEEL_UP;
+        event.button.x = 200;
+        event.button.y = 150;
+        SDL_PushEvent(&event);
+        editor_input_step();
+        editor_redraw_step();
+        gfx_present();
+    }
+}
+BENCHMARK(BM_WheelZoomToFrame)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

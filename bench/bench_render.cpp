@@ -50,7 +50,7 @@ void open_window() {
     if (chdir(OSTREL_RUN_DIR) != 0) std::abort();
     gfx_set_video_size(1920, 1080, 16);
     gfx_init();
-    g_editor.grid_shown = 1;
+    gfx_set_grid(true);
     g_editor.running = 1;
     g_map = make_busy_map();
     gfx_ensure_tileset(g_map);
@@ -70,8 +70,37 @@ void redraw(benchmark::State& state, int zoom) {
 void BM_RedrawZoom1(benchmark::State& state) {
     redraw(state, 1);
 }
+void BM_RedrawZoom2(benchmark::State& state) {
+    redraw(state, 2);
+}
 void BM_RedrawZoom4(benchmark::State& state) {
     redraw(state, 4);
+}
+
+// Baseline: the same redraw (clear, draw, blit to the window) with flat class-coloured squares
+// instead of tile pictures, as zoom 2 and 4 were drawn before.
+void flat_redraw(benchmark::State& state, int zoom) {
+    open_window();
+    MapScene scene;
+    scene.map = g_map;
+    scene.origin_x = 400;
+    scene.origin_y = 300;
+    scene.columns = zoom * (1920 / 16 + 2);
+    scene.rows = zoom * (1080 / 16 + 2);
+    scene.zoom = zoom;
+    scene.flat = true;
+    for (auto _ : state) {
+        SDL_FillRect(g_gfx.map_buffer, nullptr, 0);
+        gfx_render_map(g_gfx.map_buffer, scene, MapPictures{});
+        gfx_blit(g_gfx.map_buffer, nullptr, g_gfx.screen, 0, 0);
+        benchmark::ClobberMemory();
+    }
+}
+void BM_BaselineFlatZoom2(benchmark::State& state) {
+    flat_redraw(state, 2);
+}
+void BM_BaselineFlatZoom4(benchmark::State& state) {
+    flat_redraw(state, 4);
 }
 
 // A frame with nothing invalidated: the buffer's blit plus the overlays the main loop draws.
@@ -159,7 +188,10 @@ void BM_BaselineRadarFillPerTile(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_RedrawZoom1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RedrawZoom2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RedrawZoom4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BaselineFlatZoom2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BaselineFlatZoom4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CachedFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RadarRebuild)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BaselineMemsetMapBuffer)->Unit(benchmark::kMicrosecond);

@@ -68,12 +68,15 @@ void command_go(const char* arg) {
     // The radar remembers its map by address, which a new map may reuse.
     gfx_invalidate_radar();
     regionlist_rebuild();
+    // A newly opened map is seen from the middle of what it holds.
+    editor_center_on_content();
 }
 
 void command_help() {
     console_print(1, "control: left click - paint tile");
     console_print(1, "control: middle click - erase tile");
     console_print(1, "control: right click - scroll map");
+    console_print(1, "control: wheel - zoom about the pointer");
     console_print(1, "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
 }
 

@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -92,31 +93,48 @@ void console_print(uint8_t colour, const char* fmt, ...) {
     }
 }
 
-void console_draw(int32_t rows) {
+namespace {
+
+// Draws (or only measures) the input line and the newest rows from the bottom edge up; the
+// area they take is reported as its top edge and its widest line.
+void console_walk(int32_t rows, bool draw, int* top, int* widest) {
     int y = g_editor.screen_height - 8;
+    *top = y + 8;
+    *widest = 0;
     if (rows < 0) rows = 1;
     if (rows > kConsoleRows) rows = kConsoleRows;
     size_t n = std::strlen(g_console.input);
     size_t w = static_cast<size_t>(g_console.width > 0 ? g_console.width : kConsoleTextMax);
-    if (n > 0) {
-        // A line of one width or more shows its second piece below the first.
-        if (n >= w) {
-            size_t count = n - w < w ? n - w : w;
-            draw_piece(g_console.input + w, count, y);
-            y -= 8;
-            --rows;
-        }
-        draw_piece(g_console.input, n < w ? n : w, y);
+    // Input pieces are cut copies in grey; history rows are drawn whole in their colour.
+    auto line = [&](const char* text, size_t count, int colour) {
+        if (draw && colour < 0) draw_piece(text, count, y);
+        if (draw && colour >= 0) gfx_draw_text(nullptr, 0, y, text, static_cast<uint32_t>(colour));
+        *top = y;
+        *widest = std::max(*widest, static_cast<int>(std::min(count, w)) * 8);
         y -= 8;
         --rows;
+    };
+    if (n > 0) {
+        // A line of one width or more shows its second piece below the first.
+        if (n >= w) line(g_console.input + w, n - w < w ? n - w : w, -1);
+        line(g_console.input, n < w ? n : w, -1);
     }
     for (int k = kConsoleRows - 1; k >= 0 && rows > 0; --k) {
         const ConsoleRow& row = g_console.rows[k];
         if (row.text[0] == '\0') break;
-        gfx_draw_text(nullptr, 0, y, row.text, row.colour);
-        y -= 8;
-        --rows;
+        line(row.text, std::strlen(row.text), row.colour);
     }
+}
+
+} // namespace
+
+void console_draw(int32_t rows) {
+    int top, widest;
+    console_walk(rows, true, &top, &widest);
+}
+
+void console_extent(int32_t rows, int* top, int* width) {
+    console_walk(rows, false, top, width);
 }
 
 void console_key(int32_t key, int32_t modifiers) {

@@ -20,6 +20,9 @@ void console_shutdown();
 void console_print(uint8_t colour, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 // Draws the input line and the newest history rows; rows is clamped to 0..8 (negative: 1).
 void console_draw(int32_t rows);
+// The area console_draw(rows) covers: its top edge and the width of its widest line (0 when
+// nothing is drawn).
+void console_extent(int32_t rows, int* top, int* width);
 // Applies one key press (SDL key code, SDL modifier state) to the input line.
 void console_key(int32_t key, int32_t modifiers);
 

@@ -3,9 +3,11 @@
 
 #include "console/console.h"
 #include "core/log.h"
+#include "editor/editor_loop.h"
 #include "editor/editor_state.h"
 #include "editor/regionlist.h"
 #include "render/helpviewer.h"
+#include "render/gfx.h"
 #include "render/mapview.h"
 
 namespace {
@@ -32,11 +34,18 @@ void set_zoom(int32_t zoom) {
     g_editor.zoom = zoom;
     gfx_set_zoom(zoom);
     editor_update_view();
+    editor_request_frame();
 }
 
-// One map pixel at zoom 1, one tile when zoomed out.
-int16_t scroll_step() {
-    return g_editor.zoom == 1 ? 1 : 16;
+// One tile per press at every zoom; with Shift three quarters of the window, in whole tiles.
+int16_t scroll_step(int32_t modifiers, int32_t window) {
+    if (!(modifiers & MOD_SHIFT)) return 16;
+    return static_cast<int16_t>((window * 3 / 4 * g_editor.zoom) & ~15);
+}
+
+void frame_rate_toggle() {
+    g_editor.fps_shown = !g_editor.fps_shown;
+    gfx_show_frame_rate(g_editor.fps_shown != 0);
 }
 
 void move_center(int16_t* field, int delta) {
@@ -45,6 +54,45 @@ void move_center(int16_t* field, int delta) {
 }
 
 } // namespace
+
+void editor_zoom_at(int32_t zoom, int32_t px, int32_t py) {
+    EditorState& e = g_editor;
+    if (zoom == e.zoom || (zoom != 1 && zoom != 2 && zoom != 4)) return;
+    // The cell under the pointer, and the map pixel under it at zoom 1.
+    const int32_t s = 16 / e.zoom;
+    const int32_t cell_x = (px - e.view_offset_x) / s + e.view_tile_x;
+    const int32_t cell_y = (py - e.view_offset_y) / s + e.view_tile_y;
+    const int32_t map_x = e.view_tile_x * 16 + (px - e.view_offset_x) * e.zoom;
+    const int32_t map_y = e.view_tile_y * 16 + (py - e.view_offset_y) * e.zoom;
+    e.zoom = zoom;
+    gfx_set_zoom(zoom);
+    const int32_t half_w = e.screen_width / 2, half_h = e.screen_height / 2;
+    if (zoom == 1) {
+        e.view_center_x = static_cast<int16_t>(map_x - px + half_w);
+        e.view_center_y = static_cast<int16_t>(map_y - py + half_h);
+    } else {
+        e.view_center_x = static_cast<int16_t>((cell_x - px / (16 / zoom)) * 16 + half_w * zoom);
+        e.view_center_y = static_cast<int16_t>((cell_y - py / (16 / zoom)) * 16 + half_h * zoom);
+    }
+    editor_update_view();
+    // Rounding in the view geometry can leave the cell one step off: move it back under.
+    const int32_t t = 16 / zoom;
+    const int32_t off_x = cell_x - ((px - e.view_offset_x) / t + e.view_tile_x);
+    const int32_t off_y = cell_y - ((py - e.view_offset_y) / t + e.view_tile_y);
+    if (off_x != 0 || off_y != 0) {
+        e.view_center_x = static_cast<int16_t>(e.view_center_x + 16 * off_x);
+        e.view_center_y = static_cast<int16_t>(e.view_center_y + 16 * off_y);
+        editor_update_view();
+    }
+    editor_request_frame();
+}
+
+void editor_wheel(int32_t button, int32_t px, int32_t py) {
+    // Down gives smaller tiles (1 to 2 to 4), up larger ones.
+    const int32_t zoom = g_editor.zoom;
+    if (button == MOUSE_WHEEL_DOWN) editor_zoom_at(zoom >= 2 ? 4 : 2, px, py);
+    if (button == MOUSE_WHEEL_UP) editor_zoom_at(zoom <= 2 ? 1 : 2, px, py);
+}
 
 void bookmark_set(int slot, int16_t x, int16_t y) {
     if (slot < 0 || slot > 3) return;
@@ -113,6 +161,9 @@ int editor_menu_key(int32_t key, int32_t) {
     case KEY_F5:
         e.console_shown = !e.console_shown;
         break;
+    case KEY_F6:
+        frame_rate_toggle();
+        break;
     default:
         return 0;
     }
@@ -146,16 +197,16 @@ int editor_key(int32_t key, int32_t modifiers) {
         e.menu_open = 1;
         return 1;
     case KEY_UP:
-        move_center(&e.view_center_y, -scroll_step());
+        move_center(&e.view_center_y, -scroll_step(modifiers, e.screen_height));
         return 1;
     case KEY_DOWN:
-        move_center(&e.view_center_y, scroll_step());
+        move_center(&e.view_center_y, scroll_step(modifiers, e.screen_height));
         return 1;
     case KEY_RIGHT:
-        move_center(&e.view_center_x, scroll_step());
+        move_center(&e.view_center_x, scroll_step(modifiers, e.screen_width));
         return 1;
     case KEY_LEFT:
-        move_center(&e.view_center_x, -scroll_step());
+        move_center(&e.view_center_x, -scroll_step(modifiers, e.screen_width));
         return 1;
     case KEY_INSERT:
         e.view_center_x = 8192;
@@ -187,6 +238,10 @@ int editor_key(int32_t key, int32_t modifiers) {
     case KEY_F4:
         if (!plain_f) break;
         e.palette_shown = !e.palette_shown;
+        return 1;
+    case KEY_F6:
+        if (!plain_f) break;
+        frame_rate_toggle();
         return 1;
     case 'z':
     case 'y':

@@ -17,6 +17,7 @@ enum : int32_t {
     KEY_F3 = 284,
     KEY_F4 = 285,
     KEY_F5 = 286,
+    KEY_F6 = 287,
     KEY_RIGHT_ALT = 307,
     KEY_LEFT_ALT = 308,
     MOD_SHIFT = 0x03,
@@ -27,6 +28,13 @@ enum : int32_t {
 int editor_menu_key(int32_t key, int32_t modifiers);
 int editor_bookmark_key(int32_t key, int32_t modifiers);
 int editor_key(int32_t key, int32_t modifiers);
+
+// Mouse wheel buttons of SDL 1.2's button events.
+enum : int32_t { MOUSE_WHEEL_UP = 4, MOUSE_WHEEL_DOWN = 5 };
+// Changes the zoom (1, 2 or 4) keeping the map cell under window position (px, py) there.
+void editor_zoom_at(int32_t zoom, int32_t px, int32_t py);
+// A wheel button press at (px, py): down zooms out, up zooms in, about the pointer.
+void editor_wheel(int32_t button, int32_t px, int32_t py);
 
 void bookmark_set(int slot, int16_t x, int16_t y);
 void bookmark_get(int slot, int16_t* x, int16_t* y);

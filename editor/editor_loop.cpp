@@ -20,8 +20,25 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 HoverTile g_hover = {-1, -1};
+
+// Set by a change the user waits to see (a zoom): the loop composes and presents at once
+// instead of at its next cadence.
+static bool g_frame_requested = false;
+
+void editor_request_frame() {
+    g_frame_requested = true;
+}
+
+int editor_mouse_event(const SDL_Event* event, int32_t) {
+    if (event->type != SDL_MOUSEBUTTONDOWN) return 0;
+    const SDL_MouseButtonEvent& b = event->button;
+    if (b.button == MOUSE_WHEEL_UP || b.button == MOUSE_WHEEL_DOWN)
+        editor_wheel(b.button, b.x, b.y);
+    return 1;
+}
 
 int editor_window_event(const SDL_Event* event, int32_t) {
     if (event->type == EVENT_QUIT) {
@@ -79,7 +96,8 @@ void editor_input_step() {
     regionlist_follow_map();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        if (!editor_window_event(&event, modifiers)) editor_key_event(&event, modifiers);
+        if (!editor_window_event(&event, modifiers) && !editor_mouse_event(&event, modifiers))
+            editor_key_event(&event, modifiers);
     }
     editor_mouse(modifiers, buttons, g_hover.x, g_hover.y);
     editor_history_notice();
@@ -97,14 +115,21 @@ void editor_redraw_step() {
                      static_cast<uint16_t>(s), static_cast<uint16_t>(s), COLOUR_RED);
     char label[16];
     std::snprintf(label, sizeof label, "(%d, %d)", g_hover.x, g_hover.y);
-    gfx_draw_text(nullptr, static_cast<int16_t>(box_x + s), static_cast<int16_t>(box_y + s), label,
+    // Below and right of the box, or on its other side where the window's edge would cut it.
+    int label_x = box_x + s, label_y = box_y + s;
+    const int label_w = 8 * static_cast<int>(std::strlen(label));
+    if (label_x + label_w > e.screen_width) label_x = box_x - label_w;
+    if (label_y + 8 > e.screen_height) label_y = box_y - 8;
+    gfx_draw_text(nullptr, static_cast<int16_t>(label_x), static_cast<int16_t>(label_y), label,
                   COLOUR_GREY);
     editor_draw_status();
     if (e.alt_held)
         gfx_draw_radar(e.current_map, e.screen_width - 258, e.screen_height - 258, e.view_tile_x,
                        e.view_tile_y);
-    else if (e.palette_shown)
+    else if (e.palette_shown) {
         gfx_draw_palette(e.current_map, e.screen_width - 314, e.screen_height - 190);
+        editor_draw_palette_marks();
+    }
     if (e.help_page != 0)
         helpviewer_draw_page(e.help_page - 1);
     else if (e.region_list_shown)
@@ -141,8 +166,15 @@ void editor_run() {
     g_hover = {-1, -1};
     while (true) {
         platform_sleep_ms(5);
-        const uint32_t due = editor_loop_due(&clock, get_ticks());
+        const uint32_t t = get_ticks();
+        uint32_t due = editor_loop_due(&clock, t);
         if (due & LOOP_INPUT) editor_input_step();
+        // A change the user waits to see (a zoom) is composed and shown in this very pass.
+        if (g_frame_requested) {
+            g_frame_requested = false;
+            due |= LOOP_REDRAW | LOOP_PRESENT;
+            clock.last_redraw = clock.last_present = t;
+        }
         if (due & LOOP_REDRAW) editor_redraw_step();
         if (due & LOOP_PRESENT) {
             gfx_present();

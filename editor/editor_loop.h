@@ -12,6 +12,12 @@ int editor_window_event(const SDL_Event* event, int32_t modifiers);
 // Key presses to the menu, bookmark or editing keys; Alt tracking; 1 for key events.
 int editor_key_event(const SDL_Event* event, int32_t modifiers);
 
+// Mouse button presses: the wheel (buttons 4 and 5) zooms about the pointer; other buttons are
+// polled, so their events are only taken from the queue. 1 for button presses.
+int editor_mouse_event(const SDL_Event* event, int32_t modifiers);
+// Asks the loop to compose and present a frame at once (after a zoom).
+void editor_request_frame();
+
 // Hovered map tile of the last input step.
 struct HoverTile {
     int32_t x;

@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/platform.h"
 #include "map/mapdata.h"
+#include "map/tilegrid.h"
 #include "render/gfx.h"
 
 #include <SDL/SDL.h>
@@ -109,6 +110,20 @@ void editor_update_view() {
     gfx_invalidate_view();
 }
 
+void editor_center_on_content() {
+    EditorState& e = g_editor;
+    int32_t x0 = 0, y0 = 0, x1 = 1023, y1 = 1023;
+    const MapData* map = e.current_map;
+    if (!map || !map->tiles || !tilegrid_bounds(map->tiles, &x0, &y0, &x1, &y1)) {
+        x0 = y0 = 0;
+        x1 = y1 = 1023;
+    }
+    // Map pixels: 16 per cell, so the middle of cells x0..x1 is (x0 + x1 + 1) * 8.
+    e.view_center_x = static_cast<int16_t>((x0 + x1 + 1) * 8);
+    e.view_center_y = static_cast<int16_t>((y0 + y1 + 1) * 8);
+    editor_update_view();
+}
+
 int editor_main(int argc, char** argv) {
     g_start_millis = platform_millis();
     log_msg(0, "%s v%s %s %s", kProgramName, kVersion, kBuildDate, kCredit);
@@ -122,6 +137,8 @@ int editor_main(int argc, char** argv) {
     if (!g_editor.current_map) g_editor.current_map = mapdata_load("");
     if (!g_editor.current_map) return 0;
     std::signal(SIGTERM, on_terminate);
+    // The map opens seen from the middle of what it holds.
+    editor_center_on_content();
     editor_init();
     if (*level && !g_editor.current_map->path)
         console_print(3, "cannot open %s: %s", level, file_error_text(open_error));

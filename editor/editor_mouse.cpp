@@ -3,6 +3,7 @@
 
 #include "console/console.h"
 #include "editor/editor_keys.h"
+#include "editor/editor_panels.h"
 #include "editor/editor_state.h"
 #include "map/edit.h"
 #include "map/mapdata.h"
@@ -18,9 +19,6 @@
 namespace {
 
 bool g_told_no_region = false; // the brush-without-region line was shown during this press
-
-// The palette's strip of special tiles, left to right, above the 190 tileset cells.
-constexpr int kPaletteStrip[10] = {216, 217, 218, 219, 220, 241, 242, 252, 255, 251};
 
 // Map cells the open stroke has edited, for its label.
 int32_t g_stroke_cells = 0;
@@ -93,18 +91,47 @@ void erase(int32_t x, int32_t y) {
     e.last_edit_value = LAST_EDIT_ERASE;
 }
 
-// A quarter of the pointer's distance from the window centre, in map pixels at this zoom.
+// Speed grows with the square of the pointer's distance from the window centre, up to one
+// window width (height) per second at the edge; the parts of a map pixel (or, snapped, of a
+// tile) not yet moved carry over to the next step.
+int32_t scroll_axis(int32_t pointer, int32_t size, float* rest, bool snap) {
+    const float half = static_cast<float>(size > 1 ? size / 2 : 1);
+    float r = static_cast<float>(pointer - size / 2) / half;
+    r = r < -1.0f ? -1.0f : (r > 1.0f ? 1.0f : r);
+    constexpr float kStepsPerSecond = 100.0f; // one input step per tick
+    *rest += static_cast<float>(size) * r * (r < 0 ? -r : r) / kStepsPerSecond *
+             static_cast<float>(g_editor.zoom);
+    const int32_t unit = snap ? 16 : 1;
+    const int32_t move = static_cast<int32_t>(*rest / static_cast<float>(unit)) * unit;
+    *rest -= static_cast<float>(move);
+    return move;
+}
+
 void scroll() {
     EditorState& e = g_editor;
-    int32_t dx = ((e.mouse_x - (e.screen_width >> 1)) >> 2) * e.zoom;
-    int32_t dy = ((e.mouse_y - (e.screen_height >> 1)) >> 2) * e.zoom;
+    // Shift, or any zoomed-out view, keeps the centre on a tile boundary.
+    const bool snap = (static_cast<int32_t>(SDL_GetModState()) & MOD_SHIFT) || e.zoom > 1;
+    const int32_t dx = scroll_axis(e.pointer_x, e.screen_width, &e.scroll_rest_x, snap);
+    const int32_t dy = scroll_axis(e.pointer_y, e.screen_height, &e.scroll_rest_y, snap);
     e.view_center_x = static_cast<int16_t>(e.view_center_x + dx);
     e.view_center_y = static_cast<int16_t>(e.view_center_y + dy);
-    // Shift, or any zoomed-out view, keeps the centre on a tile boundary.
-    if ((static_cast<int32_t>(SDL_GetModState()) & MOD_SHIFT) || e.zoom > 1) {
+    if (snap) {
         e.view_center_x = static_cast<int16_t>(e.view_center_x & ~15);
         e.view_center_y = static_cast<int16_t>(e.view_center_y & ~15);
     }
+    editor_update_view();
+}
+
+// The radar shows 4 x 4 cells per pixel: centre the view on the pixel's middle, following a
+// drag past the radar's edge along it.
+void follow_radar() {
+    EditorState& e = g_editor;
+    int32_t rx = e.pointer_x - editor_radar_x();
+    int32_t ry = e.pointer_y - editor_radar_y();
+    rx = rx < 0 ? 0 : (rx > 255 ? 255 : rx);
+    ry = ry < 0 ? 0 : (ry > 255 ? 255 : ry);
+    e.view_center_x = static_cast<int16_t>(rx * 64 + 32);
+    e.view_center_y = static_cast<int16_t>(ry * 64 + 32);
     editor_update_view();
 }
 
@@ -127,19 +154,34 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
     if (!(buttons & MOUSE_LEFT)) g_told_no_region = false;
+    e.pointer_x = e.mouse_x;
+    e.pointer_y = e.mouse_y;
+    const PanelId here = editor_panel_at(e.pointer_x, e.pointer_y);
+    // A press belongs to what it began on until every button is up again.
+    if (buttons == 0) {
+        e.mouse_capture = PANEL_NONE;
+    } else if (e.buttons_held == 0) {
+        e.mouse_capture = here;
+    }
+    e.buttons_held = buttons;
+    if (!(buttons & MOUSE_RIGHT)) e.scroll_rest_x = e.scroll_rest_y = 0.0f;
+    const bool on_map = e.mouse_capture == PANEL_NONE && here == PANEL_NONE;
     // Releasing the editing buttons ends the stroke.
     if (!(buttons & (MOUSE_LEFT | MOUSE_MIDDLE))) editor_end_stroke();
     if (buttons & MOUSE_LEFT) {
-        if (palette_hit(e.mouse_x, e.mouse_y))
-            e.selected_tile = palette_pick(e.mouse_x, e.mouse_y);
-        else if (modifiers & MOD_CTRL)
+        if (e.mouse_capture == PANEL_RADAR && e.alt_held) {
+            follow_radar();
+        } else if (e.mouse_capture == PANEL_PALETTE && here == PANEL_PALETTE) {
+            e.selected_tile = palette_pick(e.pointer_x, e.pointer_y);
+        } else if (on_map && (modifiers & MOD_CTRL)) {
             pick_from_map(x, y);
-        else
+        } else if (on_map) {
             paint(x, y);
+        }
     } else if (buttons & MOUSE_MIDDLE) {
-        erase(x, y);
+        if (on_map) erase(x, y);
     } else if (buttons & MOUSE_RIGHT) {
-        scroll();
+        if (e.mouse_capture == PANEL_NONE) scroll();
     }
     // Snap the pointer to the tile grid for the hover box.
     e.mouse_x = ((e.mouse_x - e.view_offset_x) / s) * s;

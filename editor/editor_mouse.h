@@ -15,5 +15,7 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y);
 void editor_end_stroke();
 // 1 when the palette is shown and (px, py) lies on its panel.
 int palette_hit(int32_t px, int32_t py);
+// The palette's strip of special tiles, left to right, above the 190 tileset cells.
+inline constexpr int kPaletteStrip[10] = {216, 217, 218, 219, 220, 241, 242, 252, 255, 251};
 // Tile value under (px, py) in the palette panel; 0 where the panel shows nothing.
 int palette_pick(int32_t px, int32_t py);

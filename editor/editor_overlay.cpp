@@ -1,6 +1,10 @@
-// editor_overlay.cpp - the brush display and the menu overlay, drawn over the map view.
+// editor_overlay.cpp - the status box, the palette marks and the menu overlay, drawn over the
+// map view.
 #include "editor/editor_overlay.h"
 
+#include "editor/editor_loop.h"
+#include "editor/editor_mouse.h"
+#include "editor/editor_panels.h"
 #include "editor/editor_state.h"
 #include "map/mapdata.h"
 #include "map/region.h"
@@ -19,6 +23,10 @@ struct MenuLine {
     uint32_t colour;
 };
 
+// The status box in the top-right corner.
+constexpr int kStatusWidth = 208;
+constexpr int kStatusHeight = 46;
+
 constexpr MenuLine kMenuLines[] = {
     {"-= Menu =-", -49, 4, COLOUR_GREEN},
     {"Q  = Quit", -137, 14, COLOUR_RED},
@@ -27,6 +35,7 @@ constexpr MenuLine kMenuLines[] = {
     {"F3 = Show grid", -137, 38, COLOUR_GREY},
     {"F4 = Show palette", -137, 46, COLOUR_GREY},
     {"F5 = Console", -137, 54, COLOUR_GREY},
+    {"F6 = Frame rate", -137, 62, COLOUR_GREY},
     {"Any other key to resume", -97, 70, COLOUR_YELLOW},
     {"Zoom", 55, 14, COLOUR_RED},
     {"1 = Normal", 39, 22, COLOUR_GREY},
@@ -43,30 +52,77 @@ void short_name(const MapData* map, char* out, size_t size) {
 
 } // namespace
 
+void editor_status_box(int* x, int* y, int* width, int* height) {
+    *x = g_editor.screen_width - kStatusWidth - 2;
+    *y = 2;
+    *width = kStatusWidth;
+    *height = kStatusHeight;
+}
+
 void editor_draw_status() {
-    int w = g_editor.screen_width;
-    if (const MapData* map = g_editor.current_map) {
-        // The file's short name, then a red "*" while there are unsaved changes.
-        char name[25];
-        short_name(map, name, sizeof name);
-        int x = w - 72 - 8 * static_cast<int>(std::strlen(name));
-        gfx_draw_text(nullptr, static_cast<int16_t>(x), 12, name, COLOUR_GREY);
-        if (mapdata_modified(map))
-            gfx_draw_text(nullptr, static_cast<int16_t>(w - 72), 12, "*", COLOUR_RED);
+    const EditorState& e = g_editor;
+    const MapData* map = e.current_map;
+    int w = e.screen_width, left = 0, top = 0, width = 0, height = 0;
+    editor_status_box(&left, &top, &width, &height);
+    gfx_clear_rect(nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
+                   static_cast<uint16_t>(width), static_cast<uint16_t>(height));
+    gfx_draw_outline(nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
+                     static_cast<uint16_t>(width), static_cast<uint16_t>(height), COLOUR_GREY);
+    const int16_t x = static_cast<int16_t>(left + 4);
+    char text[32];
+    // The file's short name, and a red star while it has changes not yet saved.
+    char name[25] = "";
+    if (map) short_name(map, name, sizeof name);
+    std::snprintf(text, sizeof text, "%.16s", name);
+    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 4), text, COLOUR_GREEN);
+    if (map && mapdata_modified(map))
+        gfx_draw_text(nullptr, static_cast<int16_t>(x + 8 * std::strlen(text) + 8),
+                      static_cast<int16_t>(top + 4), "*", COLOUR_RED);
+    // The cell under the pointer and its value; nothing while a panel covers the map there.
+    if (editor_panel_at(e.pointer_x, e.pointer_y) != PANEL_NONE || !map) {
+        std::snprintf(text, sizeof text, "-");
+    } else if (g_hover.x < 0 || g_hover.x > 1023 || g_hover.y < 0 || g_hover.y > 1023) {
+        std::snprintf(text, sizeof text, "off the map");
+    } else {
+        std::snprintf(text, sizeof text, "%d,%d = %d", g_hover.x, g_hover.y,
+                      mapdata_get_tile(map, g_hover.x, g_hover.y));
     }
-    char number[4];
-    std::snprintf(number, sizeof number, "%3d", g_editor.selected_tile & 0xFF);
-    gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 12, number, COLOUR_GREY);
+    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 14), text, COLOUR_GREY);
+    const Region* region = map ? map->selected_region : nullptr;
+    std::snprintf(text, sizeof text, "region %.11s", region ? region->name : "-");
+    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 24), text, COLOUR_PURPLE);
+    std::snprintf(text, sizeof text, "zoom %d", static_cast<int>(e.zoom));
+    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 34), text, COLOUR_GREY);
+    // The brush: its number right-aligned beside its picture, labelled below.
+    std::snprintf(text, sizeof text, "%3d", e.selected_tile & 0xFF);
+    gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 12, text, COLOUR_GREY);
     // Values without a picture leave the place empty.
-    gfx_draw_tile(nullptr, g_editor.current_map, w - 24, 8, g_editor.selected_tile);
-    // The selected region, under the brush, also while the region list is hidden.
-    const MapData* map = g_editor.current_map;
-    if (map && map->selected_region) {
-        char text[40];
-        std::snprintf(text, sizeof text, "region %.24s", region_name(map->selected_region));
-        int x = w - 8 - 8 * static_cast<int>(std::strlen(text));
-        gfx_draw_text(nullptr, static_cast<int16_t>(x), 28, text, COLOUR_GREY);
+    gfx_draw_tile(nullptr, e.current_map, w - 24, 8, e.selected_tile);
+    gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 28, "brush", COLOUR_YELLOW);
+}
+
+void editor_draw_palette_marks() {
+    const EditorState& e = g_editor;
+    const int x0 = e.screen_width - 314, y0 = e.screen_height - 190;
+    // The brush's cell in the strip or the tileset, outlined.
+    int cell_x = -1, cell_y = -1;
+    for (int k = 0; k < 10; ++k)
+        if (kPaletteStrip[k] == e.selected_tile) cell_x = 4 + 16 * k, cell_y = 4;
+    if (e.selected_tile >= 1 && e.selected_tile <= 190) {
+        cell_x = 4 + (e.selected_tile - 1) % 19 * 16;
+        cell_y = 24 + (e.selected_tile - 1) / 19 * 16;
     }
+    if (cell_x >= 0)
+        gfx_draw_outline(nullptr, static_cast<int16_t>(x0 + cell_x),
+                         static_cast<int16_t>(y0 + cell_y), 16, 16, COLOUR_YELLOW);
+    // The number of the tile under the pointer, right of the strip.
+    if (editor_panel_at(e.pointer_x, e.pointer_y) != PANEL_PALETTE) return;
+    const int tile = palette_pick(e.pointer_x, e.pointer_y);
+    if (tile == 0) return;
+    char text[16];
+    std::snprintf(text, sizeof text, "tile %d", tile);
+    gfx_draw_text(nullptr, static_cast<int16_t>(x0 + 172), static_cast<int16_t>(y0 + 8), text,
+                  COLOUR_GREY);
 }
 
 void editor_draw_menu() {

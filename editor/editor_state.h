@@ -30,6 +30,13 @@ struct EditorState {
     int32_t last_edit_y;
     int32_t last_edit_value; // value painted, -2 after a pick, -3 after an erase
     int32_t running;
+    int32_t pointer_x; // the pointer as polled, before the hover snap of mouse_x and mouse_y
+    int32_t pointer_y;
+    uint32_t buttons_held; // button mask of the previous input step
+    int32_t mouse_capture; // the panel (or the map) a press began on, until all are released
+    float scroll_rest_x;   // map pixels of right-button scrolling not yet applied
+    float scroll_rest_y;
+    int32_t fps_shown;             // the frame-rate figure (F6)
     int32_t refused_discard;       // kind of the last refused DiscardRequest, 0 for none
     uint32_t refused_discard_tick; // when it was refused
 };
@@ -40,6 +47,8 @@ extern EditorState g_editor;
 void editor_set_defaults();
 // Clamps the view centre, derives offset and top-left tile, and invalidates the map view.
 void editor_update_view();
+// Centres the view on the middle of the map's non-empty cells (the map's middle when empty).
+void editor_center_on_content();
 // Undo and redo one step of the current map, with one console line naming it.
 void editor_undo();
 void editor_redo();

@@ -208,6 +208,12 @@ void regionlist_fewer_rows() {
     if (list.cursor - list.top >= list.rows) list.cursor = list.top + list.rows - 1;
 }
 
+int32_t regionlist_height() {
+    int32_t shown = regionlist_count() - g_regionlist.top;
+    if (shown > g_regionlist.rows) shown = g_regionlist.rows;
+    return shown * 8 + 4;
+}
+
 void regionlist_draw() {
     const RegionList& list = g_regionlist;
     int32_t n = regionlist_count();

@@ -48,3 +48,5 @@ void regionlist_fewer_rows();
 void regionlist_draw();
 void regionlist_free();
 int32_t regionlist_count();
+// Height of the panel regionlist_draw makes at (4, 4), 160 pixels wide.
+int32_t regionlist_height();

@@ -47,6 +47,10 @@ size_t tilegrid_storage_bytes(const TileGrid* grid);
 uint32_t tilegrid_block_count(const TileGrid* grid);
 uint32_t tilegrid_sub_count(const TileGrid* grid);
 
+// The smallest rectangle holding every non-zero cell, as inclusive corners; false when the
+// grid holds none. Walks only the storage that exists.
+bool tilegrid_bounds(const TileGrid* grid, int32_t* x0, int32_t* y0, int32_t* x1, int32_t* y1);
+
 // Never allocates; three indexed loads.
 inline uint8_t tilegrid_get(const TileGrid* grid, int32_t x, int32_t y) {
     const TileBlock* block = grid->blocks[tilegrid_block_index(x, y)];

@@ -25,8 +25,10 @@ int gfx_ensure_tileset(MapData* map);
 // The function gfx_ensure_tileset calls when no tileset can be loaded at all; none by default.
 void gfx_set_stop_hook(void (*hook)());
 
-// Ends a frame: frame-rate figure, animation clock, flip.
+// Ends a frame: frame-rate figure (when shown), animation clock, flip.
 void gfx_present();
+// Shows or hides the labelled frame-rate figure ("fps 33") at the top edge; hidden at first.
+void gfx_show_frame_rate(bool shown);
 
 // Marks the cached map view stale so that the next gfx_draw_map redraws it.
 void gfx_invalidate_view();

@@ -2,6 +2,8 @@
 // grid switches, and the brush picture; the drawing itself is render/mapdraw.
 #include <SDL/SDL.h>
 
+#include <cstring>
+
 #include "map/mapdata.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
@@ -13,6 +15,27 @@ namespace {
 constexpr int kTile = 16;
 constexpr int kTilesetColumns = 19;
 
+// Remakes the half and quarter tilesets when the tileset's picture is not the one they were
+// made from; comparing the bytes costs a few microseconds per redraw.
+void refresh_small_tilesets(const SDL_Surface* tiles) {
+    const size_t bytes = static_cast<size_t>(tiles->h) * tiles->pitch;
+    const uint8_t* pixels = static_cast<const uint8_t*>(tiles->pixels);
+    if (g_gfx.tileset_small[0] && tiles->w == g_gfx.tileset_source_w &&
+        tiles->h == g_gfx.tileset_source_h &&
+        tiles->format->BitsPerPixel == g_gfx.tileset_source_bpp &&
+        g_gfx.tileset_source.size() == bytes &&
+        std::memcmp(g_gfx.tileset_source.data(), pixels, bytes) == 0)
+        return;
+    for (int k = 0; k < 2; ++k) {
+        if (g_gfx.tileset_small[k]) SDL_FreeSurface(g_gfx.tileset_small[k]);
+        g_gfx.tileset_small[k] = gfx_scale_surface(const_cast<SDL_Surface*>(tiles), 2 << k);
+    }
+    g_gfx.tileset_source.assign(pixels, pixels + bytes);
+    g_gfx.tileset_source_w = tiles->w;
+    g_gfx.tileset_source_h = tiles->h;
+    g_gfx.tileset_source_bpp = tiles->format->BitsPerPixel;
+}
+
 // The pictures of the window's bitmaps and the map's tileset, for the map buffer's format.
 MapPictures window_pictures(MapData* map) {
     MapPictures pictures;
@@ -20,6 +43,15 @@ MapPictures window_pictures(MapData* map) {
     for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
         pictures.sprites[0][i] = g_gfx.sprites[i];
     pictures.extra_tiles[0] = g_gfx.extra_tiles;
+    if (g_gfx.zoom > 1 && map->tileset_surface && !SDL_MUSTLOCK(map->tileset_surface)) {
+        refresh_small_tilesets(map->tileset_surface);
+        for (int k = 0; k < 2; ++k) {
+            pictures.tileset[k + 1] = g_gfx.tileset_small[k];
+            pictures.extra_tiles[k + 1] = g_gfx.extra_tiles_small[k];
+            for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
+                pictures.sprites[k + 1][i] = g_gfx.sprites_small[k][i];
+        }
+    }
     // The selected region shows in its own colour when it has one.
     pictures.highlight = gfx_region_highlight(map->selected_region);
     pictures.anim_counter = g_gfx.anim_counter;
@@ -78,7 +110,7 @@ void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin
         g_gfx.view_stale = false;
         gfx_fill(g_gfx.map_buffer, 0, 0, kTile * columns, kTile * rows, 0);
         // Tile pictures need the tileset; without one the buffer stays black.
-        if (map && g_gfx.map_buffer && (g_gfx.zoom != 1 || gfx_ensure_tileset(map) == 0)) {
+        if (map && g_gfx.map_buffer && gfx_ensure_tileset(map) == 0) {
             MapScene scene;
             scene.map = map;
             scene.origin_x = origin_x;
@@ -87,7 +119,6 @@ void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin
             scene.rows = g_gfx.zoom * rows;
             scene.zoom = g_gfx.zoom;
             scene.grid = g_gfx.grid_shown;
-            scene.flat = g_gfx.zoom != 1;
             scene.region = map->selected_region;
             gfx_render_map(g_gfx.map_buffer, scene, window_pictures(map));
         }

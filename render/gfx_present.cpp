@@ -8,6 +8,10 @@
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 
+void gfx_show_frame_rate(bool shown) {
+    g_gfx.frame_rate_shown = shown;
+}
+
 void gfx_present() {
     const uint32_t now = get_ticks();
     if (!g_gfx.screen) return;
@@ -19,9 +23,11 @@ void gfx_present() {
     } else {
         ++g_gfx.frames_counted;
     }
-    char figure[4];
-    std::snprintf(figure, sizeof figure, "%d", static_cast<int>(g_gfx.frames_shown));
-    gfx_draw_text(nullptr, static_cast<int16_t>(g_gfx.video_width / 4), 0, figure, COLOUR_RED);
+    if (g_gfx.frame_rate_shown) {
+        char figure[16];
+        std::snprintf(figure, sizeof figure, "fps %d", static_cast<int>(g_gfx.frames_shown % 1000));
+        gfx_draw_text(nullptr, static_cast<int16_t>(g_gfx.video_width / 4), 0, figure, COLOUR_RED);
+    }
     // At most ten animation steps a second; missed steps are not caught up.
     if (now - g_gfx.anim_last_tick >= 10) {
         g_gfx.anim_last_tick = now;

@@ -8,6 +8,7 @@
 #include "map/mapdata.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
+#include "render/mapdraw.h"
 
 GfxState g_gfx;
 
@@ -105,6 +106,12 @@ void gfx_init() {
     g_gfx.highlight = load_bitmap(kHighlightPath);
     if (g_gfx.highlight) SDL_SetAlpha(g_gfx.highlight, SDL_SRCALPHA, 128);
     g_gfx.extra_tiles = load_bitmap(kExtraTilesPath);
+    // Zoom 2 and 4 draw shrunk copies of the pictures, made once here.
+    for (int k = 0; k < 2; ++k) {
+        for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
+            g_gfx.sprites_small[k][i] = gfx_scale_surface(g_gfx.sprites[i], 2 << k);
+        g_gfx.extra_tiles_small[k] = gfx_scale_surface(g_gfx.extra_tiles, 2 << k);
+    }
 
     g_gfx.fps_window_end = get_ticks() + 100;
     g_gfx.frames_counted = 0;
@@ -194,6 +201,17 @@ void gfx_shutdown() {
         if (*surface) SDL_FreeSurface(*surface);
         *surface = nullptr;
     }
+    for (int k = 0; k < 2; ++k) {
+        for (SDL_Surface*& sheet : g_gfx.sprites_small[k]) {
+            if (sheet) SDL_FreeSurface(sheet);
+            sheet = nullptr;
+        }
+        for (SDL_Surface** small : {&g_gfx.extra_tiles_small[k], &g_gfx.tileset_small[k]}) {
+            if (*small) SDL_FreeSurface(*small);
+            *small = nullptr;
+        }
+    }
+    g_gfx.tileset_source.clear();
     g_gfx.radar_map = nullptr;
     g_gfx.screen = nullptr;
     SDL_Quit();

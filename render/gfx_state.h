@@ -2,6 +2,7 @@
 // (and read by their tests); other subsystems use the operations of the public headers.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct SDL_Surface;
 struct SDL_Rect;
@@ -16,7 +17,7 @@ struct GfxState {
     int32_t video_height = 480;
     int32_t video_depth = 16;
     bool video_size_set = false;
-    int32_t zoom = 1; // renderer zoom 1..4: a tile is 16 / zoom pixels
+    int32_t zoom = 1;       // renderer zoom 1..4: a tile is 16 / zoom pixels
     bool grid_shown = true; // grid lines on empty cells at zoom 1
     SDL_Surface* font = nullptr;
     SDL_Surface* sprites[GFX_SPRITE_SHEETS] = {}; // tiles 216..220
@@ -24,6 +25,14 @@ struct GfxState {
     SDL_Surface* tinted_highlight = nullptr;      // the highlight in a region's own colour
     uint32_t tinted_colour = 0;                   // 0x1RRGGBB of tinted_highlight
     SDL_Surface* extra_tiles = nullptr;           // 144 x 16 icon strip
+    // The pictures shrunk to a half and a quarter, for zoom 2 and 4.
+    SDL_Surface* sprites_small[2][GFX_SPRITE_SHEETS] = {};
+    SDL_Surface* extra_tiles_small[2] = {};
+    SDL_Surface* tileset_small[2] = {};
+    // The bytes and layout of the tileset the small tilesets were made from: rebuilt when a
+    // map brings another picture (a surface's address alone may be reused).
+    std::vector<uint8_t> tileset_source;
+    int32_t tileset_source_w = 0, tileset_source_h = 0, tileset_source_bpp = 0;
     SDL_Surface* radar = nullptr;
     const MapData* radar_map = nullptr; // identity of the map the radar was built for
     uint64_t radar_revision = 0;        // and the revision it showed
@@ -35,6 +44,7 @@ struct GfxState {
     uint32_t fps_window_end = 0;
     uint32_t frames_counted = 0;
     uint32_t frames_shown = 0;
+    bool frame_rate_shown = false; // the labelled figure at the top edge
     uint32_t anim_counter = 0;
     uint32_t anim_last_tick = 0;
 };

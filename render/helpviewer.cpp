@@ -102,17 +102,35 @@ int helpviewer_page_count() {
     return g_help.page_count;
 }
 
-void helpviewer_draw_page(int page) {
-    if (page < 0 || page >= g_help.page_count) return;
+// The first line of a page, its line count and its widest visible line.
+static int page_lines(int page, int* count, int* widest) {
     int first = 0;
     while (first < g_help.line_count && g_help.lines[first].page != page)
         ++first;
-    int n = 0, widest = 0;
+    int n = 0;
+    *widest = 0;
     while (first + n < g_help.line_count && g_help.lines[first + n].page == page) {
-        if (g_help.lines[first + n].visible_length > widest)
-            widest = g_help.lines[first + n].visible_length;
+        if (g_help.lines[first + n].visible_length > *widest)
+            *widest = g_help.lines[first + n].visible_length;
         ++n;
     }
+    *count = n;
+    return first;
+}
+
+int helpviewer_page_size(int page, int* width, int* height) {
+    if (page < 0 || page >= g_help.page_count) return 0;
+    int n = 0, widest = 0;
+    page_lines(page, &n, &widest);
+    *width = 8 * widest + 10;
+    *height = 8 * n + 10;
+    return 1;
+}
+
+void helpviewer_draw_page(int page) {
+    if (page < 0 || page >= g_help.page_count) return;
+    int n = 0, widest = 0;
+    const int first = page_lines(page, &n, &widest);
     const uint16_t width = static_cast<uint16_t>(8 * widest + 10);
     const uint16_t height = static_cast<uint16_t>(8 * n + 10);
     gfx_clear_rect(nullptr, 2, 2, width, height);

@@ -31,6 +31,8 @@ int helpviewer_visible_length(const char* text);
 // Colour index of a colour code letter, -1 when the letter is no code.
 int helpviewer_colour_code(int letter);
 int helpviewer_page_count();
+// The size of a page's box, drawn with its top-left corner at (2, 2); 0 for no such page.
+int helpviewer_page_size(int page, int* width, int* height);
 // Draws a page (0-based) in the window's top-left corner; nothing for a page out of range.
 void helpviewer_draw_page(int page);
 // Frees the lines; harmless when called twice.

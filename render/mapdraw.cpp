@@ -39,56 +39,6 @@ bool plain_copy(const SDL_Surface* src, const SDL_Surface* dst) {
            a->Rmask == b->Rmask && a->Gmask == b->Gmask && a->Bmask == b->Bmask;
 }
 
-// Copies one square cell picture row by row; the size is fixed so each row is a few moves.
-template <int Bytes, int Rows>
-void copy_cell(const uint8_t* from, int from_pitch, uint8_t* to, int to_pitch) {
-    for (int r = 0; r < Rows; ++r, from += from_pitch, to += to_pitch)
-        std::memcpy(to, from, Bytes);
-}
-using CopyCell = void (*)(const uint8_t*, int, uint8_t*, int);
-
-template <int Bpp> CopyCell copier_for(int s) {
-    switch (s) {
-    case 4:
-        return copy_cell<4 * Bpp, 4>;
-    case 8:
-        return copy_cell<8 * Bpp, 8>;
-    default:
-        return copy_cell<16 * Bpp, 16>;
-    }
-}
-
-// Draws square pictures of one size into dst: a straight row copy when the cell lies inside
-// the clip area and the formats agree, SDL's blit otherwise (edges, alpha, other formats).
-struct CellPainter {
-    SDL_Surface* dst;
-    int s;
-    CopyCell copy = nullptr;
-
-    void put(SDL_Surface* src, int sx, int sy, int x, int y) const {
-        if (!src) return;
-        const SDL_Rect& clip = dst->clip_rect;
-        if (copy && x >= clip.x && y >= clip.y && x + s <= clip.x + clip.w &&
-            y + s <= clip.y + clip.h && sx + s <= src->w && sy + s <= src->h &&
-            plain_copy(src, dst)) {
-            const int bpp = dst->format->BytesPerPixel;
-            copy(static_cast<const uint8_t*>(src->pixels) + sy * src->pitch + sx * bpp, src->pitch,
-                 static_cast<uint8_t*>(dst->pixels) + y * dst->pitch + x * bpp, dst->pitch);
-            return;
-        }
-        SDL_Rect from = {static_cast<Sint16>(sx), static_cast<Sint16>(sy), static_cast<Uint16>(s),
-                         static_cast<Uint16>(s)};
-        gfx_blit(src, &from, dst, x, y);
-    }
-};
-
-CellPainter make_painter(SDL_Surface* dst, int s) {
-    CellPainter painter{dst, s};
-    if (dst->format->BytesPerPixel == 2) painter.copy = copier_for<2>(s);
-    if (dst->format->BytesPerPixel == 4) painter.copy = copier_for<4>(s);
-    return painter;
-}
-
 void blit_sprite_frame(SDL_Surface* sheet, int object, uint32_t anim, SDL_Surface* dst, int x,
                        int y) {
     const SheetLayout& layout = kSheets[object];
@@ -108,40 +58,133 @@ void blit_highlight(SDL_Surface* highlight, SDL_Surface* dst, int x, int y, int 
     SDL_BlitSurface(highlight, &from, dst, &to);
 }
 
+// How each tile value is drawn, worked out once per drawing rather than once per cell.
+enum CellKind : uint8_t { CELL_EMPTY, CELL_NOTHING, CELL_PICTURE, CELL_SPRITE };
+
+struct CellPlan {
+    CellKind kind[256];
+    SDL_Surface* surface[256]; // the picture's surface and its square in it
+    int16_t sx[256], sy[256];
+    const uint8_t* rows[256]; // the square's first row when it can be copied as bytes, else null
+};
+
+void plan_cells(SDL_Surface* dst, const MapPictures& pictures, int level, CellPlan* plan) {
+    const int s = kTile >> level;
+    for (int t = 0; t < 256; ++t) {
+        plan->kind[t] = t == TILE_FILLER ? CELL_NOTHING : CELL_EMPTY;
+        plan->surface[t] = nullptr;
+        plan->rows[t] = nullptr;
+        const int icon = gfx_extra_tile_cell(t);
+        if (t >= 216 && t <= 220 && pictures.sprites[level][t - 216]) {
+            plan->kind[t] = CELL_SPRITE;
+        } else if ((t >= 1 && t <= 190) || icon >= 0) {
+            // An icon whose strip is absent still counts as drawn: no grid lines there.
+            const bool tile = t <= 190;
+            SDL_Surface* src = tile ? pictures.tileset[level] : pictures.extra_tiles[level];
+            plan->kind[t] = src ? CELL_PICTURE : CELL_NOTHING;
+            plan->surface[t] = src;
+            plan->sx[t] = static_cast<int16_t>(tile ? (t - 1) % kTilesetColumns * s : icon * s);
+            plan->sy[t] = static_cast<int16_t>(tile ? (t - 1) / kTilesetColumns * s : 0);
+            if (src && plain_copy(src, dst) && plan->sx[t] + s <= src->w &&
+                plan->sy[t] + s <= src->h)
+                plan->rows[t] = static_cast<const uint8_t*>(src->pixels) +
+                                plan->sy[t] * src->pitch + plan->sx[t] * src->format->BytesPerPixel;
+        }
+    }
+}
+
 // Pictures: cells are visited column by column, top to bottom, with a margin above and to the
-// left for objects that reach into view; later cells draw over earlier ones.
+// left for objects that reach into view; later cells draw over earlier ones. A cell that lies
+// wholly inside the destination is copied as S rows of Bytes bytes (Bytes 0: never).
+template <int Bytes, int S>
 void render_pictures(SDL_Surface* dst, const MapScene& scene, const MapPictures& pictures,
                      int level) {
+    CellPlan plan;
+    plan_cells(dst, pictures, level, &plan);
     const MapData* map = scene.map;
-    const int s = kTile >> level;
-    SDL_Surface* tiles = pictures.tileset[level];
-    SDL_Surface* icons = pictures.extra_tiles[level];
-    const CellPainter painter = make_painter(dst, s);
     const uint32_t grid = SDL_MapRGB(dst->format, 32, 32, 32);
     const bool grid_lines = scene.grid && level == 0;
     const Region* region = scene.region;
-    for (int i = -kSpriteMargin; i < scene.columns; ++i) {
-        for (int j = -kSpriteMargin; j < scene.rows; ++j) {
-            const int mx = scene.origin_x + i, my = scene.origin_y + j;
-            const int px = s * i, py = s * j;
-            const int t = mapdata_get_tile(map, mx, my);
-            const int icon = gfx_extra_tile_cell(t);
-            if (t >= 1 && t <= 190) {
-                painter.put(tiles, (t - 1) % kTilesetColumns * s, (t - 1) / kTilesetColumns * s, px,
-                            py);
-            } else if (t >= 216 && t <= 220 && pictures.sprites[level][t - 216]) {
-                blit_sprite_frame(pictures.sprites[level][t - 216], t - 216, pictures.anim_counter,
-                                  dst, px, py);
-            } else if (icon >= 0) {
-                painter.put(icons, icon * s, 0, px, py);
-            } else if (t != TILE_FILLER && grid_lines && mx >= 0 && mx < 1024 && my >= 0 &&
-                       my < 1024) {
-                gfx_fill(dst, px, py, s, 1, grid);
-                gfx_fill(dst, px, py, 1, s, grid);
+    const SDL_Rect& clip = dst->clip_rect;
+    const bool whole = clip.x == 0 && clip.y == 0 && clip.w == dst->w && clip.h == dst->h;
+    const int inside_columns = Bytes && whole ? dst->w / S : 0;
+    const int inside_rows = Bytes && whole ? dst->h / S : 0;
+    uint8_t* const pixels = static_cast<uint8_t*>(dst->pixels);
+    const int pitch = dst->pitch;
+    auto draw_cell = [&](int t, int i, int j, int mx, int my) __attribute__((always_inline)) {
+        const int px = S * i, py = S * j;
+        switch (plan.kind[t]) {
+        case CELL_PICTURE:
+            if (plan.rows[t] && i >= 0 && j >= 0 && i < inside_columns && j < inside_rows) {
+                const uint8_t* from = plan.rows[t];
+                uint8_t* to = pixels + py * pitch + px * (Bytes / S);
+                const int from_pitch = plan.surface[t]->pitch;
+                for (int r = 0; r < S; ++r, from += from_pitch, to += pitch)
+                    std::memcpy(to, from, Bytes);
+            } else {
+                SDL_Rect from = {plan.sx[t], plan.sy[t], S, S};
+                gfx_blit(plan.surface[t], &from, dst, px, py);
             }
-            if (region && region_contains(region, mx, my))
-                blit_highlight(pictures.highlight, dst, px, py, s);
+            break;
+        case CELL_SPRITE:
+            blit_sprite_frame(pictures.sprites[level][t - 216], t - 216, pictures.anim_counter, dst,
+                              px, py);
+            break;
+        case CELL_EMPTY:
+            if (grid_lines && mx >= 0 && mx < 1024 && my >= 0 && my < 1024) {
+                gfx_fill(dst, px, py, S, 1, grid);
+                gfx_fill(dst, px, py, 1, S, grid);
+            }
+            break;
+        default:
+            break;
         }
+        if (region && region_contains(region, mx, my))
+            blit_highlight(pictures.highlight, dst, px, py, S);
+    };
+    static const uint8_t kEmpty[8] = {};
+    // Zoomed out, columns go in strips of up to eight, each strip row group by row group, so
+    // that the rows written stay in the cache; every cell an object covers (right of and below
+    // its anchor) is still drawn after the anchor.
+    const int strip_width = S < kTile ? 8 : 1;
+    for (int i0 = -kSpriteMargin; i0 < scene.columns;) {
+        const int strip =
+            std::min(strip_width - ((scene.origin_x + i0) & (strip_width - 1)), scene.columns - i0);
+        for (int j = -kSpriteMargin; j < scene.rows;) {
+            const int my = scene.origin_y + j;
+            const int run = std::min(8 - (my & 7), scene.rows - j);
+            for (int i = i0; i < i0 + strip; ++i) {
+                const int mx = scene.origin_x + i;
+                // Eight cells of a column lie in a row of bytes of one sub-block: read them
+                // straight from the grid inside the map, through the bounds rule outside it.
+                if (map->tiles && mx >= 0 && mx < 1024 && my >= 0 && my + run <= 1024) {
+                    const TileBlock* block = map->tiles->blocks[tilegrid_block_index(mx, my)];
+                    const TileSubBlock* sub =
+                        block ? block->sub[tilegrid_sub_index(mx, my)] : nullptr;
+                    const uint8_t* cells = sub ? sub->cells + tilegrid_cell_index(mx, my) : kEmpty;
+                    for (int k = 0; k < run; ++k)
+                        draw_cell(cells[k], i, j + k, mx, my + k);
+                } else {
+                    for (int k = 0; k < run; ++k)
+                        draw_cell(mapdata_get_tile(map, mx, my + k), i, j + k, mx, my + k);
+                }
+            }
+            j += run;
+        }
+        i0 += strip;
+    }
+}
+
+template <int S>
+void render_pictures_sized(SDL_Surface* dst, const MapScene& scene, const MapPictures& pictures,
+                           int level) {
+    const bool direct = !SDL_MUSTLOCK(dst);
+    if (direct && dst->format->BytesPerPixel == 2) {
+        render_pictures<2 * S, S>(dst, scene, pictures, level);
+    } else if (direct && dst->format->BytesPerPixel == 4) {
+        render_pictures<4 * S, S>(dst, scene, pictures, level);
+    } else {
+        render_pictures<0, S>(dst, scene, pictures, level);
     }
 }
 
@@ -265,7 +308,9 @@ void gfx_render_map(SDL_Surface* dst, const MapScene& scene, const MapPictures& 
     if (!dst || !scene.map || scene.zoom < 1 || scene.zoom > kTile) return;
     const int level = level_of(scene.zoom);
     if (level >= 0 && !scene.flat && pictures.tileset[level]) {
-        render_pictures(dst, scene, pictures, level);
+        if (level == 0) render_pictures_sized<16>(dst, scene, pictures, level);
+        if (level == 1) render_pictures_sized<8>(dst, scene, pictures, level);
+        if (level == 2) render_pictures_sized<4>(dst, scene, pictures, level);
     } else {
         render_flat(dst, scene, pictures);
     }

@@ -45,3 +45,8 @@ void gfx_render_map(SDL_Surface* dst, const MapScene& scene, const MapPictures& 
 bool gfx_tile_class_colour(int tile, uint8_t* red, uint8_t* green, uint8_t* blue);
 // Extra-tiles icon of a special tile value (216..220, 241, 242, 252, 255), or -1.
 int gfx_extra_tile_cell(int tile);
+
+// A copy of src shrunk by factor (2 or 4) on each side, every pixel the average of the
+// factor x factor pixels it stands for: the tile pictures of zoom 2 and 4. Paletted sources
+// give a 32-bit copy, others keep their format. Null when src is null or too small.
+SDL_Surface* gfx_scale_surface(SDL_Surface* src, int factor);

@@ -11,16 +11,18 @@ const char* help_text() {
 %Gmiddle button%W   erase tiles
 %Gright button%W    scroll toward the pointer, faster further out
 %G  + Shift%W       scroll in whole tiles
+%Gwheel%W           zoom out (down) or in (up) about the pointer
 %WBrush %Y251%W (purple swatch) adds or removes tiles of the selected region.
 %WObjects %Y216%W to %Y220%W cover up to 6 x 6 tiles; painting over one removes it.
-%WHold %GAlt%W for the radar: the whole map, the view in %Yyellow%W.
+%WHold %GAlt%W for the radar, the view in %Yyellow%W; click on it to go there.
 #%YOstrel v0.2.4%W - page 2 of 4: %Gkeys
-%GArrow keys%W       scroll (a pixel at zoom 1, a tile when zoomed out)
+%GArrow keys%W       scroll a tile; with %GShift%W three quarters of a window
 %GInsert%W           centre the view on the middle of the map
 %GPage Up/Down%W     region list cursor up or down; with %GShift%W a page
 %GF1%W               next help page
 %GF2%W               show or hide the region list
 %GF4%W               show or hide the tile palette
+%GF6%W               show or hide the frame rate
 %GCtrl + F1..F4%W    set bookmark 0 to 3 at the view centre
 %GShift + F1..F4%W   go to bookmark 0 to 3
 %GEsc%W              open the menu
@@ -32,6 +34,7 @@ const char* help_text() {
 %GF3%W               show or hide the grid
 %GF4%W               show or hide the tile palette
 %GF5%W               show or hide the console
+%GF6%W               show or hide the frame rate
 %GPage Up/Down%W     fewer or more rows in the region list
 %GQ%W                quit %x(unsaved edits are lost)
 %GEsc%W              close the menu

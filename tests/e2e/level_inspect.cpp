@@ -140,6 +140,11 @@ int main(int argc, char** argv) {
             std::printf("%d\n", map->kept_chunks ? map->kept_chunks->count : 0);
         } else if (q == "find-tile") {
             find_tile(map);
+        } else if (q == "cells") { // every non-empty cell as x,y=value, row by row
+            for (int y = 0; y < 1024; ++y)
+                for (int x = 0; x < 1024; ++x)
+                    if (int t = mapdata_get_tile(map, x, y)) std::printf("%d,%d=%d ", x, y, t);
+            std::printf("\n");
         } else {
             std::fprintf(stderr, "level_inspect: unknown query %s\n", q.c_str());
             mapdata_free(map);

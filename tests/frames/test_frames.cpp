@@ -90,14 +90,13 @@ struct Scene {
 };
 
 const Scene kScenes[] = {
-    // Grid, objects, region highlight, hover at a non-zero view offset; sixteen Right presses
-    // queued in the same step move the view by a tile after the hover tile was taken.
+    // Grid, objects, region highlight, hover at a non-zero view offset; a Right press queued
+    // in the same step moves the view by a tile after the hover tile was taken.
     {"zoom1_grid", 320, 240, 92, 61,
      [] {
          select_region("Base");
          console_print(COLOUR_TRANSLUCENT + 4, "a translucent yellow row");
-         for (int i = 0; i < 16; ++i)
-             push_key(SDLK_RIGHT);
+         push_key(SDLK_RIGHT);
      }},
     // No grid; the menu over eight console rows in every colour and a two-piece input line.
     {"zoom1_menu", 320, 240, 40, 200,
@@ -131,6 +130,23 @@ const Scene kScenes[] = {
          scroll_toward(300, 30);
          g_editor.alt_held = 1;
          g_editor.selected_tile = 162;
+     }},
+    // Zoom 4 tile pictures; the status box with the unsaved marker, the hovered cell and the
+    // region; the frame rate (F6); the hover label turned back at the window's right edge.
+    {"zoom4_status", 480, 300, 474, 150,
+     [] {
+         set_zoom(4);
+         select_region("Base");
+         g_editor.current_map->revision = g_editor.current_map->saved_revision + 1;
+         editor_key(KEY_F6, 0);
+         g_editor.selected_tile = 25;
+     }},
+    // Zoom 2 with the pointer on the palette: the brush outlined, the pointed tile's number.
+    {"zoom2_palette_hover", 480, 300, 300, 200,
+     [] {
+         set_zoom(2);
+         g_editor.palette_shown = 1;
+         g_editor.selected_tile = 40;
      }},
     // The region list paged down twice: the cursor on a later page; brush 255 in the status.
     {"region_list", 320, 240, 200, 150,

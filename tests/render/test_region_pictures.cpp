@@ -1,6 +1,5 @@
 // Region pictures: the highlight in the region's own colour at every zoom, the default one
 // without a colour, and the list's swatch.
-#include "editor/editor_overlay.h"
 #include "editor/editor_state.h"
 #include "map/region_edit.h"
 #include "render/mapview.h"
@@ -82,24 +81,6 @@ TEST_F(RegionPictures, SwatchIsTheColourOrAnEmptyFrame) {
             EXPECT_EQ(read_pixel(s, x, y), SDL_MapRGB(s->format, 200, 10, 30));
     EXPECT_NE(read_pixel(s, 30, 10), 0u);
     EXPECT_EQ(read_pixel(s, 32, 12), 0u);
-}
-
-TEST_F(RegionPictures, TheStatusDisplayNamesTheSelectedRegion) {
-    g_editor.screen_width = 640;
-    g_editor.current_map = map_;
-    editor_draw_status();
-    g_editor.current_map = nullptr;
-    // "region zone", right-aligned 8 pixels from the edge, under the brush: its glyph rows
-    // put something into the 8 x 8 cells of the first and the last letter.
-    auto inked = [](int x0) {
-        for (int y = 28; y < 36; ++y)
-            for (int x = x0; x < x0 + 8; ++x)
-                if (read_pixel(g_gfx.screen, x, y) != 0) return true;
-        return false;
-    };
-    EXPECT_TRUE(inked(640 - 8 - 8 * 11));
-    EXPECT_TRUE(inked(640 - 16));
-    EXPECT_FALSE(inked(640 - 8 - 8 * 12));
 }
 
 } // namespace

@@ -58,6 +58,7 @@ TEST_F(Render, TilesetFallsBackToTheCopyThenTheDefaultThenStopsTheLoop) {
     const fs::path root = fs::temp_directory_path() / ("ostrel-render-" + std::to_string(getpid()));
     fs::create_directories(root / "graphics");
     open(root);
+    gfx_set_stop_hook([] { g_editor.running = 0; }); // as the editor installs it
     testing::internal::CaptureStderr();
     EXPECT_EQ(gfx_ensure_tileset(map_), 1); // no bitmaps at all
     EXPECT_EQ(testing::internal::GetCapturedStderr(),

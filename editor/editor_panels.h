@@ -1,0 +1,23 @@
+// editor_panels.h - where the panels drawn over the map view lie, so that clicks inside them
+// stay with them and never reach the map underneath.
+#pragma once
+#include <cstdint>
+
+// What lies under a window position, topmost first; PANEL_NONE is the map itself.
+enum PanelId : int32_t {
+    PANEL_NONE = 0,
+    PANEL_STATUS,
+    PANEL_RADAR,
+    PANEL_PALETTE,
+    PANEL_HELP,
+    PANEL_REGION_LIST,
+    PANEL_CONSOLE,
+    PANEL_MENU,
+};
+
+// The topmost panel drawn at (x, y) in the current frame, or PANEL_NONE.
+PanelId editor_panel_at(int32_t x, int32_t y);
+
+// Top-left corners of the corner panels (their sizes: radar 256 x 256, palette 312 x 188).
+int32_t editor_radar_x();
+int32_t editor_radar_y();
