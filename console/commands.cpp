@@ -2,6 +2,7 @@
 #include "console/commands.h"
 
 #include "console/console.h"
+#include "console/tool_commands.h"
 #include "core/hash.h"
 #include "core/mem.h"
 #include "core/platform.h"
@@ -237,14 +238,31 @@ void locate_fn(const char*) {
 }
 
 constexpr Command kCommands[] = {
-    {"?exit", 6, quit_fn},           {"?shutdown", 9, quit_fn},
-    {"?quit", 6, quit_fn},           {"?go ", 4, command_go},
-    {"?help", 5, help_fn},           {"?locate", 8, locate_fn},
-    {"?save", 5, command_save},      {"?settile ", 9, command_settile},
-    {"?warpto ", 8, command_warpto}, {"?insattr ", 6, command_insattr},
-    {"?rmattr ", 6, command_rmattr}, {"?tileset ", 9, command_tileset},
-    {"?undo", 6, undo_fn},           {"?redo", 6, redo_fn},
-    {"?region", 8, region_fn},       {"?region ", 8, region_fn},
+    {"?exit", 6, quit_fn},
+    {"?shutdown", 9, quit_fn},
+    {"?quit", 6, quit_fn},
+    {"?go ", 4, command_go},
+    {"?help", 5, help_fn},
+    {"?locate", 8, locate_fn},
+    {"?save", 5, command_save},
+    {"?settile ", 9, command_settile},
+    {"?warpto ", 8, command_warpto},
+    {"?insattr ", 6, command_insattr},
+    {"?rmattr ", 6, command_rmattr},
+    {"?tileset ", 9, command_tileset},
+    {"?undo", 6, undo_fn},
+    {"?redo", 6, redo_fn},
+    // The editing tools; "?fill" alone or with an argument, "?copyregions" likewise.
+    {"?rotate", 8, command_rotate},
+    {"?flip ", 6, command_flip},
+    {"?fill", 6, command_fill},
+    {"?fill ", 6, command_fill},
+    {"?line ", 6, command_line},
+    {"?rect ", 6, command_rect},
+    {"?copyregions", 13, command_copyregions},
+    {"?copyregions ", 13, command_copyregions},
+    {"?region", 8, region_fn},
+    {"?region ", 8, region_fn},
 };
 
 } // namespace

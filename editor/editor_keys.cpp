@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "editor/editor_loop.h"
 #include "editor/editor_state.h"
+#include "editor/editor_tools.h"
 #include "editor/regionlist.h"
 #include "render/helpviewer.h"
 #include "render/gfx.h"
@@ -192,6 +193,8 @@ int editor_bookmark_key(int32_t key, int32_t modifiers) {
 int editor_key(int32_t key, int32_t modifiers) {
     EditorState& e = g_editor;
     bool plain_f = (modifiers & (MOD_CTRL | MOD_SHIFT)) == 0;
+    // The tools' keys come before the console, which would type their letters.
+    if (editor_tool_key(key, modifiers)) return 1;
     switch (key) {
     case KEY_ESCAPE:
         e.menu_open = 1;

@@ -2,6 +2,7 @@
 #include "editor/editor.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
+#include "editor/editor_tools.h"
 #include "editor/regionlist.h"
 
 #include "console/console.h"
@@ -32,4 +33,5 @@ void editor_shutdown() {
     gfx_shutdown();
     regionlist_free();
     helpviewer_release();
+    editor_tools_free();
 }

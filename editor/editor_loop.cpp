@@ -10,6 +10,7 @@
 #include "editor/editor_mouse.h"
 #include "editor/editor_overlay.h"
 #include "editor/editor_state.h"
+#include "editor/editor_tools.h"
 #include "editor/regionlist.h"
 #include "render/draw.h"
 #include "render/gfx.h"
@@ -109,6 +110,7 @@ void editor_redraw_step() {
     gfx_set_grid(e.grid_shown != 0);
     gfx_draw_map(e.current_map, e.view_offset_x, e.view_offset_y, e.view_tile_x, e.view_tile_y, -1,
                  -1);
+    editor_draw_tools();
     int box_x = e.view_offset_x + e.mouse_x;
     int box_y = e.view_offset_y + e.mouse_y;
     gfx_draw_outline(nullptr, static_cast<int16_t>(box_x), static_cast<int16_t>(box_y),

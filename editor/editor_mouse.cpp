@@ -5,6 +5,8 @@
 #include "editor/editor_keys.h"
 #include "editor/editor_panels.h"
 #include "editor/editor_state.h"
+#include "editor/editor_tools.h"
+#include "map/clipboard.h"
 #include "map/edit.h"
 #include "map/mapdata.h"
 #include "map/region.h"
@@ -15,6 +17,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -91,6 +94,23 @@ void erase(int32_t x, int32_t y) {
     e.last_edit_value = LAST_EDIT_ERASE;
 }
 
+enum : int32_t { STROKE_NONE, STROKE_PAINT, STROKE_ERASE };
+
+// A held button edits every cell of the line from the cell it edited last step, so a fast
+// stroke leaves no gaps; the repeat rule skips that first cell.
+template <typename Edit> int32_t along_stroke(int32_t action, int32_t x, int32_t y, Edit edit) {
+    const EditorTools& t = g_tools;
+    if (t.stroke_action != action) {
+        edit(x, y);
+        return action;
+    }
+    std::vector<ClipPoint> points;
+    clip_line_points(t.stroke_x, t.stroke_y, x, y, &points);
+    for (const ClipPoint& p : points)
+        edit(p.x, p.y);
+    return action;
+}
+
 // Speed grows with the square of the pointer's distance from the window centre, up to one
 // window width (height) per second at the edge; the parts of a map pixel (or, snapped, of a
 // tile) not yet moved carry over to the next step.
@@ -145,7 +165,7 @@ void editor_end_stroke() {
     char label[32] = "stroke of ";
     char* end = std::to_chars(label + 10, label + 20, g_stroke_cells).ptr;
     const char* unit = g_stroke_cells == 1 ? " cell" : " cells";
-    std::memcpy(end, unit, std::strlen(unit) + 1);
+    std::memcpy(end, unit, std::strlen(unit) + 1); // the terminator too
     edit_set_label(map, label);
     edit_end(map);
 }
@@ -168,7 +188,10 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     const bool on_map = e.mouse_capture == PANEL_NONE && here == PANEL_NONE;
     // Releasing the editing buttons ends the stroke.
     if (!(buttons & (MOUSE_LEFT | MOUSE_MIDDLE))) editor_end_stroke();
-    if (buttons & MOUSE_LEFT) {
+    int32_t action = STROKE_NONE;
+    if (e.mouse_capture == PANEL_NONE && editor_tool_mouse(modifiers, buttons, x, y)) {
+        // Selecting or pasting: no stroke goes on under it.
+    } else if (buttons & MOUSE_LEFT) {
         if (e.mouse_capture == PANEL_RADAR && e.alt_held) {
             follow_radar();
         } else if (e.mouse_capture == PANEL_PALETTE && here == PANEL_PALETTE) {
@@ -176,13 +199,17 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
         } else if (on_map && (modifiers & MOD_CTRL)) {
             pick_from_map(x, y);
         } else if (on_map) {
-            paint(x, y);
+            action = along_stroke(STROKE_PAINT, x, y, paint);
         }
     } else if (buttons & MOUSE_MIDDLE) {
-        if (on_map) erase(x, y);
+        if (on_map) action = along_stroke(STROKE_ERASE, x, y, erase);
     } else if (buttons & MOUSE_RIGHT) {
         if (e.mouse_capture == PANEL_NONE) scroll();
     }
+    g_tools.stroke_action = action;
+    g_tools.stroke_x = x;
+    g_tools.stroke_y = y;
+    g_tools.last_buttons = buttons;
     // Snap the pointer to the tile grid for the hover box.
     e.mouse_x = ((e.mouse_x - e.view_offset_x) / s) * s;
     e.mouse_y = ((e.mouse_y - e.view_offset_y) / s) * s;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 struct MapData;
+struct Region;
 
 struct EditorState {
     int16_t screen_width; // window size in pixels
@@ -70,3 +71,26 @@ enum DiscardRequest : int {
 // returns 0.
 int editor_may_discard(int request);
 int editor_may_discard_at(int request, uint32_t now_ticks);
+
+struct ClipPiece;
+
+// The editing tools: the selection, the clipboard and a paste under way. Cells, not pixels.
+struct EditorTools {
+    int32_t selection_shown; // a rectangle is selected
+    int32_t sel_x, sel_y, sel_w, sel_h;
+    int32_t selecting; // a Shift + left drag is under way, from (drag_x, drag_y)
+    int32_t drag_x, drag_y;
+    ClipPiece* clipboard; // owned; outlives maps, so pieces move between them
+    int32_t pasting;      // the piece follows the pointer until a right click
+    int32_t copy_regions; // "?copyregions on": copies carry the selected region's cells
+    uint32_t last_buttons;
+    int32_t stroke_action; // what the held button did last step (0 none), from the cell below
+    int32_t stroke_x, stroke_y;
+};
+
+extern EditorTools g_tools;
+
+// The region a copy, cut or paste carries: the selected region with "?copyregions on".
+Region* editor_tools_region();
+// Drops the selection; the map view shows it gone at the next frame.
+void editor_select_none();

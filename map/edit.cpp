@@ -319,6 +319,40 @@ void edit_remove_stamp(MapData* map, Stamp* stamp) {
     remove_stamp(map, scope.h, stamp);
 }
 
+Stamp* edit_add_stamp(MapData* map, int32_t x, int32_t y, int tile) {
+    if (!map || !map->tiles || !inside_map(x, y)) return nullptr;
+    Scope scope(map);
+    EditHistory* h = scope.h;
+    touch(map, h);
+    Stamp* stamp = stamp_add(map, x, y, tile & 0xFF);
+    record_stamp(h, stamp, list_count(&map->stamps) - 1, true);
+    return stamp;
+}
+
+void edit_remove_stamps(MapData* map, bool (*pick)(const Stamp* stamp, void* user), void* user) {
+    if (!map || !map->tiles || !pick || !map->stamps.head) return;
+    Scope scope(map);
+    EditHistory* h = scope.h;
+    uint32_t index = 0; // place of the current node in the list as it stands now
+    for (ListNode* node = map->stamps.head; node;) {
+        ListNode* next = node->next;
+        auto* stamp = static_cast<Stamp*>(node->data);
+        if (!pick(stamp, user)) {
+            ++index;
+            node = next;
+            continue;
+        }
+        uint32_t ax = stamp->anchor & 0xFFFu, ay = (stamp->anchor >> 12) & 0xFFFu;
+        for (uint32_t i = 0; i < stamp->width && ax + i < 1024; ++i)
+            for (uint32_t j = 0; j < stamp->height && ay + j < 1024; ++j)
+                put_cell(map, h, 0, static_cast<int32_t>(ax + i), static_cast<int32_t>(ay + j), 0);
+        touch(map, h);
+        record_stamp(h, stamp, index, false);
+        stamp_delete(map, index); // frees node and stamp; next stays valid
+        node = next;
+    }
+}
+
 void edit_put_tile(MapData* map, int32_t x, int32_t y, uint8_t value) {
     if (!map || !map->tiles || !inside_map(x, y)) return;
     Scope scope(map);

@@ -65,6 +65,12 @@ bool edit_in_step(const MapData* map);
 void edit_paint(MapData* map, int32_t x, int32_t y, int tile);
 // Removes an object of the map whole: its square's cells inside the map become 0.
 void edit_remove_stamp(MapData* map, Stamp* stamp);
+// Records a new object's stamp at (x, y) without writing any cell, for tools that write its
+// square themselves (anchor and filler cells, clipped at the map's edge). Returns the stamp.
+Stamp* edit_add_stamp(MapData* map, int32_t x, int32_t y, int tile);
+// Removes, whole, every object for which pick returns true, in one walk of the stamp list:
+// tools that clear large areas would otherwise search the list once per object.
+void edit_remove_stamps(MapData* map, bool (*pick)(const Stamp* stamp, void* user), void* user);
 // Writes one raw tile byte with no object logic, for tools that keep objects whole
 // themselves. Cells outside the map and writes of the value already there are ignored.
 void edit_put_tile(MapData* map, int32_t x, int32_t y, uint8_t value);

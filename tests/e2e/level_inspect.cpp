@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: level_inspect FILE QUERY...\n"
                              "queries: tile X Y | stamp X Y | attr KEY | regions | first-region |\n"
                              "         in-region NAME X Y | region NAME | others NAME | chunks |\n"
-                             "         find-tile\n");
+                             "         find-tile | cells\n");
         return 2;
     }
     MapData* map = mapdata_load(argv[1]);
@@ -140,7 +140,8 @@ int main(int argc, char** argv) {
             std::printf("%d\n", map->kept_chunks ? map->kept_chunks->count : 0);
         } else if (q == "find-tile") {
             find_tile(map);
-        } else if (q == "cells") { // every non-empty cell as x,y=value, row by row
+        } else if (q == "cells") {
+            // Every non-empty cell as "x,y=tile", row by row, on one line.
             for (int y = 0; y < 1024; ++y)
                 for (int x = 0; x < 1024; ++x)
                     if (int t = mapdata_get_tile(map, x, y)) std::printf("%d,%d=%d ", x, y, t);

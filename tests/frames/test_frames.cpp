@@ -169,6 +169,26 @@ const Scene kScenes[] = {
          regionlist_sync();
          select_region("Base");
      }},
+    // A Shift + drag selection copied and being pasted: the marching outline around the
+    // selection and the translucent piece under the pointer, outlined too.
+    {"tools_zoom1", 320, 240, 60, 150,
+     [] {
+         editor_mouse(MOD_SHIFT, MOUSE_LEFT, 508, 509);
+         editor_mouse(0, MOUSE_LEFT, 514, 512);
+         editor_mouse(0, 0, 514, 512);
+         editor_key('c', MOD_CTRL);
+         editor_key('v', MOD_CTRL);
+     }},
+    // The same at zoom 4, the piece reaching past the window's edge.
+    {"tools_zoom4", 320, 240, 290, 40,
+     [] {
+         set_zoom(4);
+         editor_mouse(MOD_SHIFT, MOUSE_LEFT, 500, 500);
+         editor_mouse(0, MOUSE_LEFT, 530, 520);
+         editor_mouse(0, 0, 530, 520);
+         editor_key('c', MOD_CTRL);
+         editor_key('v', MOD_CTRL);
+     }},
     // The first help page over the map.
     // The second page of a help file of our own: colours carry from line to line within a
     // page, and each page starts in green.

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# tools_session.sh - the editing tools in the editor under Xvfb: draw an enclosure with
+# "?rect" and "?line", select a piece with Shift + drag, copy it with Ctrl+C, paste it
+# elsewhere with Ctrl+V and a click, flood-fill the enclosure with Ctrl+F, undo the fill with
+# Ctrl+Z, save; the files must hold exactly the expected cells.
+# Arguments: ostrel binary, level_inspect binary, run folder (graphics/, Commands.hlp).
+set -uo pipefail
+OSTREL=$1 INSPECT=$2 RUN_DIR=$3
+. "$(cd "$(dirname "$0")" && pwd)/xsession.sh"
+x_require_tools
+
+WORK=$(mktemp -d /tmp/ostrel-tools.XXXXXX)
+EDITOR_PID=
+trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
+fail() { echo "FAIL: $*"; cat "$WORK/editor.log" 2>/dev/null; exit 1; }
+# Modifiers are sampled once per input step: hold them across the press.
+x_ctrl_key() {
+    xdotool keydown ctrl; sleep 0.12
+    xdotool key "$1"; sleep 0.08
+    xdotool keyup ctrl; sleep 0.06
+}
+# A right click at the window's very centre scrolls nothing.
+x_right_click_centre() {
+    xdotool mousemove --window "$X_WIN" $((X_W / 2)) $((X_H / 2)); sleep 0.12
+    xdotool mousedown 3; sleep 0.15
+    xdotool mouseup 3; sleep 0.08
+}
+
+cp -r "$RUN_DIR/graphics" "$RUN_DIR/Commands.hlp" "$WORK/" 2>/dev/null
+cd "$WORK" || exit 1
+q() { "$INSPECT" "$@" 2>/dev/null; }
+
+# No such file: the editor starts on the default map, whose only cell is (0, 0) = 1.
+X_W=640 X_H=480
+x_start "${X_W}x${X_H}"
+"$OSTREL" -w$X_W -h$X_H new.lvl 2>"$WORK/editor.log" &
+EDITOR_PID=$!
+x_find_window || fail "no window"
+sleep 0.3
+x_type_line "?warpto 100 100" # tile (100 + dx, 100 + dy) is x_tile_pointer dx dy
+x_type_line "?settile 5"
+x_type_line "?rect 96 96 104 104"
+x_type_line "?settile 7"
+x_type_line "?line 97 97 99 97"
+
+# Select (96, 96) to (100, 98) with Shift + drag, copy, paste at (110, 96), end the paste.
+x_tile_pointer -4 -4
+xdotool keydown shift; sleep 0.12
+xdotool mousedown 1; sleep 0.15
+x_tile_pointer -2 -3
+x_tile_pointer 0 -2
+xdotool mouseup 1; sleep 0.08
+xdotool keyup shift; sleep 0.06
+x_ctrl_key c
+x_ctrl_key v
+x_click_tile 1 10 -4
+x_right_click_centre # ends the paste
+x_right_click_centre # drops the selection, so the fill may leave it
+
+# Flood-fill the enclosure's inside from (102, 102), save, undo the fill, save again.
+x_type_line "?settile 9"
+x_tile_pointer 2 2
+x_ctrl_key f
+x_type_line "?save filled.lvl"
+x_ctrl_key z
+x_type_line "?save out.lvl"
+x_type_line "?quit"
+x_wait_exit "$EDITOR_PID" || fail "the editor did not quit"
+wait "$EDITOR_PID" || fail "exit status $?"
+EDITOR_PID=
+
+# The expected cells, row by row as level_inspect lists them.
+declare -A want=([0,0]=1)
+for i in $(seq 96 104); do want[$i,96]=5; want[$i,104]=5; want[96,$i]=5; want[104,$i]=5; done
+for x in 97 98 99; do want[$x,97]=7; done
+for x in 110 111 112 113 114; do want[$x,96]=5; done
+want[110,97]=5; want[111,97]=7; want[112,97]=7; want[113,97]=7; want[110,98]=5
+expected() {
+    local y x
+    for y in $(seq 0 110); do
+        for x in $(seq 0 120); do
+            [ -n "${want[$x,$y]:-}" ] && printf '%s,%s=%s ' "$x" "$y" "${want[$x,$y]}"
+        done
+    done
+    echo
+}
+[ -f out.lvl ] || fail "out.lvl was not saved"
+got=$(q out.lvl cells)
+[ "$got" = "$(expected)" ] || fail "out.lvl cells: got '$got', want '$(expected)'"
+# Before the undo the enclosure's 46 empty cells held 9, and nothing else did.
+for y in $(seq 97 103); do for x in $(seq 97 103); do [ -z "${want[$x,$y]:-}" ] && want[$x,$y]=9; done; done
+got=$(q filled.lvl cells)
+[ "$got" = "$(expected)" ] || fail "filled.lvl cells: got '$got', want '$(expected)'"
+echo "PASS: tools session (select, copy, paste, flood fill, undo, save)"

@@ -1,0 +1,120 @@
+// test_tools.cpp - the editing tools through the editor's own mouse and key calls: strokes
+// without gaps, Shift + drag selection, copy and paste that follows the pointer, Delete, flood
+// fill, and the typed tools.
+#include "editor/editor_loop.h"
+#include "editor/editor_mouse.h"
+#include "editor/editor_tools.h"
+#include "editor_fixture.h"
+#include "map/clipboard.h"
+#include "map/edit.h"
+
+namespace {
+
+constexpr int32_t kCtrl = 0x40, kShift = 0x01;
+
+class Tools : public EditorFixture {
+  protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        editor_tools_free();
+    }
+    void TearDown() override {
+        editor_tools_free();
+        EditorFixture::TearDown();
+    }
+    int tile(int x, int y) { return mapdata_get_tile(map(), x, y); }
+    void command(const char* line) {
+        type(line);
+        enter();
+    }
+};
+
+TEST_F(Tools, StrokesFillTheCellsBetweenPolledPositions) {
+    g_editor.selected_tile = 5;
+    editor_mouse(0, MOUSE_LEFT, 10, 10);
+    editor_mouse(0, MOUSE_LEFT, 16, 13); // one step later, six cells on
+    // Every column between holds exactly one painted cell: no gaps, no thick spots.
+    for (int x = 10; x <= 16; ++x) {
+        int painted = 0;
+        for (int y = 9; y <= 14; ++y)
+            painted += tile(x, y) == 5;
+        EXPECT_EQ(painted, 1) << "column " << x;
+    }
+    editor_mouse(0, 0, 16, 13);
+    // The repeat rule still holds across a release: the same cell and brush edit nothing.
+    mapdata_set_tile(map(), 16, 13, 1);
+    editor_mouse(0, MOUSE_LEFT, 16, 13);
+    EXPECT_EQ(tile(16, 13), 1);
+    editor_mouse(0, 0, 16, 13);
+    editor_mouse(0, MOUSE_MIDDLE, 10, 10);
+    editor_mouse(0, MOUSE_MIDDLE, 13, 10);
+    EXPECT_EQ(tile(10, 10) + tile(11, 10) + tile(12, 10), 0);
+}
+
+TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
+    mapdata_set_tile(map(), 3, 3, 7);
+    mapdata_set_tile(map(), 4, 4, 217);
+    editor_mouse(kShift, MOUSE_LEFT, 2, 2);
+    editor_mouse(0, MOUSE_LEFT, 6, 5); // Shift may go once the drag has begun
+    editor_mouse(0, 0, 6, 5);
+    EXPECT_EQ(g_tools.sel_x * 1000 + g_tools.sel_y, 2002);
+    EXPECT_EQ(g_tools.sel_w * 1000 + g_tools.sel_h, 5004);
+    EXPECT_EQ(tile(6, 5), 0); // the drag painted nothing
+    editor_key('c', kCtrl);
+    // Another map, as "?go" opens one: the clipboard outlives the map it came from.
+    mapdata_free(g_editor.current_map);
+    g_editor.current_map = mapdata_load("");
+    ASSERT_EQ(tile(3, 3), 0);
+    editor_key('v', kCtrl);
+    ASSERT_EQ(g_tools.pasting, 1);
+    uint32_t steps = edit_undo_count(map());
+    editor_mouse(0, MOUSE_LEFT, 20, 20);
+    editor_mouse(0, MOUSE_LEFT, 25, 20); // still held: no second piece, no paint
+    editor_mouse(0, 0, 25, 20);
+    EXPECT_EQ(edit_undo_count(map()) - steps, 1u);
+    EXPECT_EQ(tile(21, 21), 7);
+    EXPECT_EQ(tile(22, 22), 217);
+    EXPECT_EQ(tile(23, 23), 250);
+    EXPECT_EQ(tile(26, 21), 0);
+    editor_mouse(0, MOUSE_RIGHT, 25, 20);
+    EXPECT_EQ(g_tools.pasting, 0);
+    EXPECT_EQ(g_tools.selection_shown, 1);
+    editor_mouse(0, 0, 25, 20);
+    editor_mouse(0, MOUSE_RIGHT, 25, 20); // the next right click drops the selection
+    EXPECT_EQ(g_tools.selection_shown, 0);
+}
+
+TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
+    g_editor.selected_tile = 3;
+    struct Case {
+        const char* line;
+        const char* reply;
+        int x, y, want;
+    };
+    const Case cases[] = {
+        {"?line 0 0 10 5", "line: 11 cells", 10, 5, 3},
+        {"?rect 20 20 24 23", "rectangle: 14 cells", 24, 22, 3},
+        {"?rect 30,30,31,31 filled", "rectangle: 4 cells", 31, 31, 3},
+        {"?line 0 0 1024 5", nullptr, 0, 0, 3}, // off the map: refused
+    };
+    for (const Case& c : cases) {
+        uint32_t steps = edit_undo_count(map());
+        command(c.line);
+        if (c.reply) EXPECT_EQ(row(7), c.reply) << c.line;
+        EXPECT_EQ(edit_undo_count(map()) - steps, c.reply ? 1u : 0u) << c.line;
+        EXPECT_EQ(tile(c.x, c.y), c.want) << c.line;
+    }
+    EXPECT_EQ(tile(22, 22), 0); // inside the outline
+    // Flood fill inside the outline stays inside it; Delete clears the selection.
+    g_hover = {22, 21};
+    g_editor.selected_tile = 9;
+    editor_key('f', kCtrl);
+    EXPECT_EQ(row(7), "flood fill: 6 cells");
+    EXPECT_EQ(tile(23, 22), 9);
+    EXPECT_EQ(tile(25, 22), 0);
+    editor_key('a', kCtrl);
+    editor_key(KEY_DELETE, 0);
+    EXPECT_EQ(tile(23, 22) + tile(24, 22) + tile(10, 5), 0);
+}
+
+} // namespace
