@@ -1,6 +1,6 @@
 // lvl_pictures.cpp - the pictures ostrel-lvl draws with: the map's tileset (or the built-in
 // one), the object sprites and icons from a graphics folder when one is found, all in the
-// band's pixel format and, for scales 8 and 4, shrunk by averaging.
+// band's pixel format and, for scales 8 and 4, shrunk as the editor shrinks them for zoom 2 and 4.
 #include "cli/lvl_pictures.h"
 
 #include <SDL/SDL.h>
@@ -28,34 +28,6 @@ SDL_Surface* to_format(SDL_Surface* picture, const SDL_PixelFormat* format) {
 // The editor's generated bitmaps: in the working folder's graphics/, else beside the program.
 SDL_Surface* load_asset(const char* name, const SDL_PixelFormat* format) {
     return to_format(SDL_LoadBMP(platform_asset_path(name).c_str()), format);
-}
-
-// Each factor x factor block becomes one pixel of its average colour (32-bit pixels).
-SDL_Surface* shrink(const SDL_Surface* big, int factor) {
-    if (!big) return nullptr;
-    const SDL_PixelFormat* f = big->format;
-    SDL_Surface* small = SDL_CreateRGBSurface(SDL_SWSURFACE, big->w / factor, big->h / factor, 32,
-                                              f->Rmask, f->Gmask, f->Bmask, 0);
-    if (!small) return nullptr;
-    for (int y = 0; y < small->h; ++y)
-        for (int x = 0; x < small->w; ++x) {
-            uint32_t sum[3] = {};
-            for (int j = 0; j < factor; ++j)
-                for (int i = 0; i < factor; ++i) {
-                    const auto* row =
-                        static_cast<const uint8_t*>(big->pixels) + (y * factor + j) * big->pitch;
-                    uint32_t p = reinterpret_cast<const uint32_t*>(row)[x * factor + i];
-                    uint8_t r, g, b;
-                    SDL_GetRGB(p, const_cast<SDL_PixelFormat*>(f), &r, &g, &b);
-                    sum[0] += r, sum[1] += g, sum[2] += b;
-                }
-            const uint32_t n = static_cast<uint32_t>(factor * factor);
-            auto* row = static_cast<uint8_t*>(small->pixels) + y * small->pitch;
-            reinterpret_cast<uint32_t*>(row)[x] =
-                SDL_MapRGB(small->format, static_cast<uint8_t>(sum[0] / n),
-                           static_cast<uint8_t>(sum[1] / n), static_cast<uint8_t>(sum[2] / n));
-        }
-    return small;
 }
 
 SDL_Surface* decode_builtin() {
@@ -92,10 +64,10 @@ void lvl_load_pictures(MapPictures* pictures, const MapData* map, const SDL_Pixe
         return;
     }
     const int factor = 1 << level;
-    pictures->tileset[level] = shrink(tileset, factor);
-    pictures->extra_tiles[level] = shrink(icons, factor);
+    pictures->tileset[level] = gfx_scale_surface(tileset, factor);
+    pictures->extra_tiles[level] = gfx_scale_surface(icons, factor);
     for (int i = 0; i < MAPDRAW_SPRITE_SHEETS; ++i) {
-        pictures->sprites[level][i] = shrink(sheets[i], factor);
+        pictures->sprites[level][i] = gfx_scale_surface(sheets[i], factor);
         if (sheets[i]) SDL_FreeSurface(sheets[i]);
     }
     if (tileset) SDL_FreeSurface(tileset);

@@ -221,6 +221,12 @@ struct Command {
     CommandFn run;
 };
 
+const char* g_line; // the line being run, for commands that label their undo step with it
+
+void region_fn(const char* arg) {
+    command_region(g_line, arg);
+}
+
 void quit_fn(const char*) {
     command_quit();
 }
@@ -255,6 +261,8 @@ constexpr Command kCommands[] = {
     {"?rect ", 6, command_rect},
     {"?copyregions", 13, command_copyregions},
     {"?copyregions ", 13, command_copyregions},
+    {"?region", 8, region_fn},
+    {"?region ", 8, region_fn},
 };
 
 } // namespace
@@ -290,6 +298,7 @@ void console_command(const char* line) {
     const char* arg = argument_text(line);
     for (const Command& command : kCommands) {
         if (std::strncmp(line, command.prefix, command.compared) == 0) {
+            g_line = line;
             command.run(arg);
             return;
         }

@@ -14,3 +14,6 @@ void commands_report_load(const MapData* map);
 // ignored, out-of-range values held at the 32-bit limits). Returns 0 when no digits were
 // read; *end is set to the first character after the number.
 int command_read_number(const char* text, int32_t* value, const char** end);
+
+// "?region" and its sub-commands (console/region_commands.cpp); arg is the argument text.
+void command_region(const char* line, const char* arg);

@@ -93,6 +93,8 @@ void editor_input_step() {
     // The hover tile is fixed before the events: a key that moves the view counts next step.
     g_hover.x = (e.mouse_x - e.view_offset_x) / s + e.view_tile_x;
     g_hover.y = (e.mouse_y - e.view_offset_y) / s + e.view_tile_y;
+    // The list shows the map's regions as they are now (after commands, undo and redo).
+    regionlist_follow_map();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (!editor_window_event(&event, modifiers) && !editor_mouse_event(&event, modifiers))

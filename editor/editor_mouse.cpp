@@ -21,6 +21,8 @@
 
 namespace {
 
+bool g_told_no_region = false; // the brush-without-region line was shown during this press
+
 // Map cells the open stroke has edited, for its label.
 int32_t g_stroke_cells = 0;
 
@@ -60,7 +62,12 @@ void paint(int32_t x, int32_t y) {
     if (inside_map(x, y)) {
         if (e.selected_tile == TILE_REGION_BRUSH) {
             Region* region = e.current_map->selected_region;
-            if (region) {
+            if (!region) {
+                // Once per press: the brush has nothing to paint into.
+                if (!g_told_no_region)
+                    console_print(3, "select a region first, or create one: ?region new NAME");
+                g_told_no_region = true;
+            } else {
                 stroke_cell();
                 if (!edit_region_toggle(e.current_map, region, x, y))
                     console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
@@ -166,6 +173,7 @@ void editor_end_stroke() {
 void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     EditorState& e = g_editor;
     int32_t s = 16 / e.zoom;
+    if (!(buttons & MOUSE_LEFT)) g_told_no_region = false;
     e.pointer_x = e.mouse_x;
     e.pointer_y = e.mouse_y;
     const PanelId here = editor_panel_at(e.pointer_x, e.pointer_y);

@@ -57,6 +57,9 @@ void editor_redo();
 void editor_history_notice();
 // Refills the region list from current_map (after the console opened another map).
 void regionlist_rebuild();
+// Refills the region list after the map's regions changed, keeping the selected region under
+// the cursor.
+void regionlist_sync();
 
 // Requests that would drop the current map's unsaved changes.
 enum DiscardRequest : int {

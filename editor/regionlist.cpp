@@ -5,13 +5,19 @@
 #include "editor/editor_state.h"
 #include "map/mapdata.h"
 #include "map/region.h"
+#include "map/region_edit.h"
 #include "render/draw.h"
 #include "render/gfx.h"
+#include "render/mapview.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 RegionList g_regionlist;
+
+// The panel's width; rows with more than 4 flag letters widen it.
+constexpr int kBoxWidth = 160;
 
 namespace {
 
@@ -22,21 +28,30 @@ void copy_field(char* field, const char* text) {
 }
 
 void add_region_entry(void*, Region* region) {
-    regionlist_add(region_name(region), nullptr);
+    char flags[8];
+    region_flags(region, flags);
+    regionlist_add(region_name(region), flags);
+    auto* entry = static_cast<RegionListEntry*>(g_regionlist.entries.tail->data);
+    entry->region = region;
+    entry->has_colour = region_colour(region, entry->rgb);
+}
+
+// The entry under the cursor.
+const RegionListEntry* cursor_entry() {
+    int32_t k = 0;
+    for (ListNode* node = g_regionlist.entries.head; node; node = node->next, ++k)
+        if (k == g_regionlist.cursor) return static_cast<const RegionListEntry*>(node->data);
+    return nullptr;
+}
+
+bool in_map(const MapData* map, const Region* region) {
+    for (const ListNode* node = map->region_order.head; node; node = node->next)
+        if (node->data == region) return true;
+    return false;
 }
 
 void release_entry(void* data) {
     mem_free(data);
-}
-
-struct NthRegion {
-    int32_t left; // regions still to pass
-    Region* found;
-};
-
-void find_nth_region(void* user, Region* region) {
-    auto* nth = static_cast<NthRegion*>(user);
-    if (nth->left-- == 0) nth->found = region;
 }
 
 // After a downward move the window must end at or before the last entry.
@@ -95,20 +110,51 @@ void regionlist_rebuild() {
         mapdata_for_each_region(g_editor.current_map, add_region_entry, nullptr);
 }
 
+void regionlist_sync() {
+    RegionList& list = g_regionlist;
+    int32_t top = list.top;
+    regionlist_rebuild();
+    MapData* map = g_editor.current_map;
+    int32_t k = 1;
+    for (ListNode* node = list.entries.head ? list.entries.head->next : nullptr;
+         node && map && map->selected_region; node = node->next, ++k) {
+        if (static_cast<RegionListEntry*>(node->data)->region != map->selected_region) continue;
+        list.cursor = k;
+        break;
+    }
+    // The window stays where it was while it shows the cursor.
+    list.top = top;
+    if (list.cursor < list.top) list.top = list.cursor;
+    if (list.cursor >= list.top + list.rows) list.top = list.cursor - list.rows + 1;
+    clamp_top(regionlist_count());
+}
+
+void regionlist_follow_map() {
+    static const MapData* seen_map = nullptr;
+    static uint64_t seen_revision = 0;
+    static const Region* seen_selected = nullptr;
+    const MapData* map = g_editor.current_map;
+    if (!map) return;
+    if (map == seen_map && map->revision == seen_revision && map->selected_region == seen_selected)
+        return;
+    seen_map = map;
+    seen_revision = map->revision;
+    seen_selected = map->selected_region;
+    regionlist_sync();
+}
+
 void regionlist_apply() {
     char name[kRegionListTextSize] = {};
     int32_t r = regionlist_selected(name, nullptr);
     MapData* map = g_editor.current_map;
     if (map) {
-        const char* full = name;
-        // An entry holds 31 characters; a longer name is looked up by the entry's region
-        // number instead, so that such regions can still be selected.
-        if (r >= 0 && std::strlen(name) == kRegionListTextSize - 1) {
-            NthRegion nth{r, nullptr};
-            mapdata_for_each_region(map, find_nth_region, &nth);
-            if (nth.found) full = region_name(nth.found);
-        }
-        map->selected_region = r == -1 ? nullptr : mapdata_find_region(map, full);
+        // Each entry stands for its own region, also one of two that share a name; an entry
+        // made without a region is found by its name.
+        const RegionListEntry* entry = cursor_entry();
+        Region* region = entry ? entry->region : nullptr;
+        if (region && !in_map(map, region)) region = nullptr;
+        if (!region && r >= 0) region = mapdata_find_region(map, name);
+        map->selected_region = r == -1 ? nullptr : region;
     }
     gfx_invalidate_view();
 }
@@ -173,10 +219,18 @@ void regionlist_draw() {
     int32_t n = regionlist_count();
     int32_t shown = n - list.top;
     if (shown > list.rows) shown = list.rows;
-    gfx_clear_rect(nullptr, 4, 4, 160, shown * 8 + 4);
-    gfx_draw_outline(nullptr, 4, 4, 160, shown * 8 + 4, 0);
-    gfx_draw_text(nullptr, 6, (list.cursor - list.top) * 8 + 6, ">", 3);
+    int width = kBoxWidth;
     int32_t k = 0;
+    for (ListNode* node = list.entries.head; node && k < list.top + list.rows;
+         node = node->next, ++k) {
+        size_t flags = std::strlen(static_cast<const RegionListEntry*>(node->data)->tag);
+        if (k >= list.top && k > 0 && flags > 4)
+            width = std::max(width, kBoxWidth + 8 * int(flags - 4));
+    }
+    gfx_clear_rect(nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4);
+    gfx_draw_outline(nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4, 0);
+    gfx_draw_text(nullptr, 6, (list.cursor - list.top) * 8 + 6, ">", 3);
+    k = 0;
     for (ListNode* node = list.entries.head; node && k < list.top + list.rows;
          node = node->next, ++k) {
         if (k < list.top) continue;
@@ -186,11 +240,13 @@ void regionlist_draw() {
             gfx_draw_text(nullptr, 14, y, entry->name, 0);
             continue;
         }
-        // The row text is held to 47 characters.
+        // Number, name and flag letters, held to 47 characters; the colour swatch sits in the
+        // space after the number.
         char line[96];
         std::snprintf(line, sizeof line, "%2d %-10.10s %-4s", k - 1, entry->name, entry->tag);
         line[47] = '\0';
         gfx_draw_text(nullptr, 14, y, line, 0);
+        gfx_draw_swatch(nullptr, 31, y + 1, 6, entry->has_colour ? entry->rgb : nullptr);
     }
 }
 

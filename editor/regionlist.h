@@ -7,9 +7,14 @@
 
 inline constexpr int kRegionListTextSize = 32; // 31 characters and a terminator
 
+struct Region;
+
 struct RegionListEntry {
     char name[kRegionListTextSize];
-    char tag[kRegionListTextSize];
+    char tag[kRegionListTextSize]; // the region's flag letters (region_flags)
+    Region* region;                // the map's region the entry stands for; none for entry 0
+    bool has_colour;
+    uint8_t rgb[3]; // the region's colour, shown as a swatch
 };
 
 struct RegionList {
@@ -28,6 +33,11 @@ void regionlist_add(const char* name, const char* tag);
 // Copies the name and tag of the cursor entry (32-byte destinations); returns cursor - 1.
 int32_t regionlist_selected(char* name, char* tag);
 void regionlist_rebuild();
+// Rebuilds the entries from current_map and puts the cursor on its selected region.
+void regionlist_sync();
+// Calls regionlist_sync when the map, its revision or its selected region changed since the
+// last call; once per input step.
+void regionlist_follow_map();
 void regionlist_apply();
 void regionlist_cursor_up();
 void regionlist_cursor_down();

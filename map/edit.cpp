@@ -13,6 +13,7 @@
 #include "core/mem.h"
 #include "map/mapdata.h"
 #include "map/region.h"
+#include "map/region_edit.h"
 #include "map/stamp.h"
 
 namespace {
@@ -379,18 +380,24 @@ int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool me
     if ((region_contains(region, x, y) != 0) == member) return 0;
     Scope scope(map);
     mapdata_init_region_store(map);
-    uint8_t old = tilegrid_get(map->region_grid, x, y);
-    // Refused at the overlap limit, which leaves the cell as it was. The revision the region
-    // module gives the change is taken back: the step counts it, as every change.
-    uint64_t revision = map->revision;
-    region_set_tile(region, x, y, member ? 1 : 0);
-    map->revision = revision;
-    uint8_t now = tilegrid_get(map->region_grid, x, y);
-    if (now == old) return 0;
-    // The set table only grows, so the byte alone brings the old membership back.
-    tilegrid_put(map->region_grid, x, y, old);
-    put_cell(map, scope.h, kRegionLayer, x, y, now);
-    return 1;
+    // A second try after a rebuild that freed the region sets no cell uses any more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        uint8_t old = tilegrid_get(map->region_grid, x, y);
+        // Refused at the overlap limit, which leaves the cell as it was. The revision the
+        // region module gives the change is taken back: the step counts it, as every change.
+        uint64_t revision = map->revision;
+        region_set_tile(region, x, y, member ? 1 : 0);
+        map->revision = revision;
+        uint8_t now = tilegrid_get(map->region_grid, x, y);
+        if (now != old) {
+            // Within one set table the byte alone brings the old membership back.
+            tilegrid_put(map->region_grid, x, y, old);
+            put_cell(map, scope.h, kRegionLayer, x, y, now);
+            return 1;
+        }
+        if (attempt == 0 && !edit_region_sets_compact(map)) break;
+    }
+    return 0;
 }
 
 int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y) {

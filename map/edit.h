@@ -28,8 +28,9 @@
 // EditLimits (by default 256 MiB and 10,000 steps) and drops the oldest steps first.
 //
 // Region grid bytes name region sets; restoring a byte restores the cell's membership because
-// sets are never emptied or reused while the map lives. Whoever adds operations on the set
-// table must keep that true for every set a recorded byte may name.
+// sets are never emptied or reused within one set table. A new table (a rebuild that drops the
+// sets no cell uses, or a deleted region) comes in as a change of its own that swaps the whole
+// grid and table, so every recorded byte is put back into the table it was read from.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -89,7 +90,8 @@ void edit_reserve_cells(MapData* map, size_t count);
 
 // Makes cell (x, y) a member of region (member true) or not (false); the cell's membership in
 // other regions stays. Returns 1 when the membership changed; 0 when it already was so, for
-// cells outside the map, for no region, or when the region overlap limit kept the cell out.
+// cells outside the map, for no region, or when the region overlap limit kept the cell out
+// even after the region sets no cell used any more were dropped.
 int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool member);
 // Flips the cell's membership of region; 1 when it changed.
 int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y);

@@ -37,6 +37,7 @@ struct MapData {
     // write "REGN" chunks in this order, so a map's region sets come back as they were.
     // A region joins both (mapdata_add_region) and leaves both.
     LinkedList region_order;
+    LinkedList retired_regions; // records of regions deleted for good (region_retire)
     // Type -> owned chunk copy of a type the reader keeps as is; written back in the order
     // the file had them (the table's order of adding, hash_foreach_added).
     HashTable* kept_chunks;

@@ -3,40 +3,27 @@
 #include "core/log.h"
 #include "core/mem.h"
 #include "map/elvl.h"
+#include "map/region_store.h"
 #include "map/level_report.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
-namespace {
+RegionSetTable* region_sets_new() {
+    return static_cast<RegionSetTable*>(mem_alloc(sizeof(RegionSetTable)));
+}
 
-// Marks a cached transition whose combination found no free slot.
-constexpr uint16_t kNoSet = 256;
-
-} // namespace
-
-// Slot k (1 to count) lists the regions of set k. Every set is the list of its parent set
-// followed by one more region, and no two slots hold the same list, so the sets form a tree
-// whose edges (parent, last region) name each set exactly once.
-struct RegionSetTable {
-    int32_t count;
-    Region** members[256];
-    int32_t length[256];
-    uint8_t first_child[256];
-    uint8_t next_sibling[256];
-    Region* last[256];
-    // For one region at a time: the set a cell of set s moves to (0 not yet known).
-    const Region* cache_region;
-    uint16_t cache[256];
-    uint64_t decode_work; // cell steps rTIL decoding has taken
-    bool decode_cut;      // the budget ran out (and the warning was logged)
-};
+void region_sets_free(RegionSetTable* sets) {
+    if (!sets) return;
+    for (Region** list : sets->members)
+        mem_free(list);
+    mem_free(sets);
+}
 
 void mapdata_init_region_store(MapData* map) {
     if (!map->region_grid) map->region_grid = tilegrid_new();
-    if (!map->region_sets)
-        map->region_sets = static_cast<RegionSetTable*>(mem_alloc(sizeof(RegionSetTable)));
+    if (!map->region_sets) map->region_sets = region_sets_new();
 }
 
 // The one program-wide setting of this module: fixed outside tests and fuzzing.
@@ -81,12 +68,10 @@ Region* const* mapdata_region_set(const MapData* map, int32_t k, int32_t* length
     return sets->members[k];
 }
 
-// The set that lists the regions of set s followed by region, made when it does not exist
-// yet; kNoSet when it would need a slot past the limit.
-static uint16_t find_or_make_set(RegionSetTable* sets, uint8_t s, Region* region) {
+uint16_t region_sets_child(RegionSetTable* sets, uint8_t s, Region* region, bool mark) {
     for (uint8_t k = sets->first_child[s]; k != 0; k = sets->next_sibling[k])
         if (sets->last[k] == region) return k;
-    if (sets->count >= kRegionSetLimit) return kNoSet;
+    if (sets->count >= kRegionSetLimit) return kRegionNoSet;
     auto k = static_cast<uint8_t>(++sets->count);
     int32_t n = sets->length[s] + 1;
     auto** list = static_cast<Region**>(mem_alloc(static_cast<uint32_t>(n * sizeof(Region*))));
@@ -98,13 +83,27 @@ static uint16_t find_or_make_set(RegionSetTable* sets, uint8_t s, Region* region
     sets->next_sibling[k] = sets->first_child[s];
     sets->first_child[s] = k;
     // The invariant: a region's mask has bit k exactly when set k lists it.
-    for (int32_t i = 0; i < n; ++i)
+    for (int32_t i = 0; i < n && mark; ++i)
         list[i]->mask[k >> 5] |= 1u << (k & 31);
     return k;
 }
 
-// Transitions are permanent (slots are never emptied or reused, and a full table stays
-// full), so a cached answer is exactly what a fresh search would give.
+void region_sets_refresh_masks(MapData* map) {
+    const RegionSetTable* sets = map->region_sets;
+    for (const ListNode* node = map->region_order.head; node; node = node->next)
+        std::memset(static_cast<Region*>(node->data)->mask, 0, sizeof(Region::mask));
+    if (!sets) return;
+    for (int32_t k = 1; k <= sets->count; ++k)
+        for (int32_t i = 0; i < sets->length[k]; ++i)
+            std::memset(sets->members[k][i]->mask, 0, sizeof(Region::mask));
+    for (int32_t k = 1; k <= sets->count; ++k)
+        for (int32_t i = 0; i < sets->length[k]; ++i)
+            sets->members[k][i]->mask[k >> 5] |= 1u << (k & 31);
+}
+
+// Transitions are permanent within one table (its slots are never emptied, and a full table
+// stays full), so a cached answer is exactly what a fresh search would give. A rebuilt table
+// starts with an empty cache of its own.
 static void use_cache_for(RegionSetTable* sets, const Region* region) {
     if (sets->cache_region == region) return;
     sets->cache_region = region;
@@ -113,7 +112,7 @@ static void use_cache_for(RegionSetTable* sets, const Region* region) {
 
 static uint16_t next_set(RegionSetTable* sets, uint8_t s, Region* region) {
     uint16_t k = sets->cache[s];
-    if (k == 0) k = sets->cache[s] = find_or_make_set(sets, s, region);
+    if (k == 0) k = sets->cache[s] = region_sets_child(sets, s, region);
     return k;
 }
 
@@ -131,7 +130,7 @@ int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count) {
         TileSubBlock* sub = block ? block->sub[tilegrid_sub_index(x, y)] : nullptr;
         for (; x < stop; ++x) {
             uint16_t k = next_set(sets, sub ? sub->cells[tilegrid_cell_index(x, y)] : 0, region);
-            if (k == kNoSet) {
+            if (k == kRegionNoSet) {
                 ++lost;
                 continue;
             }
@@ -181,7 +180,7 @@ static int32_t set_without(RegionSetTable* sets, uint8_t s, const Region* region
     if (sets->count + missing > kRegionSetLimit) return -1;
     k = 0;
     for (int32_t i = 0; i < length; ++i)
-        if (list[i] != region) k = find_or_make_set(sets, static_cast<uint8_t>(k), list[i]);
+        if (list[i] != region) k = region_sets_child(sets, static_cast<uint8_t>(k), list[i]);
     return k;
 }
 
@@ -243,11 +242,18 @@ static int find_name_chunk(const char*, void* chunk, void* found) {
     return 0;
 }
 
-// The region's name becomes the table entry's key text.
-static void add_to_map(MapData* map, Region* region, const char* name) {
+// The region keeps its own name; the region table holds a copy as its key.
+static void add_to_map(MapData* map, Region* region) {
     if (!map->regions) map->regions = hash_create();
-    region->name = hash_add(map->regions, name, region);
+    hash_add(map->regions, region->name, region);
     list_append(&map->region_order, region);
+}
+
+static char* copy_name(const char* name) {
+    size_t length = std::strlen(name);
+    auto* copy = static_cast<char*>(mem_alloc(static_cast<uint32_t>(length + 1)));
+    std::memcpy(copy, name, length);
+    return copy;
 }
 
 void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
@@ -281,49 +287,77 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
             strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
                     elvl_chunk_length(name_chunk)));
     hash_filter(region->subchunks, region_handle_subchunk, region);
-    char* name = region->name;
-    add_to_map(map, region, name);
-    mem_free(name);
+    add_to_map(map, region);
     if (report) report->regions.push_back({region, report->base_offset, std::move(walked)});
 }
 
-Region* mapdata_add_region(MapData* map, const char* name) {
+Region* mapdata_new_region(MapData* map, const char* name) {
     if (!map || !name) return nullptr;
     auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
     region->owner = map;
+    region->name = copy_name(name);
     region->subchunks = hash_create();
-    add_to_map(map, region, name);
     return region;
 }
 
+Region* mapdata_add_region(MapData* map, const char* name) {
+    Region* region = mapdata_new_region(map, name);
+    if (region) add_to_map(map, region);
+    return region;
+}
+
+uint32_t mapdata_unlink_region(MapData* map, Region* region) {
+    uint32_t index = 0;
+    for (ListNode* node = map->region_order.head; node && node->data != region; node = node->next)
+        ++index;
+    list_remove(&map->region_order, region);
+    if (map->regions) hash_remove(map->regions, region->name, region);
+    if (map->selected_region == region) map->selected_region = nullptr;
+    return index;
+}
+
+void mapdata_link_region(MapData* map, Region* region, uint32_t index) {
+    if (!map->regions) map->regions = hash_create();
+    hash_add(map->regions, region->name, region);
+    list_insert_at(&map->region_order, index, region);
+}
+
+char* region_swap_name(Region* region, char* name) {
+    MapData* map = region->owner;
+    // The region keeps its place in the file order; only the table's key changes.
+    bool linked = false;
+    for (const ListNode* node = map->region_order.head; node && !linked; node = node->next)
+        linked = node->data == region;
+    if (linked) hash_remove(map->regions, region->name, region);
+    char* old = region->name;
+    region->name = name;
+    if (linked) hash_add(map->regions, region->name, region);
+    return old;
+}
+
 Region* mapdata_find_region(const MapData* map, const char* name) {
-    if (!map || !map->regions || !name) return nullptr;
-    return static_cast<Region*>(hash_get(map->regions, name));
+    if (!map || !name) return nullptr;
+    // File order, so that of two regions of one name the first in the file is found.
+    for (const ListNode* node = map->region_order.head; node; node = node->next) {
+        auto* region = static_cast<Region*>(node->data);
+        if (text_icmp(region->name, name) == 0) return region;
+    }
+    return nullptr;
 }
 
 const char* region_name(const Region* region) {
     return region->name;
 }
 
-namespace {
-struct RegionVisit {
-    void (*visitor)(void* user, Region* region);
-    void* user;
-};
-} // namespace
-
-static int visit_region(const char*, void* region, void* user) {
-    auto* visit = static_cast<RegionVisit*>(user);
-    visit->visitor(visit->user, static_cast<Region*>(region));
-    return 0;
-}
-
 void mapdata_for_each_region(MapData* map, void (*visitor)(void* user, Region* region),
                              void* user) {
-    // Regions are listed only once some region carried cell data (or was edited).
-    if (!map || !map->regions || !map->region_grid || !map->region_sets) return;
-    RegionVisit visit{visitor, user};
-    hash_filter(map->regions, visit_region, &visit);
+    if (!map) return;
+    // File order, new regions last; regions without cells too.
+    for (const ListNode* node = map->region_order.head; node;) {
+        const ListNode* next = node->next;
+        visitor(user, static_cast<Region*>(node->data));
+        node = next;
+    }
 }
 
 void region_free(Region* region) {
@@ -336,7 +370,20 @@ void region_free(Region* region) {
         hash_filter(region->subchunks, hash_free_value, nullptr);
         hash_free(region->subchunks);
     }
+    mem_free(region->name);
     mem_free(region);
+}
+
+void region_retire(Region* region) {
+    if (!region) return;
+    if (region->subchunks) {
+        hash_filter(region->subchunks, hash_free_value, nullptr);
+        hash_free(region->subchunks);
+        region->subchunks = nullptr;
+    }
+    mem_free(region->name);
+    region->name = nullptr;
+    list_append(&region->owner->retired_regions, region);
 }
 
 static int free_region(const char*, void* region, void*) {
@@ -349,18 +396,16 @@ void mapdata_clear_regions(MapData* map) {
         tilegrid_free(map->region_grid);
         map->region_grid = nullptr;
     }
-    if (map->region_sets) {
-        for (Region** list : map->region_sets->members)
-            mem_free(list);
-        mem_free(map->region_sets);
-        map->region_sets = nullptr;
-    }
+    region_sets_free(map->region_sets);
+    map->region_sets = nullptr;
     if (map->regions) {
         hash_filter(map->regions, free_region, nullptr);
         hash_free(map->regions);
         map->regions = nullptr;
     }
     list_clear(&map->region_order);
+    list_foreach(&map->retired_regions, [](void* region) { mem_free(region); });
+    list_clear(&map->retired_regions);
     // The selected region went with the table.
     map->selected_region = nullptr;
 }

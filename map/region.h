@@ -9,7 +9,7 @@
 
 struct Region {
     MapData* owner;
-    char* name;           // the region table entry's key once the region is in the table
+    char* name;           // owned; the region table holds a copy as its key
     HashTable* subchunks; // kept sub-chunks of types this module does not handle
     uint32_t mask[8];     // bit k set when region set k lists this region
 };
@@ -56,10 +56,25 @@ int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
 // Makes an empty region (no cells, no kept sub-chunks) named name and adds it to the region
 // table and to the end of the map's region order.
 Region* mapdata_add_region(MapData* map, const char* name);
+// The same region record, not yet part of the map (mapdata_link_region adds it).
+Region* mapdata_new_region(MapData* map, const char* name);
+// Takes a region out of the map's region table and order (its cells stay in the grid) and
+// returns its place in the order; a selected region is no longer selected.
+uint32_t mapdata_unlink_region(MapData* map, Region* region);
+// Puts a region back at place index of the order (past the end: last) and into the table.
+void mapdata_link_region(MapData* map, Region* region, uint32_t index);
+// Gives the region the owned name text and returns the old one (the caller's to release).
+char* region_swap_name(Region* region, char* name);
+// The first region of that name, ignoring letter case, in the map's region order.
 Region* mapdata_find_region(const MapData* map, const char* name);
 const char* region_name(const Region* region);
+// Visits every region of the map in file order, new regions last, with or without cells.
 void mapdata_for_each_region(MapData* map, void (*visitor)(void* user, Region* region), void* user);
 void region_free(Region* region);
+// Releases what a region taken out of the map for good holds (name, sub-chunks). The record
+// itself stays with the map until it is cleared: set tables may still list its address, and a
+// new region at that address must never be taken for it.
+void region_retire(Region* region);
 
 // Creates the region grid and the region set table when absent.
 void mapdata_init_region_store(MapData* map);

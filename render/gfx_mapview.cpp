@@ -52,7 +52,8 @@ MapPictures window_pictures(MapData* map) {
                 pictures.sprites[k + 1][i] = g_gfx.sprites_small[k][i];
         }
     }
-    pictures.highlight = g_gfx.highlight;
+    // The selected region shows in its own colour when it has one.
+    pictures.highlight = gfx_region_highlight(map->selected_region);
     pictures.anim_counter = g_gfx.anim_counter;
     return pictures;
 }

@@ -64,11 +64,7 @@ void gfx_draw_radar(MapData* map, int x, int y, int origin_x, int origin_y) {
             SDL_FillRect(radar, nullptr, 0);
             uint32_t pixel[256];
             bool has[256];
-            for (int t = 0; t < 256; ++t) {
-                uint8_t r = 0, g = 0, b = 0;
-                has[t] = gfx_tile_class_colour(t, &r, &g, &b);
-                pixel[t] = SDL_MapRGB(radar->format, r, g, b);
-            }
+            gfx_tile_class_pixels(radar->format, pixel, has);
             const int bpp = radar->format->BytesPerPixel;
             // Pixels are written into the locked picture: one fill call per tile costs far more.
             if (map->tiles && (bpp == 2 || bpp == 4) && SDL_LockSurface(radar) == 0) {

@@ -196,7 +196,7 @@ void gfx_shutdown() {
     SDL_Surface** owned[] = {&g_gfx.font,       &g_gfx.sprites[0], &g_gfx.sprites[1],
                              &g_gfx.sprites[2], &g_gfx.sprites[3], &g_gfx.sprites[4],
                              &g_gfx.map_buffer, &g_gfx.radar,      &g_gfx.highlight,
-                             &g_gfx.extra_tiles};
+                             &g_gfx.extra_tiles, &g_gfx.tinted_highlight};
     for (SDL_Surface** surface : owned) {
         if (*surface) SDL_FreeSurface(*surface);
         *surface = nullptr;

@@ -22,6 +22,8 @@ struct GfxState {
     SDL_Surface* font = nullptr;
     SDL_Surface* sprites[GFX_SPRITE_SHEETS] = {}; // tiles 216..220
     SDL_Surface* highlight = nullptr;             // region highlight, alpha 128
+    SDL_Surface* tinted_highlight = nullptr;      // the highlight in a region's own colour
+    uint32_t tinted_colour = 0;                   // 0x1RRGGBB of tinted_highlight
     SDL_Surface* extra_tiles = nullptr;           // 144 x 16 icon strip
     // The pictures shrunk to a half and a quarter, for zoom 2 and 4.
     SDL_Surface* sprites_small[2][GFX_SPRITE_SHEETS] = {};

@@ -151,11 +151,7 @@ const SDL_Surface* picture_of(const MapData* map, int t, int* sx, int* sy) {
         *sy = (t - 1) / 19 * 16;
         return map->tileset_surface;
     }
-    int cell = (t >= 216 && t <= 220)   ? t - 216
-               : (t == 241 || t == 242) ? t - 236
-               : t == 252               ? 7
-               : t == 255               ? 8
-                                        : -1;
+    const int cell = gfx_extra_tile_cell(t);
     if (cell < 0 || !g_gfx.extra_tiles) return nullptr;
     *sx = cell * 16;
     *sy = 0;
@@ -173,11 +169,7 @@ void draw_piece(SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y
               j1 = std::min(p->height, (c.y + c.h - y) / size + 1);
     uint32_t class_pixel[256];
     bool has_class[256];
-    for (int t = 0; t < 256; ++t) {
-        uint8_t r = 0, g = 0, b = 0;
-        has_class[t] = gfx_tile_class_colour(t, &r, &g, &b);
-        class_pixel[t] = SDL_MapRGB(dst->format, r, g, b);
-    }
+    gfx_tile_class_pixels(dst->format, class_pixel, has_class);
     for (int i = i0; i < i1; ++i)
         for (int j = j0; j < j1; ++j) {
             const int t = p->tiles[static_cast<size_t>(i) * p->height + j];

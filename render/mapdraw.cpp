@@ -246,11 +246,7 @@ void render_flat(SDL_Surface* dst, const MapScene& scene, const MapPictures& pic
     const int s = std::max(1, kTile / scene.zoom);
     uint32_t pixel[256];
     bool has[256];
-    for (int t = 0; t < 256; ++t) {
-        uint8_t r, g, b;
-        has[t] = gfx_tile_class_colour(t, &r, &g, &b);
-        pixel[t] = has[t] ? SDL_MapRGB(dst->format, r, g, b) : 0;
-    }
+    gfx_tile_class_pixels(dst->format, pixel, has);
     const int bpp = dst->format->BytesPerPixel;
     const bool direct = !SDL_MUSTLOCK(dst) && (bpp == 2 || bpp == 4);
     const Region* region = scene.region;
@@ -294,6 +290,14 @@ bool gfx_tile_class_colour(int tile, uint8_t* red, uint8_t* green, uint8_t* blue
     *green = g;
     *blue = b;
     return true;
+}
+
+void gfx_tile_class_pixels(const SDL_PixelFormat* format, uint32_t pixel[256], bool has[256]) {
+    for (int t = 0; t < 256; ++t) {
+        uint8_t r = 0, g = 0, b = 0;
+        has[t] = gfx_tile_class_colour(t, &r, &g, &b);
+        pixel[t] = has[t] ? SDL_MapRGB(const_cast<SDL_PixelFormat*>(format), r, g, b) : 0;
+    }
 }
 
 int gfx_extra_tile_cell(int tile) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 struct SDL_Surface;
+struct SDL_PixelFormat;
 struct MapData;
 struct Region;
 
@@ -43,6 +44,8 @@ void gfx_render_map(SDL_Surface* dst, const MapScene& scene, const MapPictures& 
 
 // Class colour of a tile value for the flat views and the radar; false when none.
 bool gfx_tile_class_colour(int tile, uint8_t* red, uint8_t* green, uint8_t* blue);
+// The class colours of all 256 tile values as pixels of format (0 where a value has none).
+void gfx_tile_class_pixels(const SDL_PixelFormat* format, uint32_t pixel[256], bool has[256]);
 // Extra-tiles icon of a special tile value (216..220, 241, 242, 252, 255), or -1.
 int gfx_extra_tile_cell(int tile);
 

@@ -16,3 +16,10 @@ void gfx_set_zoom(int zoom);
 void gfx_set_grid(bool shown);
 // Draws the 16 x 16 picture of a tile value at (x, y); 1 when the value has one, else 0.
 int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile);
+
+struct Region;
+// The highlight of a region's cells: in the region's colour ("rCOL") when it has one, else the
+// default highlight bitmap (none when that is absent). Alpha 128.
+SDL_Surface* gfx_region_highlight(const Region* region);
+// A size x size colour square at (x, y); without a colour an empty grey frame.
+void gfx_draw_swatch(SDL_Surface* dest, int x, int y, int size, const uint8_t* rgb);

@@ -2,7 +2,9 @@
 // one line per query, in the order asked.
 #include "core/hash.h"
 #include "map/mapdata.h"
+#include "map/elvl.h"
 #include "map/region.h"
+#include "map/region_edit.h"
 #include "map/stamp.h"
 
 #include <cstdio>
@@ -34,6 +36,42 @@ void find_tile(const MapData* map) {
     std::printf("none\n");
 }
 
+// One line for a region: cells, bounding box and its kept sub-chunks in order, as hex.
+std::string describe_region(const Region* region) {
+    RegionExtent e = region_extent(region);
+    std::string out = "cells=" + std::to_string(e.cells);
+    if (e.cells)
+        out += " box=" + std::to_string(e.left) + "," + std::to_string(e.top) + "-" +
+               std::to_string(e.right) + "," + std::to_string(e.bottom);
+    out += " subs=";
+    for (HashEntry* s = region->subchunks->first_added; s; s = s->added_next) {
+        out += std::string(hash_entry_key(s)) + ":";
+        const uint8_t* data = elvl_chunk_data(s->value);
+        for (uint32_t i = 0; i < elvl_chunk_length(s->value); ++i) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02x", data[i]);
+            out += hex;
+        }
+        out += s->added_next ? "," : "";
+    }
+    return out;
+}
+
+// Every region but one, in file order: names and descriptions in one line.
+void others(MapData* map, const char* except) {
+    std::string all;
+    for (const ListNode* node = map->region_order.head; node; node = node->next) {
+        const auto* region = static_cast<const Region*>(node->data);
+        if (text_icmp(region_name(region), except) == 0) continue;
+        all += std::string(region_name(region)) + "{" + describe_region(region) + "}";
+    }
+    // A short digest keeps the line readable; FNV-1a.
+    uint32_t h = 2166136261u;
+    for (unsigned char c : all)
+        h = (h ^ c) * 16777619u;
+    std::printf("%08x\n", h);
+}
+
 int number(const char* text) {
     return static_cast<int>(std::strtol(text, nullptr, 0));
 }
@@ -44,7 +82,8 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: level_inspect FILE QUERY...\n"
                              "queries: tile X Y | stamp X Y | attr KEY | regions | first-region |\n"
-                             "         in-region NAME X Y | chunks | find-tile | cells\n");
+                             "         in-region NAME X Y | region NAME | others NAME | chunks |\n"
+                             "         find-tile | cells\n");
         return 2;
     }
     MapData* map = mapdata_load(argv[1]);
@@ -88,6 +127,15 @@ int main(int argc, char** argv) {
             std::printf("%d\n",
                         region_contains(r, number(argv[i + 2]), number(argv[i + 3])) ? 1 : 0);
             i += 3;
+        } else if (q == "region") {
+            need(1);
+            const Region* r = mapdata_find_region(map, argv[i + 1]);
+            std::printf("%s\n", r ? describe_region(r).c_str() : "(none)");
+            i += 1;
+        } else if (q == "others") {
+            need(1);
+            others(map, argv[i + 1]);
+            i += 1;
         } else if (q == "chunks") {
             std::printf("%d\n", map->kept_chunks ? map->kept_chunks->count : 0);
         } else if (q == "find-tile") {

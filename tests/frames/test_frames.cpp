@@ -10,6 +10,7 @@
 #include "editor/regionlist.h"
 #include "frames/golden.h"
 #include "map/mapdata.h"
+#include "map/region_edit.h"
 #include "map/stamp.h"
 #include "render/draw.h"
 #include "render/gfx.h"
@@ -154,6 +155,19 @@ const Scene kScenes[] = {
          editor_key(KEY_PAGE_DOWN, MOD_SHIFT);
          editor_key(KEY_PAGE_DOWN, MOD_SHIFT);
          g_editor.selected_tile = 255;
+     }},
+    // Regions in colours of their own: the selected one highlighted in its colour, swatches and
+    // flag letters in the list.
+    {"region_colours", 320, 240, 200, 150,
+     [] {
+         MapData* map = g_editor.current_map;
+         const uint8_t green[3] = {40, 220, 60}, orange[3] = {250, 140, 20};
+         edit_region_colour(map, mapdata_find_region(map, "Base"), green);
+         edit_region_flag(map, mapdata_find_region(map, "Base"), "rBSE", true);
+         edit_region_colour(map, mapdata_find_region(map, "Alpha Sector"), orange);
+         editor_key(KEY_F2, 0);
+         regionlist_sync();
+         select_region("Base");
      }},
     // A Shift + drag selection copied and being pasted: the marching outline around the
     // selection and the translucent piece under the pointer, outlined too.

@@ -126,7 +126,7 @@ TEST(RegionRead, NamesAndSubChunks) {
     EXPECT_EQ(map->regions, nullptr);
     EXPECT_EQ(map->region_grid, nullptr);
 
-    // rNAM only: a region with no cells, not listed while no region has cell data.
+    // rNAM only: a region with no cells, listed all the same.
     read_regn(map.map, chunk("rNAM", bytes("Base")));
     read_regn(map.map, chunk("rNAM", {}));
     Region* base = mapdata_find_region(map.map, "BASE");
@@ -137,7 +137,7 @@ TEST(RegionRead, NamesAndSubChunks) {
     int listed = 0;
     auto count = [](void* user, Region*) { ++*static_cast<int*>(user); };
     mapdata_for_each_region(map.map, count, &listed);
-    EXPECT_EQ(listed, 0);
+    EXPECT_EQ(listed, 2);
 
     // The first rNAM names the region; other types stay, case of the type included.
     std::string long_name(40, 'n');
