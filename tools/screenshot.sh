@@ -29,12 +29,16 @@ x_type_line "?warpto 514 514"
 x_key F2
 x_key Next
 x_key F4
+x_type_line "?region colour 30A0FF"
 x_type_line "?insattr AUTHOR=ostrel"
 x_type_line "?settile 219"
 x_type_line "?locate"
 x_tile_pointer -2 -5
 sleep 0.4
 import -window "$X_WIN" "$OUT_ABS"
+# The attribute left unsaved changes: the first quit only warns, the second goes ahead.
+x_key Escape
+x_key q
 x_key Escape
 x_key q
 wait "$EDITOR_PID" || true
