@@ -120,12 +120,16 @@ const Scene kScenes[] = {
          g_editor.palette_shown = 1;
          g_editor.selected_tile = 217;
      }},
-    // Zoom 4 without the grid, the highlight, a scroll step and the radar (Alt held).
+    // Zoom 4 without the grid, the highlight in the region's colour, a scroll step and the
+    // radar (Alt held).
     {"zoom4_radar", 480, 300, 150, 90,
      [] {
+         const uint8_t green[3] = {40, 220, 60};
          g_editor.view_center_x = 8992;
          set_zoom(4);
          g_editor.grid_shown = 0;
+         edit_region_colour(g_editor.current_map,
+                            mapdata_find_region(g_editor.current_map, "Base"), green);
          select_region("Base");
          scroll_toward(300, 30);
          g_editor.alt_held = 1;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <random>
 
-#include "region_test_util.h"
+#include "test_util.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "map/edit.h"
 #include "map/level.h"
 #include "map/region_edit.h"
-#include "region_test_util.h"
+#include "test_util.h"
 
 namespace {
 
