@@ -91,9 +91,6 @@ TEST(RegionEdit, PropertiesAreTheSubChunksServersReadAndOthersStayInPlace) {
     EXPECT_EQ(kept["rAWP"][0], awp);
     EXPECT_EQ(kept["rPYC"][0],
               (std::vector<uint8_t>{'r', 'P', 'Y', 'C', 5, 0, 0, 0, 9, 8, 7, 6, 5}));
-    EXPECT_EQ(kept["rBSE"][0], (std::vector<uint8_t>{'r', 'B', 'S', 'E', 0, 0, 0, 0}));
-    EXPECT_EQ(kept["rCOL"][0],
-              (std::vector<uint8_t>{'r', 'C', 'O', 'L', 4, 0, 0, 0, 0x80, 0xFF, 0x10, 0}));
     char flags[8];
     region_flags(r, flags);
     EXPECT_STREQ(flags, "BWF+");
