@@ -78,27 +78,16 @@ std::vector<LvlRegion> lvl_regions(const LvlFile& file) {
                     std::find(members[k].begin(), members[k].end(), r) == members[k].end())
                     members[k].push_back(r);
     }
-    const TileGrid* grid = map->region_grid;
-    for (int32_t b = 0; b < 1024; ++b) {
-        const TileBlock* block = grid->blocks[b];
-        for (int32_t s = 0; block && s < 16; ++s) {
-            const TileSubBlock* sub = block->sub[s];
-            for (int32_t c = 0; sub && c < 64; ++c) {
-                uint8_t set = sub->cells[c];
-                if (set == 0) continue;
-                int32_t x = (b / 32) * 32 + (s / 4) * 8 + c / 8;
-                int32_t y = (b % 32) * 32 + (s % 4) * 8 + c % 8;
-                for (size_t r : members[set]) {
-                    LvlRegion& region = regions[r];
-                    ++region.cells;
-                    region.x0 = std::min(region.x0, x);
-                    region.y0 = std::min(region.y0, y);
-                    region.x1 = std::max(region.x1, x);
-                    region.y1 = std::max(region.y1, y);
-                }
-            }
+    tilegrid_for_each_set(map->region_grid, [&](int32_t x, int32_t y, uint8_t set) {
+        for (size_t r : members[set]) {
+            LvlRegion& region = regions[r];
+            ++region.cells;
+            region.x0 = std::min(region.x0, x);
+            region.y0 = std::min(region.y0, y);
+            region.x1 = std::max(region.x1, x);
+            region.y1 = std::max(region.y1, y);
         }
-    }
+    });
     return regions;
 }
 

@@ -112,19 +112,11 @@ void level_report_finish(LevelReport* report, const MapData* map) {
     if (report->filler_overflow) {
         // Past the remembered records, stray fillers are only counted.
         uint64_t more = 0;
-        for (uint32_t b = 0; b < 1024; ++b) {
-            const TileBlock* block = map->tiles->blocks[b];
-            for (uint32_t s = 0; block && s < 16; ++s) {
-                const TileSubBlock* sub = block->sub[s];
-                for (uint32_t c = 0; sub && c < 64; ++c) {
-                    uint32_t x = (b / 32) * 32 + (s / 4) * 8 + c / 8;
-                    uint32_t y = (b % 32) * 32 + (s % 4) * 8 + c % 8;
-                    uint32_t cell = y * 1024 + x;
-                    more += sub->cells[c] == TILE_FILLER &&
-                            !cover_test(report->object_cover, cell) && !last.count(cell);
-                }
-            }
-        }
+        tilegrid_for_each_set(map->tiles, [&](int32_t x, int32_t y, uint8_t tile) {
+            uint32_t cell = static_cast<uint32_t>(y) * 1024 + static_cast<uint32_t>(x);
+            more +=
+                tile == TILE_FILLER && !cover_test(report->object_cover, cell) && !last.count(cell);
+        });
         if (more > 0)
             add_problem(report, -1,
                         std::to_string(more) + " more filler tiles (250) outside any object");

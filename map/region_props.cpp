@@ -82,27 +82,15 @@ RegionExtent region_extent(const Region* region) {
     RegionExtent e{0, 1024, 1024, -1, -1};
     const TileGrid* grid = region->owner->region_grid;
     if (!grid) return e;
-    // Only stored cells can hold a set; each sub-block covers 8 x 8 cells.
-    for (uint32_t b = 0; b < 1024; ++b) {
-        const TileBlock* block = grid->blocks[b];
-        if (!block) continue;
-        for (uint32_t i = 0; i < 16; ++i) {
-            const TileSubBlock* sub = block->sub[i];
-            if (!sub) continue;
-            auto x0 = static_cast<int32_t>((b / 32) * 32 + (i / 4) * 8);
-            auto y0 = static_cast<int32_t>((b % 32) * 32 + (i % 4) * 8);
-            for (int32_t c = 0; c < 64; ++c) {
-                uint8_t set = sub->cells[c];
-                if (!((region->mask[set >> 5] >> (set & 31)) & 1u)) continue;
-                int32_t x = x0 + c / 8, y = y0 + c % 8;
-                ++e.cells;
-                e.left = std::min(e.left, x);
-                e.top = std::min(e.top, y);
-                e.right = std::max(e.right, x);
-                e.bottom = std::max(e.bottom, y);
-            }
-        }
-    }
+    // Only stored cells can hold a set.
+    tilegrid_for_each_set(grid, [&](int32_t x, int32_t y, uint8_t set) {
+        if (!((region->mask[set >> 5] >> (set & 31)) & 1u)) return;
+        ++e.cells;
+        e.left = std::min(e.left, x);
+        e.top = std::min(e.top, y);
+        e.right = std::max(e.right, x);
+        e.bottom = std::max(e.bottom, y);
+    });
     return e;
 }
 

@@ -164,23 +164,12 @@ size_t tilegrid_storage_bytes(const TileGrid* grid) {
 
 bool tilegrid_bounds(const TileGrid* grid, int32_t* x0, int32_t* y0, int32_t* x1, int32_t* y1) {
     int32_t left = 1024, top = 1024, right = -1, bottom = -1;
-    for (uint32_t b = 0; b < 1024; ++b) {
-        const TileBlock* block = grid->blocks[b];
-        if (!block) continue;
-        for (uint32_t k = 0; k < 16; ++k) {
-            const TileSubBlock* sub = block->sub[k];
-            if (!sub) continue;
-            for (uint32_t c = 0; c < 64; ++c) {
-                if (!sub->cells[c]) continue;
-                const int32_t x = static_cast<int32_t>((b / 32) * 32 + (k / 4) * 8 + c / 8);
-                const int32_t y = static_cast<int32_t>((b % 32) * 32 + (k % 4) * 8 + c % 8);
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
+    tilegrid_for_each_set(grid, [&](int32_t x, int32_t y, uint8_t) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    });
     if (right < 0) return false;
     *x0 = left;
     *y0 = top;

@@ -47,6 +47,21 @@ size_t tilegrid_storage_bytes(const TileGrid* grid);
 uint32_t tilegrid_block_count(const TileGrid* grid);
 uint32_t tilegrid_sub_count(const TileGrid* grid);
 
+// Calls visit(x, y, value) for every non-zero cell, walking only the storage that exists
+// (block by block, each 8 x 8 sub-block column by column).
+template <typename Visit> void tilegrid_for_each_set(const TileGrid* grid, Visit&& visit) {
+    for (uint32_t b = 0; b < 1024; ++b) {
+        const TileBlock* block = grid->blocks[b];
+        for (uint32_t k = 0; block && k < 16; ++k) {
+            const TileSubBlock* sub = block->sub[k];
+            for (uint32_t c = 0; sub && c < 64; ++c)
+                if (sub->cells[c])
+                    visit(static_cast<int32_t>((b / 32) * 32 + (k / 4) * 8 + c / 8),
+                          static_cast<int32_t>((b % 32) * 32 + (k % 4) * 8 + c % 8), sub->cells[c]);
+        }
+    }
+}
+
 // The smallest rectangle holding every non-zero cell, as inclusive corners; false when the
 // grid holds none. Walks only the storage that exists.
 bool tilegrid_bounds(const TileGrid* grid, int32_t* x0, int32_t* y0, int32_t* x1, int32_t* y1);
