@@ -5,8 +5,8 @@
 #include "cli/lvl_tool.h"
 #include "core/mem.h"
 #include "core/platform.h"
-#include "map/attributes.h"
-#include "map/level.h"
+#include "map/model/attributes.h"
+#include "map/lvl/level.h"
 
 int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FILE* err) {
     int status = 0;

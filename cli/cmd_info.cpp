@@ -2,7 +2,7 @@
 #include <string>
 
 #include "cli/lvl_tool.h"
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
 #include "editor_fixture.h"
-#include "map/level.h"
+#include "map/lvl/level.h"
 
 #include <SDL.h>
 
