@@ -84,7 +84,7 @@ inline void mapdata_touch(MapData* map) {
 }
 // An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
 MapData* mapdata_new();
-// Turns a fresh record into the default map: tile (0, 0) = 1 and the built-in tileset.
+// Turns a fresh record into the default map: no tiles, the built-in tileset.
 void mapdata_make_default(MapData* map, bool decode_surface);
 // Sets the map's name; longer texts keep their first 31 characters.
 void mapdata_set_name(MapData* map, const char* name);
