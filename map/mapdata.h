@@ -57,6 +57,7 @@ struct MapData {
     uint32_t bad_chunk_areas;   // metadata or region chunk areas that were not walked to the end
     uint32_t bad_region_data;   // rTIL sub-chunks that were invalid and read only in part
     uint32_t region_cells_lost; // region cells that a 256th region set would have needed
+    bool read_losses_accepted;  // a save made the losses above permanent on request
     uint64_t revision;          // bumped by every change to what a save would write
     uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one

@@ -260,13 +260,13 @@ TEST_F(ScratchDir, SavesAreAtomicAndFailuresKeepTheOldFile) {
     rlimit small = saved;
     small.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &small);
-    int result = mapdata_save(map, "map.lvl");
+    int result = mapdata_save(map, "map.lvl").result;
     setrlimit(RLIMIT_FSIZE, &saved);
     sigaction(SIGXFSZ, &previous, nullptr);
     EXPECT_EQ(result, MAPDATA_SAVE_FAILED);
     EXPECT_EQ(read_file("map.lvl"), (Bytes{9, 9, 9, 9}));
     EXPECT_EQ(entries(), 2); // the map and graphics/
-    EXPECT_EQ(mapdata_save(map, "map.lvl"), MAPDATA_SAVE_OK);
+    EXPECT_EQ(mapdata_save(map, "map.lvl").result, MAPDATA_SAVE_OK);
     EXPECT_EQ(read_file("map.lvl"), save(map));
     EXPECT_EQ(entries(), 2);
     mapdata_free(map);
