@@ -31,7 +31,7 @@ MapData* mapdata_load(const char* path);
 // Reads a level file; none when it cannot be opened, with the reason (file_error_text) in
 // *error. The map remembers the full path and counts as saved.
 MapData* mapdata_open(const char* path, int* error);
-// Turns a fresh record into the default map: tile (0, 0) = 1 and the built-in tileset.
+// Turns a fresh record into the default map: no tiles, the built-in tileset.
 void mapdata_make_default(MapData* map);
 // Reads the level file into a fresh map (0 only when the file cannot be opened, with the
 // reason for file_error_text in *error when given).

@@ -272,7 +272,9 @@ struct FileImage {
 bool lay_out_file(MapData* map, FileImage* image) {
     std::vector<uint8_t> head_bytes;
     Head head{};
-    if (map && map->tiles && map->tileset_placeholder) {
+    // Without a record such a file would be empty, which no reader takes for a level: then
+    // the built-in tileset goes with it.
+    if (map && map->tiles && map->tileset_placeholder && count_records(map->tiles) > 0) {
         // A map read without a bitmap is saved without one: the tile records start the file
         // (a record can never begin with "BM", as its column would be past 1023).
         head.no_tileset = true;

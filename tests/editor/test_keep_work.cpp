@@ -102,9 +102,11 @@ TEST_F(KeepWork, LoadProblemsArePrintedInRed) {
     EXPECT_EQ(colour(6), 3);
 }
 
-// Without a tileset the regions cannot be stored, and the save says how to mend that.
+// Without a tileset the regions of a map with tiles cannot be stored, and the save says how
+// to mend that.
 TEST_F(KeepWork, SavingRegionsWithoutATilesetSaysHowToMendIt) {
     add_region_at(map(), "A", 7);
+    tilegrid_put(map()->tiles, 7, 0, 1);
     run("?tileset none");
     run("?save two.lvl");
     EXPECT_NE((row(6) + row(7)).find("no tileset (?tileset <file.bmp>"), std::string::npos);

@@ -1,5 +1,5 @@
 // test_safe_save.cpp - a save follows links, refuses what a plain open would and says why;
-// a map read without a tileset is saved without one.
+// a map read without a tileset is saved without one while it has tiles.
 #include "core/mem.h"
 #include "core/platform.h"
 #include "map/lvl/level.h"
@@ -89,6 +89,13 @@ TEST_F(SafeSave, MapWithoutTilesetIsSavedWithoutOne) {
     EXPECT_TRUE(std::equal(bmp.begin() + 14, bmp.end(), out.begin() + 14));
     edit_set_tileset(map, bmp, true);
     EXPECT_EQ(mapdata_save_bytes(map, &out), MAPDATA_SAVE_NO_TILESET);
+    // With no record left the built-in tileset goes along: the file is no empty one and
+    // keeps the attribute.
+    tilegrid_put(map->tiles, 5, 0, 0);
+    EXPECT_EQ(mapdata_save_bytes(map, &out), MAPDATA_SAVE_OK);
+    MapData* back = parse(out);
+    EXPECT_EQ(back->attributes ? back->attributes->count : 0u, 2u);
+    mapdata_free(back);
     mapdata_free(map);
 }
 
