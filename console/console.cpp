@@ -1,9 +1,7 @@
 // console.cpp - eight message rows and one input line, drawn over the map view.
 #include "console/console.h"
 
-#include "console/commands.h"
-#include "editor/editor_state.h"
-#include "map/model/mapdata.h"
+#include "core/log.h"
 #include "render/draw.h"
 
 #include <SDL.h>
@@ -14,15 +12,6 @@
 #include <cstring>
 
 namespace {
-
-struct Console {
-    ConsoleRow rows[kConsoleRows];
-    char input[kConsoleTextMax + 1];
-    int32_t width;
-    uint8_t shift_map[256];
-};
-
-Console g_console;
 
 constexpr int32_t kShiftMask = 0x0003;
 constexpr int32_t kCtrlMask = 0x00C0;
@@ -38,9 +27,9 @@ void build_shift_map(uint8_t* map) {
         map[static_cast<uint8_t>(kPlain[i])] = static_cast<uint8_t>(kShifted[i]);
 }
 
-void push_row(const char* text, size_t length, uint8_t colour) {
-    std::memmove(&g_console.rows[0], &g_console.rows[1], sizeof(ConsoleRow) * (kConsoleRows - 1));
-    ConsoleRow& row = g_console.rows[kConsoleRows - 1];
+void push_row(Console& c, const char* text, size_t length, uint8_t colour) {
+    std::memmove(&c.rows[0], &c.rows[1], sizeof(ConsoleRow) * (kConsoleRows - 1));
+    ConsoleRow& row = c.rows[kConsoleRows - 1];
     std::memset(row.text, 0, sizeof row.text);
     std::memcpy(row.text, text, length);
     row.colour = colour;
@@ -57,19 +46,16 @@ void draw_piece(const char* text, size_t count, int y) {
 
 } // namespace
 
-void console_init() {
-    build_shift_map(g_console.shift_map);
-    std::memset(g_console.rows, 0, sizeof g_console.rows);
-    std::memset(g_console.input, 0, sizeof g_console.input);
+void console_init(Console& console, int screen_width, const char* name) {
+    build_shift_map(console.shift_map);
+    std::memset(console.rows, 0, sizeof console.rows);
+    std::memset(console.input, 0, sizeof console.input);
     // Wide windows are held to the 239 characters a row can keep; a row is never empty.
-    int32_t width = g_editor.screen_width / 8;
+    int32_t width = screen_width / 8;
     if (width > kConsoleTextMax) width = kConsoleTextMax;
     if (width < 1) width = 1;
-    g_console.width = width;
-    const MapData* map = g_editor.current_map;
-    // The full path of the map's file; a map without a file shows its label.
-    const char* name = !map ? "<default>" : map->path ? map->path : map->name;
-    console_print(1, "now viewing %s", name);
+    console.width = width;
+    console_print(console, 1, "now viewing %s", name);
     SDL_EnableKeyRepeat(100, 50);
 }
 
@@ -77,7 +63,7 @@ void console_shutdown() {
     SDL_EnableKeyRepeat(500, 30);
 }
 
-void console_print(uint8_t colour, const char* fmt, ...) {
+void console_print(Console& console, uint8_t colour, const char* fmt, ...) {
     char text[kConsoleTextMax + 1];
     va_list args;
     va_start(args, fmt);
@@ -85,11 +71,13 @@ void console_print(uint8_t colour, const char* fmt, ...) {
     va_end(args);
     size_t length = std::strlen(text);
     if (length == 0) return;
+    // A session's problems can be read afterwards from standard error.
+    if (colour == kConsoleRed) log_msg('W', "%s", text);
     // Before console_init the width is still 0; one full-length row per piece then.
-    size_t width = g_console.width > 0 ? static_cast<size_t>(g_console.width) : kConsoleTextMax;
+    size_t width = console.width > 0 ? static_cast<size_t>(console.width) : kConsoleTextMax;
     for (size_t start = 0; start < length; start += width) {
         size_t count = length - start < width ? length - start : width;
-        push_row(text + start, count, colour);
+        push_row(console, text + start, count, colour);
     }
 }
 
@@ -97,14 +85,15 @@ namespace {
 
 // Draws (or only measures) the input line and the newest rows from the bottom edge up; the
 // area they take is reported as its top edge and its widest line.
-void console_walk(int32_t rows, bool draw, int* top, int* widest) {
-    int y = g_editor.screen_height - 8;
+void console_walk(const Console& c, int32_t rows, int screen_height, bool draw, int* top,
+                  int* widest) {
+    int y = screen_height - 8;
     *top = y + 8;
     *widest = 0;
     if (rows < 0) rows = 1;
     if (rows > kConsoleRows) rows = kConsoleRows;
-    size_t n = std::strlen(g_console.input);
-    size_t w = static_cast<size_t>(g_console.width > 0 ? g_console.width : kConsoleTextMax);
+    size_t n = std::strlen(c.input);
+    size_t w = static_cast<size_t>(c.width > 0 ? c.width : kConsoleTextMax);
     // Input pieces are cut copies in grey; history rows are drawn whole in their colour.
     auto line = [&](const char* text, size_t count, int colour) {
         if (draw && colour < 0) draw_piece(text, count, y);
@@ -116,11 +105,11 @@ void console_walk(int32_t rows, bool draw, int* top, int* widest) {
     };
     if (n > 0) {
         // A line of one width or more shows its second piece below the first.
-        if (n >= w) line(g_console.input + w, n - w < w ? n - w : w, -1);
-        line(g_console.input, n < w ? n : w, -1);
+        if (n >= w) line(c.input + w, n - w < w ? n - w : w, -1);
+        line(c.input, n < w ? n : w, -1);
     }
     for (int k = kConsoleRows - 1; k >= 0 && rows > 0; --k) {
-        const ConsoleRow& row = g_console.rows[k];
+        const ConsoleRow& row = c.rows[k];
         if (row.text[0] == '\0') break;
         line(row.text, std::strlen(row.text), row.colour);
     }
@@ -128,52 +117,43 @@ void console_walk(int32_t rows, bool draw, int* top, int* widest) {
 
 } // namespace
 
-void console_draw(int32_t rows) {
+void console_draw(const Console& console, int32_t rows, int screen_height) {
     int top, widest;
-    console_walk(rows, true, &top, &widest);
+    console_walk(console, rows, screen_height, true, &top, &widest);
 }
 
-void console_extent(int32_t rows, int* top, int* width) {
-    console_walk(rows, false, top, width);
+void console_extent(const Console& console, int32_t rows, int screen_height, int* top,
+                    int* width) {
+    console_walk(console, rows, screen_height, false, top, width);
 }
 
-void console_key(int32_t key, int32_t modifiers) {
-    size_t n = std::strlen(g_console.input);
+void console_key(Console& c, int32_t key, int32_t modifiers) {
+    size_t n = std::strlen(c.input);
     if (key >= 32 && key <= 122) {
         // The input never starts with a space.
         if (key == 32 && n == 0) return;
-        uint8_t c = static_cast<uint8_t>(key);
+        uint8_t ch = static_cast<uint8_t>(key);
         if (modifiers & kShiftMask) {
-            c = g_console.shift_map[key];
-            if (key >= 97) c = static_cast<uint8_t>(c - 32);
+            ch = c.shift_map[key];
+            if (key >= 97) ch = static_cast<uint8_t>(ch - 32);
         } else if ((modifiers & kCapsMask) && key >= 97) {
-            c = static_cast<uint8_t>(key - 32);
+            ch = static_cast<uint8_t>(key - 32);
         }
         if (n >= kConsoleTextMax) return;
-        g_console.input[n] = static_cast<char>(c);
-        g_console.input[n + 1] = '\0';
+        c.input[n] = static_cast<char>(ch);
+        c.input[n + 1] = '\0';
     } else if (key == 8) {
         if (n == 0) return;
         if (modifiers & kCtrlMask)
-            g_console.input[0] = '\0';
+            c.input[0] = '\0';
         else
-            g_console.input[n - 1] = '\0';
+            c.input[n - 1] = '\0';
     } else if (key == 13) {
         if (n == 0) return;
-        console_command(g_console.input);
-        std::memset(g_console.input, 0, sizeof g_console.input);
+        // The line is cleared first: its command may print, or open another map.
+        char line[kConsoleTextMax + 1];
+        std::memcpy(line, c.input, sizeof line);
+        std::memset(c.input, 0, sizeof c.input);
+        if (c.on_line) c.on_line(line);
     }
-}
-
-const ConsoleRow* console_row(int index) {
-    if (index < 0 || index >= kConsoleRows) return nullptr;
-    return &g_console.rows[index];
-}
-
-const char* console_input() {
-    return g_console.input;
-}
-
-int32_t console_width() {
-    return g_console.width;
 }

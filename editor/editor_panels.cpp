@@ -16,40 +16,40 @@ bool inside(int32_t x, int32_t y, int32_t left, int32_t top, int32_t width, int3
 // The console's drawn lines (menu: 8 rows, else 4), up to the widest one.
 bool on_console(int32_t x, int32_t y, int32_t rows) {
     int top = 0, width = 0;
-    console_extent(rows, &top, &width);
-    return width > 0 && inside(x, y, 0, top, width, g_editor.screen_height - top);
+    console_extent(app().console, rows, app().view.screen_height, &top, &width);
+    return width > 0 && inside(x, y, 0, top, width, app().view.screen_height - top);
 }
 
 } // namespace
 
 int32_t editor_radar_x() {
-    return g_editor.screen_width - 258;
+    return app().view.screen_width - 258;
 }
 
 int32_t editor_radar_y() {
-    return g_editor.screen_height - 258;
+    return app().view.screen_height - 258;
 }
 
 PanelId editor_panel_at(int32_t x, int32_t y) {
-    const EditorState& e = g_editor;
+    const Editor& e = app();
     if (e.menu_open) {
-        if (inside(x, y, e.screen_width / 2 - 139, 2, 278, 78)) return PANEL_MENU;
+        if (inside(x, y, e.view.screen_width / 2 - 139, 2, 278, 78)) return PANEL_MENU;
         if (on_console(x, y, 8)) return PANEL_CONSOLE;
-    } else if (e.console_shown && on_console(x, y, 4)) {
+    } else if (e.view.console_shown && on_console(x, y, 4)) {
         return PANEL_CONSOLE;
     }
     int width = 0, height = 0;
-    if (e.help_page != 0) {
-        if (helpviewer_page_size(e.help_page - 1, &width, &height) &&
+    if (e.view.help_page != 0) {
+        if (helpviewer_page_size(app().help, e.view.help_page - 1, &width, &height) &&
             inside(x, y, 2, 2, width, height))
             return PANEL_HELP;
-    } else if (e.region_list_shown && inside(x, y, 4, 4, 160, regionlist_height())) {
+    } else if (e.view.region_list_shown && inside(x, y, 4, 4, 160, regionlist_height())) {
         return PANEL_REGION_LIST;
     }
     if (e.alt_held) {
         if (inside(x, y, editor_radar_x(), editor_radar_y(), 256, 256)) return PANEL_RADAR;
-    } else if (e.palette_shown &&
-               inside(x, y, e.screen_width - 314, e.screen_height - 190, 312, 188)) {
+    } else if (e.view.palette_shown &&
+               inside(x, y, e.view.screen_width - 314, e.view.screen_height - 190, 312, 188)) {
         return PANEL_PALETTE;
     }
     int left = 0, top = 0;

@@ -43,7 +43,7 @@ class Loop : public EditorFixture {
             GTEST_SKIP() << "the generated graphics are missing in " OSTREL_RUN_DIR;
         std::filesystem::current_path(OSTREL_RUN_DIR);
         EditorFixture::SetUp();
-        gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
+        gfx_set_video_size(app().view.screen_width, app().view.screen_height, 16);
         gfx_init();
         started = true;
     }
@@ -67,7 +67,7 @@ class Loop : public EditorFixture {
 // A resize takes the new size for the window and the view; the view is derived again from
 // the same centre.
 TEST_F(Loop, ResizeRemakesTheWindowAndTheView) {
-    g_editor.view_center_x = g_editor.view_center_y = 8192;
+    app().view.center_x = app().view.center_y = 8192;
     editor_update_view();
     SDL_Event event{};
     event.type = SDL_VIDEORESIZE;
@@ -77,9 +77,9 @@ TEST_F(Loop, ResizeRemakesTheWindowAndTheView) {
     editor_input_step();
     EXPECT_EQ(gfx_screen()->w, 320);
     EXPECT_EQ(gfx_screen()->h, 256);
-    EXPECT_EQ(g_editor.screen_width, 320);
-    EXPECT_EQ(g_editor.view_tile_x, 512 - 10);
-    EXPECT_EQ(g_editor.view_tile_y, 512 - 8);
+    EXPECT_EQ(app().view.screen_width, 320);
+    EXPECT_EQ(app().view.tile_x, 512 - 10);
+    EXPECT_EQ(app().view.tile_y, 512 - 8);
 }
 
 // Every queued event is handled in one step, in order; with the menu open, keys reach only
@@ -91,16 +91,16 @@ TEST_F(Loop, EventsRouteToMenuOrEditingKeysAndQuitEndsTheLoop) {
     push(SDL_KEYDOWN, 'a');
     push(SDL_KEYDOWN, SDLK_LALT);
     editor_input_step();
-    EXPECT_EQ(g_editor.zoom, 4);
-    EXPECT_EQ(g_editor.menu_open, 0);
-    EXPECT_STREQ(console_input(), "a");
-    EXPECT_EQ(g_editor.alt_held, 1);
+    EXPECT_EQ(app().view.zoom, 4);
+    EXPECT_EQ(app().menu_open, 0);
+    EXPECT_STREQ(app().console.input, "a");
+    EXPECT_EQ(app().alt_held, 1);
     push(SDL_KEYUP, SDLK_RALT);
     editor_input_step();
-    EXPECT_EQ(g_editor.alt_held, 0);
+    EXPECT_EQ(app().alt_held, 0);
     push(SDL_QUIT);
     editor_run();
-    EXPECT_EQ(g_editor.running, 0);
+    EXPECT_EQ(app().running, 0);
 }
 
 } // namespace

@@ -49,14 +49,13 @@ TEST(View, WorkedValuesIn640x480AndTheClampedCentre) {
         {1, -5, 20000, 0, 16384, 0, 0, -20, 1009},
     };
     for (const auto& c : cases) {
-        editor_set_defaults();
-        g_editor.zoom = c.zoom;
-        g_editor.view_center_x = static_cast<int16_t>(c.cx);
-        g_editor.view_center_y = static_cast<int16_t>(c.cy);
-        editor_update_view();
-        const auto& e = g_editor;
-        EXPECT_EQ(std::vector<int>({e.view_center_x, e.view_center_y, e.view_offset_x,
-                                    e.view_offset_y, e.view_tile_x, e.view_tile_y}),
+        View e;
+        e.zoom = c.zoom;
+        e.center_x = static_cast<int16_t>(c.cx);
+        e.center_y = static_cast<int16_t>(c.cy);
+        view_update(&e);
+        EXPECT_EQ(std::vector<int>({e.center_x, e.center_y, e.offset_x,
+                                    e.offset_y, e.tile_x, e.tile_y}),
                   std::vector<int>({c.centre_x, c.centre_y, c.off_x, c.off_y, c.tile_x, c.tile_y}))
             << c.zoom << " " << c.cx << "," << c.cy;
     }

@@ -31,7 +31,7 @@ class Tools : public EditorFixture {
 };
 
 TEST_F(Tools, StrokesFillTheCellsBetweenPolledPositions) {
-    g_editor.selected_tile = 5;
+    app().selected_tile = 5;
     editor_mouse(0, MOUSE_LEFT, 10, 10);
     editor_mouse(0, MOUSE_LEFT, 16, 13); // one step later, six cells on
     // Every column between holds exactly one painted cell: no gaps, no thick spots.
@@ -58,16 +58,17 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     editor_mouse(kShift, MOUSE_LEFT, 2, 2);
     editor_mouse(0, MOUSE_LEFT, 6, 5); // Shift may go once the drag has begun
     editor_mouse(0, 0, 6, 5);
-    EXPECT_EQ(g_tools.sel_x * 1000 + g_tools.sel_y, 2002);
-    EXPECT_EQ(g_tools.sel_w * 1000 + g_tools.sel_h, 5004);
+    EXPECT_EQ(app().doc.selection.x * 1000 + app().doc.selection.y, 2002);
+    EXPECT_EQ(app().doc.selection.w * 1000 + app().doc.selection.h, 5004);
     EXPECT_EQ(tile(6, 5), 0); // the drag painted nothing
     editor_key('c', kCtrl);
-    // Another map, as "?go" opens one: the clipboard outlives the map it came from.
-    mapdata_free(g_editor.current_map);
-    g_editor.current_map = mapdata_load("");
+    // Another map, as "?go" opens one: the clipboard outlives the map it came from, the
+    // selection does not.
+    editor_open_document(mapdata_load(""));
     ASSERT_EQ(tile(3, 3), 0);
+    EXPECT_FALSE(app().doc.selection.shown);
     editor_key('v', kCtrl);
-    ASSERT_EQ(g_tools.pasting, 1);
+    ASSERT_EQ(app().doc.pasting, 1);
     uint32_t steps = edit_undo_count(map());
     editor_mouse(0, MOUSE_LEFT, 20, 20);
     editor_mouse(0, MOUSE_LEFT, 25, 20); // still held: no second piece, no paint
@@ -78,15 +79,16 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     EXPECT_EQ(tile(23, 23), 250);
     EXPECT_EQ(tile(26, 21), 0);
     editor_mouse(0, MOUSE_RIGHT, 25, 20);
-    EXPECT_EQ(g_tools.pasting, 0);
-    EXPECT_EQ(g_tools.selection_shown, 1);
+    EXPECT_EQ(app().doc.pasting, 0);
     editor_mouse(0, 0, 25, 20);
+    editor_key('a', kCtrl);
+    EXPECT_EQ(app().doc.selection.shown, 1);
     editor_mouse(0, MOUSE_RIGHT, 25, 20); // the next right click drops the selection
-    EXPECT_EQ(g_tools.selection_shown, 0);
+    EXPECT_EQ(app().doc.selection.shown, 0);
 }
 
 TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
-    g_editor.selected_tile = 3;
+    app().selected_tile = 3;
     struct Case {
         const char* line;
         const char* reply;
@@ -107,8 +109,8 @@ TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
     }
     EXPECT_EQ(tile(22, 22), 0); // inside the outline
     // Flood fill inside the outline stays inside it; Delete clears the selection.
-    g_hover = {22, 21};
-    g_editor.selected_tile = 9;
+    app().hover = {22, 21};
+    app().selected_tile = 9;
     editor_key('f', kCtrl);
     EXPECT_EQ(row(7), "flood fill: 6 cells");
     EXPECT_EQ(tile(23, 22), 9);
