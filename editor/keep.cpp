@@ -11,7 +11,7 @@
 #include "editor/mouse_tools.h"
 #include "editor/options.h"
 #include "editor/settings.h"
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 #include "render/gfx.h"
 #include "render/mapview.h"
 

@@ -11,8 +11,8 @@
 #include "editor/editor_mouse.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
-#include "map/clipboard.h"
-#include "map/mapdata.h"
+#include "map/edit/clipboard.h"
+#include "map/model/mapdata.h"
 #include "render/tools_overlay.h"
 
 MouseTools g_mouse_tools;
