@@ -148,6 +148,12 @@ void decode_cells(const TiledLayer& layer, size_t count, std::vector<uint32_t>* 
     std::memcpy(cells->data(), raw.data(), count * 4);
 }
 
+std::string pixels(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
 std::string cell_text(size_t i, int32_t width) {
     return "cell (" + std::to_string(i % size_t(width)) + ", " + std::to_string(i / size_t(width)) + ")";
 }
@@ -483,7 +489,7 @@ ExchangeRead exchange_import(const TiledMap& t, const std::string& name,
                 double h = o.height > 0 ? o.height : kExchangeTile;
                 double top = o.y - h;
                 if (std::fmod(o.x, kExchangeTile) != 0 || std::fmod(top, kExchangeTile) != 0)
-                    refuse(o.where, what + " at (" + std::to_string(o.x) + ", " + std::to_string(o.y) +
+                    refuse(o.where, what + " at (" + pixels(o.x) + ", " + pixels(o.y) +
                                         ") is not on the 16-pixel cell grid");
                 double cx = o.x / kExchangeTile, cy = top / kExchangeTile;
                 if (!(cx >= 0 && cy >= 0 && cx < t.width && cy < t.height))

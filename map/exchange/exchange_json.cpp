@@ -15,7 +15,7 @@ struct Reader {
     std::string error;
 
     bool fail(const std::string& where, const std::string& what) {
-        if (error.empty()) error = name + ": " + where + ": " + what;
+        if (error.empty()) error = where + ": " + what;
         return false;
     }
     const json* member(const json& object, const char* key) {
@@ -198,21 +198,22 @@ std::string tiled_json_parse(std::span<const uint8_t> bytes, const std::string& 
     }
     if (!doc.is_object()) return name + ": not a Tiled map (no top-level object)";
     std::string type;
-    if (!r.text(doc, "map", "type", &type)) return r.error;
+    const std::string top = name + ": map";
+    if (!r.text(doc, top, "type", &type)) return r.error;
     if (type != "map") return name + ": not a Tiled map (\"type\" is not \"map\")";
-    if (!r.text(doc, "map", "orientation", &map->orientation) ||
-        !r.number(doc, "map", "width", &map->width, true) ||
-        !r.number(doc, "map", "height", &map->height, true) ||
-        !r.number(doc, "map", "tilewidth", &map->tilewidth, true) ||
-        !r.number(doc, "map", "tileheight", &map->tileheight, true) ||
-        !r.boolean(doc, "map", "infinite", &map->infinite) ||
-        !read_properties(&r, doc, "map", &map->properties))
+    if (!r.text(doc, top, "orientation", &map->orientation) ||
+        !r.number(doc, top, "width", &map->width, true) ||
+        !r.number(doc, top, "height", &map->height, true) ||
+        !r.number(doc, top, "tilewidth", &map->tilewidth, true) ||
+        !r.number(doc, top, "tileheight", &map->tileheight, true) ||
+        !r.boolean(doc, top, "infinite", &map->infinite) ||
+        !read_properties(&r, doc, top, &map->properties))
         return r.error;
     const json* tilesets = r.member(doc, "tilesets");
     if (tilesets && !tilesets->is_array()) return name + ": \"tilesets\" is not a list";
     for (size_t i = 0; tilesets && i < tilesets->size(); ++i) {
         map->tilesets.emplace_back();
-        if (!read_tileset(&r, (*tilesets)[i], "tilesets[" + std::to_string(i) + "]",
+        if (!read_tileset(&r, (*tilesets)[i], name + ": tilesets[" + std::to_string(i) + "]",
                           &map->tilesets.back()))
             return r.error;
     }
@@ -220,7 +221,7 @@ std::string tiled_json_parse(std::span<const uint8_t> bytes, const std::string& 
     if (layers && !layers->is_array()) return name + ": \"layers\" is not a list";
     for (size_t i = 0; layers && i < layers->size(); ++i) {
         map->layers.emplace_back();
-        if (!read_layer(&r, (*layers)[i], "layers[" + std::to_string(i) + "]", &map->layers.back()))
+        if (!read_layer(&r, (*layers)[i], name + ": layers[" + std::to_string(i) + "]", &map->layers.back()))
             return r.error;
     }
     return {};
