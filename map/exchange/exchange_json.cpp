@@ -195,6 +195,8 @@ std::string tiled_json_parse(std::span<const uint8_t> bytes, const std::string& 
         doc = json::parse(bytes.begin(), bytes.end());
     } catch (const json::parse_error& e) {
         return name + ": byte " + std::to_string(e.byte) + ": not a readable JSON file";
+    } catch (const json::exception&) {
+        return name + ": not a readable JSON file (a number out of range)";
     }
     if (!doc.is_object()) return name + ": not a Tiled map (no top-level object)";
     std::string type;
