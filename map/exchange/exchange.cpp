@@ -6,34 +6,7 @@
 #include <cstring>
 
 #include "core/platform.h"
-#if __has_include("core/safe_save.h")
 #include "core/safe_save.h"
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-// Until the shared safe save is in: a complete temporary beside the target, then rename.
-static int safe_save_file(const char* path, std::span<const uint8_t> bytes) {
-    std::string temp = std::string(path) + ".ostrel-XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return errno;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += size_t(n);
-    }
-    int error = done == bytes.size() ? 0 : (errno ? errno : ENOSPC);
-    if (::fchmod(fd, 0644) != 0 && !error) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && std::rename(temp.c_str(), path) != 0) error = errno;
-    if (error) ::unlink(temp.c_str());
-    return error;
-}
-#endif
 #include "map/exchange/exchange_internal.h"
 #include "map/mapdata.h"
 
