@@ -110,6 +110,27 @@ ExchangeRead exchange_read(const char* path, const ExchangeReadOptions& options)
     return exchange_read_bytes(bytes, format, folder_of(path), path, options);
 }
 
+bool exchange_is_tiled(const char* path) {
+    ExchangeFormat format = exchange_format_of(path);
+    return format == ExchangeFormat::tmx || format == ExchangeFormat::json;
+}
+
+ExchangeRead exchange_open(const char* path) {
+    if (!exchange_is_tiled(path)) {
+        ExchangeRead result;
+        int error = 0;
+        result.map.reset(mapdata_open(path, &error));
+        if (!result.map) result.error = std::string(path) + ": " + file_error_text(error);
+        return result;
+    }
+    ExchangeRead result = exchange_read(path, ExchangeReadOptions{true});
+    if (result.map) {
+        mapdata_set_path(result.map.get(), path);
+        result.map->saved_revision = result.map->revision;
+    }
+    return result;
+}
+
 ExchangeWrite exchange_write(const MapData& map, const char* path) {
     ExchangeWrite result;
     ExchangeFormat format = exchange_format_of(path);

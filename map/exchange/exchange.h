@@ -43,6 +43,13 @@ struct ExchangeRead {
                                                const std::string& name,
                                                const ExchangeReadOptions& options = {});
 
+// Opens a map of any format for editing, its tileset decoded for drawing: Tiled maps through
+// the exchange, every other name through the level reader. The map remembers the path and
+// counts as saved.
+[[nodiscard]] ExchangeRead exchange_open(const char* path);
+// True when the name asks for a Tiled map (.tmx, .tmj, .json).
+bool exchange_is_tiled(const char* path);
+
 struct ExchangeWrite {
     bool ok = false;
     std::string error; // why nothing or not everything was written
