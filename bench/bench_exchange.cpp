@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "map/builtin_tileset.h"
+#include "map/lvl/builtin_tileset.h"
 #include "map/exchange/exchange_internal.h"
-#include "map/level.h"
-#include "map/mapdata.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ void make_map() {
         for (uint32_t x = 0; x < 1024; ++x)
             put(&file, x | y << 12 | (1 + (x * 7 + y * 13) % 190) << 24);
     g_map = mapdata_new();
-    mapdata_read_bytes(g_map, file, LevelReadOptions{false, false});
+    mapdata_read_bytes(g_map, file, LevelReadOptions{false});
     TiledMap tiled;
     ExchangeImages images;
     if (!exchange_export(*g_map, "full", &tiled, &images).empty()) std::abort();

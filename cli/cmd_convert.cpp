@@ -5,9 +5,10 @@
 
 #include "cli/lvl_tool.h"
 #include "core/mem.h"
-#include "map/attributes.h"
+#include "map/model/attributes.h"
 #include "map/exchange/exchange.h"
-#include "map/level.h"
+#include "map/lvl/level.h"
+#include "core/platform.h"
 
 int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FILE* err) {
     int status = 0;

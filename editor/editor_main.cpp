@@ -10,8 +10,9 @@
 #include "core/log.h"
 #include "core/platform.h"
 #include "map/exchange/exchange.h"
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
+#include "map/lvl/level.h"
 #include "render/gfx.h"
 #include "render/mapview.h"
 

@@ -7,11 +7,11 @@
 #include <span>
 #include <vector>
 
-#include "map/builtin_tileset.h"
+#include "map/lvl/builtin_tileset.h"
 #include "map/exchange/exchange_internal.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
 
 namespace {
 

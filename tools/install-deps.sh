@@ -67,7 +67,8 @@ need libpugixml-dev has_module pugixml
 need nlohmann-json3-dev has_module nlohmann_json
 need zlib1g-dev has_module zlib
 # Tiled itself checks the maps we exchange with it (tiled and tmxrasterizer).
-need tiled have tiled
+have_tiled() { have tiled && have tmxrasterizer; }
+need tiled have_tiled
 need clang have clang++
 need libclang-rt-dev have_fuzzer
 need xvfb have Xvfb

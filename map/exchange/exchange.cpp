@@ -8,7 +8,8 @@
 #include "core/platform.h"
 #include "core/safe_save.h"
 #include "map/exchange/exchange_internal.h"
-#include "map/mapdata.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 
 namespace {
 

@@ -24,7 +24,7 @@ struct MapDataRelease {
 using MapDataPtr = std::unique_ptr<MapData, MapDataRelease>;
 
 struct ExchangeReadOptions {
-    bool decode_surface = false; // decode the tileset for drawing (the editor's open)
+    bool write_tileset_copy = false; // as a level file's open does (the editor's open)
 };
 
 // An imported map, or the reason with its place ("map.tmx:12: layer 'tiles': ...").
@@ -43,7 +43,7 @@ struct ExchangeRead {
                                                const std::string& name,
                                                const ExchangeReadOptions& options = {});
 
-// Opens a map of any format for editing, its tileset decoded for drawing: Tiled maps through
+// Opens a map of any format for editing, as a level file is opened: Tiled maps through
 // the exchange, every other name through the level reader. The map remembers the path and
 // counts as saved.
 [[nodiscard]] ExchangeRead exchange_open(const char* path);

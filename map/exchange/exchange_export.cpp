@@ -6,14 +6,14 @@
 
 #include "core/hash.h"
 #include "core/list.h"
-#include "map/builtin_tileset.h"
-#include "map/elvl.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/elvl.h"
 #include "map/exchange/exchange_doc.h"
 #include "map/exchange/exchange_internal.h"
 #include "map/exchange/exchange_names.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/stamp.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <cstring>
 
 #include "core/hash.h"
-#include "map/elvl.h"
+#include "map/lvl/elvl.h"
 #include "map/exchange/exchange_internal.h"
 #include "map/exchange/exchange_names.h"
-#include "map/level.h"
-#include "map/mapdata.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 
 namespace {
 
@@ -590,7 +590,7 @@ ExchangeRead exchange_import(const TiledMap& t, const std::string& name,
                     lvl.insert(lvl.end(), record, record + 4);
                 }
         MapData* map = mapdata_new();
-        mapdata_read_bytes(map, lvl, LevelReadOptions{false, options.decode_surface});
+        mapdata_read_bytes(map, lvl, LevelReadOptions{options.write_tileset_copy});
         result.map.reset(map);
     } catch (const Failure& failure) {
         result.map.reset();
