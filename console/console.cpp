@@ -1,6 +1,8 @@
-// console.cpp - eight message rows and one input line, drawn over the map view.
+// console.cpp - the message rows (a scrollback of the last 500) and the input line, drawn over
+// the map view.
 #include "console/console.h"
 
+#include "console/scrollback.h"
 #include "core/log.h"
 #include "render/draw.h"
 
@@ -10,12 +12,17 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <string>
 
 namespace {
 
 constexpr int32_t kShiftMask = 0x0003;
 constexpr int32_t kCtrlMask = 0x00C0;
 constexpr int32_t kCapsMask = 0x2000;
+// SDL 1.2 key codes the input line takes besides the characters.
+constexpr int32_t kKeyUp = 273, kKeyDown = 274, kKeyPageUp = 280, kKeyPageDown = 281;
+constexpr int32_t kPageRows = 4;
 
 void build_shift_map(uint8_t* map) {
     for (int i = 0; i < 256; ++i)
@@ -27,12 +34,19 @@ void build_shift_map(uint8_t* map) {
         map[static_cast<uint8_t>(kPlain[i])] = static_cast<uint8_t>(kShifted[i]);
 }
 
-void push_row(Console& c, const char* text, size_t length, uint8_t colour) {
-    std::memmove(&c.rows[0], &c.rows[1], sizeof(ConsoleRow) * (kConsoleRows - 1));
-    ConsoleRow& row = c.rows[kConsoleRows - 1];
+void push_row(Console& c, std::string_view text, uint8_t colour) {
+    if (c.rows.size() >= static_cast<size_t>(kConsoleKeep)) c.rows.pop_front();
+    ConsoleRow& row = c.rows.emplace_back();
     std::memset(row.text, 0, sizeof row.text);
-    std::memcpy(row.text, text, length);
+    std::memcpy(row.text, text.data(), std::min(text.size(), sizeof row.text - 1));
     row.colour = colour;
+    // Scrolled back, the view stays on the rows it shows.
+    if (c.back > 0) c.back = std::min<int32_t>(c.back + 1, static_cast<int32_t>(c.rows.size()) - 1);
+}
+
+void set_input(Console& c, const std::string& text) {
+    std::memset(c.input, 0, sizeof c.input);
+    std::memcpy(c.input, text.data(), std::min<size_t>(text.size(), kConsoleTextMax));
 }
 
 // Draws up to count characters from text, copied into a terminated buffer first.
@@ -46,16 +60,18 @@ void draw_piece(const char* text, size_t count, int y) {
 
 } // namespace
 
-void console_init(Console& console, int screen_width, const char* name) {
-    build_shift_map(console.shift_map);
-    std::memset(console.rows, 0, sizeof console.rows);
-    std::memset(console.input, 0, sizeof console.input);
+void console_init(Console& c, int screen_width, const char* name) {
+    build_shift_map(c.shift_map);
+    c.rows.clear();
+    c.back = 0;
+    c.recall = {};
+    std::memset(c.input, 0, sizeof c.input);
     // Wide windows are held to the 239 characters a row can keep; a row is never empty.
     int32_t width = screen_width / 8;
     if (width > kConsoleTextMax) width = kConsoleTextMax;
     if (width < 1) width = 1;
-    console.width = width;
-    console_print(console, 1, "now viewing %s", name);
+    c.width = width;
+    console_print(c, 1, "now viewing %s", name);
     SDL_EnableKeyRepeat(100, 50);
 }
 
@@ -63,7 +79,7 @@ void console_shutdown() {
     SDL_EnableKeyRepeat(500, 30);
 }
 
-void console_print(Console& console, uint8_t colour, const char* fmt, ...) {
+void console_print(Console& c, uint8_t colour, const char* fmt, ...) {
     char text[kConsoleTextMax + 1];
     va_list args;
     va_start(args, fmt);
@@ -74,11 +90,9 @@ void console_print(Console& console, uint8_t colour, const char* fmt, ...) {
     // A session's problems can be read afterwards from standard error.
     if (colour == kConsoleRed) log_msg('W', "%s", text);
     // Before console_init the width is still 0; one full-length row per piece then.
-    size_t width = console.width > 0 ? static_cast<size_t>(console.width) : kConsoleTextMax;
-    for (size_t start = 0; start < length; start += width) {
-        size_t count = length - start < width ? length - start : width;
-        push_row(console, text + start, count, colour);
-    }
+    size_t width = c.width > 0 ? static_cast<size_t>(c.width) : kConsoleTextMax;
+    for (std::string_view row : console_wrap({text, length}, width))
+        push_row(c, row, colour);
 }
 
 namespace {
@@ -91,7 +105,7 @@ void console_walk(const Console& c, int32_t rows, int screen_height, bool draw, 
     *top = y + 8;
     *widest = 0;
     if (rows < 0) rows = 1;
-    if (rows > kConsoleRows) rows = kConsoleRows;
+    if (rows > kConsoleKeep) rows = kConsoleKeep;
     size_t n = std::strlen(c.input);
     size_t w = static_cast<size_t>(c.width > 0 ? c.width : kConsoleTextMax);
     // Input pieces are cut copies in grey; history rows are drawn whole in their colour.
@@ -108,23 +122,29 @@ void console_walk(const Console& c, int32_t rows, int screen_height, bool draw, 
         if (n >= w) line(c.input + w, n - w < w ? n - w : w, -1);
         line(c.input, n < w ? n : w, -1);
     }
-    for (int k = kConsoleRows - 1; k >= 0 && rows > 0; --k) {
-        const ConsoleRow& row = c.rows[k];
-        if (row.text[0] == '\0') break;
-        line(row.text, std::strlen(row.text), row.colour);
+    const auto& all = c.rows;
+    int32_t k = static_cast<int32_t>(all.size()) - 1 - c.back;
+    if (c.back > 0 && rows > 0) {
+        // Scrolled back: the bottom row says how far, and how to come back.
+        char note[64];
+        std::snprintf(note, sizeof note, "-- %d newer rows (Page Down) --",
+                      static_cast<int>(c.back));
+        line(note, std::strlen(note), COLOUR_YELLOW);
     }
+    for (; k >= 0 && rows > 0; --k)
+        line(all[static_cast<size_t>(k)].text, std::strlen(all[static_cast<size_t>(k)].text),
+             all[static_cast<size_t>(k)].colour);
 }
 
 } // namespace
 
-void console_draw(const Console& console, int32_t rows, int screen_height) {
+void console_draw(const Console& c, int32_t rows, int screen_height) {
     int top, widest;
-    console_walk(console, rows, screen_height, true, &top, &widest);
+    console_walk(c, rows, screen_height, true, &top, &widest);
 }
 
-void console_extent(const Console& console, int32_t rows, int screen_height, int* top,
-                    int* width) {
-    console_walk(console, rows, screen_height, false, top, width);
+void console_extent(const Console& c, int32_t rows, int screen_height, int* top, int* width) {
+    console_walk(c, rows, screen_height, false, top, width);
 }
 
 void console_key(Console& c, int32_t key, int32_t modifiers) {
@@ -150,10 +170,33 @@ void console_key(Console& c, int32_t key, int32_t modifiers) {
             c.input[n - 1] = '\0';
     } else if (key == 13) {
         if (n == 0) return;
-        // The line is cleared first: its command may print, or open another map.
-        char line[kConsoleTextMax + 1];
-        std::memcpy(line, c.input, sizeof line);
+        // A copy: the command may print, and printing moves nothing of the input.
+        std::string line = c.input;
         std::memset(c.input, 0, sizeof c.input);
-        if (c.on_line) c.on_line(line);
+        recall_keep(&c.recall, line);
+        c.back = 0;
+        if (c.on_line) c.on_line(line.c_str());
+    } else if (key == kKeyUp || key == kKeyDown) {
+        std::string recalled;
+        if (recall_step(&c.recall, key == kKeyUp, &recalled)) set_input(c, recalled);
+    } else if (key == kKeyPageUp || key == kKeyPageDown) {
+        console_scroll(c, key == kKeyPageUp ? kPageRows : -kPageRows);
     }
+}
+
+void console_scroll(Console& c, int32_t rows) {
+    const int32_t most = std::max<int32_t>(0, static_cast<int32_t>(c.rows.size()) - 1);
+    c.back = std::clamp(c.back + rows, 0, most);
+}
+
+void console_clear_input(Console& c) {
+    std::memset(c.input, 0, sizeof c.input);
+}
+
+const ConsoleRow* console_row(const Console& c, int index) {
+    static const ConsoleRow kEmpty{};
+    if (index < 0 || index >= kConsoleRows) return nullptr;
+    const auto& all = c.rows;
+    const size_t from_end = static_cast<size_t>(kConsoleRows - index);
+    return from_end <= all.size() ? &all[all.size() - from_end] : &kEmpty;
 }

@@ -8,16 +8,16 @@
 
 // A rectangle of cells chosen with Shift + left drag or Ctrl+A.
 struct Selection {
-    bool shown = false; // a rectangle is selected
+    int32_t shown = 0; // a rectangle is selected
     int32_t x = 0, y = 0, w = 0, h = 0;
-    bool selecting = false; // a Shift + left drag is under way, from (drag_x, drag_y)
+    int32_t selecting = 0; // a Shift + left drag is under way, from (drag_x, drag_y)
     int32_t drag_x = 0, drag_y = 0;
 };
 
 struct Document {
     MapPtr map;
     Selection selection;
-    bool pasting = false; // the clipboard's piece follows the pointer until a right click
+    int32_t pasting = 0; // the clipboard's piece follows the pointer until a right click
 };
 
 // A Document for the map (taking it over); nothing of an earlier one carries over.

@@ -4,8 +4,10 @@
 #include "console/console.h"
 #include "core/log.h"
 #include "editor/editor_loop.h"
+#include "editor/editor_panels.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
+#include "editor/mouse_tools.h"
 #include "editor/regionlist.h"
 #include "render/helpviewer.h"
 #include "render/gfx.h"
@@ -83,6 +85,11 @@ void editor_zoom_at(int32_t zoom, int32_t px, int32_t py) {
 }
 
 void editor_wheel(int32_t button, int32_t px, int32_t py) {
+    // Over the console the wheel scrolls its history, three rows a notch.
+    if (editor_panel_at(px, py) == PANEL_CONSOLE) {
+        console_scroll(app().console, button == MOUSE_WHEEL_UP ? 3 : -3);
+        return;
+    }
     // Down gives smaller tiles (1 to 2 to 4), up larger ones.
     const int32_t zoom = app().view.zoom;
     if (button == MOUSE_WHEEL_DOWN) editor_zoom_at(zoom >= 2 ? 4 : 2, px, py);
@@ -91,18 +98,19 @@ void editor_wheel(int32_t button, int32_t px, int32_t py) {
 
 void bookmark_set(int slot, int16_t x, int16_t y) {
     if (slot < 0 || slot > 3) return;
-    app().bookmarks[slot] = {x, y};
+    app().bookmarks[slot] = {x, y, true};
 }
 
-void bookmark_get(int slot, int16_t* x, int16_t* y) {
-    if (slot < 0 || slot > 3) return;
+bool bookmark_get(int slot, int16_t* x, int16_t* y) {
+    if (slot < 0 || slot > 3 || !app().bookmarks[slot].set) return false;
     *x = app().bookmarks[slot].x;
     *y = app().bookmarks[slot].y;
+    return true;
 }
 
 void bookmarks_clear() {
     for (Bookmark& b : app().bookmarks)
-        b = {0, 0};
+        b = {0, 0, false};
 }
 
 int editor_menu_key(int32_t key, int32_t) {
@@ -154,7 +162,7 @@ int editor_menu_key(int32_t key, int32_t) {
         e.view.palette_shown = !e.view.palette_shown;
         break;
     case KEY_F5:
-        e.view.console_shown = !e.view.console_shown;
+        editor_console_cycle();
         break;
     case KEY_F6:
         frame_rate_toggle();
@@ -177,7 +185,8 @@ int editor_bookmark_key(int32_t key, int32_t modifiers) {
         return 1;
     }
     if (modifiers & MOD_SHIFT) {
-        bookmark_get(slot, &e.view.center_x, &e.view.center_y);
+        if (!bookmark_get(slot, &e.view.center_x, &e.view.center_y))
+            console_print(app().console, 1, "bookmark %d is not set: Ctrl+F%d sets it to the view", slot, slot + 1);
         editor_update_view();
         return 1;
     }
@@ -187,8 +196,21 @@ int editor_bookmark_key(int32_t key, int32_t modifiers) {
 int editor_key(int32_t key, int32_t modifiers) {
     Editor& e = app();
     bool plain_f = (modifiers & (MOD_CTRL | MOD_SHIFT)) == 0;
-    // The tools' keys come before the console, which would type their letters.
+    // A console line, once begun with "?", takes every key until Return or Escape.
+    if (app().console.input[0] != '\0') {
+        if (key == KEY_ESCAPE)
+            console_clear_input(app().console);
+        else
+            console_key(app().console, key, modifiers);
+        return 1;
+    }
+    if (key == '?' || (key == '/' && (modifiers & MOD_SHIFT))) {
+        console_key(app().console, key, modifiers);
+        return 1;
+    }
     if (editor_tool_key(key, modifiers)) return 1;
+    if (!(modifiers & MOD_CTRL) && (editor_paste_key(key) || mouse_tools_key(key, modifiers)))
+        return 1;
     switch (key) {
     case KEY_ESCAPE:
         e.menu_open = 1;
@@ -236,6 +258,10 @@ int editor_key(int32_t key, int32_t modifiers) {
         if (!plain_f) break;
         e.view.palette_shown = !e.view.palette_shown;
         return 1;
+    case KEY_F5:
+        if (!plain_f) break;
+        editor_console_cycle();
+        return 1;
     case KEY_F6:
         if (!plain_f) break;
         frame_rate_toggle();
@@ -252,6 +278,5 @@ int editor_key(int32_t key, int32_t modifiers) {
     default:
         break;
     }
-    console_key(app().console, key, modifiers);
     return 0;
 }

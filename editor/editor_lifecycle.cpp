@@ -7,6 +7,8 @@
 
 #include "console/console.h"
 #include "editor/editor_mouse.h"
+#include "editor/keep.h"
+#include "editor/mouse_tools.h"
 #include "render/panels.h"
 #include "editor/commands/commands.h"
 #include "map/model/mapdata.h"
@@ -33,14 +35,17 @@ void editor_init() {
 
 void editor_open_document(MapData* map) {
     editor_end_stroke();
+    // The old map's view and bookmarks are kept for its next opening.
+    keep_map_closing();
+    mouse_tools_cancel();
     // Nothing of the old map (selection, paste, selected region) carries over; the clipboard does.
     app().doc = document_make(map);
     gfx_invalidate_view();
     // The radar remembers its map by address, which a new map may reuse.
     gfx_invalidate_radar();
     regionlist_rebuild();
-    // A newly opened map is seen from the middle of what it holds.
-    editor_center_on_content();
+    // The new map opens where it was left, else on what it holds.
+    keep_map_opened();
 }
 
 void editor_shutdown() {

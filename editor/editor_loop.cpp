@@ -1,6 +1,7 @@
 // editor_loop.cpp - the main loop: input every tick, a frame every third, a present every
 // second; and the routers for window and key events.
 #include "editor/editor_loop.h"
+#include "editor/editor_panels.h"
 
 #include "console/console.h"
 #include "core/log.h"
@@ -111,15 +112,8 @@ void editor_redraw_step() {
     int box_y = e.view.offset_y + e.mouse_y;
     gfx_draw_outline(nullptr, static_cast<int16_t>(box_x), static_cast<int16_t>(box_y),
                      static_cast<uint16_t>(s), static_cast<uint16_t>(s), COLOUR_RED);
-    char label[16];
-    std::snprintf(label, sizeof label, "(%d, %d)", app().hover.x, app().hover.y);
-    // Below and right of the box, or on its other side where the window's edge would cut it.
-    int label_x = box_x + s, label_y = box_y + s;
-    const int label_w = 8 * static_cast<int>(std::strlen(label));
-    if (label_x + label_w > e.view.screen_width) label_x = box_x - label_w;
-    if (label_y + 8 > e.view.screen_height) label_y = box_y - 8;
-    gfx_draw_text(nullptr, static_cast<int16_t>(label_x), static_cast<int16_t>(label_y), label,
-                  COLOUR_GREY);
+    // The cell's coordinates are in the status box: a label by the pointer would hide the
+    // cells next to it.
     editor_draw_status();
     if (e.alt_held)
         gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258, e.view.tile_x,
@@ -132,12 +126,8 @@ void editor_redraw_step() {
         helpviewer_draw_page(app().help, e.view.help_page - 1);
     else if (e.view.region_list_shown)
         regionlist_draw();
-    if (e.menu_open) {
-        console_draw(app().console, 8, app().view.screen_height);
-        editor_draw_menu();
-    } else if (e.view.console_shown) {
-        console_draw(app().console, 4, app().view.screen_height);
-    }
+    if (editor_console_rows() > 0) console_draw(app().console, editor_console_rows(), app().view.screen_height);
+    if (e.menu_open) editor_draw_menu();
 }
 
 uint32_t editor_loop_due(LoopClock* clock, uint32_t t) {

@@ -2,6 +2,7 @@
 // start-up sequence, the main loop and the shut-down sequence.
 #include "editor/editor.h"
 #include "editor/editor_state.h"
+#include "editor/keep.h"
 #include "editor/options.h"
 #include "editor/view_fit.h"
 
@@ -9,6 +10,7 @@
 #include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
+#include "map/exchange/exchange.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 #include "map/model/tilegrid.h"
@@ -98,23 +100,27 @@ int editor_main(int argc, char** argv) {
     auto editor = std::make_unique<Editor>();
     editor->start_millis = start_millis;
     app_bind(editor.get());
-    if (options.width) app().view.screen_width = static_cast<int16_t>(options.width);
-    if (options.height) app().view.screen_height = static_cast<int16_t>(options.height);
+    keep_load_settings(options);
     const char* level = options.map.c_str();
     gfx_set_video_size(app().view.screen_width, app().view.screen_height, 16);
-    int open_error = 0;
-    app().doc.map.reset(mapdata_open(level, &open_error));
+    ExchangeRead opened = exchange_open(level);
+    app().doc.map.reset(opened.map.release());
     // A file that cannot be read leaves the default map, which has no file.
     if (!app_map()) app().doc.map.reset(mapdata_load(""));
     if (!app_map()) return 0;
     std::signal(SIGTERM, on_terminate);
-    // The map opens seen from the middle of what it holds.
     editor_center_on_content();
     editor_init();
+    // The map opens where it was left, else on what it holds.
+    keep_map_opened();
+    keep_report();
     if (*level && !app_map()->path)
-        console_print(app().console, 3, "cannot open %s: %s", level, file_error_text(open_error));
+        console_print(app().console, 3, "cannot open %s", opened.error.c_str());
+    for (const std::string& note : opened.notes)
+        console_print(app().console, 1, "%s", note.c_str());
     commands_report_load(app_map());
     editor_run();
+    keep_save_all();
     editor_shutdown();
     app_bind(nullptr);
     return 0;

@@ -6,6 +6,8 @@
 #include "editor/editor_panels.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
+#include "editor/mouse_tools.h"
+#include "editor/regionlist.h"
 #include "map/edit/clipboard.h"
 #include "map/edit/edit.h"
 #include "map/model/mapdata.h"
@@ -16,10 +18,13 @@
 #include <SDL.h>
 
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace {
+
+
 
 // A stroke is one step from its first edit to the release of the button. The map may have
 // been replaced meanwhile (a console "?go"): the new map has no open step, so one is opened.
@@ -63,8 +68,9 @@ void paint(int32_t x, int32_t y) {
                     console_print(app().console, 3, "select a region first, or create one: ?region new NAME");
                 app().tools.told_no_region = true;
             } else {
+                // Strokes never toggle: the left button adds (erase() removes).
                 stroke_cell();
-                if (!edit_region_toggle(e.doc.map.get(), region, x, y))
+                if (!region_contains(region, x, y) && !edit_region_cell(e.doc.map.get(), region, x, y, true))
                     console_print(app().console, 3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
             }
         } else {
@@ -80,7 +86,14 @@ void paint(int32_t x, int32_t y) {
 void erase(int32_t x, int32_t y) {
     Editor& e = app();
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_ERASE) return;
-    if (inside_map(x, y)) {
+    Region* region = e.doc.map.get()->selected_region;
+    if (inside_map(x, y) && e.selected_tile == TILE_REGION_BRUSH && region) {
+        // With the region brush the middle button takes cells out of the selected region.
+        if (region_contains(region, x, y)) {
+            stroke_cell();
+            edit_region_cell(e.doc.map.get(), region, x, y, false);
+        }
+    } else if (inside_map(x, y)) {
         stroke_cell();
         edit_paint(e.doc.map.get(), x, y, 0);
     }
@@ -119,6 +132,17 @@ int32_t scroll_axis(int32_t pointer, int32_t size, float* rest, bool snap) {
     const int32_t move = static_cast<int32_t>(*rest / static_cast<float>(unit)) * unit;
     *rest -= static_cast<float>(move);
     return move;
+}
+
+// A right press released within this many input steps (10 ms each) without the pointer
+// moving is a click: it ends a paste, a shape or a selection and never scrolls.
+constexpr int32_t kRightClickSteps = 20;
+constexpr int32_t kRightClickSlack = 3; // pixels the pointer may wander during a click
+
+
+// Ends what a short right click ends: a shape being dragged, else a paste, else the selection.
+void right_click() {
+    if (!mouse_tools_cancel()) editor_tools_cancel();
 }
 
 void scroll() {
@@ -177,28 +201,48 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     } else if (e.buttons_held == 0) {
         e.mouse_capture = here;
     }
+    const uint32_t pressed = buttons & ~e.buttons_held;
+    const uint32_t released = e.buttons_held & ~buttons;
     e.buttons_held = buttons;
+    if (pressed & MOUSE_RIGHT) app().tools.right = {0, e.pointer_x, e.pointer_y, false};
+    if (buttons & MOUSE_RIGHT) {
+        ++app().tools.right.steps;
+        app().tools.right.moved = app().tools.right.moved || std::abs(e.pointer_x - app().tools.right.x) > kRightClickSlack ||
+                        std::abs(e.pointer_y - app().tools.right.y) > kRightClickSlack;
+    }
+    if ((released & MOUSE_RIGHT) && app().tools.right.steps <= kRightClickSteps && !app().tools.right.moved)
+        right_click();
     if (!(buttons & MOUSE_RIGHT)) e.scroll_rest_x = e.scroll_rest_y = 0.0f;
     const bool on_map = e.mouse_capture == PANEL_NONE && here == PANEL_NONE;
     // Releasing the editing buttons ends the stroke.
     if (!(buttons & (MOUSE_LEFT | MOUSE_MIDDLE))) editor_end_stroke();
     int32_t action = STROKE_NONE;
+    const MouseTool tool = app().mouse_tools.tool;
     if (e.mouse_capture == PANEL_NONE && editor_tool_mouse(modifiers, buttons, x, y)) {
         // Selecting or pasting: no stroke goes on under it.
+    } else if ((on_map || app().mouse_tools.shaping) &&
+               mouse_tools_mouse(modifiers, buttons, pressed, x, y)) {
+        // A line, rectangle or fill.
     } else if (buttons & MOUSE_LEFT) {
         if (e.mouse_capture == PANEL_RADAR && e.alt_held) {
             follow_radar();
+        } else if ((pressed & MOUSE_LEFT) && here == PANEL_REGION_LIST) {
+            regionlist_click(e.pointer_y);
         } else if (e.mouse_capture == PANEL_PALETTE && here == PANEL_PALETTE) {
             e.selected_tile = palette_pick(e.pointer_x, e.pointer_y);
-        } else if (on_map && (modifiers & MOD_CTRL)) {
+        } else if (on_map && ((modifiers & MOD_CTRL) || tool == MouseTool::Pick)) {
             pick_from_map(x, y);
+        } else if (on_map && tool == MouseTool::Eraser) {
+            action = along_stroke(STROKE_ERASE, x, y, erase);
         } else if (on_map) {
             action = along_stroke(STROKE_PAINT, x, y, paint);
         }
     } else if (buttons & MOUSE_MIDDLE) {
         if (on_map) action = along_stroke(STROKE_ERASE, x, y, erase);
     } else if (buttons & MOUSE_RIGHT) {
-        if (e.mouse_capture == PANEL_NONE) scroll();
+        // Held past a click's time: scroll as long as it stays down.
+        if (e.mouse_capture == PANEL_NONE && (app().tools.right.steps > kRightClickSteps || app().tools.right.moved))
+            scroll();
     }
     app().tools.stroke_action = action;
     app().tools.stroke_x = x;

@@ -6,6 +6,8 @@
 
 #include "console/console.h"
 #include "editor/document.h"
+#include "editor/keep.h"
+#include "editor/mouse_tools.h"
 #include "editor/regionlist.h"
 #include "editor/view.h"
 #include "map/edit/clipboard.h"
@@ -14,20 +16,30 @@
 struct MapData;
 struct Region;
 
+// The right button: a short click ends what is under way, a held one scrolls.
+struct RightPress {
+    int32_t steps = 0; // input steps the button has been held
+    int32_t x = 0, y = 0; // where it went down
+    bool moved = false;
+};
+
 // The editing tools that outlive a Document: the clipboard and how the held button strokes.
 struct EditorTools {
     std::unique_ptr<ClipPiece> clipboard; // pieces move between maps
-    bool copy_regions = false;            // "?copyregions on": copies carry the selected region's cells
+    int32_t copy_regions = 0;             // "?copyregions on": copies carry the selected region's cells
+    int32_t paste_all = 0;                // "?paste all": pastes write the piece's empty cells too
     uint32_t last_buttons = 0;
     int32_t stroke_action = 0; // what the held button did last step (0 none), from the cell below
     int32_t stroke_x = 0, stroke_y = 0;
     int32_t stroke_cells = 0;     // map cells the open stroke has edited, for its label
     bool told_no_region = false; // the brush-without-region line was shown during this press
+    RightPress right;            // the right button's press under way
 };
 
 struct Bookmark {
     int16_t x = 0;
     int16_t y = 0;
+    bool set = false;
 };
 
 // Hovered map tile of the last input step.
@@ -40,6 +52,8 @@ struct Editor {
     Document doc;
     View view;
     EditorTools tools;
+    MouseTools mouse_tools;
+    KeptSettings kept;
     Console console;
     RegionList regionlist{};
     HelpState help{};
@@ -97,7 +111,7 @@ void regionlist_sync();
 // Requests that would drop the current map's unsaved changes.
 enum DiscardRequest : int {
     DISCARD_QUIT = 1, // "?quit" and its kin, Escape then Q, the window's close button
-    DISCARD_OPEN = 2, // "?go"
+    DISCARD_OPEN = 2, // "?go", "?recent N", "?new"
 };
 // 1 when the request may go ahead: the map has no unsaved changes, or the same kind of
 // request was refused less than 5 seconds ago. Otherwise prints the warning in red and

@@ -10,6 +10,7 @@
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
 #include "editor/editor_state.h"
+#include "editor/mouse_tools.h"
 #include "map/edit/clipboard.h"
 #include "map/model/mapdata.h"
 #include "render/tools_overlay.h"
@@ -49,15 +50,48 @@ void copy_or_cut(bool cut) {
     app().tools.clipboard = std::move(piece);
 }
 
-void flood_fill() {
-    const ClipRect sel = selection();
-    uint32_t n = clip_flood_fill(app_map(), app().hover.x, app().hover.y, app().selected_tile,
-                                 app().doc.selection.shown ? &sel : nullptr,
-                                 app_map()->selected_region);
-    console_print(app().console, 1, "flood fill: %u cells", n);
+// The paste's top-left cell for the pointer's cell: the piece hangs centred on it.
+void paste_origin(int32_t* x, int32_t* y) {
+    clip_paste_origin(*app().tools.clipboard, x, y);
 }
 
 } // namespace
+
+void editor_flood_fill(int32_t x, int32_t y) {
+    const ClipRect sel = selection();
+    const bool within = app().doc.selection.shown;
+    if (within && (x < sel.x || y < sel.y || x >= sel.x + sel.width || y >= sel.y + sel.height)) {
+        console_print(app().console, 1, "flood fill: 0 cells: the pointer is outside the selection");
+        return;
+    }
+    uint32_t n = clip_flood_fill(app_map(), x, y, app().selected_tile,
+                                 within ? &sel : nullptr, app_map()->selected_region);
+    console_print(app().console, 1, "flood fill: %u cells%s", n, within ? " (inside the selection)" : "");
+}
+
+int editor_paste_key(int32_t key) {
+    ClipPiece* p = app().tools.clipboard.get();
+    if (!app().doc.pasting || !p) return 0;
+    if (key == 'z')
+        clip_rotate(p);
+    else if (key == 'x' || key == 'y')
+        clip_flip(p, key == 'x');
+    else
+        return 0;
+    return 1;
+}
+
+int editor_tools_cancel() {
+    if (app().doc.pasting) {
+        app().doc.pasting = 0;
+        return 1;
+    }
+    if (app().doc.selection.shown || app().doc.selection.selecting) {
+        editor_select_none();
+        return 1;
+    }
+    return 0;
+}
 
 Region* editor_tools_region() {
     return app().tools.copy_regions && app_map() ? app_map()->selected_region
@@ -95,11 +129,14 @@ int editor_tool_key(int32_t key, int32_t modifiers) {
             return 1;
         }
         app().doc.pasting = 1;
-        console_print(app().console, 1, "pasting %d x %d cells: left click places, right click ends",
-                      app().tools.clipboard->width, app().tools.clipboard->height);
+        console_print(app().console, 1,
+                      "pasting %d x %d cells (%s): left click places, Z turns, X and Y mirror, "
+                      "a right click ends",
+                      app().tools.clipboard->width, app().tools.clipboard->height,
+                      app().tools.paste_all ? "every cell" : "empty cells skipped");
         return 1;
     case 'f':
-        flood_fill();
+        editor_flood_fill(app().hover.x, app().hover.y);
         return 1;
     default:
         return 0;
@@ -110,13 +147,13 @@ int editor_tool_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y)
     const uint32_t pressed = buttons & ~app().tools.last_buttons;
     const bool on_palette = palette_hit(app().mouse_x, app().mouse_y);
     if (app().doc.pasting && app().tools.clipboard) {
-        if ((pressed & MOUSE_RIGHT)) {
-            app().doc.pasting = 0;
-            return 1;
-        }
+        // A short right click ends the paste (editor_mouse); a held one scrolls.
+        if (buttons & MOUSE_RIGHT) return 0;
         if ((pressed & MOUSE_LEFT) && !on_palette) {
             editor_end_stroke();
-            clip_paste(app_map(), *app().tools.clipboard, x, y, editor_tools_region());
+            paste_origin(&x, &y);
+            clip_paste(app_map(), *app().tools.clipboard, x, y, editor_tools_region(),
+                       app().tools.paste_all ? CLIP_PASTE_ALL : CLIP_PASTE_NONEMPTY);
             return 1;
         }
         // The button that placed the piece paints nothing while it stays down.
@@ -129,16 +166,15 @@ int editor_tool_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y)
         }
         app().doc.selection.selecting = 0;
     }
-    if ((pressed & MOUSE_LEFT) && (modifiers & MOD_SHIFT) && !(modifiers & MOD_CTRL) &&
-        !on_palette) {
+    const bool select = (modifiers & MOD_SHIFT) || app().mouse_tools.tool == MouseTool::Select;
+    if ((pressed & MOUSE_LEFT) && select && !(modifiers & MOD_CTRL) && !on_palette &&
+        !app().mouse_tools.shaping) {
         app().doc.selection.selecting = 1;
         app().doc.selection.drag_x = clamp_cell(x);
         app().doc.selection.drag_y = clamp_cell(y);
         select_rect({app().doc.selection.drag_x, app().doc.selection.drag_y, 1, 1});
         return 1;
     }
-    // A right click drops the selection; the button still scrolls.
-    if ((pressed & MOUSE_RIGHT) && app().doc.selection.shown) editor_select_none();
     return 0;
 }
 
@@ -149,10 +185,13 @@ void editor_draw_tools() {
     auto screen_y = [&](int32_t cell) { return e.view.offset_y + (cell - e.view.tile_y) * s; };
     if (app().doc.pasting && app().tools.clipboard) {
         const ClipPiece* p = app().tools.clipboard.get();
-        gfx_draw_piece(nullptr, e.doc.map.get(), p, screen_x(app().hover.x), screen_y(app().hover.y), s);
-        gfx_draw_marching_outline(nullptr, screen_x(app().hover.x) - 1, screen_y(app().hover.y) - 1,
-                                  p->width * s + 2, p->height * s + 2, true);
+        int32_t x = app().hover.x, y = app().hover.y;
+        paste_origin(&x, &y);
+        gfx_draw_piece(nullptr, e.doc.map.get(), p, screen_x(x), screen_y(y), s, !app().tools.paste_all);
+        gfx_draw_marching_outline(nullptr, screen_x(x) - 1, screen_y(y) - 1, p->width * s + 2,
+                                  p->height * s + 2, true);
     }
+    mouse_tools_draw();
     if (app().doc.selection.shown)
         gfx_draw_marching_outline(nullptr, screen_x(app().doc.selection.x) - 1, screen_y(app().doc.selection.y) - 1,
                                   app().doc.selection.w * s + 2, app().doc.selection.h * s + 2, false);

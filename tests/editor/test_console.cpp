@@ -1,6 +1,8 @@
 // The console's history, wrapping, input line editing and width limits.
 #include "editor_fixture.h"
 
+#include <vector>
+
 namespace {
 
 using Console = EditorFixture;
@@ -28,7 +30,8 @@ TEST_F(Console, HistoryKeepsEightRowsAndWrapsAtTheWindowWidth) {
 
 TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
     type(" "); // a leading space is not taken
-    type("a b");
+    type("a"); // nor a line that does not begin with "?": the letter chose a tool
+    type("?a b");
     // Shift (either side) maps to the shifted character; Caps Lock changes letters only.
     for (auto [key, mods] : {std::pair{'1', 0x0001},
                              {'a', 0x0002},
@@ -38,17 +41,47 @@ TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
                              {'{', 0}})
         editor_key(key, mods);
     editor_key(KEY_UP, 0); // keys the editor takes never reach the line
-    EXPECT_STREQ(app().console.input, "a b!A?A1");
+    EXPECT_STREQ(app().console.input, "?a b!A?A1");
     editor_key(8, 0);
-    EXPECT_STREQ(app().console.input, "a b!A?A");
+    EXPECT_STREQ(app().console.input, "?a b!A?A");
     editor_key(8, 0x0040); // Ctrl + Backspace empties the line
     EXPECT_STREQ(app().console.input, "");
     enter(); // an empty line runs nothing
     EXPECT_EQ(row(7), "now viewing <default>");
-    type(std::string(240, 'k').c_str()); // the line stops at 239
+    type(("?" + std::string(240, 'k')).c_str()); // the line stops at 239
     enter();
     EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string(79, 'k'), 2));
     EXPECT_STREQ(app().console.input, "");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Console, WordWrapScrollbackAndRecall) {
+    console_print(app().console, 1, "ab %s", std::string(78, 'x').c_str()); // the word goes whole to row 7
+    EXPECT_EQ(std::pair(row(6), row(7)), std::pair(std::string("ab "), std::string(78, 'x')));
+    for (int i = 0; i < 600; ++i)
+        console_print(app().console, 1, "m%d", i);
+    console_scroll(app().console, 1000); // stops at the oldest of the rows kept
+    EXPECT_EQ(app().console.back, kConsoleKeep - 1);
+    console_print(app().console, 1, "new"); // scrolled back, the view keeps its rows
+    EXPECT_EQ(app().console.back, kConsoleKeep - 1);
+    type("?settile 5");
+    enter();
+    EXPECT_EQ(app().console.back, 0); // running a line shows the newest rows
+    type("?settile 7");
+    enter();
+    type("?");
+    editor_key(KEY_PAGE_UP, 0); // a begun line takes the page keys
+    EXPECT_EQ(app().console.back, 4);
+    std::vector<std::string> seen;
+    for (int key : {KEY_UP, KEY_UP, KEY_UP, KEY_DOWN, KEY_DOWN}) {
+        editor_key(key, 0);
+        seen.push_back(app().console.input);
+    }
+    EXPECT_EQ(seen, std::vector<std::string>(
+                        {"?settile 7", "?settile 5", "?settile 5", "?settile 7", ""}));
 }
 
 } // namespace

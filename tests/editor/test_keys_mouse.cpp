@@ -28,7 +28,7 @@ TEST_F(Keys, ScrollInsertMenuAndPanelSwitches) {
         editor_menu_key(key, 0);
     EXPECT_EQ(std::tuple(app().view.grid_shown, app().view.console_shown, app().view.palette_shown,
                          app().running, app().menu_open),
-              std::tuple(0, 0, 1, 0, 1));
+              std::tuple(0, 2, 1, 0, 1)); // the console's four rows become a third of the window
     editor_menu_key(KEY_ESCAPE, 0);
     editor_key(KEY_F3, 0); // outside the menu F3 leaves the grid alone
     EXPECT_EQ(std::pair(app().menu_open, app().view.grid_shown), std::pair(0, 0));
@@ -84,19 +84,30 @@ TEST_F(Mouse, PaintOnceAPlaceEraseAndPick) {
               std::pair(0, 3));
 }
 
-TEST_F(Mouse, RegionBrushTogglesOncePerVisit) {
+TEST_F(Mouse, RegionBrushLeftAddsAndMiddleRemoves) {
     add_region_at(map(), "zone", 100);
     regionlist_rebuild();
     app().selected_tile = TILE_REGION_BRUSH;
-    editor_mouse(0, MOUSE_LEFT, 7, 7); // "New region" selected: nothing changes
-    editor_key(KEY_PAGE_DOWN, 0);
+    editor_mouse(0, MOUSE_LEFT, 6, 7); // "New region" selected: nothing changes
+    editor_mouse(0, 0, 6, 7);
+    app().view.region_list_shown = 1; // a click on the list's second row selects its region
+    app().mouse_x = 20;
+    app().mouse_y = 16;
+    editor_mouse(0, MOUSE_LEFT, 0, 0);
+    editor_mouse(0, 0, 0, 0);
+    app().view.region_list_shown = 0;
+    app().mouse_x = app().mouse_y = 300;
     Region* zone = map()->selected_region;
     ASSERT_NE(zone, nullptr);
-    for (auto [x, want] : {std::pair{8, 0}, {7, 1}, {7, 1}, {8, 1}, {7, 0}}) {
-        editor_mouse(0, MOUSE_LEFT, x, 7);
+    mapdata_set_tile(map(), 7, 7, 5);
+    // Strokes never toggle: each new press over a cell of the region keeps or removes it.
+    for (auto [buttons, want] : {std::pair<uint32_t, bool>{0u, false}, {MOUSE_LEFT, true},
+                                 {0u, true}, {MOUSE_LEFT, true}, {0u, true},
+                                 {MOUSE_MIDDLE, false}, {0u, false}, {MOUSE_MIDDLE, false}}) {
+        editor_mouse(0, buttons, 7, 7);
         EXPECT_EQ(region_contains(zone, 7, 7), want);
     }
-    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 0);
+    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 5); // the region brush leaves the tiles alone
 }
 
 TEST_F(Mouse, PalettePicksAndItsGaps) {
