@@ -1,5 +1,6 @@
 // edit_tileset.cpp - tileset changes as edits: the bitmap and its picture are exchanged whole.
 #include "map/edit.h"
+#include "map/edit/journal.h"
 
 #include <SDL/SDL.h>
 
@@ -39,7 +40,11 @@ size_t tileset_bytes(const void* payload) {
     return sizeof(TilesetPayload) + p->length + picture;
 }
 
-constexpr EditCustomOps kTilesetOps{swap_tileset, release_tileset, tileset_bytes};
+void forward_tileset(const MapData* map, const void*, JournalStep* out) {
+    journal_put_tileset(out, map);
+}
+
+constexpr EditCustomOps kTilesetOps{swap_tileset, release_tileset, tileset_bytes, forward_tileset};
 
 // Runs a tileset operation of the level module as one recorded change. The operation sees a
 // map without a tileset, so the old one is kept (by the record) instead of released.
@@ -69,6 +74,15 @@ int edit_drop_tileset(MapData* map) {
     if (map->tileset_placeholder) return 0;
     return as_edit(map, [](MapData* m) {
         mapdata_drop_tileset(m);
+        return 1;
+    });
+}
+
+int edit_use_tileset_bytes(MapData* map, const uint8_t* bytes, uint32_t length) {
+    if (!bytes || length < 2 || bytes[0] != 'B' || bytes[1] != 'M') return edit_drop_tileset(map);
+    return as_edit(map, [&](MapData* m) {
+        mapdata_load_tileset(m, std::span<const uint8_t>(bytes, length), LevelReadOptions{false, true});
+        m->tileset_placeholder = false;
         return 1;
     });
 }

@@ -63,6 +63,8 @@ have_sdl12 || missing+=("$(sdl_package)")
 need libgtest-dev has_module gtest gtest_main
 need libbenchmark-dev has_module benchmark
 need libpng-dev has_module libpng
+need libsodium-dev has_module libsodium
+need zlib1g-dev has_module zlib
 need clang have clang++
 need libclang-rt-dev have_fuzzer
 need xvfb have Xvfb

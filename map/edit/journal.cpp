@@ -1,0 +1,321 @@
+// journal.cpp - describes finished steps as forward records, frames records and headers, and
+// cuts a journal file back into records.
+#include "map/edit/journal.h"
+
+#include <sodium.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "core/hash.h"
+#include "core/list.h"
+#include "map/edit.h"
+#include "map/edit/journal_codec.h"
+#include "map/elvl.h"
+#include "map/level.h"
+#include "map/mapdata.h"
+#include "map/region.h"
+#include "map/region_store.h"
+
+namespace {
+
+uint32_t region_index(const MapData* map, const Region* region) {
+    uint32_t index = 0;
+    for (const ListNode* node = map->region_order.head; node && node->data != region;
+         node = node->next)
+        ++index;
+    return index;
+}
+
+void put_subchunks(JournalOut& out, const Region* region) {
+    uint32_t count = region->subchunks ? static_cast<uint32_t>(region->subchunks->count) : 0;
+    out.u32(count);
+    for (const HashEntry* e = count ? region->subchunks->first_added : nullptr; e;
+         e = e->added_next)
+        out.bytes(e->value, 8 + elvl_chunk_length(e->value));
+}
+
+uint32_t crc_of(std::span<const uint8_t> bytes) {
+    return static_cast<uint32_t>(
+        crc32(crc32(0L, Z_NULL, 0), bytes.data(), static_cast<uInt>(bytes.size())));
+}
+
+// Wraps the payload that starts at out[start + kJournalFrameBytes] in its frame.
+void frame(std::vector<uint8_t>* out, size_t start) {
+    std::span<const uint8_t> payload(out->data() + start + kJournalFrameBytes,
+                                     out->size() - start - kJournalFrameBytes);
+    put_u32_at(out->data() + start, static_cast<uint32_t>(payload.size()));
+    put_u32_at(out->data() + start + 4, crc_of(payload));
+}
+
+void put_snapshot(JournalRecordKind kind, std::span<const uint8_t> lvl, std::vector<uint8_t>* out) {
+    size_t start = out->size();
+    out->resize(start + kJournalFrameBytes);
+    out->push_back(kind);
+    out->insert(out->end(), lvl.begin(), lvl.end());
+    frame(out, start);
+}
+
+// The regions every described region cell belongs to now, as lists of region places.
+void put_region_cells(JournalOut& out, const MapData* map, std::vector<uint32_t>& cells) {
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    std::unordered_map<const Region*, uint32_t> places;
+    uint32_t place = 0;
+    for (const ListNode* node = map->region_order.head; node; node = node->next)
+        places.emplace(static_cast<const Region*>(node->data), place++);
+    // A cell names a list by the set it holds: at most 256 sets exist at a time.
+    int16_t list_of_set[256];
+    std::fill(std::begin(list_of_set), std::end(list_of_set), int16_t{-1});
+    std::vector<std::vector<uint32_t>> lists;
+    std::vector<uint32_t> packed;
+    packed.reserve(cells.size());
+    for (uint32_t cell : cells) {
+        auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>(cell >> 10);
+        uint8_t set = map->region_grid ? tilegrid_get(map->region_grid, x, y) : 0;
+        if (list_of_set[set] < 0) {
+            std::vector<uint32_t> list;
+            int32_t length = 0;
+            Region* const* members = set ? mapdata_region_set(map, set, &length) : nullptr;
+            for (int32_t i = 0; members && i < length; ++i) {
+                auto found = places.find(members[i]);
+                // A region out of the map lists no cell (its departure took its cells along).
+                if (found != places.end()) list.push_back(found->second);
+            }
+            list_of_set[set] = static_cast<int16_t>(lists.size());
+            lists.push_back(std::move(list));
+        }
+        packed.push_back(cell | uint32_t(list_of_set[set]) << 24);
+    }
+    out.u32(static_cast<uint32_t>(lists.size()));
+    for (const auto& list : lists) {
+        out.u32(static_cast<uint32_t>(list.size()));
+        for (uint32_t r : list)
+            out.u32(r);
+    }
+    out.u32(static_cast<uint32_t>(packed.size()));
+    for (uint32_t p : packed)
+        out.u32(p);
+}
+
+} // namespace
+
+void journal_put_attributes(JournalStep* step, const HashTable* attributes) {
+    JournalOut out{&step->changes};
+    ++step->change_count;
+    out.u8(JC_ATTRIBUTES);
+    out.u32(attributes ? static_cast<uint32_t>(attributes->count) : 0);
+    if (!attributes) return;
+    // The visiting order is the order a save writes them; a table built by adding in this
+    // order visits them the same way.
+    hash_foreach_settled(
+        attributes,
+        [](const char* key, void* value, void* user) {
+            JournalOut* o = static_cast<JournalOut*>(user);
+            o->text(key);
+            o->text(static_cast<const char*>(value));
+            return 0;
+        },
+        &out);
+}
+
+void journal_put_region_name(JournalStep* step, const MapData* map, const Region* region) {
+    JournalOut out{&step->changes};
+    ++step->change_count;
+    out.u8(JC_REGION_NAME);
+    out.u32(region_index(map, region));
+    out.text(region->name);
+}
+
+void journal_put_region_subchunks(JournalStep* step, const MapData* map, const Region* region) {
+    JournalOut out{&step->changes};
+    ++step->change_count;
+    out.u8(JC_REGION_SUBCHUNKS);
+    out.u32(region_index(map, region));
+    put_subchunks(out, region);
+}
+
+void journal_put_region_arrival(JournalStep* step, const Region* region, uint32_t index) {
+    JournalOut out{&step->changes};
+    ++step->change_count;
+    out.u8(JC_REGION_ARRIVAL);
+    out.u32(index);
+    out.text(region->name);
+    put_subchunks(out, region);
+}
+
+void journal_put_region_departure(JournalStep* step, uint32_t index) {
+    JournalOut out{&step->changes};
+    ++step->change_count;
+    out.u8(JC_REGION_DEPARTURE);
+    out.u32(index);
+}
+
+void journal_touch_region_grid(JournalStep* step, const TileGrid* grid) {
+    if (!grid) return;
+    tilegrid_for_each_set(grid, [&](int32_t x, int32_t y, uint8_t) {
+        step->region_cells.push_back(static_cast<uint32_t>(x) | static_cast<uint32_t>(y) << 10);
+    });
+}
+
+void journal_put_tileset(JournalStep* step, const MapData* map) {
+    JournalOut out{&step->changes};
+    ++step->change_count;
+    out.u8(JC_TILESET);
+    bool none = map->tileset_placeholder || !map->tileset;
+    out.u32(none ? 0 : map->tileset_length);
+    if (!none) out.bytes(map->tileset, map->tileset_length);
+}
+
+void journal_encode_step(MapData* map, const EditStepView& view, std::vector<uint8_t>* out) {
+    JournalStep step;
+    JournalOut changes{&step.changes};
+    for (size_t i = 0; i < view.change_count && !step.whole_map; ++i) {
+        const EditChange& c = view.changes[i];
+        if (c.ops) {
+            if (c.ops->forward)
+                c.ops->forward(map, c.payload, &step);
+            else
+                step.whole_map = true;
+            continue;
+        }
+        ++step.change_count;
+        changes.u8(c.placed ? JC_OBJECT_PLACED : JC_OBJECT_REMOVED);
+        changes.u32(c.index);
+        if (!c.placed) continue;
+        changes.u32(c.anchor);
+        changes.u16(c.width);
+        changes.u16(c.height);
+    }
+    if (step.whole_map) {
+        std::vector<uint8_t> lvl;
+        mapdata_save_bytes(map, &lvl);
+        put_snapshot(JOURNAL_STEP_MAP, lvl, out);
+        return;
+    }
+    std::vector<uint32_t> tiles;
+    tiles.reserve(view.cell_count);
+    for (size_t i = 0; i < view.cell_count; ++i) {
+        uint32_t cell = view.cells[i] & 0xFFFFFu;
+        if (view.cells[i] & kEditRegionLayer)
+            step.region_cells.push_back(cell);
+        else
+            tiles.push_back(cell);
+    }
+    // A cell painted twice in a stroke is written once, with its final byte.
+    std::sort(tiles.begin(), tiles.end());
+    tiles.erase(std::unique(tiles.begin(), tiles.end()), tiles.end());
+
+    size_t start = out->size();
+    out->resize(start + kJournalFrameBytes);
+    JournalOut o{out};
+    o.u8(JOURNAL_STEP);
+    o.u32(step.change_count);
+    o.bytes(step.changes.data(), step.changes.size());
+    o.u32(static_cast<uint32_t>(tiles.size()));
+    for (uint32_t cell : tiles) {
+        auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>(cell >> 10);
+        o.u32(edit_pack_cell(x, y, static_cast<uint8_t>(mapdata_get_tile(map, x, y))));
+    }
+    put_region_cells(o, map, step.region_cells);
+    frame(out, start);
+}
+
+void journal_encode_base(std::span<const uint8_t> lvl, std::vector<uint8_t>* out) {
+    put_snapshot(JOURNAL_BASE, lvl, out);
+}
+
+void journal_hash(std::span<const uint8_t> bytes, uint8_t out[kJournalHashBytes]) {
+    crypto_generichash(out, kJournalHashBytes, bytes.data(), bytes.size(), nullptr, 0);
+}
+
+void journal_encode_header(const JournalHeader& header, std::vector<uint8_t>* out) {
+    out->insert(out->end(), std::begin(kJournalMagic), std::end(kJournalMagic));
+    JournalOut o{out};
+    o.u32(header.version);
+    size_t start = out->size();
+    out->resize(start + kJournalFrameBytes);
+    o.text(header.path.c_str());
+    o.u64(header.size);
+    o.u64(static_cast<uint64_t>(header.mtime_ns));
+    o.bytes(header.hash, kJournalHashBytes);
+    o.u8(header.base_is_file ? 1 : 0);
+    frame(out, start);
+}
+
+JournalContents journal_parse(std::span<const uint8_t> bytes) {
+    JournalContents result;
+    JournalCursor in{bytes};
+    std::span<const uint8_t> magic;
+    if (!in.take(sizeof kJournalMagic, &magic) ||
+        std::memcmp(magic.data(), kJournalMagic, sizeof kJournalMagic) != 0) {
+        result.problem = "not an edit journal";
+        return result;
+    }
+    uint32_t version = 0, length = 0, crc = 0;
+    if (!in.u32(&version)) {
+        result.problem = "the header is cut short";
+        return result;
+    }
+    if (version != kJournalVersion) {
+        result.status = JOURNAL_UNKNOWN_FORMAT;
+        result.problem = "journal format " + std::to_string(version) + ", this build reads " +
+                         std::to_string(kJournalVersion);
+        return result;
+    }
+    std::span<const uint8_t> payload;
+    if (!in.u32(&length) || !in.u32(&crc) || !in.take(length, &payload) || crc_of(payload) != crc) {
+        result.problem = "the header is damaged";
+        return result;
+    }
+    JournalCursor h{payload};
+    std::string path;
+    uint64_t mtime = 0;
+    std::span<const uint8_t> hash;
+    uint8_t base = 0;
+    if (!h.text(&path) || !h.u64(&result.header.size) || !h.u64(&mtime) ||
+        !h.take(kJournalHashBytes, &hash) || !h.u8(&base) || h.left() != 0) {
+        result.problem = "the header does not decode";
+        return result;
+    }
+    result.header.version = version;
+    result.header.path = std::move(path);
+    result.header.mtime_ns = static_cast<int64_t>(mtime);
+    std::memcpy(result.header.hash, hash.data(), kJournalHashBytes);
+    result.header.base_is_file = base != 0;
+    result.status = JOURNAL_OK;
+    // Records up to the first that is cut short or fails its checksum: a crash tears only the
+    // end, and nothing after a bad record is trusted.
+    while (in.left() > 0) {
+        size_t at = in.left();
+        std::span<const uint8_t> record;
+        uint8_t kind = 0;
+        if (!in.u32(&length) || !in.u32(&crc) || length == 0 || !in.take(length, &record) ||
+            crc_of(record) != crc || (kind = record[0]) < JOURNAL_BASE || kind > JOURNAL_STEP_MAP) {
+            result.dropped_bytes = at;
+            break;
+        }
+        result.records.push_back({static_cast<JournalRecordKind>(kind), record.subspan(1)});
+    }
+    return result;
+}
+
+size_t JournalContents::last_base() const {
+    for (size_t i = records.size(); i-- > 0;)
+        if (records[i].kind == JOURNAL_BASE) return i;
+    return records.size();
+}
+
+uint32_t JournalContents::steps() const {
+    size_t base = last_base();
+    return base >= records.size() ? 0 : static_cast<uint32_t>(records.size() - base - 1);
+}
+
+bool JournalContents::replays_on_file() const {
+    if (!header.base_is_file || last_base() != 0) return false;
+    for (const JournalRecord& record : records)
+        if (record.kind == JOURNAL_STEP_MAP) return false;
+    return true;
+}
