@@ -241,7 +241,7 @@ void journal_encode_header(const JournalHeader& header, std::vector<uint8_t>* ou
     o.u64(header.size);
     o.u64(static_cast<uint64_t>(header.mtime_ns));
     o.bytes(header.hash, kJournalHashBytes);
-    o.u8(header.base_is_file ? 1 : 0);
+    o.u8(header.base);
     frame(out, start);
 }
 
@@ -276,7 +276,8 @@ JournalContents journal_parse(std::span<const uint8_t> bytes) {
     std::span<const uint8_t> hash;
     uint8_t base = 0;
     if (!h.text(&path) || !h.u64(&result.header.size) || !h.u64(&mtime) ||
-        !h.take(kJournalHashBytes, &hash) || !h.u8(&base) || h.left() != 0) {
+        !h.take(kJournalHashBytes, &hash) || !h.u8(&base) || base > JOURNAL_BASE_WORK ||
+        h.left() != 0) {
         result.problem = "the header does not decode";
         return result;
     }
@@ -284,7 +285,7 @@ JournalContents journal_parse(std::span<const uint8_t> bytes) {
     result.header.path = std::move(path);
     result.header.mtime_ns = static_cast<int64_t>(mtime);
     std::memcpy(result.header.hash, hash.data(), kJournalHashBytes);
-    result.header.base_is_file = base != 0;
+    result.header.base = static_cast<JournalBaseKind>(base);
     result.status = JOURNAL_OK;
     // Records up to the first that is cut short or fails its checksum: a crash tears only the
     // end, and nothing after a bad record is trusted.
@@ -314,8 +315,14 @@ uint32_t JournalContents::steps() const {
 }
 
 bool JournalContents::replays_on_file() const {
-    if (!header.base_is_file || last_base() != 0) return false;
+    if (header.base != JOURNAL_BASE_FILE || last_base() != 0) return false;
     for (const JournalRecord& record : records)
         if (record.kind == JOURNAL_STEP_MAP) return false;
     return true;
+}
+
+bool JournalContents::holds_work() const {
+    size_t base = last_base();
+    if (base >= records.size()) return false;
+    return steps() > 0 || base > 0 || header.base == JOURNAL_BASE_WORK;
 }

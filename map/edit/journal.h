@@ -19,8 +19,8 @@
 // left: a damaged record is refused with a reason, never read past its end.
 //
 // The file. A header (magic, format version, then the map's real path and the size,
-// modification time and BLAKE2b-256 hash of the bytes loaded or last saved, and whether the
-// first snapshot is exactly those bytes) followed by records: length, CRC-32 of the payload,
+// modification time and BLAKE2b-256 hash of the bytes loaded or last saved, and what the first
+// base holds) followed by records: length, CRC-32 of the payload,
 // payload. The first record is always a snapshot of the state the journal starts from. A
 // reader keeps the records up to the first one that is cut short or fails its checksum and
 // drops the rest: an append torn by a crash is never applied.
@@ -78,6 +78,10 @@ void journal_put_tileset(JournalStep* out, const MapData* map);
 void journal_encode_step(MapData* map, const EditStepView& view, std::vector<uint8_t>* out);
 void journal_encode_base(std::span<const uint8_t> lvl, std::vector<uint8_t>* out);
 
+// What the journal's first base holds: exactly the bytes of the file the header names, the
+// untitled map as it starts (nothing worth offering), or work that no file holds.
+enum JournalBaseKind : uint8_t { JOURNAL_BASE_FILE, JOURNAL_BASE_EMPTY, JOURNAL_BASE_WORK };
+
 // What a journal applies to.
 struct JournalHeader {
     uint32_t version = kJournalVersion;
@@ -85,7 +89,7 @@ struct JournalHeader {
     uint64_t size = 0;  // of the bytes loaded or last saved
     int64_t mtime_ns = 0;
     uint8_t hash[kJournalHashBytes] = {};
-    bool base_is_file = false; // the first snapshot holds exactly those bytes
+    JournalBaseKind base = JOURNAL_BASE_EMPTY; // what the first base holds
 };
 void journal_encode_header(const JournalHeader& header, std::vector<uint8_t>* out);
 // BLAKE2b-256 of bytes.
@@ -116,6 +120,8 @@ struct JournalContents {
     // True when the steps can be replayed on the file the header names, as it was: the journal
     // still starts from those bytes and describes every step as a change.
     bool replays_on_file() const;
+    // True when it holds work worth offering: steps, or a base that no file holds.
+    bool holds_work() const;
 };
 [[nodiscard]] JournalContents journal_parse(std::span<const uint8_t> bytes);
 
