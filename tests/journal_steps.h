@@ -35,7 +35,7 @@ inline std::vector<uint8_t> base_level() {
     return bytes;
 }
 
-inline MapData* load_level(const std::vector<uint8_t>& bytes) {
+inline MapData* load_level(std::span<const uint8_t> bytes) {
     MapData* map = mapdata_new();
     mapdata_read_bytes(map, bytes, LevelReadOptions{false, false});
     map->saved_revision = map->revision;

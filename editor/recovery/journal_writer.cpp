@@ -67,7 +67,7 @@ void fail(JournalWriter* w, const char* what, int error) {
 bool make_file(JournalWriter* w, std::span<const uint8_t> records) {
     std::vector<uint8_t> bytes;
     journal_encode_header(w->header, &bytes);
-    journal_encode_base(w->base, &bytes);
+    journal_encode_map(JOURNAL_BASE, w->base, &bytes);
     w->base_size = bytes.size();
     bytes.insert(bytes.end(), records.begin(), records.end());
     SafeSaveOptions options;

@@ -66,7 +66,11 @@ void observe(void* user, MapData* map, const EditStepView& step) {
         return;
     }
     std::vector<uint8_t> record;
-    journal_encode_step(map, step, &record);
+    if (!journal_encode_step(map, step, &record)) {
+        std::vector<uint8_t> whole;
+        mapdata_save_bytes(map, &whole);
+        journal_encode_map(JOURNAL_STEP_MAP, whole, &record);
+    }
     journal_writer_append(s->writer, std::move(record));
 }
 
@@ -237,7 +241,7 @@ RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map) {
             edit_undo(map, nullptr);
         }
     }
-    if (journal.status == JOURNAL_OK && (result.new_map = journal_build_map(journal, &problem))) {
+    if (journal.status == JOURNAL_OK && (result.new_map = recovery_build_map(journal, &problem))) {
         result.ok = true;
         result.message = "restored " + std::to_string(journal.steps()) +
                          " steps of unsaved work as a new untitled map: " +
@@ -251,4 +255,23 @@ RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map) {
 
 void recovery_discard(const RecoveryOffer& offer) {
     if (!offer.file.empty()) ::unlink(offer.file.c_str());
+}
+
+MapData* recovery_build_map(const JournalContents& journal, std::string* problem) {
+    size_t start = journal_rebuild_start(journal);
+    if (start >= journal.records.size()) {
+        *problem = "the journal holds no map";
+        return nullptr;
+    }
+    MapData* map = mapdata_new();
+    mapdata_read_bytes(map, journal.records[start].body, LevelReadOptions{false, true});
+    for (size_t i = start + 1; i < journal.records.size(); ++i)
+        if (!journal_apply_step(map, journal.records[i].body, problem)) {
+            mapdata_free(map);
+            return nullptr;
+        }
+    edit_forget_history(map);
+    map->saved_revision = ~uint64_t{0}; // never saved: a save must be asked for
+    mapdata_set_path(map, nullptr);
+    return map;
 }

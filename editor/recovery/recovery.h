@@ -73,3 +73,7 @@ struct RecoveryResult {
 [[nodiscard]] RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map);
 // Deletes the offered journal.
 void recovery_discard(const RecoveryOffer& offer);
+// The map a journal describes: its last base or whole-map step read as a level, then every
+// step after it. Null, with the reason, when a record does not decode; the map has no path
+// and counts as unsaved.
+[[nodiscard]] MapData* recovery_build_map(const JournalContents& journal, std::string* problem);

@@ -14,7 +14,6 @@
 #include "map/edit.h"
 #include "map/edit/journal_codec.h"
 #include "map/elvl.h"
-#include "map/level.h"
 #include "map/mapdata.h"
 #include "map/region.h"
 #include "map/region_store.h"
@@ -144,6 +143,10 @@ void journal_put_region_arrival(JournalStep* step, const Region* region, uint32_
     out.u32(index);
     out.text(region->name);
     put_subchunks(out, region);
+    std::vector<uint8_t> cells;
+    region_encode_tiles(region, &cells);
+    out.u32(static_cast<uint32_t>(cells.size()));
+    out.bytes(cells.data(), cells.size());
 }
 
 void journal_put_region_departure(JournalStep* step, uint32_t index) {
@@ -153,23 +156,16 @@ void journal_put_region_departure(JournalStep* step, uint32_t index) {
     out.u32(index);
 }
 
-void journal_touch_region_grid(JournalStep* step, const TileGrid* grid) {
-    if (!grid) return;
-    tilegrid_for_each_set(grid, [&](int32_t x, int32_t y, uint8_t) {
-        step->region_cells.push_back(static_cast<uint32_t>(x) | static_cast<uint32_t>(y) << 10);
-    });
-}
-
 void journal_put_tileset(JournalStep* step, const MapData* map) {
     JournalOut out{&step->changes};
     ++step->change_count;
     out.u8(JC_TILESET);
-    bool none = map->tileset_placeholder || !map->tileset;
-    out.u32(none ? 0 : map->tileset_length);
-    if (!none) out.bytes(map->tileset, map->tileset_length);
+    out.u32(map->tileset ? map->tileset_length : 0);
+    if (map->tileset) out.bytes(map->tileset, map->tileset_length);
+    out.u8(map->tileset_placeholder ? 1 : 0);
 }
 
-void journal_encode_step(MapData* map, const EditStepView& view, std::vector<uint8_t>* out) {
+bool journal_encode_step(const MapData* map, const EditStepView& view, std::vector<uint8_t>* out) {
     JournalStep step;
     JournalOut changes{&step.changes};
     for (size_t i = 0; i < view.change_count && !step.whole_map; ++i) {
@@ -189,12 +185,7 @@ void journal_encode_step(MapData* map, const EditStepView& view, std::vector<uin
         changes.u16(c.width);
         changes.u16(c.height);
     }
-    if (step.whole_map) {
-        std::vector<uint8_t> lvl;
-        mapdata_save_bytes(map, &lvl);
-        put_snapshot(JOURNAL_STEP_MAP, lvl, out);
-        return;
-    }
+    if (step.whole_map) return false;
     std::vector<uint32_t> tiles;
     tiles.reserve(view.cell_count);
     for (size_t i = 0; i < view.cell_count; ++i) {
@@ -221,10 +212,12 @@ void journal_encode_step(MapData* map, const EditStepView& view, std::vector<uin
     }
     put_region_cells(o, map, step.region_cells);
     frame(out, start);
+    return true;
 }
 
-void journal_encode_base(std::span<const uint8_t> lvl, std::vector<uint8_t>* out) {
-    put_snapshot(JOURNAL_BASE, lvl, out);
+void journal_encode_map(JournalRecordKind kind, std::span<const uint8_t> lvl,
+                        std::vector<uint8_t>* out) {
+    put_snapshot(kind, lvl, out);
 }
 
 void journal_hash(std::span<const uint8_t> bytes, uint8_t out[kJournalHashBytes]) {
@@ -325,4 +318,10 @@ bool JournalContents::holds_work() const {
     size_t base = last_base();
     if (base >= records.size()) return false;
     return steps() > 0 || base > 0 || header.base == JOURNAL_BASE_WORK;
+}
+
+size_t journal_rebuild_start(const JournalContents& journal) {
+    for (size_t i = journal.records.size(); i-- > 0;)
+        if (journal.records[i].kind != JOURNAL_STEP) return i;
+    return journal.records.size();
 }

@@ -11,8 +11,9 @@
 // the step did to it. Region membership is written as lists of regions (their places in the
 // map's region order), never as region-set numbers: the set table a replay builds may number
 // its sets otherwise, and the regions a cell belongs to are what a saved file keeps.
-// A step the journal cannot describe (a custom change without a forward function) is written
-// as a snapshot: the lvl bytes a save would write of the map after it.
+// A step the journal cannot describe (a custom change without a forward function) is kept as
+// the whole map after it: the lvl bytes a save would write, laid out by the caller (this module
+// knows the model, not the file format).
 //
 // Replay goes through the change path (map/edit), so a replay is one undoable step when the
 // caller opens one around it, and every byte read is bounded by a cursor that knows what is
@@ -35,7 +36,6 @@ struct EditStepView;
 struct HashTable;
 struct MapData;
 struct Region;
-struct TileGrid;
 
 inline constexpr uint32_t kJournalVersion = 1;
 inline constexpr char kJournalMagic[8] = {'O', 'S', 'T', 'R', 'J', 'R', 'N', 'L'};
@@ -64,19 +64,23 @@ void journal_put_attributes(JournalStep* out, const HashTable* attributes);
 void journal_put_region_name(JournalStep* out, const MapData* map, const Region* region);
 // A region of the map and its sub-chunk table now.
 void journal_put_region_subchunks(JournalStep* out, const MapData* map, const Region* region);
-// A region that joined the map at place index (with its name and sub-chunks), or left it from
-// place index.
+// A region that joined the map at place index (with its name, sub-chunks and cells as rTIL),
+// or left it from place index (its cells leave with it). A step changes the region order at
+// most once, so places taken at the step's end name the regions its changes met.
 void journal_put_region_arrival(JournalStep* out, const Region* region, uint32_t index);
 void journal_put_region_departure(JournalStep* out, uint32_t index);
-// Every cell that holds a region set in grid: their membership is described as it is now.
-void journal_touch_region_grid(JournalStep* out, const TileGrid* grid);
-// The map's tileset now (none when the map shows the built-in one).
+// The map's tileset bitmap now, and whether it only shows the map (the built-in one).
 void journal_put_tileset(JournalStep* out, const MapData* map);
 
-// Appends one framed record to out: the step the view describes (the whole map after it when
-// it cannot be described), or the base the later records start from.
-void journal_encode_step(MapData* map, const EditStepView& view, std::vector<uint8_t>* out);
-void journal_encode_base(std::span<const uint8_t> lvl, std::vector<uint8_t>* out);
+// Appends the framed record of the step the view describes to out; false, appending nothing,
+// when a change of the step has no forward description (the caller then keeps the whole map
+// after the step as a JOURNAL_STEP_MAP record).
+[[nodiscard]] bool journal_encode_step(const MapData* map, const EditStepView& view,
+                                       std::vector<uint8_t>* out);
+// Appends a framed record holding lvl bytes: the base the later records start from, or a step
+// kept as the whole map after it.
+void journal_encode_map(JournalRecordKind kind, std::span<const uint8_t> lvl,
+                        std::vector<uint8_t>* out);
 
 // What the journal's first base holds: exactly the bytes of the file the header names, the
 // untitled map as it starts (nothing worth offering), or work that no file holds.
@@ -130,7 +134,6 @@ struct JournalContents {
 // before the fault stay in the open step, so the caller can undo them.
 [[nodiscard]] bool journal_apply_step(MapData* map, std::span<const uint8_t> body,
                                       std::string* problem);
-// The map the journal describes: its last base (or whole-map step) read as a level, then every
-// step after it. Null, with the reason, when a record does not decode; the map has no path and counts
-// as unsaved.
-[[nodiscard]] MapData* journal_build_map(const JournalContents& journal, std::string* problem);
+// The place in records of the record a map is rebuilt from: the last base or whole-map step
+// (records.size() when there is none). The steps after it replay on that map.
+size_t journal_rebuild_start(const JournalContents& journal);

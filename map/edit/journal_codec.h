@@ -16,7 +16,7 @@ enum JournalChange : uint8_t {
     JC_REGION_SUBCHUNKS,   // region place, count, then chunks (8-byte header and data)
     JC_REGION_ARRIVAL,     // region place, name, sub-chunks as above
     JC_REGION_DEPARTURE,   // region place
-    JC_TILESET,            // length (0: none), BMP bytes
+    JC_TILESET,            // length, BMP bytes, 1 when they only show the map
 };
 
 inline void put_u32_at(uint8_t* at, uint32_t v) {

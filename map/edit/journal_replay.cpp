@@ -11,7 +11,6 @@
 #include "map/edit/journal.h"
 #include "map/edit/journal_codec.h"
 #include "map/elvl.h"
-#include "map/level.h"
 #include "map/mapdata.h"
 #include "map/region.h"
 #include "map/region_edit.h"
@@ -63,6 +62,24 @@ struct Replay {
         }
         *out = table;
         return true;
+    }
+
+    // The cells an arriving region brings, as rTIL: decoded on a scratch map, then added.
+    bool arrival_cells(Region* region) {
+        uint32_t length = 0;
+        std::span<const uint8_t> code;
+        if (!in.u32(&length) || length > (1u << 30) || !in.take(length, &code))
+            return fail("bad region cells");
+        if (length == 0) return true;
+        MapData* scratch = mapdata_new();
+        Region* decoded = mapdata_add_region(scratch, "cells");
+        bool ok = region_decode_tiles(decoded, code.data(), static_cast<int32_t>(length)) != 0;
+        if (ok && scratch->region_grid)
+            tilegrid_for_each_set(scratch->region_grid, [&](int32_t x, int32_t y, uint8_t) {
+                edit_region_cell(map, region, x, y, true);
+            });
+        mapdata_free(scratch);
+        return ok || fail("bad region cells");
     }
 
     bool attributes() {
@@ -131,7 +148,7 @@ struct Replay {
                 edit_region_set_subchunks(map, region, table);
             else
                 elvl_free_chunks(table);
-            return true;
+            return arrival_cells(region);
         }
         case JC_REGION_DEPARTURE: {
             Region* region = region_at(index);
@@ -141,8 +158,9 @@ struct Replay {
         }
         case JC_TILESET: {
             std::span<const uint8_t> bytes;
-            if (!in.take(index, &bytes)) return fail("bad tileset");
-            if (bytes.empty())
+            uint8_t placeholder = 0;
+            if (!in.take(index, &bytes) || !in.u8(&placeholder)) return fail("bad tileset");
+            if (placeholder)
                 edit_drop_tileset(map);
             else
                 edit_use_tileset_bytes(map, bytes.data(), static_cast<uint32_t>(bytes.size()));
@@ -226,26 +244,3 @@ bool journal_apply_step(MapData* map, std::span<const uint8_t> body, std::string
     return ok;
 }
 
-MapData* journal_build_map(const JournalContents& journal, std::string* problem) {
-    size_t start = journal.records.size();
-    for (size_t i = journal.records.size(); i-- > 0;)
-        if (journal.records[i].kind != JOURNAL_STEP) {
-            start = i;
-            break;
-        }
-    if (start >= journal.records.size()) {
-        *problem = "the journal holds no map";
-        return nullptr;
-    }
-    MapData* map = mapdata_new();
-    mapdata_read_bytes(map, journal.records[start].body, LevelReadOptions{false, true});
-    for (size_t i = start + 1; i < journal.records.size(); ++i)
-        if (!journal_apply_step(map, journal.records[i].body, problem)) {
-            mapdata_free(map);
-            return nullptr;
-        }
-    edit_forget_history(map);
-    map->saved_revision = ~uint64_t{0}; // never saved: a save must be asked for
-    mapdata_set_path(map, nullptr);
-    return map;
-}

@@ -121,7 +121,7 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
             ASSERT_EQ(contents.status, JOURNAL_OK) << contents.problem;
             k = contents.steps();
             std::string problem;
-            MapData* map = journal_build_map(contents, &problem);
+            MapData* map = recovery_build_map(contents, &problem);
             ASSERT_TRUE(map) << problem;
             ASSERT_LE(k, ended) << "kill " << kill;
             ASSERT_EQ(hash_of(map), states[seed][k]) << "kill " << kill << ", step " << k;
