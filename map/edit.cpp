@@ -237,7 +237,7 @@ void enforce_limits(MapData* map, EditHistory* h) {
 void notify(MapData* map, EditHistory* h, const Step& step, bool backwards) {
     if (!h->observer) return;
     std::vector<EditChange> changes;
-    changes.reserve(step.ops.size());
+    if (!step.ops.empty()) changes.reserve(step.ops.size());
     auto add = [&](const Op& op) {
         EditChange c{};
         if (op.kind == OP_CUSTOM) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -36,6 +37,7 @@ struct JournalWriter {
     std::deque<Item> queue;
     uint64_t queued = 0, finished = 0;
     bool stop = false;
+    bool urgent = false; // a begin, rewrite, flush or stop waits to be seen
     std::string failure; // guarded by lock
     bool failure_new = false;
     std::atomic<bool> wants_rewrite{false};
@@ -49,6 +51,10 @@ struct JournalWriter {
 };
 
 namespace {
+
+// How often the thread looks for new records; with the write and the fdatasync after it, the
+// time a finished step may wait before it is durable.
+constexpr int kPollMs = 20;
 
 void close_file(JournalWriter* w) {
     if (w->fd >= 0) ::close(w->fd);
@@ -116,6 +122,7 @@ bool run(JournalWriter* w, Item& item) {
             fail(w, "cannot remove the old edit journal", errno);
         return false;
     case Item::APPEND:
+        journal_seal(item.bytes);
         if (w->broken || !append(w, item.bytes)) return false;
         if (w->size > w->base_size + w->bound) w->wants_rewrite = true;
         return true;
@@ -134,7 +141,12 @@ bool run(JournalWriter* w, Item& item) {
 void thread_main(JournalWriter* w) {
     std::unique_lock<std::mutex> hold(w->lock);
     for (;;) {
-        w->wake.wait(hold, [&] { return w->stop || !w->queue.empty(); });
+        // Records are not announced (a wake-up per step would cost the painting thread a
+        // system call): the thread looks for them every kPollMs.
+        w->wake.wait_for(hold, std::chrono::milliseconds(kPollMs),
+                         [&] { return w->stop || w->urgent; });
+        w->urgent = false;
+        if (w->queue.empty() && !w->stop) continue;
         if (w->queue.empty()) break;
         std::deque<Item> batch;
         batch.swap(w->queue);
@@ -150,11 +162,14 @@ void thread_main(JournalWriter* w) {
     }
 }
 
-void push(JournalWriter* w, Item item) {
+void push(JournalWriter* w, Item item, bool urgent) {
     std::lock_guard<std::mutex> hold(w->lock);
     w->queue.push_back(std::move(item));
     ++w->queued;
-    w->wake.notify_one();
+    if (urgent) {
+        w->urgent = true;
+        w->wake.notify_one();
+    }
 }
 
 } // namespace
@@ -172,6 +187,7 @@ void journal_writer_free(JournalWriter* w, bool remove) {
     {
         std::lock_guard<std::mutex> hold(w->lock);
         w->stop = true;
+        w->urgent = true;
         w->wake.notify_one();
     }
     w->thread.join();
@@ -182,16 +198,29 @@ void journal_writer_free(JournalWriter* w, bool remove) {
 
 void journal_writer_begin(JournalWriter* w, const JournalHeader& header, std::vector<uint8_t> base,
                           bool hash_base) {
-    push(w, Item{Item::BEGIN, header, std::move(base), hash_base});
+    push(w, Item{Item::BEGIN, header, std::move(base), hash_base}, true);
 }
 
 void journal_writer_append(JournalWriter* w, std::vector<uint8_t> records) {
-    push(w, Item{Item::APPEND, {}, std::move(records)});
+    push(w, Item{Item::APPEND, {}, std::move(records)}, false);
 }
 
 void journal_writer_rewrite(JournalWriter* w, std::vector<uint8_t> base) {
     w->wants_rewrite = false;
-    push(w, Item{Item::REWRITE, {}, std::move(base)});
+    push(w, Item{Item::REWRITE, {}, std::move(base)}, true);
+}
+
+bool journal_writer_append_step(JournalWriter* w, const MapData* map, const EditStepView& step) {
+    std::lock_guard<std::mutex> hold(w->lock);
+    // Steps join the last queued append: queued and finished count items, not steps.
+    bool join = !w->queue.empty() && w->queue.back().kind == Item::APPEND;
+    if (!join) w->queue.push_back(Item{Item::APPEND, {}, {}});
+    if (!journal_encode_step(map, step, &w->queue.back().bytes, false)) {
+        if (!join) w->queue.pop_back();
+        return false;
+    }
+    if (!join) ++w->queued;
+    return true;
 }
 
 bool journal_writer_wants_rewrite(const JournalWriter* w) {
@@ -201,6 +230,8 @@ bool journal_writer_wants_rewrite(const JournalWriter* w) {
 void journal_writer_flush(JournalWriter* w) {
     std::unique_lock<std::mutex> hold(w->lock);
     uint64_t target = w->queued;
+    w->urgent = true;
+    w->wake.notify_one();
     w->done.wait(hold, [&] { return w->finished >= target; });
 }
 

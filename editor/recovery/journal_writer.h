@@ -1,9 +1,9 @@
 // journal_writer.h - writes one map's edit journal off the painting path.
 //
 // A thread with a queue. The editor hands it framed records (map/edit/journal.h) as steps end
-// and never waits: the thread writes each batch it finds at once and makes it durable with
-// fdatasync before it looks again, so records that arrive while the disk is busy are grouped
-// and a step is durable well within a second of its end.
+// and never waits, nor wakes it: every 20 ms the thread writes the records it finds and makes
+// them durable with fdatasync before it looks again, so records are grouped and a step is
+// durable well within a second of its end.
 //
 // The file is made at the first record after a begin: header, base and that record through
 // the safe save, so a journal is never seen without its header and base; later records are
@@ -36,6 +36,11 @@ void journal_writer_begin(JournalWriter* writer, const JournalHeader& header,
                           std::vector<uint8_t> base, bool hash_base);
 // Queues framed records to append.
 void journal_writer_append(JournalWriter* writer, std::vector<uint8_t> records);
+// Describes a step just made on map straight into the queue (its checksum is left to the
+// thread): the least a step costs the painting thread. False, queuing nothing, when the step
+// cannot be described (journal_encode_step).
+[[nodiscard]] bool journal_writer_append_step(JournalWriter* writer, const MapData* map,
+                                              const EditStepView& step);
 // Replaces the file with the header and the whole map as its base (the answer to a rewrite
 // request; the records queued before it are dropped with the old file).
 void journal_writer_rewrite(JournalWriter* writer, std::vector<uint8_t> base);

@@ -65,12 +65,10 @@ void observe(void* user, MapData* map, const EditStepView& step) {
         journal_writer_rewrite(s->writer, std::move(whole));
         return;
     }
-    std::vector<uint8_t> record;
-    if (!journal_encode_step(map, step, &record)) {
-        std::vector<uint8_t> whole;
-        mapdata_save_bytes(map, &whole);
-        journal_encode_map(JOURNAL_STEP_MAP, whole, &record);
-    }
+    if (journal_writer_append_step(s->writer, map, step)) return;
+    std::vector<uint8_t> whole, record;
+    mapdata_save_bytes(map, &whole);
+    journal_encode_map(JOURNAL_STEP_MAP, whole, &record);
     journal_writer_append(s->writer, std::move(record));
 }
 

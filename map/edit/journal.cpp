@@ -59,6 +59,11 @@ void put_snapshot(JournalRecordKind kind, std::span<const uint8_t> lvl, std::vec
 
 // The regions every described region cell belongs to now, as lists of region places.
 void put_region_cells(JournalOut& out, const MapData* map, std::vector<uint32_t>& cells) {
+    if (cells.empty()) {
+        out.u32(0);
+        out.u32(0);
+        return;
+    }
     std::sort(cells.begin(), cells.end());
     cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
     std::unordered_map<const Region*, uint32_t> places;
@@ -165,7 +170,8 @@ void journal_put_tileset(JournalStep* step, const MapData* map) {
     out.u8(map->tileset_placeholder ? 1 : 0);
 }
 
-bool journal_encode_step(const MapData* map, const EditStepView& view, std::vector<uint8_t>* out) {
+bool journal_encode_step(const MapData* map, const EditStepView& view, std::vector<uint8_t>* out,
+                         bool seal) {
     JournalStep step;
     JournalOut changes{&step.changes};
     for (size_t i = 0; i < view.change_count && !step.whole_map; ++i) {
@@ -186,32 +192,45 @@ bool journal_encode_step(const MapData* map, const EditStepView& view, std::vect
         changes.u16(c.height);
     }
     if (step.whole_map) return false;
-    std::vector<uint32_t> tiles;
-    tiles.reserve(view.cell_count);
-    for (size_t i = 0; i < view.cell_count; ++i) {
-        uint32_t cell = view.cells[i] & 0xFFFFFu;
-        if (view.cells[i] & kEditRegionLayer)
-            step.region_cells.push_back(cell);
-        else
-            tiles.push_back(cell);
-    }
-    // A cell painted twice in a stroke is written once, with its final byte.
-    std::sort(tiles.begin(), tiles.end());
-    tiles.erase(std::unique(tiles.begin(), tiles.end()), tiles.end());
-
+    // The body is laid out in place, in one pass over the cells (room for all of them, cut to
+    // the tile cells after): a stroke's record costs the painting thread little. A cell
+    // listed twice carries its final byte both times.
     size_t start = out->size();
-    out->resize(start + kJournalFrameBytes);
-    JournalOut o{out};
-    o.u8(JOURNAL_STEP);
-    o.u32(step.change_count);
-    o.bytes(step.changes.data(), step.changes.size());
-    o.u32(static_cast<uint32_t>(tiles.size()));
-    for (uint32_t cell : tiles) {
-        auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>(cell >> 10);
-        o.u32(edit_pack_cell(x, y, static_cast<uint8_t>(mapdata_get_tile(map, x, y))));
+    size_t head = kJournalFrameBytes + 9 + step.changes.size();
+    out->resize(start + head + 4 * view.cell_count);
+    uint8_t* p = out->data() + start + kJournalFrameBytes;
+    *p++ = JOURNAL_STEP;
+    put_u32_at(p, step.change_count);
+    if (!step.changes.empty()) std::memcpy(p + 4, step.changes.data(), step.changes.size());
+    uint8_t* count_at = p + 4 + step.changes.size();
+    uint8_t* at = count_at + 4;
+    const TileSubBlock* sub = nullptr;
+    uint32_t sub_key = ~0u; // the 8 x 8 area sub belongs to: strokes stay in one for a while
+    for (size_t i = 0; i < view.cell_count; ++i) {
+        uint32_t cell = view.cells[i];
+        if (cell & kEditRegionLayer) {
+            step.region_cells.push_back(cell & 0xFFFFFu);
+            continue;
+        }
+        auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>((cell >> 10) & 1023u);
+        uint32_t key = (cell & 0xFFFFFu) & ~(7u | 7u << 10);
+        if (key != sub_key) {
+            const TileBlock* block = map->tiles->blocks[tilegrid_block_index(x, y)];
+            sub = block ? block->sub[tilegrid_sub_index(x, y)] : nullptr;
+            sub_key = key;
+        }
+        uint8_t value = sub ? sub->cells[tilegrid_cell_index(x, y)] : 0;
+        put_u32_at(at, (cell & 0xFFFFFu) | uint32_t{value} << 24);
+        at += 4;
     }
+    put_u32_at(count_at, static_cast<uint32_t>((at - count_at - 4) / 4));
+    out->resize(static_cast<size_t>(at - out->data()));
+    JournalOut o{out};
     put_region_cells(o, map, step.region_cells);
-    frame(out, start);
+    if (seal)
+        frame(out, start);
+    else
+        put_u32_at(out->data() + start, static_cast<uint32_t>(out->size() - start - kJournalFrameBytes));
     return true;
 }
 
@@ -324,4 +343,14 @@ size_t journal_rebuild_start(const JournalContents& journal) {
     for (size_t i = journal.records.size(); i-- > 0;)
         if (journal.records[i].kind != JOURNAL_STEP) return i;
     return journal.records.size();
+}
+
+void journal_seal(std::span<uint8_t> records) {
+    while (records.size() >= kJournalFrameBytes) {
+        uint32_t length = uint32_t{records[0]} | uint32_t{records[1]} << 8 |
+                          uint32_t{records[2]} << 16 | uint32_t{records[3]} << 24;
+        if (length > records.size() - kJournalFrameBytes) return;
+        put_u32_at(records.data() + 4, crc_of(records.subspan(kJournalFrameBytes, length)));
+        records = records.subspan(kJournalFrameBytes + length);
+    }
 }

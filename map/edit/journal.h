@@ -75,8 +75,11 @@ void journal_put_tileset(JournalStep* out, const MapData* map);
 // Appends the framed record of the step the view describes to out; false, appending nothing,
 // when a change of the step has no forward description (the caller then keeps the whole map
 // after the step as a JOURNAL_STEP_MAP record).
+// Without seal the checksum is left for journal_seal (off the painting thread).
 [[nodiscard]] bool journal_encode_step(const MapData* map, const EditStepView& view,
-                                       std::vector<uint8_t>* out);
+                                       std::vector<uint8_t>* out, bool seal = true);
+// Fills in the checksums of framed records laid out one after another.
+void journal_seal(std::span<uint8_t> records);
 // Appends a framed record holding lvl bytes: the base the later records start from, or a step
 // kept as the whole map after it.
 void journal_encode_map(JournalRecordKind kind, std::span<const uint8_t> lvl,
