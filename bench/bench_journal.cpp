@@ -14,12 +14,12 @@
 
 #include "core/log.h"
 #include "editor/recovery/recovery.h"
-#include "map/edit.h"
+#include "map/edit/edit.h"
 #include "map/edit/journal.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/region_edit.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ MapData* bench_map() {
     std::string real = std::string(OSTREL_TESTDATA) + "/duelpub.lvl";
     if (std::filesystem::exists(real)) return mapdata_load(real.c_str());
     MapData* map = mapdata_new();
-    mapdata_make_default(map, false);
+    mapdata_make_default(map);
     map->saved_revision = map->revision;
     return map;
 }

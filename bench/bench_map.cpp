@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "core/platform.h"
-#include "map/builtin_tileset.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/stamp.h"
-#include "map/tilegrid.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/stamp.h"
+#include "map/model/tilegrid.h"
 
 namespace {
 
@@ -147,7 +147,7 @@ BENCHMARK(BM_WriteBaselineNoSync)->Unit(benchmark::kMillisecond)->Repetitions(5)
 void BM_SaveFullMap(benchmark::State& state) {
     MapData* map = mapdata_load(g_full.c_str());
     for (auto _ : state)
-        if (mapdata_save(map, g_saved.c_str()) != MAPDATA_SAVE_OK)
+        if (mapdata_save(map, g_saved.c_str()).result != MAPDATA_SAVE_OK)
             state.SkipWithError("save failed");
     mapdata_free(map);
 }

@@ -10,17 +10,22 @@
 #include "core/log.h"
 #include "map/edit/journal.h"
 #include "map/edit/journal_codec.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
 
 #include <zlib.h>
 
 namespace {
 
+bool tileset_ok(std::span<const uint8_t> bmp) {
+    char reason[8];
+    return tileset_file_check(bmp, reason, sizeof reason);
+}
+
 std::vector<uint8_t> base_level() {
     MapData* map = mapdata_new();
-    mapdata_make_default(map, false);
+    mapdata_make_default(map);
     Region* region = mapdata_add_region(map, "Start");
     region_add_tile(region, 3, 3);
     std::vector<uint8_t> bytes;
@@ -58,10 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t start = journal_rebuild_start(journal);
     if (start >= journal.records.size()) return 0;
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, journal.records[start].body, LevelReadOptions{false, false});
+    mapdata_read_bytes(map, journal.records[start].body, LevelReadOptions{false});
     std::string problem;
     for (size_t i = start + 1; i < journal.records.size(); ++i)
-        if (!journal_apply_step(map, journal.records[i].body, &problem)) break;
+        if (!journal_apply_step(map, journal.records[i].body, &problem, tileset_ok)) break;
     std::vector<uint8_t> saved;
     mapdata_save_bytes(map, &saved);
     mapdata_free(map);

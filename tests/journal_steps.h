@@ -7,23 +7,29 @@
 #include <vector>
 
 #include "core/list.h"
-#include "map/builtin_tileset.h"
-#include "map/clipboard.h"
-#include "map/edit.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/region_edit.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/edit/clipboard.h"
+#include "map/edit/edit.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
 
 namespace journaltest {
+
+// The level format's check of a tileset bitmap, as the editor's recovery uses it.
+inline bool tileset_ok(std::span<const uint8_t> bmp) {
+    char reason[8];
+    return tileset_file_check(bmp, reason, sizeof reason);
+}
 
 // A map with a real tileset (so a save keeps attributes and regions), a few tiles and a region.
 inline std::vector<uint8_t> base_level() {
     MapData* map = mapdata_new();
-    mapdata_make_default(map, false);
+    mapdata_make_default(map);
     uint32_t length = 0;
     const uint8_t* bmp = builtin_tileset(&length);
-    mapdata_load_tileset(map, std::span<const uint8_t>(bmp, length), LevelReadOptions{false, false});
+    mapdata_load_tileset(map, std::span<const uint8_t>(bmp, length), LevelReadOptions{false});
     map->tileset_placeholder = false;
     for (int i = 0; i < 40; ++i)
         tilegrid_put(map->tiles, 500 + i % 8, 500 + i / 8, static_cast<uint8_t>(1 + i));
@@ -37,7 +43,7 @@ inline std::vector<uint8_t> base_level() {
 
 inline MapData* load_level(std::span<const uint8_t> bytes) {
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, bytes, LevelReadOptions{false, false});
+    mapdata_read_bytes(map, bytes, LevelReadOptions{false});
     map->saved_revision = map->revision;
     return map;
 }
@@ -110,10 +116,7 @@ inline void random_step(MapData* map, std::mt19937& rng) {
         if (pick(8) == 0 || map->tileset_placeholder) {
             uint32_t length = 0;
             const uint8_t* bmp = builtin_tileset(&length);
-            if (map->tileset_placeholder)
-                edit_use_tileset_bytes(map, bmp, length);
-            else
-                edit_drop_tileset(map);
+            edit_set_tileset(map, std::span<const uint8_t>(bmp, length), !map->tileset_placeholder);
         }
         break;
     case 13: case 14:

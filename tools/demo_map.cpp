@@ -2,12 +2,13 @@
 // built-in tileset, a walled base with rooms, a flag field, objects, two regions and a few
 // attributes, all drawn here in code.
 #include "core/mem.h"
-#include "map/elvl.h"
-#include "map/attributes.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/stamp.h"
+#include "map/lvl/elvl.h"
+#include "map/model/attributes.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/lvl/region_codec.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
 
 #include <cstdio>
 #include <cstring>
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
     add_region(map, "Hangar east", cx + 9, cy + 8, cx + 14, cy + 11);
     attribute(map, "NAME", "Ostrel demo base");
     attribute(map, "VERSION", "1");
-    int result = mapdata_save(map, argv[1]);
+    int result = mapdata_save(map, argv[1]).result;
     mapdata_free(map);
     if (result == MAPDATA_SAVE_FAILED) {
         std::fprintf(stderr, "demo_map: cannot write %s\n", argv[1]);

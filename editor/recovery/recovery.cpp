@@ -15,9 +15,9 @@
 
 #include "core/log.h"
 #include "core/platform.h"
-#include "map/edit.h"
-#include "map/level.h"
-#include "map/mapdata.h"
+#include "map/edit/edit.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 
 struct JournalSession {
     JournalWriter* writer;
@@ -25,6 +25,12 @@ struct JournalSession {
 };
 
 namespace {
+
+// A tileset in a journal is taken only when a level file's could be.
+bool tileset_ok(std::span<const uint8_t> bmp) {
+    char reason[8];
+    return tileset_file_check(bmp, reason, sizeof reason);
+}
 
 std::string real_path(const char* path) {
     char resolved[PATH_MAX];
@@ -228,7 +234,7 @@ RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map) {
             edit_label(map, "recover %u steps", journal.steps());
             bool ok = true;
             for (size_t i = 1; ok && i < journal.records.size(); ++i)
-                ok = journal_apply_step(map, journal.records[i].body, &problem);
+                ok = journal_apply_step(map, journal.records[i].body, &problem, tileset_ok);
             edit_end(map);
             if (ok) {
                 result.ok = true;
@@ -262,9 +268,9 @@ MapData* recovery_build_map(const JournalContents& journal, std::string* problem
         return nullptr;
     }
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, journal.records[start].body, LevelReadOptions{false, true});
+    mapdata_read_bytes(map, journal.records[start].body, LevelReadOptions{false});
     for (size_t i = start + 1; i < journal.records.size(); ++i)
-        if (!journal_apply_step(map, journal.records[i].body, problem)) {
+        if (!journal_apply_step(map, journal.records[i].body, problem, tileset_ok)) {
             mapdata_free(map);
             return nullptr;
         }

@@ -11,12 +11,12 @@
 
 #include "core/hash.h"
 #include "core/list.h"
-#include "map/edit.h"
+#include "map/edit/edit.h"
 #include "map/edit/journal_codec.h"
-#include "map/elvl.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/region_store.h"
+#include "map/model/elvl_chunk.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/model/region_store.h"
 
 namespace {
 
@@ -148,10 +148,26 @@ void journal_put_region_arrival(JournalStep* step, const Region* region, uint32_
     out.u32(index);
     out.text(region->name);
     put_subchunks(out, region);
-    std::vector<uint8_t> cells;
-    region_encode_tiles(region, &cells);
-    out.u32(static_cast<uint32_t>(cells.size()));
-    out.bytes(cells.data(), cells.size());
+    // Its cells as runs along rows, found through the membership grid: the step put the region
+    // (and, for an undone deletion, its cells) back before it is described.
+    std::vector<uint32_t> cells;
+    if (const TileGrid* grid = region->owner->region_grid)
+        tilegrid_for_each_set(grid, [&](int32_t x, int32_t y, uint8_t) {
+            if (region_contains(region, x, y)) cells.push_back(uint32_t(y) << 10 | uint32_t(x));
+        });
+    std::sort(cells.begin(), cells.end());
+    std::vector<std::pair<uint32_t, uint16_t>> runs;
+    for (uint32_t cell : cells)
+        if (!runs.empty() && runs.back().first + runs.back().second == cell &&
+            (cell & 1023u) != 0)
+            ++runs.back().second;
+        else
+            runs.emplace_back(cell, uint16_t{1});
+    out.u32(static_cast<uint32_t>(runs.size()));
+    for (const auto& [start, length] : runs) {
+        out.u32(start);
+        out.u16(length);
+    }
 }
 
 void journal_put_region_departure(JournalStep* step, uint32_t index) {

@@ -64,7 +64,7 @@ void journal_put_attributes(JournalStep* out, const HashTable* attributes);
 void journal_put_region_name(JournalStep* out, const MapData* map, const Region* region);
 // A region of the map and its sub-chunk table now.
 void journal_put_region_subchunks(JournalStep* out, const MapData* map, const Region* region);
-// A region that joined the map at place index (with its name, sub-chunks and cells as rTIL),
+// A region that joined the map at place index (with its name, sub-chunks and cells as runs along rows),
 // or left it from place index (its cells leave with it). A step changes the region order at
 // most once, so places taken at the step's end name the regions its changes met.
 void journal_put_region_arrival(JournalStep* out, const Region* region, uint32_t index);
@@ -135,8 +135,11 @@ struct JournalContents {
 // Applies one step record through the change path (inside the caller's open step). False,
 // with the reason, for a record that does not decode or does not fit the map; changes made
 // before the fault stay in the open step, so the caller can undo them.
+// A tileset bitmap is taken only when tileset_ok accepts it (the level format's check: this
+// module knows the model, not the format).
+using JournalTilesetCheck = bool (*)(std::span<const uint8_t> bmp);
 [[nodiscard]] bool journal_apply_step(MapData* map, std::span<const uint8_t> body,
-                                      std::string* problem);
+                                      std::string* problem, JournalTilesetCheck tileset_ok);
 // The place in records of the record a map is rebuilt from: the last base or whole-map step
 // (records.size() when there is none). The steps after it replay on that map.
 size_t journal_rebuild_start(const JournalContents& journal);

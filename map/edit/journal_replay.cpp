@@ -1,5 +1,4 @@
-// journal_replay.cpp - applies step records through the change path, and builds the map a
-// whole journal describes.
+// journal_replay.cpp - applies step records through the change path.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -7,14 +6,14 @@
 #include "core/hash.h"
 #include "core/list.h"
 #include "core/mem.h"
-#include "map/edit.h"
+#include "map/edit/edit.h"
 #include "map/edit/journal.h"
 #include "map/edit/journal_codec.h"
-#include "map/elvl.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/region_edit.h"
-#include "map/stamp.h"
+#include "map/model/elvl_chunk.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
+#include "map/model/stamp.h"
 
 namespace {
 
@@ -22,6 +21,7 @@ struct Replay {
     MapData* map;
     JournalCursor in;
     std::string* problem;
+    JournalTilesetCheck tileset_ok;
 
     bool fail(const char* why) {
         *problem = why;
@@ -64,22 +64,21 @@ struct Replay {
         return true;
     }
 
-    // The cells an arriving region brings, as rTIL: decoded on a scratch map, then added.
+    // The cells an arriving region brings, as runs along rows.
     bool arrival_cells(Region* region) {
-        uint32_t length = 0;
-        std::span<const uint8_t> code;
-        if (!in.u32(&length) || length > (1u << 30) || !in.take(length, &code))
-            return fail("bad region cells");
-        if (length == 0) return true;
-        MapData* scratch = mapdata_new();
-        Region* decoded = mapdata_add_region(scratch, "cells");
-        bool ok = region_decode_tiles(decoded, code.data(), static_cast<int32_t>(length)) != 0;
-        if (ok && scratch->region_grid)
-            tilegrid_for_each_set(scratch->region_grid, [&](int32_t x, int32_t y, uint8_t) {
-                edit_region_cell(map, region, x, y, true);
-            });
-        mapdata_free(scratch);
-        return ok || fail("bad region cells");
+        uint32_t runs = 0;
+        if (!in.u32(&runs) || runs > in.left() / 6) return fail("bad region cells");
+        for (uint32_t i = 0; i < runs; ++i) {
+            uint32_t start = 0;
+            uint16_t length = 0;
+            (void)in.u32(&start); // counted above
+            (void)in.u16(&length);
+            auto x = static_cast<int32_t>(start & 1023u), y = static_cast<int32_t>(start >> 10);
+            if (y > 1023 || length == 0 || x + length > 1024) return fail("bad region cells");
+            for (int32_t k = 0; k < length; ++k)
+                edit_region_cell(map, region, x + k, y, true);
+        }
+        return true;
     }
 
     bool attributes() {
@@ -160,10 +159,8 @@ struct Replay {
             std::span<const uint8_t> bytes;
             uint8_t placeholder = 0;
             if (!in.take(index, &bytes) || !in.u8(&placeholder)) return fail("bad tileset");
-            if (placeholder)
-                edit_drop_tileset(map);
-            else
-                edit_use_tileset_bytes(map, bytes.data(), static_cast<uint32_t>(bytes.size()));
+            if (placeholder > 1 || (!bytes.empty() && !tileset_ok(bytes))) return fail("bad tileset");
+            edit_set_tileset(map, bytes, placeholder != 0);
             return true;
         }
         default:
@@ -230,8 +227,9 @@ struct Replay {
 
 } // namespace
 
-bool journal_apply_step(MapData* map, std::span<const uint8_t> body, std::string* problem) {
-    Replay replay{map, JournalCursor{body}, problem};
+bool journal_apply_step(MapData* map, std::span<const uint8_t> body, std::string* problem,
+                        JournalTilesetCheck tileset_ok) {
+    Replay replay{map, JournalCursor{body}, problem, tileset_ok};
     uint32_t changes = 0;
     if (!replay.in.u32(&changes) || changes > body.size()) return replay.fail("bad change count");
     edit_begin(map, "journal step");

@@ -48,8 +48,12 @@ int64_t now_ns() {
 struct Scratch {
     std::filesystem::path dir;
     Scratch() {
-        char name[] = "/tmp/ostrel-journal-XXXXXX";
-        dir = ::mkdtemp(name);
+        // A SIGKILL leaves what was written in the page cache: memory-backed files show the
+        // same and keep the test fast.
+        char name[] = "/dev/shm/ostrel-journal-XXXXXX";
+        char fallback[] = "/tmp/ostrel-journal-XXXXXX";
+        const char* made = ::mkdtemp(name);
+        dir = made ? made : ::mkdtemp(fallback);
     }
     ~Scratch() { std::filesystem::remove_all(dir); }
 };
@@ -80,21 +84,30 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
     std::vector<uint8_t> base = journaltest::base_level();
     std::ofstream(level, std::ios::binary).write(reinterpret_cast<const char*>(base.data()),
                                                  static_cast<std::streamsize>(base.size()));
-    // The state after each step of each seed, as the child makes them.
-    std::vector<std::vector<Hash>> states(kSeeds);
-    for (int seed = 0; seed < kSeeds; ++seed) {
-        MapData* map = mapdata_open(level.c_str(), nullptr);
-        states[seed].push_back(hash_of(map));
-        edit_set_observer(
-            map, [](void* user, MapData* m, const EditStepView&) {
-                static_cast<std::vector<Hash>*>(user)->push_back(hash_of(m));
-            },
-            &states[seed]);
-        std::mt19937 rng(static_cast<uint32_t>(seed));
-        while (states[seed].size() <= kMaxSteps)
-            journaltest::random_step(map, rng);
-        mapdata_free(map);
-    }
+    // The state after each step of each seed, as the child makes them, computed as far as a
+    // kill needs.
+    struct Replica {
+        MapData* map = nullptr;
+        std::mt19937 rng;
+        std::vector<Hash> states;
+    };
+    std::vector<Replica> replicas(kSeeds);
+    auto state_after = [&](int seed, uint32_t k) {
+        Replica& r = replicas[seed];
+        if (!r.map) {
+            r.map = mapdata_open(level.c_str(), nullptr);
+            r.rng.seed(static_cast<uint32_t>(seed));
+            r.states.push_back(hash_of(r.map));
+            edit_set_observer(
+                r.map, [](void* user, MapData* m, const EditStepView&) {
+                    static_cast<std::vector<Hash>*>(user)->push_back(hash_of(m));
+                },
+                &r.states);
+        }
+        while (r.states.size() <= k)
+            journaltest::random_step(r.map, r.rng);
+        return r.states[k];
+    };
     auto* shared = static_cast<Shared*>(
         ::mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(shared, MAP_FAILED);
@@ -108,7 +121,7 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) child(level, journal, seed, shared);
-        ::usleep(2000 + rng() % 40000);
+        ::usleep(1000 + rng() % 12000);
         int64_t killed_at = now_ns();
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
@@ -124,15 +137,17 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
             MapData* map = recovery_build_map(contents, &problem);
             ASSERT_TRUE(map) << problem;
             ASSERT_LE(k, ended) << "kill " << kill;
-            ASSERT_EQ(hash_of(map), states[seed][k]) << "kill " << kill << ", step " << k;
+            ASSERT_EQ(hash_of(map), state_after(seed, k)) << "kill " << kill << ", step " << k;
             mapdata_free(map);
         }
         recovered_steps += k;
         if (k < ended) worst_loss_ns = std::max(worst_loss_ns, killed_at - shared->ended_ns[k + 1]);
     }
     ::munmap(shared, sizeof(Shared));
+    for (Replica& r : replicas)
+        mapdata_free(r.map);
     EXPECT_LT(worst_loss_ns, 1000000000) << "a step older than a second was lost";
-    EXPECT_GT(recovered_steps, 200u);
+    EXPECT_GT(recovered_steps, 100u) << "too few kills met written steps";
     std::printf("journal kill test: 200 kills, %u steps recovered, oldest lost step ended %.2f ms "
                 "before its kill\n",
                 recovered_steps, static_cast<double>(worst_loss_ns) / 1e6);

@@ -2,7 +2,7 @@
 // a file can repeat are capped.
 #include <gtest/gtest.h>
 
-#include "map/level.h"
+#include "map/lvl/level.h"
 #include "map_test_util.h"
 
 namespace {

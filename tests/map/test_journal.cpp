@@ -53,7 +53,7 @@ std::vector<uint8_t> rebuilt(std::span<const uint8_t> file, size_t* steps) {
     MapData* map = journaltest::load_level(journal.records.at(journal_rebuild_start(journal)).body);
     std::string problem;
     for (size_t i = journal_rebuild_start(journal) + 1; i < journal.records.size(); ++i)
-        EXPECT_TRUE(journal_apply_step(map, journal.records[i].body, &problem)) << problem;
+        EXPECT_TRUE(journal_apply_step(map, journal.records[i].body, &problem, journaltest::tileset_ok)) << problem;
     std::vector<uint8_t> bytes = save_bytes(map);
     mapdata_free(map);
     return bytes;
@@ -72,7 +72,7 @@ TEST(Journal, ReplayRebuildsTheMapAfterEveryStepAsOneUndoableStep) {
     edit_begin(map, "recover");
     std::string problem;
     for (size_t i = 1; i < journal.records.size(); ++i) {
-        ASSERT_TRUE(journal_apply_step(map, journal.records[i].body, &problem)) << problem;
+        ASSERT_TRUE(journal_apply_step(map, journal.records[i].body, &problem, journaltest::tileset_ok)) << problem;
         ASSERT_EQ(save_bytes(map), r.states[i]) << "step " << i;
     }
     edit_end(map);
@@ -127,7 +127,7 @@ TEST(Journal, RecordsThatDoNotFitTheMapAreRefused) {
         {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0},  // a region list announced, none there
     };
     for (const auto& body : bad)
-        EXPECT_FALSE(journal_apply_step(map, body, &problem));
+        EXPECT_FALSE(journal_apply_step(map, body, &problem, journaltest::tileset_ok));
     mapdata_free(map);
 }
 

@@ -1,7 +1,8 @@
 // test_roundtrip.cpp - real zone maps keep every tile, attribute, kept chunk and region when saved.
 #include "map_test_util.h"
 
-#include "map/elvl.h"
+#include "map/lvl/level.h"
+#include "map/lvl/elvl.h"
 
 using namespace maptest;
 
@@ -36,7 +37,7 @@ TEST_F(RealMaps, LoadSaveLoadKeepsTilesAttributesKeptChunksAndRegions) {
         MapData* first = mapdata_load(entry.path().c_str());
         ASSERT_STRNE(first->name, "<default>");
         regional += !all_regions(first).empty();
-        ASSERT_EQ(mapdata_save(first, "saved.lvl"), MAPDATA_SAVE_OK);
+        ASSERT_EQ(mapdata_save(first, "saved.lvl").result, MAPDATA_SAVE_OK);
         MapData* second = mapdata_load("saved.lvl");
         int differences = 0, tiles = 0;
         for (int y = 0; y < 1024; ++y) {
