@@ -1,15 +1,20 @@
-// Keyboard modes, bookmarks, help and panel switches, and mouse painting, picking, erasing,
-// scrolling and palette picks.
+// Command-line options, keyboard modes, bookmarks, help and panel switches, mouse painting,
+// picking, erasing and palette picks, the opening view, and panels that keep their clicks from
+// the map (wheel zoom, arrows and the radar: view_session.sh; the right-button scroll: frames).
+#include "editor/editor.h"
 #include "editor/editor_mouse.h"
 #include "editor_fixture.h"
 #include "render/helpviewer.h"
 
+#include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
 using Keys = EditorFixture;
 using Mouse = EditorFixture;
+using Moves = EditorFixture;
 
 TEST_F(Keys, ScrollInsertMenuAndPanelSwitches) {
     editor_key(KEY_UP, 0); // the centre is clamped at 0
@@ -116,6 +121,89 @@ TEST_F(Mouse, PalettePicksAndItsGaps) {
     editor_mouse(0, MOUSE_LEFT, 20, 20);
     EXPECT_EQ(std::pair(g_editor.selected_tile, mapdata_get_tile(map(), 20, 20)),
               std::pair(190, 0));
+}
+
+// One input step of the mouse with the pointer at window (px, py) over map cell (x, y).
+void mouse_at(int px, int py, uint32_t buttons, int x = 3, int y = 3) {
+    g_editor.mouse_x = px;
+    g_editor.mouse_y = py;
+    editor_mouse(0, buttons, x, y);
+}
+
+TEST_F(Moves, ViewOpensOnTheMiddleOfTheMapsContent) {
+    tilegrid_put(map()->tiles, 0, 0, 0);
+    editor_center_on_content();
+    EXPECT_EQ(centre(), std::pair(8192, 8192));
+    tilegrid_put(map()->tiles, 100, 401, 7);
+    tilegrid_put(map()->tiles, 300, 200, 7);
+    editor_center_on_content();
+    EXPECT_EQ(centre(), std::pair((100 + 300 + 1) * 8, (200 + 401 + 1) * 8));
+}
+
+// Clicks on a panel never paint, pick or erase the map underneath.
+TEST_F(Moves, PanelsKeepTheirClicks) {
+    helpviewer_add_line("#page one");
+    helpviewer_add_line("help text");
+    struct Case {
+        const char* name;
+        int32_t EditorState::*flag;
+        int px, py;
+    } cases[] = {
+        {"help", &EditorState::help_page, 10, 10},
+        {"region list", &EditorState::region_list_shown, 10, 6},
+        {"menu", &EditorState::menu_open, 320, 10},
+        {"status", nullptr, 600, 10},
+        {"palette", &EditorState::palette_shown, 330, 320},
+        {"console", &EditorState::console_shown, 4, 476},
+    };
+    for (const Case& c : cases) {
+        if (c.flag) g_editor.*c.flag = 1;
+        g_editor.selected_tile = 5;
+        tilegrid_put(map()->tiles, 3, 3, 9);
+        for (uint32_t button : {uint32_t{MOUSE_LEFT}, uint32_t{MOUSE_MIDDLE}, 0u})
+            mouse_at(c.px, c.py, button);
+        EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 9) << c.name;
+        if (c.flag) g_editor.*c.flag = 0;
+    }
+    // A stroke from the map over a panel paints the map only where it is seen; a press begun
+    // on a panel paints nothing when it moves onto the map.
+    g_editor.help_page = 1;
+    for (auto [pointer, buttons, x] :
+         {std::tuple{300, 1u, 20}, {10, 1u, 21}, {10, 0u, 0}, {10, 1u, 22}, {300, 1u, 23}})
+        mouse_at(pointer, pointer, buttons, x, 20);
+    for (int x = 20; x <= 23; ++x)
+        EXPECT_EQ(mapdata_get_tile(map(), x, 20), x == 20 ? 5 : 0) << x;
+}
+
+TEST(Options, SizesMinimumsNumberFormsAndFileName) {
+    const struct {
+        std::vector<std::string> args;
+        std::string file;
+        int width, height;
+    } cases[] = {
+        {{"-w800", "-h600", "maps/a.lvl", "extra"}, "maps/a.lvl", 800, 600},
+        {{"maps/a.lvl", "-w800"}, "maps/a.lvl", 640, 480},
+        {{"-w", "800"}, "800", 640, 480},
+        {{}, "", 640, 480},
+        {{"-w319", "-h239"}, "", 640, 480},
+        {{"-w320", "-h0x100"}, "", 320, 256},
+        {{"-w1024x"}, "", 1024, 480},
+        {{"-wabc", "-w-800", "-w99999"}, "", 640, 480},
+        {{"-W800"}, "-W800", 640, 480},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> text = c.args;
+        text.insert(text.begin(), "ostrel");
+        std::vector<char*> argv;
+        for (auto& t : text)
+            argv.push_back(t.data());
+        argv.push_back(nullptr);
+        editor_set_defaults();
+        EXPECT_EQ(editor_parse_options(static_cast<int>(text.size()), argv.data()), c.file)
+            << text[1];
+        EXPECT_EQ(g_editor.screen_width, c.width) << text[1];
+        EXPECT_EQ(g_editor.screen_height, c.height) << text[1];
+    }
 }
 
 } // namespace

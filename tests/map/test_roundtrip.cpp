@@ -1,9 +1,7 @@
 // test_roundtrip.cpp - real zone maps keep every tile, attribute, kept chunk and region when saved.
-#include "map_test_util.h"
+#include "test_util.h"
 
 #include "map/elvl.h"
-
-using namespace maptest;
 
 namespace {
 

@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "map/level.h"
-#include "map_test_util.h"
+#include "test_util.h"
 
 namespace {
 
 // The chunks of a saved file's elvl block, each as its type followed by its data.
 std::vector<std::string> saved_chunks(const Bytes& file) {
     std::vector<std::string> chunks;
-    uint32_t at = maptest::get_u16(file, 6), end = at + maptest::get_u32(file, at + 4);
+    uint32_t at = get_u16(file, 6), end = at + get_u32(file, at + 4);
     for (at += 12; at + 8 <= end;) {
-        uint32_t length = maptest::get_u32(file, at + 4);
+        uint32_t length = get_u32(file, at + 4);
         chunks.emplace_back(file.begin() + at, file.begin() + at + 8 + length);
         chunks.back().erase(4, 4);
         at += 8 + ((length + 3) & ~3u);
@@ -25,7 +25,7 @@ Bytes expect_stable(MapData* map) {
     Bytes first, second, third;
     EXPECT_EQ(mapdata_save_bytes(map, &first), MAPDATA_SAVE_OK);
     EXPECT_EQ(mapdata_save_bytes(map, &second), MAPDATA_SAVE_OK);
-    MapData* back = maptest::parse(first);
+    MapData* back = parse(first);
     expect_same_regions(map, back);
     EXPECT_EQ(mapdata_save_bytes(back, &third), MAPDATA_SAVE_OK);
     mapdata_free(back);
@@ -73,7 +73,7 @@ TEST(StableSave, KeptChunksKeepTheFileOrder) {
         append(area, chunk(type.c_str(), bytes(data)));
         kept.push_back(type + data);
     }
-    MapData* map = maptest::parse(maptest::level_with_chunks(64, area, {}));
+    MapData* map = parse(level_with_chunks(64, area, {}));
     Bytes file = expect_stable(map);
     EXPECT_EQ(saved_chunks(file), kept);
     mapdata_free(map);

@@ -1,9 +1,7 @@
 // test_tilegrid.cpp - the sparse grid's addressing and storage, the border ring, the default map.
-#include "map_test_util.h"
+#include "test_util.h"
 
 #include "map/tilegrid.h"
-
-using namespace maptest;
 
 namespace {
 
