@@ -147,7 +147,7 @@ BENCHMARK(BM_WriteBaselineNoSync)->Unit(benchmark::kMillisecond)->Repetitions(5)
 void BM_SaveFullMap(benchmark::State& state) {
     MapData* map = mapdata_load(g_full.c_str());
     for (auto _ : state)
-        if (mapdata_save(map, g_saved.c_str()) != MAPDATA_SAVE_OK)
+        if (mapdata_save(map, g_saved.c_str()).result != MAPDATA_SAVE_OK)
             state.SkipWithError("save failed");
     mapdata_free(map);
 }

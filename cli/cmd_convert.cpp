@@ -4,7 +4,6 @@
 
 #include "cli/lvl_tool.h"
 #include "core/mem.h"
-#include "core/platform.h"
 #include "map/attributes.h"
 #include "map/level.h"
 
@@ -24,30 +23,19 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
             std::memcpy(value, kProgramAttributeValue, n);
             mapdata_set_attribute(file.map, kProgramAttribute, value);
         }
-        int error = 0;
-        int result = mapdata_save(file.map, to.c_str(), &error);
+        // A conversion writes what the read gave; what it left out is said and sets status 1.
+        MapSave save = mapdata_save(file.map, to.c_str(), true);
         lvl_close(&file);
-        if (result == MAPDATA_SAVE_FAILED) {
-            std::fprintf(err, "ostrel-lvl: %s: cannot be written: %s\n", to.c_str(),
-                         file_error_text(error));
+        std::string message = mapdata_save_message(save, to.c_str());
+        if (save.result == MAPDATA_SAVE_FAILED) {
+            std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), message.c_str());
             status = 2;
-        } else if (result == MAPDATA_SAVE_NO_METADATA) {
-            std::fprintf(err,
-                         "ostrel-lvl: %s: saved without attributes or regions: the tileset "
-                         "is too large\n",
-                         to.c_str());
-            if (status == 0) status = 1;
-        } else if (result == MAPDATA_SAVE_NO_TILESET) {
-            std::fprintf(err,
-                         "ostrel-lvl: %s: saved without attributes or regions: the map has no "
-                         "tileset\n",
-                         to.c_str());
-            if (status == 0) status = 1;
-        } else if (result == MAPDATA_SAVE_REGIONS_CUT) {
-            std::fprintf(err, "ostrel-lvl: %s: saved, but a region too large to store was cut\n",
-                         to.c_str());
+        } else if (!mapdata_save_complete(save)) {
+            std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), message.c_str());
             if (status == 0) status = 1;
         } else {
+            if (save.hard_links > 1 || !save.owner_kept)
+                std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), message.c_str());
             std::fprintf(out, "%s -> %s\n", in.c_str(), to.c_str());
         }
     }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/lvl_tool.h"
+#include "core/text.h"
 #include "map/mapdata.h"
 
 namespace {
@@ -28,12 +29,9 @@ std::string json_string(const std::string& text) {
     return out + "\"";
 }
 
-// The same texts for a terminal: control bytes shown as "?".
+// The same texts for a terminal: control bytes escaped.
 std::string plain(const std::string& text) {
-    std::string out = text;
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    return out;
+    return text_escaped(text);
 }
 
 struct Facts {

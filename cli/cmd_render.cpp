@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 #include "cli/lvl_pictures.h"
@@ -159,12 +162,32 @@ bool render_file(const LvlFile& file, const char* path, const LvlRenderOptions& 
     return ok;
 }
 
+// Why an output may not be written (without --force): an existing file that is not a PNG
+// picture, as a map given in its place would be. The ".png" name is checked with the usage.
+std::string output_refusal(const std::string& path, bool force) {
+    if (force) return {};
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {};
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    uint8_t head[8] = {};
+    ssize_t n = ::read(fd, head, sizeof head);
+    ::close(fd);
+    if (n == 8 && std::memcmp(head, kSignature, 8) == 0) return {};
+    return "the file there is not a PNG picture (--force replaces it)";
+}
+
 } // namespace
 
 int lvl_render(const std::vector<std::string>& pairs, const LvlRenderOptions& options, FILE* out,
                FILE* err) {
     int status = 0;
     for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        if (std::string why = output_refusal(pairs[i + 1], options.force); !why.empty()) {
+            std::fprintf(err, "ostrel-lvl: %s: not written: %s\n", pairs[i + 1].c_str(),
+                         why.c_str());
+            status = 2;
+            continue;
+        }
         LvlFile file;
         // Scale 1 needs only the tile values, not the tileset's picture.
         if (!lvl_open(&file, pairs[i].c_str(), options.scale != 1)) {

@@ -6,6 +6,7 @@
 
 #include "cli/lvl_tool.h"
 #include "core/platform.h"
+#include "core/text.h"
 #include "map/level.h"
 #include "map/mapdata.h"
 #include "map/region.h"
@@ -121,12 +122,12 @@ std::vector<LevelProblem> lvl_problems(const LvlFile& file, const std::vector<Lv
     for (const LvlRegion& region : regions)
         if (region.cells == 0)
             problems.push_back({static_cast<int64_t>(region.read->offset),
-                                "region '" + region.name + "' has no cells"});
+                                "region '" + text_name(region.name) + "' has no cells"});
     std::unordered_set<std::string> keys;
     for (const LevelAttribute& attribute : file.report.attributes)
         if (!keys.insert(fold_key(attribute.key)).second)
             problems.push_back({static_cast<int64_t>(attribute.offset),
-                                "attribute key '" + attribute.key + "' repeats an earlier key"});
+                                "attribute key '" + text_name(attribute.key) + "' repeats an earlier key"});
     // The elvl block's offset must fit the BMP header's 16-bit field.
     uint64_t bitmap = (uint64_t{file.map->tileset_length} + 3) & ~uint64_t{3};
     if (file.report.bitmap && bitmap > 0xFFFF)

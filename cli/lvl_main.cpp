@@ -1,6 +1,7 @@
 // lvl_main.cpp - ostrel-lvl's command line: the command word, its options and files, --help.
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,19 @@ const char* const kUsage =
     "      one line per problem, \"FILE: offset N: what is wrong\"; exit status 0 when\n"
     "      every file is sound, 1 when one has problems, 2 when one cannot be read\n"
     "  render FILE OUT.png [FILE OUT.png...] [--scale 1|4|8|16] [--area X Y W H]\n"
-    "         [--regions] [--grid]\n"
+    "         [--regions] [--grid] [--force]\n"
     "      a picture of the map: at scale 1 one pixel per tile in the radar's colours, at\n"
     "      4, 8 and 16 the tileset's pictures (16 is full size); --area takes cells,\n"
-    "      --regions overlays every region in its colour, --grid marks empty cells\n"
+    "      --regions overlays every region in its colour, --grid marks empty cells;\n"
+    "      outputs end in .png, and an existing file that is not a PNG picture is\n"
+    "      replaced only with --force\n"
     "  convert IN OUT [IN OUT...] [--stamp]\n"
     "      loads and saves, the same bytes as the editor's \"?save\"; the PROGRAM\n"
     "      attribute is left as it is unless --stamp is given\n"
+    "\n"
+    "Exit status: 0 when everything went well; 1 when check found problems or convert\n"
+    "saved a file without something it held; 2 when a file cannot be read or written,\n"
+    "an output is refused, or the command line is wrong.\n"
     "\n"
     "Options:\n"
     "  --verbose   show the reader's diagnostic log on the standard error stream\n"
@@ -70,6 +77,8 @@ int lvl_main(int argc, char** argv, FILE* out, FILE* err) {
             render.regions = true;
         } else if (arg == "--grid") {
             render.grid = true;
+        } else if (arg == "--force") {
+            render.force = true;
         } else if (arg == "--scale") {
             int32_t scale = 0;
             if (i + 1 >= argc || !parse_int(argv[++i], 1, 16, &scale) ||
@@ -106,8 +115,15 @@ int lvl_main(int argc, char** argv, FILE* out, FILE* err) {
     if (files.empty()) return usage_error(err, "'" + command + "' needs at least one file");
     if (pairs && files.size() % 2 != 0)
         return usage_error(err, "'" + command + "' takes files in pairs: input, then output");
+    // A list of maps without outputs would otherwise overwrite every second map.
+    if (command == "render")
+        for (size_t i = 1; i < files.size(); i += 2)
+            if (files[i].size() < 5 || strcasecmp(files[i].c_str() + files[i].size() - 4, ".png") != 0)
+                return usage_error(err, "'" + files[i] + "' is no picture name: outputs of "
+                                        "'render' end in .png");
     if ((json && command != "info") || (stamp && command != "convert") ||
-        ((area || render.regions || render.grid || render.scale != 1) && command != "render"))
+        ((area || render.regions || render.grid || render.force || render.scale != 1) &&
+         command != "render"))
         return usage_error(err, "an option does not apply to '" + command + "'");
     if (command == "info") return lvl_info(files, json, out, err);
     if (command == "check") return lvl_check(files, out, err);

@@ -61,6 +61,7 @@ struct LvlRenderOptions {
     int32_t x = 0, y = 0, w = 1024, h = 1024; // the area, in cells
     bool regions = false;
     bool grid = false;
+    bool force = false; // replace an existing output that is not a PNG picture
 };
 int lvl_render(const std::vector<std::string>& pairs, const LvlRenderOptions& options, FILE* out,
                FILE* err);

@@ -11,6 +11,7 @@
 #include "map/edit.h"
 #include "map/level.h"
 #include "map/mapdata.h"
+#include "map/region.h"
 #include "render/gfx.h"
 #include "render/panels.h"
 
@@ -90,7 +91,8 @@ void command_locate() {
                   e.view_center_y);
 }
 
-void command_save(const char* arg) {
+// "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.
+void save_map(const char* arg, bool accept_losses) {
     MapData* map = g_editor.current_map;
     if (!map) return;
     // Without a name the map goes back to its own file; the default map has none.
@@ -105,30 +107,20 @@ void command_save(const char* arg) {
                           : nullptr;
     if (!old || std::strcmp(old, kProgramAttributeValue) != 0)
         mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
-    int error = 0;
-    int result = mapdata_save(map, path.c_str(), &error);
-    // A failed save keeps the map's file as it was, so a plain "?save" still goes there.
-    if (result == MAPDATA_SAVE_FAILED) {
-        console_print(3, "map could not be saved as %s: %s", path.c_str(), file_error_text(error));
-        return;
-    }
-    mapdata_set_path(map, path.c_str());
-    const char* name = path.c_str();
-    // A partial save is always reported, in red.
-    if (result == MAPDATA_SAVE_OK)
-        console_print(1, "map saved as %s", name);
-    else if (result == MAPDATA_SAVE_NO_METADATA)
-        console_print(3, "map saved as %s without attributes or regions: tileset too large", name);
-    else if (result == MAPDATA_SAVE_REGIONS_CUT)
-        console_print(3, "map saved as %s, but a region too large to store was cut", name);
-    else if (result == MAPDATA_SAVE_NO_TILESET)
-        console_print(3,
-                      "map saved as %s without attributes or regions: it has no tileset "
-                      "(?tileset <file.bmp> gives it one)",
-                      name);
-    if (map->region_cells_lost > 0)
-        console_print(3, "%u region cells lost at the 255-set region limit are not in the file",
-                      map->region_cells_lost);
+    MapSave save = mapdata_save(map, path.c_str(), accept_losses);
+    // A save that wrote nothing keeps the map's file as it was, so a plain "?save" still goes
+    // there; anything short of a complete save is said in red.
+    if (save.result != MAPDATA_SAVE_FAILED) mapdata_set_path(map, path.c_str());
+    bool whole = mapdata_save_complete(save) && save.hard_links <= 1 && save.owner_kept;
+    console_print(whole ? 1 : 3, "map %s", mapdata_save_message(save, path.c_str()).c_str());
+}
+
+void command_save(const char* arg) {
+    save_map(arg, false);
+}
+
+void command_save_anyway(const char* arg) {
+    save_map(arg, true);
 }
 
 // "?tileset <file.bmp>" gives the map a tileset; "?tileset none" takes it away.
@@ -244,6 +236,7 @@ constexpr Command kCommands[] = {
     {"?go ", 4, command_go},
     {"?help", 5, help_fn},
     {"?locate", 8, locate_fn},
+    {"?save!", 6, command_save_anyway},
     {"?save", 5, command_save},
     {"?settile ", 9, command_settile},
     {"?warpto ", 8, command_warpto},
@@ -280,6 +273,10 @@ void commands_report_load(const MapData* map) {
     if (map->region_cells_lost > 0)
         console_print(3, "%u region cells were lost at the 255-set region limit",
                       map->region_cells_lost);
+    if (mapdata_region_data_cut(map))
+        console_print(3, "region cells past the decoding limit were left out");
+    if (!mapdata_read_losses(map).empty())
+        console_print(3, "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
 }
 
 int command_read_number(const char* text, int32_t* value, const char** end) {

@@ -95,6 +95,8 @@ const char* file_error_text(int error) {
         return "the file is empty";
     case FILE_TOO_LARGE:
         return "the file is larger than 4 GiB";
+    case FILE_IS_LINK:
+        return "a symbolic link is under that name";
     default:
         return std::strerror(error);
     }

@@ -22,6 +22,7 @@ enum : int {
     FILE_NOT_REGULAR = -1,
     FILE_EMPTY = -2,
     FILE_TOO_LARGE = -3,
+    FILE_IS_LINK = -4,
 };
 
 // Opens and maps the whole file; none for a missing, unreadable, empty, non-regular or

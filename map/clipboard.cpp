@@ -293,7 +293,8 @@ int clip_cut(MapData* map, ClipRect rect, Region* region, ClipPiece* out) {
     return 1;
 }
 
-int clip_paste(MapData* map, const ClipPiece& piece, int32_t x, int32_t y, Region* region) {
+int clip_paste(MapData* map, const ClipPiece& piece, int32_t x, int32_t y, Region* region,
+               ClipPasteMode mode) {
     if (!map || !map->tiles || piece.width <= 0 || piece.height <= 0) return 0;
     if (piece.tiles.size() != static_cast<size_t>(piece.width) * piece.height) return 0;
     ClipRect r = clip_to_map({x, y, piece.width, piece.height});
@@ -310,15 +311,26 @@ int clip_paste(MapData* map, const ClipPiece& piece, int32_t x, int32_t y, Regio
                 trimmed[static_cast<size_t>(o.x + i) * piece.height + (o.y + j)] = 0;
         tiles = &trimmed;
     }
+    const bool all = mode == CLIP_PASTE_ALL;
+    auto at = [&](int32_t cx, int32_t cy) {
+        return static_cast<size_t>(cx - x) * piece.height + static_cast<size_t>(cy - y);
+    };
     return as_step(map, "paste", [&] {
         edit_label(map, "paste of %d x %d cells", piece.width, piece.height);
-        edit_remove_stamps(map, stamp_meets_rect, &r);
         std::vector<uint32_t> packed;
         packed.reserve(static_cast<size_t>(r.width) * r.height);
-        for (int32_t cx = r.x; cx < r.x + r.width; ++cx) {
-            const uint8_t* column = &(*tiles)[static_cast<size_t>(cx - x) * piece.height];
+        for (int32_t cx = r.x; cx < r.x + r.width; ++cx)
             for (int32_t cy = r.y; cy < r.y + r.height; ++cy)
-                packed.push_back(edit_pack_cell(cx, cy, column[cy - y]));
+                if (all || (*tiles)[at(cx, cy)] != 0)
+                    packed.push_back(edit_pack_cell(cx, cy, (*tiles)[at(cx, cy)]));
+        if (all) {
+            edit_remove_stamps(map, stamp_meets_rect, &r);
+        } else {
+            // Only objects under the cells written go; the rest of the map stays as it is.
+            CellSet written;
+            for (uint32_t cell : packed)
+                written.set(static_cast<int32_t>(cell & 1023u), static_cast<int32_t>(cell >> 10 & 1023u));
+            edit_remove_stamps(map, stamp_meets_set, &written);
         }
         edit_reserve_cells(map, packed.size());
         edit_put_tiles(map, packed.data(), packed.size());
@@ -327,9 +339,8 @@ int clip_paste(MapData* map, const ClipPiece& piece, int32_t x, int32_t y, Regio
         if (region && piece.region.size() == piece.tiles.size())
             for (int32_t cx = r.x; cx < r.x + r.width; ++cx)
                 for (int32_t cy = r.y; cy < r.y + r.height; ++cy)
-                    edit_region_cell(
-                        map, region, cx, cy,
-                        piece.region[static_cast<size_t>(cx - x) * piece.height + (cy - y)] != 0);
+                    if (all || piece.region[at(cx, cy)] != 0)
+                        edit_region_cell(map, region, cx, cy, piece.region[at(cx, cy)] != 0);
     });
 }
 
@@ -368,6 +379,18 @@ void clip_flip(ClipPiece* p, bool horizontal) {
             [h](int32_t x, int32_t y, int32_t n) {
                 return std::pair{x, h - y - n};
             });
+}
+
+uint32_t clip_region_area(MapData* map, ClipRect rect, Region* region, bool member) {
+    ClipRect r = clip_to_map(rect);
+    if (!map || !region || r.width == 0) return 0;
+    uint32_t changed = 0;
+    as_step(map, member ? "?region add" : "?region remove", [&] {
+        for (int32_t cx = r.x; cx < r.x + r.width; ++cx)
+            for (int32_t cy = r.y; cy < r.y + r.height; ++cy)
+                changed += static_cast<uint32_t>(edit_region_cell(map, region, cx, cy, member));
+    });
+    return changed;
 }
 
 uint32_t clip_fill(MapData* map, ClipRect rect, int brush, bool border_only, Region* region) {

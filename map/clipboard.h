@@ -51,12 +51,22 @@ int clip_cut(MapData* map, ClipRect rect, Region* region, ClipPiece* out);
 // Sets the rectangle's cells to 0, removing whole every object that has a cell in it; with a
 // region, its cells there also leave that region. One step; returns 1 when something changed.
 int clip_clear(MapData* map, ClipRect rect, Region* region);
-// Writes the piece with its top-left cell at (x, y), cut at the map's edge: every cell of the
-// piece replaces the map's (0 included), objects under it are removed whole, the piece's
-// objects are placed (an object anchored off the map is left out, one reaching past the edge
-// is clipped like any object). With a region and a piece that holds region cells, the
-// pasted cells' membership of that region becomes the piece's. One step; 1 when it changed.
-int clip_paste(MapData* map, const ClipPiece& piece, int32_t x, int32_t y, Region* region);
+// What a paste writes: only the piece's non-empty cells (the map keeps what lies under its
+// empty ones, as a stamp does), or every cell, 0 included.
+enum ClipPasteMode : int { CLIP_PASTE_NONEMPTY, CLIP_PASTE_ALL };
+// Writes the piece with its top-left cell at (x, y), cut at the map's edge: the cells the mode
+// writes replace the map's, objects under them are removed whole, the piece's objects are
+// placed (an object anchored off the map is left out, one reaching past the edge is clipped
+// like any object). With a region and a piece that holds region cells, the pasted cells'
+// membership of that region becomes the piece's (with CLIP_PASTE_NONEMPTY cells only join
+// it). One step; 1 when it changed.
+int clip_paste(MapData* map, const ClipPiece& piece, int32_t x, int32_t y, Region* region,
+               ClipPasteMode mode = CLIP_PASTE_ALL);
+// The top-left cell that puts the piece's middle cell on (x, y).
+inline void clip_paste_origin(const ClipPiece& piece, int32_t* x, int32_t* y) {
+    *x -= (piece.width - 1) / 2;
+    *y -= (piece.height - 1) / 2;
+}
 
 // Turns the piece 90 degrees clockwise, or mirrors it left to right (horizontal) or top to
 // bottom. Tiles keep their values; each object's square moves with the piece and its anchor
@@ -70,6 +80,9 @@ void clip_flip(ClipPiece* piece, bool horizontal);
 // a line or an outline an object is placed wherever its square misses the ones placed
 // before. The region brush adds the cells to region (nothing without one).
 uint32_t clip_fill(MapData* map, ClipRect rect, int brush, bool border_only, Region* region);
+// Makes every cell of the rectangle (cut to the map) a member of region (member true) or not;
+// the cells' other regions stay. One step; returns the cells that changed.
+uint32_t clip_region_area(MapData* map, ClipRect rect, Region* region, bool member);
 // Fills the 4-connected cells that hold the start cell's value, within *within when given.
 // Objects and filler cells (250) stop the fill; a start on one fills nothing.
 uint32_t clip_flood_fill(MapData* map, int32_t x, int32_t y, int brush, const ClipRect* within,

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 struct MapData;
@@ -37,11 +38,30 @@ void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
                           const LevelReadOptions& options);
 void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count);
 
-// Writes the map atomically (temporary file in the same folder, then rename). A symlink is
-// followed and kept; a target that is no regular file or cannot be opened for writing is
-// refused. On failure *error (when given) holds the reason for file_error_text. A save
-// that wrote the file marks the map as saved.
-int mapdata_save(MapData* map, const char* path, int* error = nullptr);
+// What a save did: whether the file was written, and what the map holds that the file does not.
+struct [[nodiscard]] MapSave {
+    int result = MAPDATA_SAVE_FAILED; // MapSaveResult
+    int error = 0;                    // why nothing was written, for file_error_text
+    std::string losses;               // what the read left out (mapdata_read_losses): not in
+                                      // the file either
+    bool refused_losses = false;      // not written because of those losses
+    uint64_t hard_links = 0;          // names the replaced file had; the others keep the old map
+    bool owner_kept = true;           // the replaced file's owner and group went to the new one
+};
+// True when the file holds everything the map does (the map then counts as saved).
+bool mapdata_save_complete(const MapSave& save);
+// The outcome in words, for the editor's console and ostrel-lvl alike: "saved as PATH" for a
+// complete save, else what was not written or not stored, and why.
+std::string mapdata_save_message(const MapSave& save, const char* path);
+// What the read of the map's file left out (skipped records, damaged chunks or region data,
+// region cells past the set limit or the decode budget), in words; empty when nothing was.
+std::string mapdata_read_losses(const MapData* map);
+
+// Writes the map through the safe save (core/safe_save.h): a symlink is followed and kept; a
+// target that is no regular file or cannot be opened for writing is refused. A map whose read
+// left parts of its file out is only written with accept_losses, which then clears them. The
+// map counts as saved only when the file holds everything it does.
+MapSave mapdata_save(MapData* map, const char* path, bool accept_losses = false);
 // Gives the map the tileset of an 8-bit 304 x 160 BMP file; 0 with the reason in reason
 // (at least 128 bytes) when the file cannot be used, the map then unchanged.
 int mapdata_use_tileset_file(MapData* map, const char* path, char* reason, uint32_t size);

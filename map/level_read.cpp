@@ -1,7 +1,5 @@
 // level_read.cpp - turning a level file's bytes into a map: tileset, elvl block, tile records.
 #include <SDL/SDL.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +11,7 @@
 #include "core/log.h"
 #include "core/mem.h"
 #include "core/platform.h"
+#include "core/safe_save.h"
 #include "map/builtin_tileset.h"
 #include "map/elvl.h"
 #include "map/level.h"
@@ -81,23 +80,17 @@ bool bmp_fits(const uint8_t* bmp, uint32_t length) {
     return load_u32(bmp + 10) + pitch * (height - 1) + row <= int64_t{length};
 }
 
-// The copy is overwritten in place and cut to length afterwards, never emptied first: ext4
-// flushes a file at close when it was truncated to zero and rewritten, and that flush would
-// make every load wait for the disk.
+// The copy goes through the safe save like every file we write; a link or anything but a
+// regular file under its name is left alone, so a load never writes through it to another
+// file. Not synced: it is made again by the next load.
 void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
     // A missing graphics folder or a read-only disk only costs the copy.
     std::string copy_path = platform_asset_path(kTilesetCopyPath);
-    int fd = ::open(copy_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) return;
-    size_t done = 0;
-    while (done < length) {
-        ssize_t n = ::pwrite(fd, bytes + done, length - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    [[maybe_unused]] int ignored = ::ftruncate(fd, static_cast<off_t>(done));
-    ::close(fd);
+    SafeSaveOptions options;
+    options.refuse_links = true;
+    options.sync = false;
+    // A refusal is logged by the save; the map loads all the same.
+    (void)safe_save_file(copy_path.c_str(), std::span<const uint8_t>(bytes, length), options);
 }
 
 // Places an object read from a file: filler cells first, then the anchor, then its stamp.

@@ -1,18 +1,18 @@
-// level_write.cpp - laying out a map as a level file and saving it without risking the old one.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// level_write.cpp - laying out a map as a level file, saving it through the safe save, and
+// saying what a save did not store.
 #include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/hash.h"
 #include "core/log.h"
 #include "core/platform.h"
+#include "core/safe_save.h"
+#include "core/text.h"
 #include "map/builtin_tileset.h"
 #include "map/elvl.h"
 #include "map/level.h"
@@ -120,28 +120,6 @@ size_t write_records(const TileGrid* grid, uint8_t* buffer) {
         }
     }
     return static_cast<size_t>(out - buffer);
-}
-
-// Writes all bytes; false on any error (a full disk included).
-bool write_all(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n == 0) errno = ENOSPC;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// The mode a newly created file would get, or the mode of the file being replaced.
-mode_t target_mode(const char* path) {
-    struct stat st {};
-    if (::stat(path, &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 } // namespace
@@ -293,7 +271,9 @@ struct FileImage {
 bool lay_out_file(MapData* map, FileImage* image) {
     std::vector<uint8_t> head_bytes;
     Head head{};
-    if (map && map->tiles && map->tileset_placeholder) {
+    // Without a record such a file would be empty, which no reader takes for a level: then
+    // the built-in tileset goes with it.
+    if (map && map->tiles && map->tileset_placeholder && count_records(map->tiles) > 0) {
         // A map read without a bitmap is saved without one: the tile records start the file
         // (a record can never begin with "BM", as its column would be past 1023).
         head.no_tileset = true;
@@ -323,108 +303,82 @@ int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out) {
     return image.result;
 }
 
-namespace {
-
-// Follows a chain of symlinks to the file they name, so that a save replaces that file and
-// keeps the links. Relative link texts count from the link's own folder.
-bool resolve_links(std::string* path, int* error) {
-    for (int hops = 0;; ++hops) {
-        struct stat st {};
-        if (::lstat(path->c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-        if (hops == 40) {
-            *error = ELOOP;
-            return false;
-        }
-        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
-        ssize_t n = ::readlink(path->c_str(), target.data(), target.size());
-        if (n < 0) {
-            *error = errno;
-            return false;
-        }
-        target.resize(static_cast<size_t>(n));
-        size_t slash = path->rfind('/');
-        if (target.empty() || target[0] == '/' || slash == std::string::npos)
-            *path = target;
-        else
-            *path = path->substr(0, slash + 1) + target;
-    }
+bool mapdata_save_complete(const MapSave& save) {
+    return save.result == MAPDATA_SAVE_OK && save.losses.empty();
 }
 
-// A file that exists must be a regular file that we may open for writing, as a plain open
-// for writing would require; the check never blocks on a FIFO or a device.
-bool check_target(const std::string& path, int* error) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return true;
-        // A FIFO without a reader refuses with ENXIO: it is no regular file either.
-        *error = errno == ENXIO ? FILE_NOT_REGULAR : errno;
-        return false;
-    }
-    struct stat st {};
-    bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    if (!regular) *error = FILE_NOT_REGULAR;
-    return regular;
+std::string mapdata_read_losses(const MapData* map) {
+    if (!map || map->read_losses_accepted) return {};
+    std::string text;
+    auto add = [&](uint64_t count, const char* what) {
+        if (count == 0) return;
+        text += (text.empty() ? "" : ", ") + text_count(count) + " " + what;
+    };
+    add(map->error_count, "tile records outside the map");
+    add(map->bad_chunk_areas, "damaged metadata areas");
+    add(map->bad_region_data, "damaged region cell lists");
+    add(map->region_cells_lost, "region cells past the limit of 255 region sets");
+    if (mapdata_region_data_cut(map))
+        text += std::string(text.empty() ? "" : ", ") + "region cells past the decoding limit";
+    return text;
 }
 
-std::string folder_of(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+std::string mapdata_save_message(const MapSave& save, const char* path) {
+    const std::string as = std::string("saved as ") + text_escaped(path ? path : "");
+    if (save.refused_losses)
+        return "not " + as + ": the read of its file left out " + save.losses +
+               "; \"?save!\" saves it without them";
+    if (save.result == MAPDATA_SAVE_FAILED)
+        return "could not be " + as + ": " + file_error_text(save.error);
+    std::vector<std::string> parts;
+    if (save.result == MAPDATA_SAVE_NO_METADATA)
+        parts.push_back("without attributes or regions: tileset too large");
+    else if (save.result == MAPDATA_SAVE_NO_TILESET)
+        parts.push_back("without attributes or regions: it has no tileset (?tileset <file.bmp> "
+                        "gives it one)");
+    else if (save.result == MAPDATA_SAVE_REGIONS_CUT)
+        parts.push_back(", but a region too large to store was cut");
+    if (!save.losses.empty())
+        parts.push_back(", without what the read of its file left out (" + save.losses + ")");
+    if (save.hard_links > 1)
+        parts.push_back("; the file had " + text_count(save.hard_links) +
+                        " hard links: the others keep the old map");
+    if (!save.owner_kept) parts.push_back("; the file now belongs to you, not to its old owner");
+    std::string text = as;
+    for (const std::string& part : parts)
+        text += (part[0] == ',' || part[0] == ';' ? "" : " ") + part;
+    return text;
 }
 
-// The rename is durable only once the folder's entry is on disk.
-void sync_folder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    if (::fsync(fd) != 0 && errno != EINVAL)
-        log_msg('W', "<mapdata> could not sync folder '%s': %s", folder.c_str(),
-                std::strerror(errno));
-    ::close(fd);
-}
-
-} // namespace
-
-int mapdata_save(MapData* map, const char* path, int* error) {
-    int ignored = 0;
-    if (!error) error = &ignored;
-    *error = 0;
+MapSave mapdata_save(MapData* map, const char* path, bool accept_losses) {
+    MapSave save;
     if (!map || !path || !*path) {
-        *error = ENOENT;
-        return MAPDATA_SAVE_FAILED;
+        save.error = ENOENT;
+        return save;
     }
-    std::string target = path;
-    if (!resolve_links(&target, error) || !check_target(target, error)) {
-        log_msg('W', "<mapdata> error writing level file '%s': %s", path, file_error_text(*error));
-        return MAPDATA_SAVE_FAILED;
-    }
-    // The new file is written beside the old one under a short name (so that a target name
-    // near the 255-byte limit still leaves room) and renamed over it only when complete.
-    std::string folder = folder_of(target);
-    std::string temp = folder + "/.ostrel-XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        *error = errno;
-        log_msg('W', "<mapdata> error writing level file '%s': %s", path, std::strerror(*error));
-        return MAPDATA_SAVE_FAILED;
+    save.losses = mapdata_read_losses(map);
+    if (!accept_losses && !save.losses.empty()) {
+        save.refused_losses = true;
+        return save;
     }
     FileImage image{};
-    auto fail = [&](int reason) {
-        if (*error == 0) *error = reason;
-        return false;
-    };
-    bool ok = lay_out_file(map, &image) || fail(EFBIG);
-    ok = ok && (::fchmod(fd, target_mode(target.c_str())) == 0 || fail(errno));
-    ok = ok && (write_all(fd, image.bytes.get(), image.size) || fail(errno));
-    ok = ok && (::fsync(fd) == 0 || fail(errno));
-    ok = (::close(fd) == 0 || fail(errno)) && ok;
-    ok = ok && (std::rename(temp.c_str(), target.c_str()) == 0 || fail(errno));
-    if (!ok) {
-        ::unlink(temp.c_str());
-        log_msg('W', "<mapdata> error writing level file '%s': %s", path, file_error_text(*error));
-        return MAPDATA_SAVE_FAILED;
+    SafeSave file;
+    if (!lay_out_file(map, &image)) {
+        save.error = EFBIG;
+    } else {
+        save.error = safe_save_file(path, std::span<const uint8_t>(image.bytes.get(), image.size),
+                                    {}, &file);
     }
-    sync_folder(folder);
-    map->saved_revision = map->revision;
-    return image.result;
+    if (save.error != 0) {
+        log_msg('W', "<mapdata> error writing level file '%s': %s", path,
+                file_error_text(save.error));
+        return save;
+    }
+    save.result = image.result;
+    save.hard_links = file.hard_links;
+    save.owner_kept = file.owner_kept;
+    // Losses accepted on request are permanent now: the map counts as saved despite them.
+    if (accept_losses) map->read_losses_accepted = true;
+    if (save.result == MAPDATA_SAVE_OK) map->saved_revision = map->revision;
+    return save;
 }

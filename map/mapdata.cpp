@@ -30,7 +30,6 @@ void mapdata_set_name(MapData* map, const char* name) {
 
 void mapdata_make_default(MapData* map, bool decode_surface) {
     map->tiles = tilegrid_new();
-    tilegrid_put(map->tiles, 0, 0, 1);
     map->error_count = 0;
     mapdata_set_name(map, "<default>");
     // No bytes: the built-in tileset is installed.

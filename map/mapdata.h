@@ -57,6 +57,7 @@ struct MapData {
     uint32_t bad_chunk_areas;   // metadata or region chunk areas that were not walked to the end
     uint32_t bad_region_data;   // rTIL sub-chunks that were invalid and read only in part
     uint32_t region_cells_lost; // region cells that a 256th region set would have needed
+    bool read_losses_accepted;  // a save made the losses above permanent on request
     uint64_t revision;          // bumped by every change to what a save would write
     uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one
@@ -84,7 +85,7 @@ inline void mapdata_touch(MapData* map) {
 }
 // An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
 MapData* mapdata_new();
-// Turns a fresh record into the default map: tile (0, 0) = 1 and the built-in tileset.
+// Turns a fresh record into the default map: no tiles, the built-in tileset.
 void mapdata_make_default(MapData* map, bool decode_surface);
 // Sets the map's name; longer texts keep their first 31 characters.
 void mapdata_set_name(MapData* map, const char* name);

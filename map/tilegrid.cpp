@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "core/mem.h"
 
@@ -175,5 +176,27 @@ bool tilegrid_bounds(const TileGrid* grid, int32_t* x0, int32_t* y0, int32_t* x1
     *y0 = top;
     *x1 = right;
     *y1 = bottom;
+    return true;
+}
+
+bool tilegrid_median(const TileGrid* grid, int32_t* x, int32_t* y) {
+    std::vector<uint32_t> columns(1024), rows(1024);
+    uint64_t count = 0;
+    tilegrid_for_each_set(grid, [&](int32_t cx, int32_t cy, uint8_t) {
+        ++columns[static_cast<size_t>(cx)];
+        ++rows[static_cast<size_t>(cy)];
+        ++count;
+    });
+    if (count == 0) return false;
+    // The lower median: the cell with (count - 1) / 2 cells before it in order.
+    auto median = [count](const std::vector<uint32_t>& histogram) {
+        uint64_t seen = 0;
+        int32_t at = 0;
+        while (seen + histogram[static_cast<size_t>(at)] <= (count - 1) / 2)
+            seen += histogram[static_cast<size_t>(at++)];
+        return at;
+    };
+    *x = median(columns);
+    *y = median(rows);
     return true;
 }

@@ -65,6 +65,9 @@ template <typename Visit> void tilegrid_for_each_set(const TileGrid* grid, Visit
 // The smallest rectangle holding every non-zero cell, as inclusive corners; false when the
 // grid holds none. Walks only the storage that exists.
 bool tilegrid_bounds(const TileGrid* grid, int32_t* x0, int32_t* y0, int32_t* x1, int32_t* y1);
+// The median column and the median row of the non-zero cells, each taken on its own axis, so
+// a few far cells (a sign in a corner) do not move it; false when the grid holds none.
+bool tilegrid_median(const TileGrid* grid, int32_t* x, int32_t* y);
 
 // Never allocates; three indexed loads.
 inline uint8_t tilegrid_get(const TileGrid* grid, int32_t x, int32_t y) {

@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     add_region(map, "Hangar east", cx + 9, cy + 8, cx + 14, cy + 11);
     attribute(map, "NAME", "Ostrel demo base");
     attribute(map, "VERSION", "1");
-    int result = mapdata_save(map, argv[1]);
+    int result = mapdata_save(map, argv[1]).result;
     mapdata_free(map);
     if (result == MAPDATA_SAVE_FAILED) {
         std::fprintf(stderr, "demo_map: cannot write %s\n", argv[1]);

@@ -81,17 +81,51 @@ TEST_F(KeepWork, QuitAndOpenAskOnceAboutUnsavedChanges) {
 TEST_F(KeepWork, LoadProblemsArePrintedInRed) {
     std::ofstream("bad.lvl", std::ios::binary).write("\x00\x04\x00\x07\x00\x04\x00\x07", 8);
     run("?go bad.lvl");
-    EXPECT_EQ(row(6), "now viewing bad.lvl");
-    EXPECT_EQ(row(7), "2 tile records were out of range and were skipped");
-    EXPECT_EQ(colour(7), 3);
+    EXPECT_EQ(row(5), "now viewing bad.lvl");
+    EXPECT_EQ(row(6), "2 tile records were out of range and were skipped");
+    EXPECT_EQ(row(7), "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
+    EXPECT_EQ(colour(6), 3);
 }
 
-// Without a tileset the regions cannot be stored, and the save says how to mend that.
+// Without a tileset the regions of a map with tiles cannot be stored, and the save says how
+// to mend that.
 TEST_F(KeepWork, SavingRegionsWithoutATilesetSaysHowToMendIt) {
     add_region_at(map(), "A", 7);
+    tilegrid_put(map()->tiles, 7, 0, 1);
     run("?tileset none");
     run("?save two.lvl");
     EXPECT_NE((row(6) + row(7)).find("no tileset (?tileset <file.bmp>"), std::string::npos);
+}
+
+// A save that could not store everything leaves the map unsaved, so quitting still warns.
+TEST_F(KeepWork, IncompleteSaveKeepsTheMapUnsaved) {
+    run("?tileset none");
+    run("?insattr FOO=bar");
+    run("?save a.lvl");
+    EXPECT_EQ(colour(7), 3);
+    EXPECT_TRUE(mapdata_modified(map()));
+    run("?quit");
+    EXPECT_EQ(g_editor.running, 1);
+}
+
+// What the read left out is never made permanent by a plain "?save"; "?save!" does it.
+// A file with other hard links is saved whole, and the split is said in red.
+TEST_F(KeepWork, ReadLossesNeedSaveBangAndHardLinksAreNamed) {
+    const char bad[] = "\x00\x04\x00\x07\x03\x20\x00\x01"; // one record outside the map
+    std::ofstream("bad.lvl", std::ios::binary).write(bad, 8);
+    fs::create_hard_link("bad.lvl", "other.lvl");
+    run("?go bad.lvl");
+    run("?save");
+    EXPECT_EQ(row(6) + row(7), "map not saved as bad.lvl: the read of its file left out 1 tile "
+                               "records outside the map; \"?save!\" saves it without them");
+    EXPECT_EQ(fs::file_size("bad.lvl"), 8u);
+    run("?save!");
+    EXPECT_NE(fs::file_size("bad.lvl"), 8u);
+    EXPECT_FALSE(mapdata_modified(map()));
+    EXPECT_EQ(colour(7), 3);
+    EXPECT_NE((row(6) + row(7)).find("the file had 2 hard links: the others keep the old map"),
+              std::string::npos);
+    EXPECT_EQ(fs::file_size("other.lvl"), 8u);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the map (wheel zoom, arrows and the radar: view_session.sh; the right-button scroll: frames).
 #include "editor/editor.h"
 #include "editor/editor_mouse.h"
+#include "editor/options.h"
 #include "editor_fixture.h"
 #include "render/helpviewer.h"
 
@@ -130,14 +131,24 @@ void mouse_at(int px, int py, uint32_t buttons, int x = 3, int y = 3) {
     editor_mouse(0, buttons, x, y);
 }
 
-TEST_F(Moves, ViewOpensOnTheMiddleOfTheMapsContent) {
+// The median of the content, which a far sign does not move, at the largest tiles showing all.
+TEST_F(Moves, ViewOpensOnTheMedianOfTheContent) {
     tilegrid_put(map()->tiles, 0, 0, 0);
     editor_center_on_content();
-    EXPECT_EQ(centre(), std::pair(8192, 8192));
-    tilegrid_put(map()->tiles, 100, 401, 7);
-    tilegrid_put(map()->tiles, 300, 200, 7);
-    editor_center_on_content();
-    EXPECT_EQ(centre(), std::pair((100 + 300 + 1) * 8, (200 + 401 + 1) * 8));
+    EXPECT_EQ(centre(), std::pair(8200, 8200));
+    const struct {
+        int x, y, centre_x, centre_y, zoom;
+    } steps[] = {{500, 500, 500, 500, 1},
+                 {515, 510, 500, 500, 1},
+                 {510, 505, 510, 505, 1},
+                 {540, 505, 510, 505, 2},
+                 {1000, 1000, 515, 505, 4}};
+    for (const auto& s : steps) {
+        tilegrid_put(map()->tiles, s.x, s.y, 7);
+        editor_center_on_content();
+        EXPECT_EQ(centre(), std::pair(s.centre_x * 16 + 8, s.centre_y * 16 + 8)) << s.x;
+        EXPECT_EQ(g_editor.zoom, s.zoom) << s.x;
+    }
 }
 
 // Clicks on a panel never paint, pick or erase the map underneath.
@@ -175,35 +186,31 @@ TEST_F(Moves, PanelsKeepTheirClicks) {
         EXPECT_EQ(mapdata_get_tile(map(), x, 20), x == 20 ? 5 : 0) << x;
 }
 
-TEST(Options, SizesMinimumsNumberFormsAndFileName) {
+TEST(Options, SizesFileNameAndRefusals) {
     const struct {
-        std::vector<std::string> args;
-        std::string file;
+        std::vector<const char*> args;
+        std::string map;
         int width, height;
+        bool error;
     } cases[] = {
-        {{"-w800", "-h600", "maps/a.lvl", "extra"}, "maps/a.lvl", 800, 600},
-        {{"maps/a.lvl", "-w800"}, "maps/a.lvl", 640, 480},
-        {{"-w", "800"}, "800", 640, 480},
-        {{}, "", 640, 480},
-        {{"-w319", "-h239"}, "", 640, 480},
-        {{"-w320", "-h0x100"}, "", 320, 256},
-        {{"-w1024x"}, "", 1024, 480},
-        {{"-wabc", "-w-800", "-w99999"}, "", 640, 480},
-        {{"-W800"}, "-W800", 640, 480},
+        {{"-w800", "-h", "0x258", "maps/a.lvl"}, "maps/a.lvl", 800, 600, false},
+        {{"--", "-odd.lvl"}, "-odd.lvl", 0, 0, false},
+        {{"--help"}, "", 0, 0, false},
+        {{"-w319"}, "", 0, 0, true},
+        {{"-w1024x"}, "", 0, 0, true},
+        {{"-h"}, "", 0, 0, true},
+        {{"-W800"}, "", 0, 0, true},
+        {{"--frobnicate", "a.lvl"}, "", 0, 0, true},
+        {{"a.lvl", "b.lvl"}, "a.lvl", 0, 0, true},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> text = c.args;
-        text.insert(text.begin(), "ostrel");
-        std::vector<char*> argv;
-        for (auto& t : text)
-            argv.push_back(t.data());
-        argv.push_back(nullptr);
-        editor_set_defaults();
-        EXPECT_EQ(editor_parse_options(static_cast<int>(text.size()), argv.data()), c.file)
-            << text[1];
-        EXPECT_EQ(g_editor.screen_width, c.width) << text[1];
-        EXPECT_EQ(g_editor.screen_height, c.height) << text[1];
+        EditorOptions o = editor_options_parse(c.args);
+        EXPECT_EQ(o.map, c.map) << c.args[0];
+        EXPECT_EQ(o.width, c.width) << c.args[0];
+        EXPECT_EQ(o.height, c.height) << c.args[0];
+        EXPECT_EQ(!o.error.empty(), c.error) << c.args[0] << ": " << o.error;
     }
+    EXPECT_TRUE(editor_options_parse(std::vector<const char*>{"--help"}).help);
 }
 
 } // namespace

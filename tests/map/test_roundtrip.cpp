@@ -34,7 +34,7 @@ TEST_F(RealMaps, LoadSaveLoadKeepsTilesAttributesKeptChunksAndRegions) {
         MapData* first = mapdata_load(entry.path().c_str());
         ASSERT_STRNE(first->name, "<default>");
         regional += !all_regions(first).empty();
-        ASSERT_EQ(mapdata_save(first, "saved.lvl"), MAPDATA_SAVE_OK);
+        ASSERT_EQ(mapdata_save(first, "saved.lvl").result, MAPDATA_SAVE_OK);
         MapData* second = mapdata_load("saved.lvl");
         int differences = 0, tiles = 0;
         for (int y = 0; y < 1024; ++y) {

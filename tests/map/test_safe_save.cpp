@@ -1,5 +1,5 @@
 // test_safe_save.cpp - a save follows links, refuses what a plain open would and says why;
-// a map read without a tileset is saved without one.
+// a map read without a tileset is saved without one while it has tiles.
 #include "core/mem.h"
 #include "core/platform.h"
 #include "map/attributes.h"
@@ -21,7 +21,7 @@ TEST_F(SafeSave, LinksAreFollowedAndLongNamesFit) {
     std::string long_name(250, 'n'); // no room left for a suffix of the temporary file
     MapData* map = mapdata_load("");
     for (const std::string& path : {std::string("link.lvl"), long_name})
-        ASSERT_EQ(mapdata_save(map, path.c_str()), MAPDATA_SAVE_OK) << path;
+        ASSERT_EQ(mapdata_save(map, path.c_str()).result, MAPDATA_SAVE_OK) << path;
     EXPECT_TRUE(fs::is_symlink("link.lvl"));
     EXPECT_EQ(read_file("real/map.lvl"), read_file(long_name));
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 4);
@@ -43,9 +43,9 @@ TEST_F(SafeSave, RefusedTargetsSayWhyAndStayAsTheyWere) {
         std::puts("as root every file is writable: the read-only case needs a normal user");
     for (auto [path, reason] : cases) {
         Quiet quiet;
-        int error = 0;
-        EXPECT_EQ(mapdata_save(map, path, &error), MAPDATA_SAVE_FAILED) << path;
-        EXPECT_EQ(error, reason) << path;
+        MapSave save = mapdata_save(map, path);
+        EXPECT_EQ(save.result, MAPDATA_SAVE_FAILED) << path;
+        EXPECT_EQ(save.error, reason) << path;
     }
     EXPECT_TRUE(fs::is_fifo("pipe.lvl"));
     EXPECT_EQ(read_file("ro.lvl"), (Bytes{1, 2, 3, 4}));
@@ -83,6 +83,13 @@ TEST_F(SafeSave, MapWithoutTilesetIsSavedWithoutOne) {
     EXPECT_TRUE(std::equal(bmp.begin() + 14, bmp.end(), out.begin() + 14));
     mapdata_drop_tileset(map);
     EXPECT_EQ(mapdata_save_bytes(map, &out), MAPDATA_SAVE_NO_TILESET);
+    // With no record left the built-in tileset goes along: the file is no empty one and
+    // keeps the attribute.
+    tilegrid_put(map->tiles, 5, 0, 0);
+    EXPECT_EQ(mapdata_save_bytes(map, &out), MAPDATA_SAVE_OK);
+    MapData* back = parse(out);
+    EXPECT_EQ(back->attributes ? back->attributes->count : 0u, 2u);
+    mapdata_free(back);
     mapdata_free(map);
 }
 
