@@ -1,5 +1,5 @@
-// Level files: the elvl chunk walk and handler, the reader on odd and hostile bytes, the
-// writer's layout, and saves that fail without harming the old file.
+// Level files: the elvl chunk walk and handler, the reader on odd and hostile bytes, and the
+// writer's layout (saves that fail without harming the old file: core's safe save).
 #include "test_util.h"
 
 #include "core/list.h"
@@ -9,9 +9,6 @@
 #include "map/elvl.h"
 #include "map/stamp.h"
 #include "map/tilegrid.h"
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -219,39 +216,6 @@ TEST(LevelWrite, OversizedOrBrokenTilesets) {
     mapdata_set_tile(map, 1, 1, 1);
     file = save(map);
     EXPECT_EQ(get_u16(file, 6), 49720u);
-    mapdata_free(map);
-}
-
-// Entries of the scratch folder: a failed or finished save leaves no temporary file.
-int entries() {
-    int n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator("."))
-        ++n;
-    return n;
-}
-
-TEST_F(ScratchDir, SavesAreAtomicAndFailuresKeepTheOldFile) {
-    write_file("map.lvl", {9, 9, 9, 9});
-    MapData* map = mapdata_load("");
-    // A file size limit makes the write fail the way a full disk does.
-    struct sigaction ignore {
-    }, previous{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &small);
-    int result = mapdata_save(map, "map.lvl").result;
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &previous, nullptr);
-    EXPECT_EQ(result, MAPDATA_SAVE_FAILED);
-    EXPECT_EQ(read_file("map.lvl"), (Bytes{9, 9, 9, 9}));
-    EXPECT_EQ(entries(), 2); // the map and graphics/
-    EXPECT_EQ(mapdata_save(map, "map.lvl").result, MAPDATA_SAVE_OK);
-    EXPECT_EQ(read_file("map.lvl"), save(map));
-    EXPECT_EQ(entries(), 2);
     mapdata_free(map);
 }
 

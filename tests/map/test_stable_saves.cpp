@@ -1,5 +1,5 @@
 // Saves that are stable byte for byte: save, save again, reload and save once more give the
-// same file, with regions and kept chunks in the order the file had them.
+// same file, with regions and attributes in the order the file had them.
 #include <gtest/gtest.h>
 
 #include "map/level.h"
@@ -58,25 +58,6 @@ TEST(StableSave, RegionsAtTheSetLimitKeepTheirOrder) {
     EXPECT_EQ(names[0], "A0");
     EXPECT_EQ(names[4], "B7");
     EXPECT_EQ(names[254], "C588");
-}
-
-// Kept chunks of eight types between 400 "TSET" chunks (which the reader drops) are written
-// back in the file's order, and the table's resizing never changes that.
-TEST(StableSave, KeptChunksKeepTheFileOrder) {
-    Bytes area;
-    std::vector<std::string> kept;
-    for (int32_t i = 0; i < 400; ++i) {
-        append(area, chunk("TSET", bytes("t")));
-        if (i % 10 != 0) continue;
-        std::string type = "K" + std::to_string(100 + i % 80).substr(0, 3);
-        std::string data(static_cast<size_t>(i % 7), static_cast<char>('a' + i % 26));
-        append(area, chunk(type.c_str(), bytes(data)));
-        kept.push_back(type + data);
-    }
-    MapData* map = parse(level_with_chunks(64, area, {}));
-    Bytes file = expect_stable(map);
-    EXPECT_EQ(saved_chunks(file), kept);
-    mapdata_free(map);
 }
 
 // Removing attributes can leave the table larger than a reload makes it; the saved order is
