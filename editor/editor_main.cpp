@@ -9,8 +9,9 @@
 #include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
 #include "render/gfx.h"
 #include "render/mapview.h"
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "map/tilegrid.h"
+#include "map/model/tilegrid.h"
 
 int32_t view_fit_zoom(int32_t cx, int32_t cy, CellBox content, int32_t width, int32_t height) {
     // The view centre is the middle of the centre cell: 8 map pixels past its left edge.

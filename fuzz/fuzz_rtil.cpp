@@ -5,9 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "map/elvl.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/elvl.h"
+#include "map/model/mapdata.h"
+#include "map/lvl/region_codec.h"
+#include "map/model/region.h"
 
 namespace {
 

@@ -15,10 +15,11 @@
 #include <string_view>
 #include <vector>
 
-#include "map/elvl.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/elvl.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/lvl/region_codec.h"
 
 using Bytes = std::vector<uint8_t>;
 

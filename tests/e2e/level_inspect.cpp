@@ -1,7 +1,8 @@
 // level_inspect.cpp - the cells of a level file for the end-to-end scripts, which ask
 // `ostrel-lvl info --json` for everything else: one line per query, in the order asked.
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
 #include "editor_fixture.h"
-#include "map/level.h"
+#include "map/lvl/level.h"
 
 #include <SDL.h>
 
@@ -99,6 +99,7 @@ TEST_F(KeepWork, SavingRegionsWithoutATilesetSaysHowToMendIt) {
 
 // A save that could not store everything leaves the map unsaved, so quitting still warns.
 TEST_F(KeepWork, IncompleteSaveKeepsTheMapUnsaved) {
+    tilegrid_put(map()->tiles, 7, 0, 1); // attributes without a tileset are lost only beside tiles
     run("?tileset none");
     run("?insattr FOO=bar");
     run("?save a.lvl");

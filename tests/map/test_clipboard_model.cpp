@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/list.h"
-#include "map/clipboard.h"
-#include "map/edit.h"
-#include "map/stamp.h"
+#include "map/edit/clipboard.h"
+#include "map/edit/edit.h"
+#include "map/model/stamp.h"
 #include "test_util.h"
 
 namespace {

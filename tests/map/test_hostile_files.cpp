@@ -1,7 +1,7 @@
 // Hostile level files: region data past the decode budget is cut.
 #include <gtest/gtest.h>
 
-#include "map/level.h"
+#include "map/lvl/level.h"
 #include "test_util.h"
 
 namespace {

@@ -4,11 +4,12 @@
 
 #include "core/list.h"
 #include "core/mem.h"
-#include "map/attributes.h"
-#include "map/builtin_tileset.h"
-#include "map/elvl.h"
-#include "map/stamp.h"
-#include "map/tilegrid.h"
+#include "map/lvl/level.h"
+#include "map/model/attributes.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/elvl.h"
+#include "map/model/stamp.h"
+#include "map/model/tilegrid.h"
 
 namespace {
 
@@ -121,7 +122,7 @@ TEST_F(ScratchDir, PlainBitmapLoadsWithItsTilesetAndWritesTheCopy) {
     write_file("graphics/last-tiles.bmp", Bytes(70000, 0xEE)); // an older, longer copy
     MapData* map = mapdata_load("plain.lvl");
     EXPECT_EQ(map->tileset_length, 49720u);
-    EXPECT_NE(map->tileset_surface, nullptr);
+    EXPECT_TRUE(tileset_bmp_fits(map->tileset, map->tileset_length));
     bmp.resize(49720, 0);
     EXPECT_EQ(read_file("graphics/last-tiles.bmp"), bmp);
     mapdata_free(map);

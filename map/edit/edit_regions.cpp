@@ -2,11 +2,11 @@
 // tables and rebuilds of the membership store, each with a payload that swaps in and out.
 #include "core/hash.h"
 #include "core/mem.h"
-#include "map/edit.h"
-#include "map/elvl.h"
-#include "map/region.h"
-#include "map/region_edit.h"
-#include "map/region_store.h"
+#include "map/edit/edit.h"
+#include "map/model/elvl_chunk.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
+#include "map/model/region_store.h"
 
 #include <cstring>
 #include <vector>

@@ -1,15 +1,16 @@
 // elvl.cpp - the chunk walk of an elvl block, the chunk handler and the attribute reader.
-#include "map/elvl.h"
+#include "map/lvl/elvl.h"
 
 #include <span>
 
 #include "core/hash.h"
 #include "core/log.h"
 #include "core/mem.h"
-#include "map/level.h"
-#include "map/level_report.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/level.h"
+#include "map/lvl/level_report.h"
+#include "map/model/mapdata.h"
+#include "map/lvl/region_codec.h"
+#include "map/model/region.h"
 
 static uint32_t read_u32(std::span<const uint8_t> bytes) {
     return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
@@ -85,28 +86,6 @@ int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length, Leve
         table, report);
 }
 
-void elvl_free_chunks(HashTable* table) {
-    if (!table) return;
-    hash_filter(table, hash_free_value, nullptr);
-    hash_free(table);
-}
-
-void elvl_append_chunk(std::vector<uint8_t>* out, const char* type, const uint8_t* data,
-                       uint32_t length) {
-    const uint8_t header[8] = {
-        static_cast<uint8_t>(type[0]),      static_cast<uint8_t>(type[1]),
-        static_cast<uint8_t>(type[2]),      static_cast<uint8_t>(type[3]),
-        static_cast<uint8_t>(length),       static_cast<uint8_t>(length >> 8),
-        static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
-    out->insert(out->end(), header, header + 8);
-    if (length) out->insert(out->end(), data, data + length);
-    out->resize(out->size() + (4 - length % 4) % 4, 0);
-}
-
-void elvl_append_copy(std::vector<uint8_t>* out, const void* copy) {
-    elvl_append_chunk(out, static_cast<const char*>(copy), elvl_chunk_data(copy),
-                      elvl_chunk_length(copy));
-}
 
 void mapdata_read_attribute(MapData* map, const uint8_t* data, uint32_t length) {
     // The data carries no terminator: scan a terminated copy so the scan ends with the data.

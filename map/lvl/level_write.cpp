@@ -11,13 +11,14 @@
 #include "core/hash.h"
 #include "core/log.h"
 #include "core/platform.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/elvl.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/lvl/region_codec.h"
+#include "map/model/region.h"
 #include "core/safe_save.h"
 #include "core/text.h"
-#include "map/builtin_tileset.h"
-#include "map/elvl.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // edit.cpp - applies changes to a map, records their inverses in steps, undoes and redoes.
-#include "map/edit.h"
+#include "map/edit/edit.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -11,10 +11,10 @@
 
 #include "core/list.h"
 #include "core/mem.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/region_edit.h"
-#include "map/stamp.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
+#include "map/model/stamp.h"
 
 namespace {
 
@@ -66,6 +66,7 @@ namespace {
 
 EditHistory* make_history(MapData* map) {
     map->history = new EditHistory;
+    map->history_release = edit_forget_history;
     return map->history;
 }
 

@@ -23,10 +23,16 @@ enum MapSaveResult : int {
 // What a read does besides filling the map: the file layer does both, a pure parse neither.
 struct LevelReadOptions {
     bool write_tileset_copy;       // rewrite "./graphics/last-tiles.bmp" from a file's bitmap
-    bool decode_surface;           // decode the tileset bitmap into the map's SDL surface
     LevelReport* report = nullptr; // when given, filled with what the read met
 };
 
+// Reads a level file; the default map when it cannot be read; none only for a null path.
+MapData* mapdata_load(const char* path);
+// Reads a level file; none when it cannot be opened, with the reason (file_error_text) in
+// *error. The map remembers the full path and counts as saved.
+MapData* mapdata_open(const char* path, int* error);
+// Turns a fresh record into the default map: no tiles, the built-in tileset.
+void mapdata_make_default(MapData* map);
 // Reads the level file into a fresh map (0 only when the file cannot be opened, with the
 // reason for file_error_text in *error when given).
 int mapdata_read_level(MapData* map, const char* path, int* error = nullptr);
@@ -62,11 +68,14 @@ std::string mapdata_read_losses(const MapData* map);
 // left parts of its file out is only written with accept_losses, which then clears them. The
 // map counts as saved only when the file holds everything it does.
 MapSave mapdata_save(MapData* map, const char* path, bool accept_losses = false);
-// Gives the map the tileset of an 8-bit 304 x 160 BMP file; 0 with the reason in reason
-// (at least 128 bytes) when the file cannot be used, the map then unchanged.
-int mapdata_use_tileset_file(MapData* map, const char* path, char* reason, uint32_t size);
-// Removes the map's tileset: it is shown with the built-in one and saved without any.
-void mapdata_drop_tileset(MapData* map);
+// Largest tileset bitmap: the elvl block that follows it is found through a 16-bit offset.
+inline constexpr uint32_t kTilesetMaxBytes = 0xFFFC;
+// True when the bytes are an 8-bit 304 x 160 uncompressed BMP whose rows lie inside them;
+// otherwise false with the reason in reason (at least 128 bytes).
+bool tileset_file_check(std::span<const uint8_t> bmp, char* reason, uint32_t size);
+// Reads a BMP file that tileset_file_check accepts into out (raised to a multiple of 4);
+// false with the reason otherwise, out then unchanged.
+bool tileset_file_read(const char* path, std::vector<uint8_t>* out, char* reason, uint32_t size);
 // Lays out the whole file in memory, back-patches included; same results as mapdata_save.
 int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out);
 // hash_filter visitor that appends one "ATTR" chunk; user is the writer's context.
@@ -74,3 +83,6 @@ int mapdata_write_attr(const char* key, void* value, void* context);
 
 // The tileset copy file written on every load of a file with a bitmap.
 inline constexpr const char* kTilesetCopyPath = "./graphics/last-tiles.bmp";
+// True when a bitmap's header describes pixel rows that lie inside its bytes, with sane sides
+// and depth: only such bytes are handed to a decoder.
+bool tileset_bmp_fits(const uint8_t* bmp, uint32_t length);

@@ -1,6 +1,6 @@
 // clipboard.cpp - copy, cut, clear and paste of map pieces, their turns and mirrors, and the
 // area tools that write the brush. All changes go through map/edit, one step per operation.
-#include "map/clipboard.h"
+#include "map/edit/clipboard.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -8,10 +8,10 @@
 
 #include "core/list.h"
 #include "core/log.h"
-#include "map/edit.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/stamp.h"
+#include "map/edit/edit.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
 // level_read.cpp - turning a level file's bytes into a map: tileset, elvl block, tile records.
+#include <fcntl.h>
+#include <unistd.h>
 #include <SDL/SDL.h>
 
 #include <algorithm>
@@ -11,13 +13,13 @@
 #include "core/log.h"
 #include "core/mem.h"
 #include "core/platform.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/elvl.h"
+#include "map/lvl/level.h"
+#include "map/lvl/level_report.h"
+#include "map/model/mapdata.h"
+#include "map/model/stamp.h"
 #include "core/safe_save.h"
-#include "map/builtin_tileset.h"
-#include "map/elvl.h"
-#include "map/level.h"
-#include "map/level_report.h"
-#include "map/mapdata.h"
-#include "map/stamp.h"
 
 namespace {
 
@@ -53,7 +55,9 @@ ElvlBlock find_elvl(std::span<const uint8_t> bytes) {
 // False when the BMP header promises pixel rows the bytes cannot hold, or sizes no bitmap has:
 // the decoder would fail on such a file only after making a surface of the promised size,
 // which a hostile file could put at gigabytes.
-bool bmp_fits(const uint8_t* bmp, uint32_t length) {
+} // namespace
+
+bool tileset_bmp_fits(const uint8_t* bmp, uint32_t length) {
     // A bitmap too short for its own header would be decoded from made-up sizes.
     if (length < 18) return false;
     uint32_t header = load_u32(bmp + 14);
@@ -79,6 +83,8 @@ bool bmp_fits(const uint8_t* bmp, uint32_t length) {
     int64_t row = (width * bits + 7) / 8, pitch = (width * bits + 31) / 32 * 4;
     return load_u32(bmp + 10) + pitch * (height - 1) + row <= int64_t{length};
 }
+
+namespace {
 
 // The copy goes through the safe save like every file we write; a link or anything but a
 // regular file under its name is left alone, so a load never writes through it to another
@@ -133,14 +139,6 @@ uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* 
 
 void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
                           const LevelReadOptions& options) {
-    // A second call replaces the tileset rather than leaking the first one.
-    if (map->tileset_surface) {
-        SDL_FreeSurface(map->tileset_surface);
-        map->tileset_surface = nullptr;
-    }
-    mem_free(map->tileset);
-    map->tileset = nullptr;
-    map->tileset_length = 0;
     uint8_t* copy;
     uint32_t length;
     if (!has_bmp_header(bytes)) {
@@ -163,15 +161,13 @@ void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
                 static_cast<int>(length));
         if (options.write_tileset_copy) write_tileset_copy(copy, length);
     }
-    map->tileset = copy;
-    map->tileset_length = length;
-    if (options.decode_surface && length <= INT32_MAX && bmp_fits(copy, length))
-        map->tileset_surface = SDL_LoadBMP_RW(SDL_RWFromMem(copy, static_cast<int>(length)), 1);
+    // A second call replaces the tileset rather than leaking the first one.
+    mapdata_take_tileset(map, copy, length, map->tileset_placeholder);
 }
 
 void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length) {
     mapdata_load_tileset(map, std::span<const uint8_t>(bytes, bytes ? length : 0),
-                         LevelReadOptions{true, true});
+                         LevelReadOptions{true});
 }
 
 void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
@@ -317,7 +313,7 @@ int mapdata_read_level(MapData* map, const char* path, int* error) {
     MappedFile* file = mapped_file_open(path, error);
     if (!file) return 0;
     mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
-                       LevelReadOptions{true, true});
+                       LevelReadOptions{true});
     mapped_file_close(file);
     return 1;
 }

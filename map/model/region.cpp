@@ -1,10 +1,9 @@
 // region.cpp - region records, the shared membership store and the region table.
-#include "map/region.h"
+#include "map/model/region.h"
 #include "core/log.h"
 #include "core/mem.h"
-#include "map/elvl.h"
-#include "map/region_store.h"
-#include "map/level_report.h"
+#include "map/model/elvl_chunk.h"
+#include "map/model/region_store.h"
 
 #include <algorithm>
 #include <climits>
@@ -204,44 +203,6 @@ int region_toggle_tile(Region* region, int32_t x, int32_t y) {
     return region_set_tile(region, x, y, region_contains(region, x, y) ? 0 : 1);
 }
 
-int region_handle_subchunk(const char*, void* chunk, void* user) {
-    auto* region = static_cast<Region*>(user);
-    const uint8_t* data = elvl_chunk_data(chunk);
-    uint32_t length = elvl_chunk_length(chunk);
-    if (elvl_chunk_is(chunk, "rNAM")) {
-        // The first name counts; a zero byte inside it ends the text there.
-        if (!region->name) {
-            region->name = static_cast<char*>(mem_alloc(length + 1));
-            std::memcpy(region->name, data, length);
-        }
-    } else if (elvl_chunk_is(chunk, "rTIL")) {
-        mapdata_init_region_store(region->owner);
-        LevelReport* report = region->owner->read_report;
-        LevelReportBase saved{};
-        if (report) saved = level_report_enter_copy(report, chunk);
-        if (!region_decode_tiles(region, data, static_cast<int32_t>(length))) {
-            log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
-                           "<mapdata> error in lvl file while reading rle tile data");
-            ++region->owner->bad_region_data;
-            if (report)
-                level_report_problem(report, report->base, "region '%.64s': invalid rTIL data",
-                                     report->region_name.c_str());
-        }
-        if (report) level_report_leave(report, saved);
-    } else {
-        return 0;
-    }
-    mem_free(chunk);
-    return 1;
-}
-
-// Finds the first "rNAM" copy (chunks of one type are visited in file order).
-static int find_name_chunk(const char*, void* chunk, void* found) {
-    auto** name = static_cast<const void**>(found);
-    if (!*name && elvl_chunk_is(chunk, "rNAM")) *name = chunk;
-    return 0;
-}
-
 // The region keeps its own name; the region table holds a copy as its key.
 static void add_to_map(MapData* map, Region* region) {
     if (!map->regions) map->regions = hash_create();
@@ -254,41 +215,6 @@ static char* copy_name(const char* name) {
     auto* copy = static_cast<char*>(mem_alloc(static_cast<uint32_t>(length + 1)));
     std::memcpy(copy, name, length);
     return copy;
-}
-
-void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
-    auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
-    region->owner = map;
-    region->subchunks = hash_create();
-    // The walk takes a signed length; no chunk comes near the cut.
-    auto area = static_cast<int32_t>(length > INT32_MAX ? INT32_MAX : length);
-    LevelReport* report = map->read_report;
-    std::vector<LevelChunk> walked;
-    // The region's sub-chunks are listed apart; the outer walk's list comes back after.
-    std::vector<LevelChunk>* outer = report ? report->walked : nullptr;
-    if (report) report->walked = &walked;
-    if (!elvl_read_chunks(region->subchunks, data, area, report)) {
-        log_msg_capped(&map->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
-                       "<mapdata> error in lvl while reading region chunks");
-        ++map->bad_chunk_areas;
-    }
-    if (report) report->walked = outer;
-    // Without a name the region and all its sub-chunks are dropped, rTIL data included.
-    const void* name_chunk = nullptr;
-    hash_filter(region->subchunks, find_name_chunk, &name_chunk);
-    if (!name_chunk) {
-        if (report) level_report_problem(report, report->base, "region without a name: dropped");
-        region_free(region);
-        return;
-    }
-    if (report)
-        report->region_name.assign(
-            reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
-            strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
-                    elvl_chunk_length(name_chunk)));
-    hash_filter(region->subchunks, region_handle_subchunk, region);
-    add_to_map(map, region);
-    if (report) report->regions.push_back({region, report->base_offset, std::move(walked)});
 }
 
 Region* mapdata_new_region(MapData* map, const char* name) {

@@ -1,11 +1,11 @@
 // stamp.cpp - placed multi-cell objects and the paint operation that keeps them whole.
-#include "map/stamp.h"
+#include "map/model/stamp.h"
 
 #include <algorithm>
 
 #include "core/list.h"
 #include "core/mem.h"
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 
 int object_size(int tile) {
     switch (tile) {

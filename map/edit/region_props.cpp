@@ -1,9 +1,9 @@
 // region_props.cpp - reading a region's properties from its sub-chunks, its extent, and the
 // rules for region names.
 #include "core/hash.h"
-#include "map/elvl.h"
-#include "map/region.h"
-#include "map/region_edit.h"
+#include "map/model/elvl_chunk.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
 
 struct Region;
 

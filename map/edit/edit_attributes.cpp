@@ -1,11 +1,11 @@
 // edit_attributes.cpp - attribute changes as edits: each swaps in a changed copy of the table.
-#include "map/edit.h"
+#include "map/edit/edit.h"
 
 #include <cstring>
 
 #include "core/hash.h"
 #include "core/mem.h"
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 
 // A whole table is exchanged, never patched: the table's visiting order is the order of the
 // attribute chunks in a saved file, and adding or removing entries may regroup the buckets.

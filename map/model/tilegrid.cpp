@@ -1,5 +1,5 @@
 // tilegrid.cpp - storage management of the sparse tile grid: creation, compaction, release.
-#include "map/tilegrid.h"
+#include "map/model/tilegrid.h"
 
 #include <algorithm>
 #include <bit>

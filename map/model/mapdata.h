@@ -4,9 +4,8 @@
 
 #include "core/hash.h"
 #include "core/list.h"
-#include "map/tilegrid.h"
+#include "map/model/tilegrid.h"
 
-struct SDL_Surface;
 struct Region;
 struct RegionSetTable;
 struct EditHistory;
@@ -48,8 +47,7 @@ struct MapData {
     LinkedList stamps;            // owned Stamp records, oldest first
     uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
     Region* selected_region;      // not owned
-    SDL_Surface* tileset_surface; // owned, may be absent
-    uint8_t* tileset;             // owned BMP bytes
+    uint8_t* tileset; // owned BMP bytes (render/ decodes them for drawing)
     uint32_t tileset_length;
     // The tileset is the built-in one shown for a file that had none: it is never saved.
     bool tileset_placeholder;
@@ -61,15 +59,13 @@ struct MapData {
     uint64_t revision;          // bumped by every change to what a save would write
     uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one
-    EditHistory* history;     // owned; the undo steps of map/edit, made by the first change
+    // The undo steps of the change path (map/edit), made by its first change; the model only
+    // releases them, through the edit library's own hook, before the grids they refer to.
+    EditHistory* history;
+    void (*history_release)(MapData* map);
     LevelReport* read_report; // not owned; set only while a read that was asked for one runs
 };
 
-// Reads a level file; the default map when it cannot be read; none only for a null path.
-MapData* mapdata_load(const char* path);
-// Reads a level file; none when it cannot be opened, with the reason (file_error_text) in
-// *error. The map remembers the full path and counts as saved.
-MapData* mapdata_open(const char* path, int* error);
 // Sets the full path the map is saved to and its display label; null or "" means no file.
 void mapdata_set_path(MapData* map, const char* path);
 // True when the map has changes since it was loaded or last saved.
@@ -85,10 +81,13 @@ inline void mapdata_touch(MapData* map) {
 }
 // An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
 MapData* mapdata_new();
-// Turns a fresh record into the default map: no tiles, the built-in tileset.
-void mapdata_make_default(MapData* map, bool decode_surface);
 // Sets the map's name; longer texts keep their first 31 characters.
 void mapdata_set_name(MapData* map, const char* name);
+// Releases the change path's history of the map (its records refer to the map's grids).
+void mapdata_forget_history(MapData* map);
+// Gives the map the owned tileset bytes (null: none), releasing the old ones. Raw: the
+// reader and the change path call it, nothing else.
+void mapdata_take_tileset(MapData* map, uint8_t* bytes, uint32_t length, bool placeholder);
 void mapdata_clear(MapData* map);
 void mapdata_free(MapData* map);
 

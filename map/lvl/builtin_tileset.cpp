@@ -1,5 +1,5 @@
 // builtin_tileset.cpp - draws the built-in tileset as an 8-bit BMP file image.
-#include "map/builtin_tileset.h"
+#include "map/lvl/builtin_tileset.h"
 
 #include <array>
 #include <cstring>

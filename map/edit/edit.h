@@ -34,6 +34,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 struct MapData;
 struct Region;
@@ -106,11 +107,11 @@ int edit_remove_attribute(MapData* map, const char* key);
 
 // ---- Tileset -------------------------------------------------------------------------------
 
-// Gives the map the tileset of a BMP file (as mapdata_use_tileset_file) as one change; 0 with
-// the reason in reason when the file cannot serve, and the map is left as it was.
-int edit_use_tileset_file(MapData* map, const char* path, char* reason, uint32_t size);
-// Takes the map's tileset away (as mapdata_drop_tileset) as one change; 0 when it had none.
-int edit_drop_tileset(MapData* map);
+// Gives the map a tileset bitmap (bytes a tileset check accepted) as one change; with
+// placeholder, the bytes only show the map and a save leaves the bitmap out (a map "without"
+// tileset shows the built-in one). Returns 0, changing nothing, when the map already shows a
+// placeholder and another is asked for.
+int edit_set_tileset(MapData* map, std::span<const uint8_t> bmp, bool placeholder);
 
 // ---- Other changes -------------------------------------------------------------------------
 

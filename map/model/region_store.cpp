@@ -7,8 +7,8 @@
 // region at a time, so the new table keeps the tree form and never needs more slots than the
 // old one had.
 #include "core/log.h"
-#include "map/region.h"
-#include "map/region_store.h"
+#include "map/model/region.h"
+#include "map/model/region_store.h"
 
 #include <cstring>
 

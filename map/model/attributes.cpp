@@ -1,9 +1,9 @@
 // attributes.cpp - adding and removing a map's key=value attributes.
-#include "map/attributes.h"
+#include "map/model/attributes.h"
 
 #include "core/hash.h"
 #include "core/mem.h"
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 
 void mapdata_set_attribute(MapData* map, const char* key, char* value) {
     if (!map || !key || !value) return;

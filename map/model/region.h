@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/hash.h"
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
 
 struct Region {
     MapData* owner;
@@ -24,15 +24,6 @@ inline constexpr int32_t kRegionSetLimit = 255;
 // map.
 inline constexpr uint64_t kRegionDecodeBudget = uint64_t{256} << 20;
 
-// Reads one "REGN" chunk's data into the map.
-void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length);
-int region_handle_subchunk(const char* key, void* chunk, void* region);
-// Decodes rTIL data into the region; 1 when the data is valid. Cells added before a fault
-// stay; cells a faulty run would place outside the map are never added.
-int region_decode_tiles(Region* region, const uint8_t* data, int32_t length);
-// Encodes the region's cells of rows 0 to rows - 1 as rTIL data (later rows read as empty),
-// appending to out.
-void region_encode_tiles(const Region* region, std::vector<uint8_t>* out, int32_t rows = 1024);
 
 // One grid read and one bit test; coordinates wrap modulo 1024 like every grid read.
 inline int region_contains(const Region* region, int32_t x, int32_t y) {
@@ -92,7 +83,3 @@ Region* const* mapdata_region_set(const MapData* map, int32_t k, int32_t* length
 
 // Releases the region grid, the region set table and every region (part of mapdata_clear).
 void mapdata_clear_regions(MapData* map);
-// Appends one "REGN" chunk per region (header, data and alignment bytes) to out, in the
-// map's region order (file order, new regions last). Returns 1, or 0 when some region did not fit
-// in one chunk and lost cells or sub-chunks in the file (each such region is logged).
-int mapdata_write_regions(MapData* map, std::vector<uint8_t>* out);

@@ -1,13 +1,13 @@
 // level_report.cpp - collecting what a read met: problems with their file offsets, and the
 // chunks, attributes and regions in the order the file holds them.
-#include "map/level_report.h"
+#include "map/lvl/level_report.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
 
 namespace {
 

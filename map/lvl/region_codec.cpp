@@ -1,8 +1,9 @@
 // region_codec.cpp - the rTIL run code (decoding and encoding) and writing "REGN" chunks.
-#include "map/region.h"
+#include "map/lvl/region_codec.h"
+#include "map/model/region.h"
 #include "core/log.h"
-#include "map/elvl.h"
-#include "map/level_report.h"
+#include "map/lvl/elvl.h"
+#include "map/lvl/level_report.h"
 
 #include <algorithm>
 #include <cstring>
