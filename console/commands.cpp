@@ -9,10 +9,11 @@
 #include "editor/editor_state.h"
 #include "map/model/attributes.h"
 #include "map/edit/edit.h"
-#include "map/lvl/builtin_tileset.h"
+#include "map/exchange/exchange.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 #include "map/model/region.h"
+#include "map/lvl/builtin_tileset.h"
 #include "render/gfx.h"
 #include "render/panels.h"
 
@@ -57,12 +58,14 @@ void command_go(const char* arg) {
     if (*arg == '\0') return;
     if (!editor_may_discard(DISCARD_OPEN)) return;
     // A file that cannot be read leaves the open map as it is.
-    int error = 0;
-    MapData* map = mapdata_open(arg, &error);
-    if (!map) {
-        console_print(3, "cannot open %s: %s", arg, file_error_text(error));
+    ExchangeRead read = exchange_open(arg);
+    if (!read.map) {
+        console_print(3, "cannot open %s", read.error.c_str());
         return;
     }
+    for (const std::string& note : read.notes)
+        console_print(1, "%s", note.c_str());
+    MapData* map = read.map.release();
     mapdata_free(g_editor.current_map);
     g_editor.current_map = map;
     console_print(1, "now viewing %s", map_title(map));
@@ -108,6 +111,18 @@ void save_map(const char* arg, bool accept_losses) {
                           : nullptr;
     if (!old || std::strcmp(old, kProgramAttributeValue) != 0)
         mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
+    // A Tiled map (by its name) is written with its images beside it.
+    if (exchange_is_tiled(path.c_str())) {
+        ExchangeWrite written = exchange_write(*map, path.c_str());
+        if (!written.ok) {
+            console_print(3, "map not saved: %s", written.error.c_str());
+            return;
+        }
+        mapdata_set_path(map, path.c_str());
+        map->saved_revision = map->revision;
+        console_print(1, "map saved as %s", path.c_str());
+        return;
+    }
     MapSave save = mapdata_save(map, path.c_str(), accept_losses);
     // A save that wrote nothing keeps the map's file as it was, so a plain "?save" still goes
     // there; anything short of a complete save is said in red.

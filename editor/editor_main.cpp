@@ -9,9 +9,10 @@
 #include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
-#include "map/lvl/level.h"
+#include "map/exchange/exchange.h"
 #include "map/model/mapdata.h"
 #include "map/model/tilegrid.h"
+#include "map/lvl/level.h"
 #include "render/gfx.h"
 #include "render/mapview.h"
 
@@ -122,8 +123,8 @@ int editor_main(int argc, char** argv) {
     if (options.height) g_editor.screen_height = static_cast<int16_t>(options.height);
     const char* level = options.map.c_str();
     gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
-    int open_error = 0;
-    g_editor.current_map = mapdata_open(level, &open_error);
+    ExchangeRead opened = exchange_open(level);
+    g_editor.current_map = opened.map.release();
     // A file that cannot be read leaves the default map, which has no file.
     if (!g_editor.current_map) g_editor.current_map = mapdata_load("");
     if (!g_editor.current_map) return 0;
@@ -132,7 +133,9 @@ int editor_main(int argc, char** argv) {
     editor_center_on_content();
     editor_init();
     if (*level && !g_editor.current_map->path)
-        console_print(3, "cannot open %s: %s", level, file_error_text(open_error));
+        console_print(3, "cannot open %s", opened.error.c_str());
+    for (const std::string& note : opened.notes)
+        console_print(1, "%s", note.c_str());
     commands_report_load(g_editor.current_map);
     editor_run();
     editor_shutdown();
