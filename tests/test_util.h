@@ -183,7 +183,7 @@ inline Bytes level_with_chunks(uint32_t bitmap_length, const Bytes& chunks, cons
 // Parses bytes the way a file load does, without side effects outside the map.
 inline MapData* parse(const Bytes& bytes) {
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, bytes, LevelReadOptions{false, false});
+    mapdata_read_bytes(map, bytes, LevelReadOptions{false});
     return map;
 }
 
