@@ -1,6 +1,5 @@
-// Command-line options, keyboard modes, bookmarks, help and panel switches, mouse painting,
-// picking, erasing and palette picks, the opening view, and panels that keep their clicks from
-// the map (wheel zoom, arrows and the radar: view_session.sh; the right-button scroll: frames).
+// Command-line options, keyboard modes, bookmarks, help and panel switches, and mouse painting,
+// picking, erasing and palette picks.
 #include "editor/editor.h"
 #include "editor/editor_mouse.h"
 #include "editor/options.h"
@@ -15,7 +14,6 @@ namespace {
 
 using Keys = EditorFixture;
 using Mouse = EditorFixture;
-using Moves = EditorFixture;
 
 TEST_F(Keys, ScrollInsertMenuAndPanelSwitches) {
     editor_key(KEY_UP, 0); // the centre is clamped at 0
@@ -90,19 +88,23 @@ TEST_F(Mouse, PaintOnceAPlaceEraseAndPick) {
               std::pair(0, 3));
 }
 
-TEST_F(Mouse, RegionBrushTogglesOncePerVisit) {
+TEST_F(Mouse, RegionBrushLeftAddsAndMiddleRemoves) {
     add_region_at(map(), "zone", 100);
     regionlist_rebuild();
     g_editor.selected_tile = TILE_REGION_BRUSH;
-    editor_mouse(0, MOUSE_LEFT, 7, 7); // "New region" selected: nothing changes
+    editor_mouse(0, MOUSE_LEFT, 6, 7); // "New region" selected: nothing changes
     editor_key(KEY_PAGE_DOWN, 0);
     Region* zone = map()->selected_region;
     ASSERT_NE(zone, nullptr);
-    for (auto [x, want] : {std::pair{8, 0}, {7, 1}, {7, 1}, {8, 1}, {7, 0}}) {
-        editor_mouse(0, MOUSE_LEFT, x, 7);
+    mapdata_set_tile(map(), 7, 7, 5);
+    // Strokes never toggle: each new press over a cell of the region keeps or removes it.
+    for (auto [buttons, want] : {std::pair<uint32_t, bool>{0u, false}, {MOUSE_LEFT, true},
+                                 {0u, true}, {MOUSE_LEFT, true}, {0u, true},
+                                 {MOUSE_MIDDLE, false}, {0u, false}, {MOUSE_MIDDLE, false}}) {
+        editor_mouse(0, buttons, 7, 7);
         EXPECT_EQ(region_contains(zone, 7, 7), want);
     }
-    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 0);
+    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 5); // the region brush leaves the tiles alone
 }
 
 TEST_F(Mouse, PalettePicksAndItsGaps) {
@@ -122,68 +124,6 @@ TEST_F(Mouse, PalettePicksAndItsGaps) {
     editor_mouse(0, MOUSE_LEFT, 20, 20);
     EXPECT_EQ(std::pair(g_editor.selected_tile, mapdata_get_tile(map(), 20, 20)),
               std::pair(190, 0));
-}
-
-// One input step of the mouse with the pointer at window (px, py) over map cell (x, y).
-void mouse_at(int px, int py, uint32_t buttons, int x = 3, int y = 3) {
-    g_editor.mouse_x = px;
-    g_editor.mouse_y = py;
-    editor_mouse(0, buttons, x, y);
-}
-
-// The median of the content, which a far sign does not move, at the largest tiles showing all.
-TEST_F(Moves, ViewOpensOnTheMedianOfTheContent) {
-    tilegrid_put(map()->tiles, 0, 0, 0);
-    editor_center_on_content();
-    EXPECT_EQ(centre(), std::pair(8200, 8200));
-    const struct {
-        int x, y, centre_x, centre_y, zoom;
-    } steps[] = {{500, 500, 500, 500, 1},
-                 {515, 510, 500, 500, 1},
-                 {510, 505, 510, 505, 1},
-                 {540, 505, 510, 505, 2},
-                 {1000, 1000, 515, 505, 4}};
-    for (const auto& s : steps) {
-        tilegrid_put(map()->tiles, s.x, s.y, 7);
-        editor_center_on_content();
-        EXPECT_EQ(centre(), std::pair(s.centre_x * 16 + 8, s.centre_y * 16 + 8)) << s.x;
-        EXPECT_EQ(g_editor.zoom, s.zoom) << s.x;
-    }
-}
-
-// Clicks on a panel never paint, pick or erase the map underneath.
-TEST_F(Moves, PanelsKeepTheirClicks) {
-    helpviewer_add_line("#page one");
-    helpviewer_add_line("help text");
-    struct Case {
-        const char* name;
-        int32_t EditorState::*flag;
-        int px, py;
-    } cases[] = {
-        {"help", &EditorState::help_page, 10, 10},
-        {"region list", &EditorState::region_list_shown, 10, 6},
-        {"menu", &EditorState::menu_open, 320, 10},
-        {"status", nullptr, 600, 10},
-        {"palette", &EditorState::palette_shown, 330, 320},
-        {"console", &EditorState::console_shown, 4, 476},
-    };
-    for (const Case& c : cases) {
-        if (c.flag) g_editor.*c.flag = 1;
-        g_editor.selected_tile = 5;
-        tilegrid_put(map()->tiles, 3, 3, 9);
-        for (uint32_t button : {uint32_t{MOUSE_LEFT}, uint32_t{MOUSE_MIDDLE}, 0u})
-            mouse_at(c.px, c.py, button);
-        EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 9) << c.name;
-        if (c.flag) g_editor.*c.flag = 0;
-    }
-    // A stroke from the map over a panel paints the map only where it is seen; a press begun
-    // on a panel paints nothing when it moves onto the map.
-    g_editor.help_page = 1;
-    for (auto [pointer, buttons, x] :
-         {std::tuple{300, 1u, 20}, {10, 1u, 21}, {10, 0u, 0}, {10, 1u, 22}, {300, 1u, 23}})
-        mouse_at(pointer, pointer, buttons, x, 20);
-    for (int x = 20; x <= 23; ++x)
-        EXPECT_EQ(mapdata_get_tile(map(), x, 20), x == 20 ? 5 : 0) << x;
 }
 
 TEST(Options, SizesFileNameAndRefusals) {

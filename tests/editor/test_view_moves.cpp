@@ -1,0 +1,150 @@
+// Moving around the map: wheel zoom about the pointer, arrow steps, the radar, the paced
+// right-button scroll, the opening view, and panels that keep their clicks from the map.
+#include "editor/editor_loop.h"
+#include "editor/editor_mouse.h"
+#include "editor_fixture.h"
+#include "render/helpviewer.h"
+
+#include <SDL/SDL.h>
+
+#include <tuple>
+
+namespace {
+
+using Moves = EditorFixture;
+
+std::pair<int, int> hover_at(int px, int py) {
+    const int s = 16 / g_editor.zoom;
+    return {(px - g_editor.view_offset_x) / s + g_editor.view_tile_x,
+            (py - g_editor.view_offset_y) / s + g_editor.view_tile_y};
+}
+
+// One input step of the mouse with the pointer at window (px, py) over map cell (x, y).
+void mouse_at(int px, int py, uint32_t buttons, int x = 3, int y = 3) {
+    g_editor.mouse_x = px;
+    g_editor.mouse_y = py;
+    editor_mouse(0, buttons, x, y);
+}
+
+void wheel(int button, int px, int py) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.button = static_cast<Uint8>(button);
+    event.button.x = static_cast<Uint16>(px);
+    event.button.y = static_cast<Uint16>(py);
+    EXPECT_EQ(editor_mouse_event(&event, 0), 1);
+}
+
+TEST_F(Moves, WheelZoomKeepsTheCellUnderThePointer) {
+    struct Case {
+        int zoom, centre, px, py, button, zoom_after;
+    } cases[] = {
+        {1, 8200, 100, 70, MOUSE_WHEEL_DOWN, 2}, {2, 8192, 600, 400, MOUSE_WHEEL_DOWN, 4},
+        {4, 4000, 13, 477, MOUSE_WHEEL_UP, 2},   {2, 9000, 333, 111, MOUSE_WHEEL_UP, 1},
+        {4, 8192, 5, 5, MOUSE_WHEEL_DOWN, 4},    {1, 8192, 5, 5, MOUSE_WHEEL_UP, 1},
+    };
+    for (const Case& c : cases) {
+        g_editor.zoom = c.zoom;
+        g_editor.view_center_x = g_editor.view_center_y = static_cast<int16_t>(c.centre);
+        editor_update_view();
+        const auto before = hover_at(c.px, c.py);
+        wheel(c.button, c.px, c.py);
+        EXPECT_EQ(g_editor.zoom, c.zoom_after) << c.zoom << " at " << c.px;
+        EXPECT_EQ(hover_at(c.px, c.py), before) << c.zoom << " at " << c.px;
+    }
+}
+
+TEST_F(Moves, ArrowsMoveOneTileAndShiftMostOfTheWindow) {
+    for (int zoom : {1, 2, 4}) {
+        g_editor.zoom = zoom;
+        g_editor.view_center_x = g_editor.view_center_y = 4000;
+        editor_key(KEY_RIGHT, 0);
+        editor_key(KEY_DOWN, MOD_SHIFT);
+        // Three quarters of the 480-pixel height, in map pixels at this zoom.
+        EXPECT_EQ(centre(), std::pair(4016, 4000 + ((360 * zoom) & ~15))) << zoom;
+    }
+}
+
+TEST_F(Moves, RightButtonScrollIsPacedByTheDistanceFromTheCentre) {
+    struct Case {
+        int zoom, px, moved;
+    } cases[] = {{1, 480, 160}, {1, 160, -160}, {1, 639, 636},
+                 {1, 325, 0},   {2, 480, 320},  {4, 639, 2544}};
+    for (const Case& c : cases) {
+        g_editor.zoom = c.zoom;
+        g_editor.view_center_x = g_editor.view_center_y = 8192;
+        editor_update_view();
+        // Held for the time of a click it does not scroll; after that, one second of steps.
+        for (int step = 0; step < 20; ++step)
+            mouse_at(c.px, 240, MOUSE_RIGHT);
+        EXPECT_EQ(g_editor.view_center_x, 8192);
+        for (int step = 0; step < 100; ++step)
+            mouse_at(c.px, 240, MOUSE_RIGHT);
+        EXPECT_NEAR(g_editor.view_center_x - 8192, c.moved, 16 * c.zoom) << c.zoom << " " << c.px;
+        EXPECT_EQ(g_editor.view_center_y, 8192);
+        mouse_at(c.px, 240, 0);
+    }
+}
+
+// The median of the content, which a far sign does not move, at the largest tiles showing all.
+TEST_F(Moves, ViewOpensOnTheMedianOfTheContent) {
+    tilegrid_put(map()->tiles, 0, 0, 0);
+    editor_center_on_content();
+    EXPECT_EQ(centre(), std::pair(8200, 8200));
+    const struct {
+        int x, y, centre_x, centre_y, zoom;
+    } steps[] = {{500, 500, 500, 500, 1}, {515, 510, 500, 500, 1}, {510, 505, 510, 505, 1},
+                 {540, 505, 510, 505, 2}, {1000, 1000, 515, 505, 4}};
+    for (const auto& s : steps) {
+        tilegrid_put(map()->tiles, s.x, s.y, 7);
+        editor_center_on_content();
+        EXPECT_EQ(centre(), std::pair(s.centre_x * 16 + 8, s.centre_y * 16 + 8)) << s.x;
+        EXPECT_EQ(g_editor.zoom, s.zoom) << s.x;
+    }
+}
+
+// Clicks on a panel never paint, pick or erase the map underneath.
+TEST_F(Moves, PanelsKeepTheirClicks) {
+    helpviewer_add_line("#page one");
+    helpviewer_add_line("help text");
+    struct Case {
+        const char* name;
+        int32_t EditorState::*flag;
+        int px, py;
+    } cases[] = {
+        {"help", &EditorState::help_page, 10, 10},
+        {"region list", &EditorState::region_list_shown, 10, 6},
+        {"menu", &EditorState::menu_open, 320, 10},
+        {"status", nullptr, 600, 10},
+        {"palette", &EditorState::palette_shown, 330, 320},
+        {"console", &EditorState::console_shown, 4, 476},
+    };
+    for (const Case& c : cases) {
+        if (c.flag) g_editor.*c.flag = 1;
+        g_editor.selected_tile = 5;
+        tilegrid_put(map()->tiles, 3, 3, 9);
+        for (uint32_t button : {uint32_t{MOUSE_LEFT}, uint32_t{MOUSE_MIDDLE}, 0u})
+            mouse_at(c.px, c.py, button);
+        EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 9) << c.name;
+        if (c.flag) g_editor.*c.flag = 0;
+    }
+    // A stroke from the map over a panel paints the map only where it is seen; a press begun
+    // on a panel paints nothing when it moves onto the map.
+    g_editor.help_page = 1;
+    for (auto [pointer, buttons, x] :
+         {std::tuple{300, 1u, 20}, {10, 1u, 21}, {10, 0u, 0}, {10, 1u, 22}, {300, 1u, 23}})
+        mouse_at(pointer, pointer, buttons, x, 20);
+    for (int x = 20; x <= 23; ++x)
+        EXPECT_EQ(mapdata_get_tile(map(), x, 20), x == 20 ? 5 : 0) << x;
+}
+
+TEST_F(Moves, RadarClickCentresTheViewAndADragFollows) {
+    g_editor.alt_held = 1;
+    mouse_at((640 - 258) + 100, (480 - 258) + 50, MOUSE_LEFT);
+    EXPECT_EQ(centre(), std::pair(100 * 64 + 32, 50 * 64 + 32));
+    mouse_at(639, 0, MOUSE_LEFT);
+    EXPECT_EQ(centre(), std::pair(255 * 64 + 32, 32));
+    EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 0);
+}
+
+} // namespace
