@@ -172,14 +172,9 @@ void save_map(const char* arg, bool accept_losses) {
         mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
     // A Tiled map (by its name) is written with its images beside it.
     if (exchange_is_tiled(path.c_str())) {
-        ExchangeWrite written = exchange_write(*map, path.c_str());
-        if (!written.ok) {
-            console_print(3, "map not saved: %s", written.error.c_str());
-            return;
-        }
-        mapdata_set_path(map, path.c_str());
-        map->saved_revision = map->revision;
-        console_print(1, "map saved as %s", path.c_str());
+        ExchangeWrite written = exchange_save(map, path.c_str(), accept_losses);
+        console_print(written.ok ? 1 : 3, "map %s %s%s", written.ok ? "saved as" : "not saved as",
+                      path.c_str(), written.ok ? "" : (": " + written.error).c_str());
         return;
     }
     MapSave save = mapdata_save(map, path.c_str(), accept_losses);
