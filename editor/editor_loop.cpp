@@ -2,6 +2,7 @@
 // second; and the routers for window and key events.
 #include "editor/editor_loop.h"
 #include "editor/editor_panels.h"
+#include "editor/mouse_tools.h"
 
 #include "console/console.h"
 #include "core/log.h"
@@ -124,6 +125,7 @@ void editor_redraw_step() {
                        e.view_tile_y);
     else if (e.palette_shown) {
         gfx_draw_palette(e.current_map, e.screen_width - 314, e.screen_height - 190);
+        mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
         editor_draw_palette_marks();
     }
     if (e.help_page != 0)
