@@ -149,9 +149,8 @@ void command_locate() {
     const EditorState& e = g_editor;
     int32_t tx = e.view_center_x >> 4;
     int32_t ty = e.view_center_y >> 4;
-    console_print(1, "current sector: %c%d topleft: %d,%d middle:%d,%d", 'A' + (tx * 20) / 1024,
-                  (ty * 20) / 1024 + 1, e.view_tile_x, e.view_tile_y, e.view_center_x,
-                  e.view_center_y);
+    console_print(1, "current sector: %c%d topleft: %d,%d middle: %d,%d", 'A' + (tx * 20) / 1024,
+                  (ty * 20) / 1024 + 1, e.view_tile_x, e.view_tile_y, tx, ty);
 }
 
 // "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.

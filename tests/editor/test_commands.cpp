@@ -35,7 +35,7 @@ TEST_F(Commands, QuitWordsEchoesAndLocate) {
     g_editor.view_center_x = g_editor.view_center_y = 8192;
     editor_update_view();
     run("?locate");
-    EXPECT_EQ(row(7), "current sector: K11 topleft: 492,497 middle:8192,8192");
+    EXPECT_EQ(row(7), "current sector: K11 topleft: 492,497 middle: 512,512");
 }
 
 TEST_F(Commands, SettileAndWarptoReadNumbersAndRefuseBadOnes) {
