@@ -2,6 +2,7 @@
 // second; and the routers for window and key events.
 #include "editor/editor_loop.h"
 #include "editor/editor_panels.h"
+#include "editor/mouse_tools.h"
 
 #include "console/console.h"
 #include "core/log.h"
@@ -120,6 +121,7 @@ void editor_redraw_step() {
                        e.view.tile_y);
     else if (e.view.palette_shown) {
         gfx_draw_palette(e.doc.map.get(), e.view.screen_width - 314, e.view.screen_height - 190);
+        mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
         editor_draw_palette_marks();
     }
     if (e.view.help_page != 0)

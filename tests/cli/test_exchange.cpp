@@ -9,9 +9,8 @@
 #include "map/lvl/builtin_tileset.h"
 #include "map/exchange/exchange.h"
 #include "map/exchange/exchange_internal.h"
-#include "map/map_test_util.h"
+#include "test_util.h"
 
-using namespace maptest;
 
 namespace {
 
@@ -46,9 +45,8 @@ Bytes odd_map() {
     put_u32(b, length + 4, static_cast<uint32_t>(12 + chunks.size()));
     b[6] = static_cast<uint8_t>(length), b[7] = static_cast<uint8_t>(length >> 8);
     put_u32(b, 2, static_cast<uint32_t>(b.size()));
-    for (auto [x, y, t] : {std::array<uint32_t, 3>{1, 1, 219}, {3, 3, 217}, {4, 2, 5}, {900, 1000, 250},
-                           {1023, 1023, 220}, {7, 0, 191}, {8, 0, 255}})
-        append_record(b, x, y, t);
+    append(b, records({{1, 1, 219}, {3, 3, 217}, {4, 2, 5}, {900, 1000, 250}, {1023, 1023, 220},
+                       {7, 0, 191}, {8, 0, 255}}));
     return b;
 }
 
@@ -169,6 +167,15 @@ TEST_F(Exchange, SmallMapFromTiledIsPlacedTopLeft) {
     EXPECT_EQ(mapdata_get_tile(read.map.get(), 3, 3), 5);
     EXPECT_EQ(mapdata_get_tile(read.map.get(), 1, 1), 217);
     EXPECT_EQ(mapdata_get_tile(read.map.get(), 2, 2), TILE_FILLER);
+    // Tiled's default for a new tileset: a file of its own, named after its image.
+    std::filesystem::create_directory("sets");
+    write_file("sets/t.tsx", bytes("<?xml version=\"1.0\"?>\n<tileset name=\"t\" tilewidth=\"16\" tileheight=\"16\" "
+                                   "tilecount=\"190\" columns=\"19\"><image source=\"../t.bmp\" width=\"304\" height=\"160\"/></tileset>"));
+    std::string text = small_tmx();
+    size_t from = text.find(" <tileset"), to = text.find("</tileset>") + 10;
+    read = read_tmx(text.replace(from, to - from, " <tileset firstgid=\"1\" source=\"sets/t.tsx\"/>"));
+    ASSERT_TRUE(read.map) << read.error;
+    EXPECT_EQ(mapdata_get_tile(read.map.get(), 3, 3), 5);
 }
 
 TEST_F(Exchange, HostileMapsAreRefusedWithThePlace) {
