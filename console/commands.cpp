@@ -7,6 +7,7 @@
 #include "core/mem.h"
 #include "core/platform.h"
 #include "editor/editor_state.h"
+#include "editor/help.h"
 #include "editor/keep.h"
 #include "editor/mouse_tools.h"
 #include "editor/settings.h"
@@ -137,13 +138,6 @@ void command_paste(const char* arg) {
                                                           : "the piece's non-empty cells only");
 }
 
-void command_help() {
-    console_print(1, "control: left click - paint tile");
-    console_print(1, "control: middle click - erase tile");
-    console_print(1, "control: right click - scroll map");
-    console_print(1, "control: wheel - zoom about the pointer");
-    console_print(1, "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
-}
 
 void command_locate() {
     const EditorState& e = g_editor;
@@ -296,7 +290,7 @@ void quit_fn(const char*) {
     command_quit();
 }
 void help_fn(const char*) {
-    command_help();
+    help_print();
 }
 void locate_fn(const char*) {
     command_locate();
@@ -380,5 +374,20 @@ void console_command(const char* line) {
             return;
         }
     }
-    console_print(2, "%s", line);
+    // Typed lines begin with "?"; a line from elsewhere that is no command is a note.
+    if (line[0] == '?')
+        console_print(3, "unknown command %.64s: ?help lists them", line);
+    else
+        console_print(2, "%s", line);
+}
+
+std::vector<std::string> commands_names() {
+    std::vector<std::string> names;
+    for (const Command& command : kCommands) {
+        std::string name(command.prefix);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        if (names.empty() || names.back() != name) names.push_back(name);
+    }
+    return names;
 }
