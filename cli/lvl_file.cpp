@@ -32,9 +32,9 @@ std::string fold_key(const std::string& key) {
 bool lvl_open(LvlFile* file, const char* path, bool decode_tileset) {
     file->path = path;
     int error = 0;
-    MappedFile* bytes = mapped_file_open(path, &error);
+    MappedFile* bytes = mapped_file_open(path, &error, kLevelFileLimit);
     if (!bytes) {
-        file->error = file_error_text(error);
+        file->error = file_error_describe(error, path, kLevelFileLimit);
         return false;
     }
     file->map = mapdata_new();

@@ -59,7 +59,8 @@ void command_go(const char* arg) {
     int error = 0;
     MapData* map = mapdata_open(arg, &error);
     if (!map) {
-        console_print(3, "cannot open %s: %s", arg, file_error_text(error));
+        console_print(3, "cannot open %s: %s", arg,
+                      file_error_describe(error, arg, kLevelFileLimit).c_str());
         return;
     }
     mapdata_free(g_editor.current_map);

@@ -7,6 +7,7 @@
 #include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
+#include "map/level.h"
 #include "map/mapdata.h"
 #include "map/tilegrid.h"
 #include "render/gfx.h"
@@ -141,7 +142,8 @@ int editor_main(int argc, char** argv) {
     editor_center_on_content();
     editor_init();
     if (*level && !g_editor.current_map->path)
-        console_print(3, "cannot open %s: %s", level, file_error_text(open_error));
+        console_print(3, "cannot open %s: %s", level,
+                      file_error_describe(open_error, level, kLevelFileLimit).c_str());
     commands_report_load(g_editor.current_map);
     editor_run();
     editor_shutdown();

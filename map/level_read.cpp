@@ -12,6 +12,7 @@
 #include "core/mem.h"
 #include "core/platform.h"
 #include "core/safe_save.h"
+#include "core/text.h"
 #include "map/builtin_tileset.h"
 #include "map/elvl.h"
 #include "map/level.h"
@@ -110,8 +111,13 @@ void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
 uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* records,
                               const uint8_t* end) {
     uint32_t errors = 0;
+    const uint8_t* first_zero = nullptr;
+    uint64_t zeros = 0;
     for (const uint8_t* p = records; p != end; p += 4) {
         uint32_t word = load_u32(p);
+        // An empty tile at (0, 0): filler a file has no reason to hold, counted in one line
+        // (and still applied: it empties that cell).
+        if (word == 0 && zeros++ == 0) first_zero = p;
         auto tile = static_cast<uint8_t>(word >> 24);
         uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
         if ((x | y) >= 1024) {
@@ -125,6 +131,10 @@ uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* 
             tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
         }
     }
+    if (zeros > 0)
+        level_report_problem(report, first_zero,
+                             "%s tile records of zero bytes (an empty cell at (0, 0)), from here on",
+                             text_count(zeros).c_str());
     report->rejected_records += errors;
     return errors;
 }
@@ -314,7 +324,7 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
 }
 
 int mapdata_read_level(MapData* map, const char* path, int* error) {
-    MappedFile* file = mapped_file_open(path, error);
+    MappedFile* file = mapped_file_open(path, error, kLevelFileLimit);
     if (!file) return 0;
     mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
                        LevelReadOptions{true, true});

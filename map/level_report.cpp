@@ -33,6 +33,11 @@ uint64_t level_report_offset(const LevelReport* report, const uint8_t* at) {
 }
 
 void level_report_problem(LevelReport* report, const uint8_t* at, const char* fmt, ...) {
+    // Past the cap a problem is only counted: a hostile file can hold millions.
+    if (report->problems.size() >= kLevelReportProblemLimit) {
+        ++report->problems_dropped;
+        return;
+    }
     char text[256];
     va_list args;
     va_start(args, fmt);

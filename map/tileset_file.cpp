@@ -28,18 +28,16 @@ void release_tileset(MapData* map) {
 
 int mapdata_use_tileset_file(MapData* map, const char* path, char* reason, uint32_t size) {
     int error = 0;
-    MappedFile* file = mapped_file_open(path, &error);
+    // The size is checked before anything is read: a tileset is far below 64 KiB.
+    MappedFile* file = mapped_file_open(path, &error, kMaxBitmap);
     if (!file) {
-        std::snprintf(reason, size, "%s", file_error_text(error));
+        std::snprintf(reason, size, "%s", file_error_describe(error, path, kMaxBitmap).c_str());
         return 0;
     }
     SDL_Surface* surface = nullptr;
     uint32_t length = file->length;
     if (length < 14 || file->data[0] != 'B' || file->data[1] != 'M') {
         std::snprintf(reason, size, "not a BMP file");
-    } else if (length > kMaxBitmap) {
-        std::snprintf(reason, size, "%u bytes leave no room for the map's attributes (at most %u)",
-                      length, kMaxBitmap);
     } else {
         surface = SDL_LoadBMP_RW(SDL_RWFromConstMem(file->data, static_cast<int>(length)), 1);
         if (!surface) {

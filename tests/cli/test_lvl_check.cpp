@@ -96,6 +96,9 @@ std::vector<CheckCase> cases() {
          level_with_chunks(64, past_limit, {}),
          {"offset 76: chunk 'XTRA' declares 131073 bytes, past the limit of 131072"}},
         {"trailing", trailing, {"offset 4: 2 trailing bytes after the last tile record"}},
+        {"zero records",
+         records({record(1, 1, 5), 0, 0, 0}),
+         {"offset 4: 3 tile records of zero bytes (an empty cell at (0, 0)), from here on"}},
         {"sound", records({record(10, 10, 219), record(11, 11, 250), record(1, 1, 5)}), {}},
     };
 }

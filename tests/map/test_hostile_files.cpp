@@ -2,8 +2,12 @@
 // a file can repeat are capped.
 #include <gtest/gtest.h>
 
+#include "core/platform.h"
 #include "map/level.h"
 #include "map_test_util.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -66,6 +70,42 @@ TEST(HostileFile, RepeatedLogLinesAreCapped) {
     EXPECT_EQ(count_of(text, "left out"), 2u);
     EXPECT_EQ(map->attributes->count, static_cast<int32_t>(kMapLogCap + 50));
     mapdata_free(map);
+}
+
+// Sizes are checked before anything is read (sparse files cost no disk), with the size and the
+// bound in the reason; memory that runs out while reading is a refusal, not an exit.
+using SizeChecks = maptest::ScratchDir;
+
+TEST_F(SizeChecks, FileSizesAreCheckedBeforeReading) {
+    std::ofstream("big.lvl").close();
+    std::ofstream("big.bmp").close();
+    ASSERT_EQ(truncate("big.lvl", kLevelFileLimit + 1), 0);
+    ASSERT_EQ(truncate("big.bmp", 3ll << 30), 0);
+    int error = 0;
+    EXPECT_EQ(mapdata_open("big.lvl", &error), nullptr);
+    EXPECT_EQ(file_error_describe(error, "big.lvl", kLevelFileLimit),
+              "the file is too large: 67,108,865 bytes, more than the 64 MiB it may have");
+    ScopedMap map;
+    char reason[256];
+    EXPECT_EQ(mapdata_use_tileset_file(map.map, "big.bmp", reason, sizeof reason), 0);
+    EXPECT_STREQ(reason, "the file is too large: 3,221,225,472 bytes, more than the 65,532 "
+                         "bytes it may have");
+    ASSERT_EQ(truncate("big.lvl", kLevelFileLimit), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        rlimit limit{32 << 20, 32 << 20}; // less than the file, more than the process needs
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmSize:", 0) == 0)
+                limit.rlim_cur = limit.rlim_max += std::stoull(line.substr(7)) << 10;
+        setrlimit(RLIMIT_AS, &limit);
+        int reason = 0;
+        bool refused = !mapped_file_open("big.lvl", &reason, kLevelFileLimit) && reason == ENOMEM;
+        _exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 } // namespace
