@@ -11,9 +11,6 @@ namespace {
 
 constexpr int32_t kSide = 1024;
 
-// A run costs about as much as this many cells besides its cells.
-constexpr int64_t kRunSteps = 4;
-
 enum RunKind : uint8_t { kSkipCells = 0, kCells = 1, kSkipRows = 2, kRepeatRow = 3 };
 
 // Adds the cells of row src to rows first to last - 1. The copies never reach row src, so its
@@ -35,15 +32,14 @@ int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
         starts[runs] = start;
         lengths[runs++] = x - start;
     }
-    int64_t cells = kRunSteps * runs;
+    int64_t cells = 0;
     for (int32_t i = 0; i < runs; ++i)
         cells += lengths[i];
     if (!mapdata_take_decode_budget(region->owner, uint64_t(cells) * uint64_t(last - first)))
         return 0;
     int32_t lost = 0;
-    for (int32_t y = first; y < last; ++y)
-        for (int32_t i = 0; i < runs; ++i)
-            lost += region_add_run(region, starts[i], y, lengths[i]);
+    for (int32_t i = 0; i < runs; ++i)
+        lost += region_add_block(region, starts[i], first, lengths[i], last - first);
     return lost;
 }
 
@@ -113,7 +109,7 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
             // Cells past column 1,023 are not added; the run still makes the data invalid.
             int32_t inside = std::min(n, kSide - x);
             if (kind == kCells &&
-                mapdata_take_decode_budget(region->owner, uint64_t(kRunSteps + inside)))
+                mapdata_take_decode_budget(region->owner, uint64_t(inside)))
                 lost += region_add_run(region, x, y, inside);
             x += n;
             if (x == kSide) {
