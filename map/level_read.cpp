@@ -81,6 +81,50 @@ bool bmp_fits(const uint8_t* bmp, uint32_t length) {
     return load_u32(bmp + 10) + pitch * (height - 1) + row <= int64_t{length};
 }
 
+// What keeps a file's bitmap from being its tileset, in a map maker's words with the header's
+// facts after; empty for a sound 8-bit 304 x 160 bitmap.
+std::string tileset_fault(const uint8_t* bmp, uint32_t length) {
+    const std::string broken = "the tileset is broken, the built-in one is shown instead: ";
+    if (length < 18) return broken + "its bitmap is cut short (" + std::to_string(length) + " bytes)";
+    uint32_t header = load_u32(bmp + 14);
+    if (header != 12 && header != 40 && header != 52 && header != 56 && header != 108 &&
+        header != 124)
+        return broken + "its header is damaged (an info header of " + text_count(header) +
+               " bytes, which no BMP has)";
+    if (length < 14 + header)
+        return broken + "its bitmap is cut short (" + std::to_string(length) +
+               " bytes, less than its header)";
+    int64_t width, height;
+    uint32_t bits, compression = 0;
+    if (header == 12) {
+        width = bmp[18] | bmp[19] << 8;
+        height = bmp[20] | bmp[21] << 8;
+        bits = bmp[24] | bmp[25] << 8;
+    } else {
+        width = static_cast<int32_t>(load_u32(bmp + 18));
+        height = static_cast<int32_t>(load_u32(bmp + 22));
+        bits = bmp[28] | bmp[29] << 8;
+        compression = load_u32(bmp + 30);
+    }
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (compression != 0) {
+        const char* kinds[] = {"", "RLE8", "RLE4", "bit fields"};
+        return broken + "it is compressed, and tilesets are plain bitmaps (compression " +
+               (compression <= 3 ? kinds[compression] : "type " + std::to_string(compression)) +
+               ")";
+    }
+    if (width <= 0 || height == 0)
+        return broken + "its size is impossible (width x height " + size + ")";
+    if (width > 32768 || height > 32768 || height < -32768)
+        return broken + "its size is absurd (width x height " + size + ")";
+    if (bits != 8) return broken + "it has " + std::to_string(bits) + " bits per pixel, not 8";
+    if (width != 304 || (height != 160 && height != -160))
+        return broken + "it is " + size + " pixels, not 304 x 160";
+    if (!bmp_fits(bmp, length))
+        return broken + "its pixel rows run past the end of the bitmap";
+    return {};
+}
+
 // The copy goes through the safe save like every file we write; a link or anything but a
 // regular file under its name is left alone, so a load never writes through it to another
 // file. Not synced: it is made again by the next load.
@@ -122,7 +166,8 @@ uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* 
         uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
         if ((x | y) >= 1024) {
             ++errors;
-            level_report_problem(report, p, "tile record for (%u, %u) lies outside the map", x, y);
+            level_report_problem(report, p, "a tile outside the map was left out (record for "
+                                            "(%u, %u))", x, y);
         } else if (is_object_tile(tile)) {
             level_report_object(report, p, x, y, tile);
             place_object(map, x, y, tile);
@@ -133,7 +178,8 @@ uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* 
     }
     if (zeros > 0)
         level_report_problem(report, first_zero,
-                             "%s tile records of zero bytes (an empty cell at (0, 0)), from here on",
+                             "empty filler in the tile list (%s tile records of zero bytes, each "
+                             "an empty cell at (0, 0), from here on)",
                              text_count(zeros).c_str());
     report->rejected_records += errors;
     return errors;
@@ -240,20 +286,22 @@ static void report_layout(LevelReport* report, std::span<const uint8_t> bytes, u
     uint32_t pointer = report->bitmap ? (uint32_t{bytes[6]} | uint32_t{bytes[7]} << 8) : 0;
     if (pointer != 0 && !elvl.present)
         level_report_problem(report, bytes.data() + 6,
-                             "the BMP header points at offset %u for an elvl block, but no "
-                             "whole elvl block is there",
+                             "the map's attributes and regions cannot be found (the BMP header "
+                             "points at offset %u for an elvl block, but no whole elvl block is "
+                             "there)",
                              pointer);
     report->records_offset = start;
     if (start > bytes.size())
         level_report_problem(report, bytes.data() + 2,
-                             "the BMP header puts the tile records at offset %llu, past the end "
-                             "of the file (%zu bytes)",
+                             "the map's tiles cannot be found (the BMP header puts the tile "
+                             "records at offset %llu, past the end of the file of %zu bytes)",
                              static_cast<unsigned long long>(start), bytes.size());
     uint64_t after = start < bytes.size() ? bytes.size() - start : 0;
     report->records = after / 4;
     if (after % 4 != 0)
         level_report_problem(report, bytes.data() + bytes.size() - after % 4,
-                             "%d trailing bytes after the last tile record",
+                             "the file ends with a cut tile (%d stray bytes after the last tile "
+                             "record)",
                              static_cast<int>(after % 4));
 }
 
@@ -292,7 +340,13 @@ static void read_bytes(MapData* map, std::span<const uint8_t> bytes,
         }
         start = load_u32(&bytes[2]);
     }
-    if (map->read_report) report_layout(map->read_report, bytes, start);
+    if (map->read_report) {
+        report_layout(map->read_report, bytes, start);
+        if (has_bmp_header(bytes) && map->tileset) {
+            std::string fault = tileset_fault(map->tileset, map->tileset_length);
+            if (!fault.empty()) level_report_problem(map->read_report, bytes.data() + 14, "%s", fault.c_str());
+        }
+    }
     if (start >= bytes.size()) {
         mapdata_read_tiles(map, nullptr, 0);
         return;

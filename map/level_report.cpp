@@ -38,7 +38,7 @@ void level_report_problem(LevelReport* report, const uint8_t* at, const char* fm
         ++report->problems_dropped;
         return;
     }
-    char text[256];
+    char text[512];
     va_list args;
     va_start(args, fmt);
     std::vsnprintf(text, sizeof text, fmt, args);

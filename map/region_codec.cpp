@@ -1,6 +1,7 @@
 // region_codec.cpp - the rTIL run code (decoding and encoding) and writing "REGN" chunks.
 #include "map/region.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "map/elvl.h"
 #include "map/level_report.h"
 
@@ -85,13 +86,18 @@ void put_code(std::vector<uint8_t>* out, RunKind kind, int32_t count) {
 
 } // namespace
 
-int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
+int region_decode_tiles(Region* region, const uint8_t* data, int32_t length,
+                        const char** fault) {
+    const char* ignored = nullptr;
+    if (!fault) fault = &ignored;
+    *fault = "no data";
     if (!region || !data || length <= 0) return 0;
     mapdata_init_region_store(region->owner);
     int32_t p = 0, x = 0, y = 0, lost = 0;
     int valid = 1;
     while (p < length) {
         if (x < 0 || x >= kSide || y < 0 || y >= kSide) {
+            *fault = y >= kSide ? "rows past the map's bottom edge" : "a run past the map's edge";
             valid = 0;
             break;
         }
@@ -100,6 +106,7 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
         int32_t n = (b & 31) + 1;
         if (b & 0x20) {
             if (p == length) {
+                *fault = "the data ends inside a run";
                 valid = 0;
                 break;
             }
@@ -118,12 +125,15 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
             }
         } else if (kind == kSkipRows) {
             if (x != 0) {
+                *fault = "rows skipped in the middle of a row";
                 valid = 0;
                 break;
             }
             y += n;
         } else {
             if (x != 0 || y == 0) {
+                *fault = y == 0 ? "a row copied before the first row"
+                                : "a row copied in the middle of a row";
                 valid = 0;
                 break;
             }
@@ -138,12 +148,18 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
                        "<mapdata> overlap limit reached. some region data will be lost.");
         if (LevelReport* report = region->owner->read_report)
             level_report_problem(report, report->base,
-                                 "region '%.64s': the limit of %d region sets was reached; "
-                                 "%d cells were left out",
-                                 report->region_name.c_str(), kRegionSetLimit,
-                                 static_cast<int>(lost));
+                                 "region '%s' lost %s cells: too many regions overlap there "
+                                 "(the limit of %d region sets was reached)",
+                                 text_name(report->region_name).c_str(),
+                                 text_count(static_cast<uint64_t>(lost)).c_str(), kRegionSetLimit);
     }
-    return valid && y == kSide;
+    if (valid && y != kSide) {
+        valid = 0;
+        *fault = x > kSide         ? "a run past the map's edge"
+                 : y > kSide ? "rows past the map's bottom edge"
+                             : "the data stops before the last row";
+    }
+    return valid;
 }
 
 void region_encode_tiles(const Region* region, std::vector<uint8_t>* out, int32_t rows) {

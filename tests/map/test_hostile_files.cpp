@@ -4,6 +4,7 @@
 
 #include "core/platform.h"
 #include "map/level.h"
+#include "map/level_report.h"
 #include "map_test_util.h"
 
 #include <sys/resource.h>
@@ -49,6 +50,38 @@ TEST(HostileFile, RegionDataPastTheBudgetIsCutWithOneWarning) {
         EXPECT_EQ(region_cells(mapdata_find_region(map.map, "r")).size(), 1024u * 1024u);
     }
     region_set_decode_budget(kRegionDecodeBudget);
+}
+
+// The most the format allows, 255 regions that each fill the map, comes in whole; past the
+// budget (lowered here) the cut is a read problem and a loss a plain save will not make
+// permanent.
+TEST(HostileFile, EveryLegalFileDecodesInFullAndCutsAreLosses) {
+    Bytes area;
+    for (int r = 0; r < 255; ++r)
+        append(area, chunk("REGN", concat({chunk("rNAM", bytes("R" + std::to_string(r))),
+                                           chunk("rTIL", {0x63, 0xFF, 0xE3, 0xFE})})));
+    Bytes file = maptest::level_with_chunks(64, area, {});
+    MapData* map = maptest::parse(file);
+    EXPECT_FALSE(mapdata_region_data_cut(map));
+    EXPECT_EQ(map->region_cells_lost, 0u);
+    EXPECT_EQ(region_cells(mapdata_find_region(map, "R254")).size(), 1024u * 1024u);
+    EXPECT_EQ(mapdata_read_losses(map), "");
+    mapdata_free(map);
+
+    region_set_decode_budget(1 << 20);
+    LevelReport report;
+    map = mapdata_new();
+    maptest::LogCapture log;
+    mapdata_read_bytes(map, file, LevelReadOptions{false, false, &report});
+    region_set_decode_budget(kRegionDecodeBudget);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_TRUE(maptest::contains(report.problems[0].text, "region 'R0' and the regions after "
+                                                           "it lost cells"))
+        << report.problems[0].text;
+    EXPECT_EQ(mapdata_read_losses(map), "region cells past the decoding limit");
+    MapSave save = mapdata_save(map, "never-written.lvl");
+    EXPECT_TRUE(save.refused_losses);
+    mapdata_free(map);
 }
 
 // Lines a file can repeat without end stop at the cap, with one line saying so.
