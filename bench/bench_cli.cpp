@@ -15,9 +15,9 @@
 
 #include "cli/lvl_tool.h"
 #include "core/log.h"
-#include "map/builtin_tileset.h"
-#include "map/level.h"
-#include "map/mapdata.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ void load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                std::istreambuf_iterator<char>());
-    mapdata_read_bytes(map, bytes, LevelReadOptions{false, false});
+    mapdata_read_bytes(map, bytes, LevelReadOptions{false});
     benchmark::DoNotOptimize(map->tiles);
     mapdata_free(map);
 }

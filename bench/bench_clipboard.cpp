@@ -5,11 +5,11 @@
 
 #include <chrono>
 
-#include "map/clipboard.h"
-#include "map/edit.h"
-#include "map/mapdata.h"
-#include "map/stamp.h"
-#include "map/tilegrid.h"
+#include "map/edit/clipboard.h"
+#include "map/edit/edit.h"
+#include "map/model/mapdata.h"
+#include "map/model/stamp.h"
+#include "map/model/tilegrid.h"
 
 namespace {
 

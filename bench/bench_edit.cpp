@@ -11,17 +11,18 @@
 
 #include "core/list.h"
 #include "core/mem.h"
-#include "map/edit.h"
-#include "map/mapdata.h"
-#include "map/stamp.h"
-#include "map/tilegrid.h"
+#include "map/edit/edit.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/stamp.h"
+#include "map/model/tilegrid.h"
 
 namespace {
 
 // A map whose every cell holds a plain tile.
 MapData* full_map() {
     MapData* map = mapdata_new();
-    mapdata_make_default(map, false);
+    mapdata_make_default(map);
     for (int32_t x = 0; x < 1024; ++x)
         for (int32_t y = 0; y < 1024; ++y)
             tilegrid_put(map->tiles, x, y, static_cast<uint8_t>(1 + (x * 7 + y * 13) % 190));

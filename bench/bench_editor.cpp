@@ -9,7 +9,8 @@
 #include "editor/editor_mouse.h"
 #include "editor/editor_state.h"
 #include "editor/regionlist.h"
-#include "map/mapdata.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 #include "render/gfx.h"
 
 #include <SDL.h>

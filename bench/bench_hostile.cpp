@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "map/elvl.h"
-#include "map/level.h"
-#include "map/mapdata.h"
+#include "map/lvl/elvl.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ Bytes repeat(const Bytes& unit, size_t bytes) {
 // A level file of the built-in tileset, an elvl block holding area, then the records.
 Bytes level(const Bytes& area, const Bytes& records) {
     MapData* plain = mapdata_new();
-    mapdata_make_default(plain, false);
+    mapdata_make_default(plain);
     Bytes file;
     mapdata_save_bytes(plain, &file);
     mapdata_free(plain);
@@ -150,7 +150,7 @@ void BM_OpenHostile(benchmark::State& state) {
     QuietLog quiet;
     for (auto _ : state) {
         MapData* map = mapdata_new();
-        mapdata_read_bytes(map, file, LevelReadOptions{false, false});
+        mapdata_read_bytes(map, file, LevelReadOptions{false});
         mapdata_free(map);
     }
     state.SetLabel(kNames[state.range(0)]);
@@ -162,7 +162,7 @@ void BM_SaveHostile(benchmark::State& state) {
     Bytes file = hostile_file(state.range(0));
     QuietLog quiet;
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, file, LevelReadOptions{false, false});
+    mapdata_read_bytes(map, file, LevelReadOptions{false});
     Bytes out;
     for (auto _ : state)
         mapdata_save_bytes(map, &out);

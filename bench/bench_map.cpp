@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "core/platform.h"
-#include "map/builtin_tileset.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/stamp.h"
-#include "map/tilegrid.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/stamp.h"
+#include "map/model/tilegrid.h"
 
 namespace {
 

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "map/elvl.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/elvl.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/lvl/region_codec.h"
+#include "map/model/region.h"
 
 namespace {
 
@@ -193,7 +194,7 @@ void BM_HostileOverlap(benchmark::State& state) {
     }
     // A whole level file: the default map saved, with the chunks put into its elvl block.
     MapData* plain = mapdata_new();
-    mapdata_make_default(plain, false);
+    mapdata_make_default(plain);
     std::vector<uint8_t> file;
     mapdata_save_bytes(plain, &file);
     mapdata_free(plain);
@@ -209,7 +210,7 @@ void BM_HostileOverlap(benchmark::State& state) {
     dup2(null, 2);
     for (auto _ : state) {
         MapData* map = mapdata_new();
-        mapdata_read_bytes(map, file, LevelReadOptions{false, false});
+        mapdata_read_bytes(map, file, LevelReadOptions{false});
         regions = map->regions ? map->regions->count : 0;
         sets = mapdata_region_set_count(map);
         mapdata_free(map);

@@ -6,11 +6,12 @@
 #include <random>
 #include <string>
 
-#include "map/edit.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/region_edit.h"
-#include "map/region_store.h"
+#include "map/lvl/level.h"
+#include "map/edit/edit.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
+#include "map/model/region_store.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <random>
 
 #include "editor/editor_state.h"
-#include "map/mapdata.h"
-#include "map/stamp.h"
-#include "map/tilegrid.h"
+#include "map/model/mapdata.h"
+#include "map/model/stamp.h"
+#include "map/model/tilegrid.h"
 #include "render/draw.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"

@@ -8,9 +8,9 @@
 #include <cstdlib>
 
 #include "editor/editor_state.h"
-#include "map/clipboard.h"
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/edit/clipboard.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
 #include "render/gfx.h"
 #include "render/mapview.h"
 #include "render/tools_overlay.h"

@@ -4,8 +4,9 @@
 
 #include "cli/lvl_tool.h"
 #include "core/mem.h"
-#include "map/attributes.h"
-#include "map/level.h"
+#include "core/platform.h"
+#include "map/model/attributes.h"
+#include "map/lvl/level.h"
 
 int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FILE* err) {
     int status = 0;

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "cli/lvl_tool.h"
+#include "map/model/mapdata.h"
 #include "core/text.h"
-#include "map/mapdata.h"
 
 namespace {
 

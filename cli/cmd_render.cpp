@@ -14,9 +14,9 @@
 #include "cli/lvl_tool.h"
 #include "cli/png_writer.h"
 #include "core/hash.h"
-#include "map/elvl.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/elvl.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
 
 namespace {
 

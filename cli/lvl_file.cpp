@@ -6,11 +6,11 @@
 
 #include "cli/lvl_tool.h"
 #include "core/platform.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
 #include "core/text.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/stamp.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ bool lvl_open(LvlFile* file, const char* path, bool decode_tileset) {
     }
     file->map = mapdata_new();
     mapdata_read_bytes(file->map, std::span<const uint8_t>(bytes->data, bytes->length),
-                       LevelReadOptions{false, decode_tileset, &file->report});
+                       LevelReadOptions{false, &file->report});
     mapped_file_close(bytes);
     mapdata_set_name(file->map, path);
     return true;

@@ -5,11 +5,13 @@
 
 #include <SDL/SDL.h>
 
+#include "render/tileset_picture.h"
+
 #include <string>
 
 #include "core/platform.h"
-#include "map/builtin_tileset.h"
-#include "map/mapdata.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/model/mapdata.h"
 
 namespace {
 
@@ -47,10 +49,7 @@ void lvl_load_pictures(MapPictures* pictures, const MapData* map, const SDL_Pixe
                        int level) {
     *pictures = MapPictures{};
     // A tileset SDL cannot decode is drawn with the built-in one, as the editor falls back.
-    SDL_Surface* tileset = nullptr;
-    if (map->tileset_surface)
-        tileset = SDL_ConvertSurface(map->tileset_surface, const_cast<SDL_PixelFormat*>(format),
-                                     SDL_SWSURFACE);
+    SDL_Surface* tileset = to_format(tileset_picture_decode(map->tileset, map->tileset_length), format);
     if (!tileset) tileset = to_format(decode_builtin(), format);
     SDL_Surface* icons = load_asset("graphics/extratiles.bmp", format);
     SDL_Surface* sheets[MAPDRAW_SPRITE_SHEETS];

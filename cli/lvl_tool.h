@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "map/level_report.h"
+#include "map/lvl/level_report.h"
 
 struct MapData;
 

@@ -7,11 +7,12 @@
 #include "core/mem.h"
 #include "core/platform.h"
 #include "editor/editor_state.h"
-#include "map/attributes.h"
-#include "map/edit.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/model/attributes.h"
+#include "map/edit/edit.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
 #include "render/gfx.h"
 #include "render/panels.h"
 
@@ -131,11 +132,15 @@ void command_tileset(const char* arg) {
     edit_begin(map, "");
     edit_label(map, "?tileset %s", arg);
     if (std::strcmp(arg, "none") == 0) {
-        edit_drop_tileset(map);
+        uint32_t length = 0;
+        const uint8_t* builtin = builtin_tileset(&length);
+        edit_set_tileset(map, std::span<const uint8_t>(builtin, length), true);
         console_print(1, "the map has no tileset now: it is saved without one");
     } else {
         char reason[256];
-        if (!edit_use_tileset_file(map, arg, reason, sizeof reason)) {
+        std::vector<uint8_t> bmp;
+        if (!tileset_file_read(arg, &bmp, reason, sizeof reason) ||
+            !edit_set_tileset(map, bmp, false)) {
             edit_end(map);
             console_print(3, "cannot use %s as a tileset: %s", arg, reason);
             return;

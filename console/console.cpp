@@ -3,7 +3,7 @@
 
 #include "console/commands.h"
 #include "editor/editor_state.h"
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 #include "render/draw.h"
 
 #include <SDL.h>

@@ -4,10 +4,10 @@
 #include "console/console.h"
 #include "core/hash.h"
 #include "editor/editor_state.h"
-#include "map/edit.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/region_edit.h"
+#include "map/edit/edit.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
 #include "render/gfx.h"
 
 #include <cctype>

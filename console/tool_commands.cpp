@@ -7,8 +7,8 @@
 #include "console/commands.h"
 #include "console/console.h"
 #include "editor/editor_state.h"
-#include "map/clipboard.h"
-#include "map/mapdata.h"
+#include "map/edit/clipboard.h"
+#include "map/model/mapdata.h"
 
 namespace {
 

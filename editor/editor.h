@@ -5,10 +5,6 @@
 // The program's entry; returns the exit status (0).
 int editor_main(int argc, char** argv);
 
-// Reads "-w<n>", "-h<n>" and the level file name into the editor record; returns the
-// level file name (empty when none was given). Never reads past argc.
-const char* editor_parse_options(int argc, char** argv);
-
 void editor_init();
 void editor_run();
 void editor_shutdown();

@@ -2,7 +2,7 @@
 #include "console/console.h"
 #include "core/platform.h"
 #include "editor/editor_state.h"
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 
 namespace {
 

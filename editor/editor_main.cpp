@@ -2,19 +2,24 @@
 // start-up sequence, the main loop and the shut-down sequence.
 #include "editor/editor.h"
 #include "editor/editor_state.h"
+#include "editor/options.h"
+#include "editor/view_fit.h"
 
 #include "console/commands.h"
 #include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
 #include "render/gfx.h"
+#include "render/mapview.h"
 
 #include <SDL/SDL.h>
 
 #include <csignal>
+#include <cstdio>
+#include <span>
 #include <cstdlib>
 
 EditorState g_editor;
@@ -66,30 +71,6 @@ void editor_set_defaults() {
     g_editor.running = 1;
 }
 
-// Reads the number after a two-letter option with automatic base; 0 when there is none.
-// Numbers that do not fit the 16-bit size fields are treated as no number.
-static long option_number(const char* text) {
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 0);
-    if (value > 32767) return 0;
-    return value;
-}
-
-const char* editor_parse_options(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        bool is_w = arg[0] == '-' && arg[1] == 'w';
-        bool is_h = arg[0] == '-' && arg[1] == 'h';
-        if (!is_w && !is_h) return arg;
-        // A bare "-w" or "-h" is skipped.
-        if (arg[2] == '\0') continue;
-        long value = option_number(arg + 2);
-        if (is_w && value >= 320) g_editor.screen_width = static_cast<int16_t>(value);
-        if (is_h && value >= 240) g_editor.screen_height = static_cast<int16_t>(value);
-    }
-    return "";
-}
-
 void editor_update_view() {
     EditorState& e = g_editor;
     if (e.view_center_x < 0) e.view_center_x = 0;
@@ -113,24 +94,33 @@ void editor_update_view() {
 
 void editor_center_on_content() {
     EditorState& e = g_editor;
-    int32_t x0 = 0, y0 = 0, x1 = 1023, y1 = 1023;
     const MapData* map = e.current_map;
-    if (!map || !map->tiles || !tilegrid_bounds(map->tiles, &x0, &y0, &x1, &y1)) {
-        x0 = y0 = 0;
-        x1 = y1 = 1023;
-    }
-    // Map pixels: 16 per cell, so the middle of cells x0..x1 is (x0 + x1 + 1) * 8.
-    e.view_center_x = static_cast<int16_t>((x0 + x1 + 1) * 8);
-    e.view_center_y = static_cast<int16_t>((y0 + y1 + 1) * 8);
+    ViewFit fit = view_fit(map ? map->tiles : nullptr, e.screen_width, e.screen_height);
+    // Map pixels: 16 per cell, the centre in the middle of its cell.
+    e.view_center_x = static_cast<int16_t>(fit.cell_x * 16 + 8);
+    e.view_center_y = static_cast<int16_t>(fit.cell_y * 16 + 8);
+    e.zoom = fit.zoom;
+    gfx_set_zoom(fit.zoom);
     editor_update_view();
 }
 
 int editor_main(int argc, char** argv) {
     g_start_millis = platform_millis();
+    EditorOptions options =
+        editor_options_parse(std::span<const char* const>(argv + 1, argc > 0 ? argc - 1 : 0));
+    if (!options.error.empty() || options.help || options.version) {
+        if (options.version) std::printf("%s %s\n", kProgramName, kVersion);
+        if (!options.error.empty()) std::fprintf(stderr, "%s: %s\n", kProgramName, options.error.c_str());
+        if (!options.error.empty() || options.help)
+            std::fputs(editor_options_usage(kProgramName).c_str(), options.help ? stdout : stderr);
+        return options.error.empty() ? 0 : kOptionsUsageStatus;
+    }
     log_msg(0, "%s v%s %s %s", kProgramName, kVersion, kBuildDate, kCredit);
     log_sdl_build();
     editor_set_defaults();
-    const char* level = editor_parse_options(argc, argv);
+    if (options.width) g_editor.screen_width = static_cast<int16_t>(options.width);
+    if (options.height) g_editor.screen_height = static_cast<int16_t>(options.height);
+    const char* level = options.map.c_str();
     gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
     int open_error = 0;
     g_editor.current_map = mapdata_open(level, &open_error);

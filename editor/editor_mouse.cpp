@@ -6,11 +6,11 @@
 #include "editor/editor_panels.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
-#include "map/clipboard.h"
-#include "map/edit.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/stamp.h"
+#include "map/edit/clipboard.h"
+#include "map/edit/edit.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
 #include "render/panels.h"
 
 #include <SDL.h>

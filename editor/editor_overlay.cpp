@@ -6,8 +6,8 @@
 #include "editor/editor_mouse.h"
 #include "editor/editor_panels.h"
 #include "editor/editor_state.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
 #include "render/draw.h"
 #include "render/mapview.h"
 

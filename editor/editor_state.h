@@ -48,7 +48,8 @@ extern EditorState g_editor;
 void editor_set_defaults();
 // Clamps the view centre, derives offset and top-left tile, and invalidates the map view.
 void editor_update_view();
-// Centres the view on the middle of the map's non-empty cells (the map's middle when empty).
+// Centres the view on the median of the map's non-empty cells at the largest zoom that shows
+// them all (view_fit); the map's middle when empty.
 void editor_center_on_content();
 // Undo and redo one step of the current map, with one console line naming it.
 void editor_undo();

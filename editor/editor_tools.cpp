@@ -9,8 +9,8 @@
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
 #include "editor/editor_state.h"
-#include "map/clipboard.h"
-#include "map/mapdata.h"
+#include "map/edit/clipboard.h"
+#include "map/model/mapdata.h"
 #include "render/tools_overlay.h"
 
 EditorTools g_tools;

@@ -2,8 +2,8 @@
 #include "console/console.h"
 #include "editor/editor_mouse.h"
 #include "editor/editor_state.h"
-#include "map/edit.h"
-#include "map/mapdata.h"
+#include "map/edit/edit.h"
+#include "map/model/mapdata.h"
 
 namespace {
 

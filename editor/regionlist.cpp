@@ -3,9 +3,9 @@
 
 #include "core/mem.h"
 #include "editor/editor_state.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/region_edit.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
 #include "render/draw.h"
 #include "render/gfx.h"
 #include "render/mapview.h"

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "map/region.h"
+#include "map/model/region.h"
 
 inline constexpr uint64_t kFuzzRegionBudget = uint64_t{8} << 20;
 

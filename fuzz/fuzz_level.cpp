@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "fuzz/fuzz_budget.h"
-#include "map/edit.h"
-#include "map/elvl.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/stamp.h"
+#include "map/edit/edit.h"
+#include "map/lvl/elvl.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
 
 namespace {
 

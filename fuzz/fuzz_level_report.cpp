@@ -8,9 +8,9 @@
 
 #include "fuzz/fuzz_budget.h"
 #include "core/log.h"
-#include "map/level.h"
-#include "map/level_report.h"
-#include "map/mapdata.h"
+#include "map/lvl/level.h"
+#include "map/lvl/level_report.h"
+#include "map/model/mapdata.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz_lower_region_budget();
@@ -21,10 +21,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::span<const uint8_t> bytes(data, size);
     MapData* plain = mapdata_new();
-    mapdata_read_bytes(plain, bytes, LevelReadOptions{false, false});
+    mapdata_read_bytes(plain, bytes, LevelReadOptions{false});
     LevelReport report;
     MapData* reported = mapdata_new();
-    mapdata_read_bytes(reported, bytes, LevelReadOptions{false, false, &report});
+    mapdata_read_bytes(reported, bytes, LevelReadOptions{false, &report});
     std::vector<uint8_t> a, b;
     if (mapdata_save_bytes(plain, &a) != mapdata_save_bytes(reported, &b) || a != b) std::abort();
     if (plain->error_count != reported->error_count ||

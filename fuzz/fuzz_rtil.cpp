@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "fuzz/fuzz_budget.h"
-#include "map/elvl.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/elvl.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/lvl/region_codec.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <span>
 
 #include "fuzz/fuzz_budget.h"
-#include "map/level.h"
-#include "map/mapdata.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 
 // Where the pixel sum goes, so that the reads are not optimised away.
 uint32_t g_pixel_sum;
@@ -24,9 +24,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MapData* map = mapdata_new();
-    mapdata_load_tileset(map, std::span<const uint8_t>(data, size), LevelReadOptions{false, true});
+    mapdata_load_tileset(map, std::span<const uint8_t>(data, size), LevelReadOptions{false});
     if (!map->tileset || map->tileset_length % 4 != 0) abort();
-    if (SDL_Surface* s = map->tileset_surface) {
+    // Only bytes whose header passed the size checks reach the decoder, as when drawing.
+    SDL_Surface* s = nullptr;
+    if (map->tileset_length <= INT32_MAX && tileset_bmp_fits(map->tileset, map->tileset_length))
+        s = SDL_LoadBMP_RW(SDL_RWFromConstMem(map->tileset, static_cast<int>(map->tileset_length)), 1);
+    if (s) {
         uint32_t sum = 0;
         const auto* pixels = static_cast<const uint8_t*>(s->pixels);
         for (int32_t y = 0; y < s->h; ++y)
@@ -34,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 sum += pixels[y * s->pitch + x];
         g_pixel_sum = sum;
         if (s->w <= 0 || s->h <= 0) abort();
+        SDL_FreeSurface(s);
     }
     mapdata_free(map);
     return 0;

@@ -21,7 +21,10 @@ SDL_Surface* gfx_create_surface(int width, int height, int depth);
 SDL_Surface* gfx_convert_surface(SDL_Surface* surface);
 // 0 when the map has a tileset surface on return; 1 when none loads, after calling the stop
 // hook (the editor ends its loop there).
-int gfx_ensure_tileset(MapData* map);
+int gfx_ensure_tileset(const MapData* map);
+// The map's tileset picture in the screen's format (the built-in one when its bytes cannot be
+// decoded); null only when nothing can be.
+SDL_Surface* gfx_tileset(const MapData* map);
 // The function gfx_ensure_tileset calls when no tileset can be loaded at all; none by default.
 void gfx_set_stop_hook(void (*hook)());
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 #include "render/mapdraw.h"
@@ -39,12 +39,12 @@ void refresh_small_tilesets(const SDL_Surface* tiles) {
 // The pictures of the window's bitmaps and the map's tileset, for the map buffer's format.
 MapPictures window_pictures(MapData* map) {
     MapPictures pictures;
-    pictures.tileset[0] = map->tileset_surface;
+    pictures.tileset[0] = gfx_tileset(map);
     for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
         pictures.sprites[0][i] = g_gfx.sprites[i];
     pictures.extra_tiles[0] = g_gfx.extra_tiles;
-    if (g_gfx.zoom > 1 && map->tileset_surface && !SDL_MUSTLOCK(map->tileset_surface)) {
-        refresh_small_tilesets(map->tileset_surface);
+    if (g_gfx.zoom > 1 && gfx_tileset(map) && !SDL_MUSTLOCK(gfx_tileset(map))) {
+        refresh_small_tilesets(gfx_tileset(map));
         for (int k = 0; k < 2; ++k) {
             pictures.tileset[k + 1] = g_gfx.tileset_small[k];
             pictures.extra_tiles[k + 1] = g_gfx.extra_tiles_small[k];
@@ -80,7 +80,7 @@ int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile) {
             SDL_Rect cell = {static_cast<Sint16>((tile - 1) % kTilesetColumns * kTile),
                              static_cast<Sint16>((tile - 1) / kTilesetColumns * kTile), kTile,
                              kTile};
-            gfx_blit(map->tileset_surface, &cell, dst, x, y);
+            gfx_blit(gfx_tileset(map), &cell, dst, x, y);
         }
         return 1;
     }

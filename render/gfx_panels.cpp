@@ -1,8 +1,8 @@
 // gfx_panels.cpp - the radar overview (cached per map) and the tile palette.
 #include <SDL/SDL.h>
 
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
 #include "render/draw.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
@@ -107,5 +107,5 @@ void gfx_draw_palette(MapData* map, int x, int y) {
     if (g_gfx.extra_tiles) gfx_blit(g_gfx.extra_tiles, nullptr, g_gfx.screen, x + 4, y + 4);
     if (g_gfx.highlight)
         gfx_blit(g_gfx.highlight, nullptr, g_gfx.screen, x + 4 + strip_width, y + 4);
-    gfx_blit(map->tileset_surface, nullptr, g_gfx.screen, x + 4, y + 24);
+    gfx_blit(gfx_tileset(map), nullptr, g_gfx.screen, x + 4, y + 24);
 }

@@ -2,8 +2,8 @@
 // swatch of the region list.
 #include <SDL/SDL.h>
 
-#include "map/region.h"
-#include "map/region_edit.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 #include "render/mapview.h"

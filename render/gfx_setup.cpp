@@ -5,9 +5,10 @@
 
 #include "core/log.h"
 #include "core/platform.h"
-#include "map/mapdata.h"
+#include "map/model/mapdata.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
+#include "render/tileset_picture.h"
 #include "render/mapdraw.h"
 
 GfxState g_gfx;
@@ -154,39 +155,13 @@ SDL_Surface* gfx_convert_surface(SDL_Surface* surface) {
     return converted;
 }
 
-// The tileset is blitted cell by cell on every redraw: hold it in the display format.
-static void adopt_tileset(MapData* map) {
-    SDL_Surface* tiles = map->tileset_surface;
-    if (!tiles || !g_gfx.screen) return;
-    const SDL_PixelFormat* want = g_gfx.screen->format;
-    const SDL_PixelFormat* have = tiles->format;
-    if (have->BitsPerPixel == want->BitsPerPixel && have->Rmask == want->Rmask &&
-        have->Gmask == want->Gmask && have->Bmask == want->Bmask)
-        return;
-    SDL_Surface* converted = SDL_DisplayFormat(tiles);
-    if (!converted) return;
-    SDL_FreeSurface(tiles);
-    map->tileset_surface = converted;
+SDL_Surface* gfx_tileset(const MapData* map) {
+    // The tileset is blitted cell by cell on every redraw: held in the screen's format.
+    return tileset_picture_get(&g_gfx.tileset, map, g_gfx.screen ? g_gfx.screen->format : nullptr);
 }
 
-int gfx_ensure_tileset(MapData* map) {
-    if (!map) return 1;
-    if (map->tileset_surface) {
-        adopt_tileset(map);
-        return 0;
-    }
-    if (map->tileset) {
-        map->tileset_surface =
-            SDL_LoadBMP_RW(SDL_RWFromFile(platform_asset_path(kTilesetCopyPath).c_str(), "rb"), 1);
-        if (!map->tileset_surface) log_msg('E', "failed to load embedded tileset");
-    }
-    if (!map->tileset_surface)
-        map->tileset_surface =
-            SDL_LoadBMP_RW(SDL_RWFromFile(platform_asset_path(kTilesetPath).c_str(), "rb"), 1);
-    if (map->tileset_surface) {
-        adopt_tileset(map);
-        return 0;
-    }
+int gfx_ensure_tileset(const MapData* map) {
+    if (!map || gfx_tileset(map)) return 0;
     log_msg(0, "*** %s exiting: failed to load tileset", kProgramName);
     if (g_stop_hook) g_stop_hook();
     return 1;
@@ -212,6 +187,7 @@ void gfx_shutdown() {
         }
     }
     g_gfx.tileset_source.clear();
+    tileset_picture_release(&g_gfx.tileset);
     g_gfx.radar_map = nullptr;
     g_gfx.screen = nullptr;
     SDL_Quit();

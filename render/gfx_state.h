@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/tileset_picture.h"
+
 struct SDL_Surface;
 struct SDL_Rect;
 struct MapData;
@@ -33,6 +35,7 @@ struct GfxState {
     // map brings another picture (a surface's address alone may be reused).
     std::vector<uint8_t> tileset_source;
     int32_t tileset_source_w = 0, tileset_source_h = 0, tileset_source_bpp = 0;
+    TilesetPicture tileset; // the drawn map's tileset, decoded from its bytes
     SDL_Surface* radar = nullptr;
     const MapData* radar_map = nullptr; // identity of the map the radar was built for
     uint64_t radar_revision = 0;        // and the revision it showed

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "map/clipboard.h"
-#include "map/mapdata.h"
+#include "map/edit/clipboard.h"
+#include "map/model/mapdata.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 #include "render/mapdraw.h"
@@ -146,10 +146,10 @@ void blend_square(SDL_Surface* dst, int x, int y, int size, const SDL_Surface* s
 
 // Where a tile's 16 x 16 picture comes from, or null.
 const SDL_Surface* picture_of(const MapData* map, int t, int* sx, int* sy) {
-    if (t >= 1 && t <= 190 && map && map->tileset_surface) {
+    if (t >= 1 && t <= 190 && map && gfx_tileset(map)) {
         *sx = (t - 1) % 19 * 16;
         *sy = (t - 1) / 19 * 16;
-        return map->tileset_surface;
+        return gfx_tileset(map);
     }
     const int cell = gfx_extra_tile_cell(t);
     if (cell < 0 || !g_gfx.extra_tiles) return nullptr;

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/tilegrid.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/model/tilegrid.h"
 #include "render/gfx_state.h"
 
 namespace {

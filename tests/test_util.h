@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "map/elvl.h"
-#include "map/mapdata.h"
-#include "map/region.h"
+#include "map/lvl/elvl.h"
+#include "map/model/mapdata.h"
+#include "map/lvl/region_codec.h"
 
 using Bytes = std::vector<uint8_t>;
 

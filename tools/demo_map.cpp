@@ -2,12 +2,13 @@
 // built-in tileset, a walled base with rooms, a flag field, objects, two regions and a few
 // attributes, all drawn here in code.
 #include "core/mem.h"
-#include "map/elvl.h"
-#include "map/attributes.h"
-#include "map/level.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/stamp.h"
+#include "map/lvl/elvl.h"
+#include "map/model/attributes.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/lvl/region_codec.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
 
 #include <cstdio>
 #include <cstring>

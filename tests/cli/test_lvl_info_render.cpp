@@ -4,7 +4,8 @@
 #include <png.h>
 
 #include "cli/lvl_run.h"
-#include "map/builtin_tileset.h"
+#include "map/lvl/level.h"
+#include "map/lvl/builtin_tileset.h"
 #include "map/map_test_util.h"
 
 using namespace maptest;

@@ -1,11 +1,12 @@
 // level_inspect.cpp - answers questions about a level file for the end-to-end scripts:
 // one line per query, in the order asked.
 #include "core/hash.h"
-#include "map/mapdata.h"
-#include "map/elvl.h"
-#include "map/region.h"
-#include "map/region_edit.h"
-#include "map/stamp.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/lvl/elvl.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
+#include "map/model/stamp.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -16,10 +16,11 @@ point() { xdotool mousemove --window "$X_WIN" "$1" "$2" && sleep 0.12; }
 click() { point "$1" "$2" && xdotool mousedown 1 && sleep 0.15 && xdotool mouseup 1 && sleep 0.1; }
 wheel() { xdotool click "$1" && sleep 0.15; }
 
-# No file: the default map, whose one tile is (0, 0); the view opens centred on it.
+# No file: an empty map, seen from its middle.
 x_launch ""
 x_type_line "?settile 77"
-click 318 238 # the window's middle: cell (0, 0)
+x_type_line "?warpto 0 0"
+click 324 244 # just below and right of the window's middle: cell (0, 0)
 
 # Centre (512, 512): the cell at window (100, 80) is (498, 502) at zoom 1.
 x_type_line "?warpto 512 512"

@@ -125,6 +125,8 @@ x_workdir() {
     trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
     [ -z "${2:-}" ] || cp -r "$2/graphics" "$2/Commands.hlp" "$WORK/" 2>/dev/null
     cd "$WORK" || exit 1
+    # Settings and per-map state stay in the scratch folder.
+    export XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state"
 }
 fail() { echo "FAIL: $*"; grep -v '^D ' "$WORK/editor.log" 2>/dev/null; exit 1; }
 x_require_map() { [ -f "$1" ] || { echo "SKIP: test map $1 is not present"; exit 77; }; }
@@ -141,6 +143,9 @@ x_launch() {
     EDITOR_PID=$!
     x_find_window || fail "no window"
     sleep 0.3
+    # A map opens at the zoom that shows its content; the sessions count in zoom 1 tiles.
+    x_key Escape
+    x_key 1
 }
 
 # Waits for the editor to quit by itself and fails unless it ended with status 0.

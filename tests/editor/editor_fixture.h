@@ -7,9 +7,10 @@
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
 #include "editor/regionlist.h"
-#include "map/mapdata.h"
-#include "map/region.h"
-#include "map/stamp.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>

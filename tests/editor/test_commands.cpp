@@ -2,7 +2,7 @@
 #include "console/commands.h"
 #include "core/mem.h"
 #include "editor_fixture.h"
-#include "map/attributes.h"
+#include "map/model/attributes.h"
 
 #include <cstdlib>
 #include <filesystem>

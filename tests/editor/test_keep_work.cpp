@@ -6,7 +6,7 @@
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
 #include "editor_fixture.h"
-#include "map/level.h"
+#include "map/lvl/level.h"
 
 #include <SDL.h>
 
@@ -102,9 +102,11 @@ TEST_F(KeepWork, LoadProblemsArePrintedInRed) {
     EXPECT_EQ(colour(6), 3);
 }
 
-// Without a tileset the regions cannot be stored, and the save says how to mend that.
+// Without a tileset the regions of a map with tiles cannot be stored, and the save says how
+// to mend that.
 TEST_F(KeepWork, SavingRegionsWithoutATilesetSaysHowToMendIt) {
     add_region_at(map(), "A", 7);
+    tilegrid_put(map()->tiles, 7, 0, 1);
     run("?tileset none");
     run("?save two.lvl");
     EXPECT_NE((row(6) + row(7)).find("no tileset (?tileset <file.bmp>"), std::string::npos);
@@ -112,6 +114,7 @@ TEST_F(KeepWork, SavingRegionsWithoutATilesetSaysHowToMendIt) {
 
 // A save that could not store everything leaves the map unsaved, so quitting still warns.
 TEST_F(KeepWork, IncompleteSaveKeepsTheMapUnsaved) {
+    tilegrid_put(map()->tiles, 7, 0, 1); // attributes without a tileset are lost only beside tiles
     run("?tileset none");
     run("?insattr FOO=bar");
     run("?save a.lvl");

@@ -1,6 +1,7 @@
 // Command-line options and the derived view geometry.
 #include "editor/editor.h"
 #include "editor/editor_state.h"
+#include "editor/options.h"
 
 #include <gtest/gtest.h>
 
@@ -9,35 +10,31 @@
 
 namespace {
 
-TEST(Options, SizesMinimumsNumberFormsAndFileName) {
+TEST(Options, SizesFileNameAndRefusals) {
     const struct {
-        std::vector<std::string> args;
-        std::string file;
+        std::vector<const char*> args;
+        std::string map;
         int width, height;
+        bool error;
     } cases[] = {
-        {{"-w800", "-h600", "maps/a.lvl", "extra"}, "maps/a.lvl", 800, 600},
-        {{"maps/a.lvl", "-w800"}, "maps/a.lvl", 640, 480},
-        {{"-w", "800"}, "800", 640, 480},
-        {{}, "", 640, 480},
-        {{"-w319", "-h239"}, "", 640, 480},
-        {{"-w320", "-h0x100"}, "", 320, 256},
-        {{"-w1024x"}, "", 1024, 480},
-        {{"-wabc", "-w-800", "-w99999"}, "", 640, 480},
-        {{"-W800"}, "-W800", 640, 480},
+        {{"-w800", "-h", "0x258", "maps/a.lvl"}, "maps/a.lvl", 800, 600, false},
+        {{"--", "-odd.lvl"}, "-odd.lvl", 0, 0, false},
+        {{"--help"}, "", 0, 0, false},
+        {{"-w319"}, "", 0, 0, true},
+        {{"-w1024x"}, "", 0, 0, true},
+        {{"-h"}, "", 0, 0, true},
+        {{"-W800"}, "", 0, 0, true},
+        {{"--frobnicate", "a.lvl"}, "", 0, 0, true},
+        {{"a.lvl", "b.lvl"}, "a.lvl", 0, 0, true},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> text = c.args;
-        text.insert(text.begin(), "ostrel");
-        std::vector<char*> argv;
-        for (auto& t : text)
-            argv.push_back(t.data());
-        argv.push_back(nullptr);
-        editor_set_defaults();
-        EXPECT_EQ(editor_parse_options(static_cast<int>(text.size()), argv.data()), c.file)
-            << text[1];
-        EXPECT_EQ(g_editor.screen_width, c.width) << text[1];
-        EXPECT_EQ(g_editor.screen_height, c.height) << text[1];
+        EditorOptions o = editor_options_parse(c.args);
+        EXPECT_EQ(o.map, c.map) << c.args[0];
+        EXPECT_EQ(o.width, c.width) << c.args[0];
+        EXPECT_EQ(o.height, c.height) << c.args[0];
+        EXPECT_EQ(!o.error.empty(), c.error) << c.args[0] << ": " << o.error;
     }
+    EXPECT_TRUE(editor_options_parse(std::vector<const char*>{"--help"}).help);
 }
 
 TEST(View, WorkedValuesIn640x480AndTheClampedCentre) {

@@ -2,7 +2,7 @@
 #include "console/commands.h"
 #include "editor/editor_mouse.h"
 #include "editor_fixture.h"
-#include "map/edit.h"
+#include "map/edit/edit.h"
 
 namespace {
 

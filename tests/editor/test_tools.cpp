@@ -5,8 +5,9 @@
 #include "editor/editor_mouse.h"
 #include "editor/editor_tools.h"
 #include "editor_fixture.h"
-#include "map/clipboard.h"
-#include "map/edit.h"
+#include "map/lvl/level.h"
+#include "map/edit/clipboard.h"
+#include "map/edit/edit.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "console/commands.h"
 #include "editor/editor_mouse.h"
 #include "editor_fixture.h"
-#include "map/edit.h"
-#include "map/level.h"
+#include "map/edit/edit.h"
+#include "map/lvl/level.h"
 
 #include <cstdio>
 #include <string>

@@ -82,14 +82,21 @@ TEST_F(Moves, RightButtonScrollIsPacedByTheDistanceFromTheCentre) {
     }
 }
 
-TEST_F(Moves, ViewOpensOnTheMiddleOfTheMapsContent) {
+// The median of the content, which a far sign does not move, at the largest tiles showing all.
+TEST_F(Moves, ViewOpensOnTheMedianOfTheContent) {
     tilegrid_put(map()->tiles, 0, 0, 0);
     editor_center_on_content();
-    EXPECT_EQ(centre(), std::pair(8192, 8192));
-    tilegrid_put(map()->tiles, 100, 401, 7);
-    tilegrid_put(map()->tiles, 300, 200, 7);
-    editor_center_on_content();
-    EXPECT_EQ(centre(), std::pair((100 + 300 + 1) * 8, (200 + 401 + 1) * 8));
+    EXPECT_EQ(centre(), std::pair(8200, 8200));
+    const struct {
+        int x, y, centre_x, centre_y, zoom;
+    } steps[] = {{500, 500, 500, 500, 1}, {515, 510, 500, 500, 1}, {510, 505, 510, 505, 1},
+                 {540, 505, 510, 505, 2}, {1000, 1000, 515, 505, 4}};
+    for (const auto& s : steps) {
+        tilegrid_put(map()->tiles, s.x, s.y, 7);
+        editor_center_on_content();
+        EXPECT_EQ(centre(), std::pair(s.centre_x * 16 + 8, s.centre_y * 16 + 8)) << s.x;
+        EXPECT_EQ(g_editor.zoom, s.zoom) << s.x;
+    }
 }
 
 // Clicks on a panel never paint, pick or erase the map underneath.

@@ -10,8 +10,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "map/level.h"
-#include "map/mapdata.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 #include "test_util.h"
 
 namespace maptest {
@@ -59,7 +59,7 @@ inline Bytes level_with_chunks(uint32_t bitmap_length, const Bytes& chunks, cons
 // Parses bytes the way a file load does, without side effects outside the map.
 inline MapData* parse(const Bytes& bytes) {
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, bytes, LevelReadOptions{false, false});
+    mapdata_read_bytes(map, bytes, LevelReadOptions{false});
     return map;
 }
 

@@ -1,5 +1,6 @@
-// test_clipboard_model.cpp - copy, cut, paste (turned, mirrored, at the edge), fill and flood
-// fill checked against a plain model of cells and objects; then undone back to the start.
+// test_clipboard_model.cpp - copy, cut, paste (turned, mirrored, at the edge, of every cell or
+// of the non-empty ones), fill and flood fill checked against a plain model of cells and
+// objects; then undone back to the start.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,9 +9,9 @@
 #include <vector>
 
 #include "core/list.h"
-#include "map/clipboard.h"
-#include "map/edit.h"
-#include "map/stamp.h"
+#include "map/edit/clipboard.h"
+#include "map/edit/edit.h"
+#include "map/model/stamp.h"
 #include "test_util.h"
 
 namespace {
@@ -95,14 +96,22 @@ MPiece model_copy(Model& m, int x, int y, int w, int h) {
 
 // Pastes land at or right of and below (kLow - 30, kLow - 30): an object anchored off the
 // map lies wholly off it there.
-void model_paste(Model& m, const MPiece& p, int x, int y) {
+// Without all, only the piece's non-empty cells are written and only objects under them go.
+void model_paste(Model& m, const MPiece& p, int x, int y, bool all) {
     int x0 = std::max(x, 0), y0 = std::max(y, 0);
     int x1 = std::min(x + p.w, 1024), y1 = std::min(y + p.h, 1024);
     if (x0 >= x1 || y0 >= y1) return;
-    m.remove_meeting(x0, y0, x1 - x0, y1 - y0);
+    auto written = [&](int i, int j) {
+        return i >= x0 && i < x1 && j >= y0 && j < y1 && (all || p.v[(j - y) * p.w + (i - x)]);
+    };
+    m.remove_if([&](const Obj& o) {
+        bool hit = false;
+        Model::square(o, [&](int i, int j, int, int) { hit = hit || written(i, j); });
+        return hit;
+    });
     for (int j = y0; j < y1; ++j)
         for (int i = x0; i < x1; ++i)
-            m.at(i, j) = p.v[(j - y) * p.w + (i - x)];
+            if (written(i, j)) m.at(i, j) = p.v[(j - y) * p.w + (i - x)];
     for (const Obj& o : p.objs)
         if (Model::on_map(x + o.x, y + o.y)) m.objs.push_back({x + o.x, y + o.y, o.tile});
 }
@@ -268,11 +277,13 @@ TEST(ClipboardModel, RandomSessionsMatchThePlainModelAndUndoToTheStart) {
                     });
                 }
                 [[fallthrough]];
-            case 3:
+            case 3: {
                 if (!have) break;
-                clip_paste(map, piece, x, y, nullptr);
-                model_paste(m, mpiece, x, y);
+                bool all = rng() % 2;
+                clip_paste(map, piece, x, y, nullptr, all ? CLIP_PASTE_ALL : CLIP_PASTE_NONEMPTY);
+                model_paste(m, mpiece, x, y, all);
                 break;
+            }
             case 4: { // fill a rectangle, with a plain or an object tile
                 int brush = std::array{0, 5, 217, 219, 216}[rng() % 5];
                 clip_fill(map, {x, y, w, h}, brush, false, nullptr);
@@ -324,6 +335,8 @@ TEST(ClipboardModel, ObjectsAtTheSelectionEdgeAndRegionCells) {
     EXPECT_EQ(mapdata_get_tile(map, 1018, 8), 217);
     EXPECT_EQ(mapdata_get_tile(map, 1019, 9), 250);
     EXPECT_TRUE(region_contains(r, 1018, 9)); // (21, 21) went along
+    EXPECT_EQ(clip_region_area(map, {1016, 7, 4, 4}, r, true), 15u);
+    EXPECT_EQ(clip_region_area(map, {1014, 8, 4, 2}, r, false), 4u);
     EXPECT_EQ(clip_fill(map, {100, 100, 13, 13}, 219, false, nullptr), 4u * 36u);
     EXPECT_EQ(clip_flood_fill(map, 1019, 9, 5, nullptr, nullptr), 0u); // starts on an object
     mapdata_free(map);

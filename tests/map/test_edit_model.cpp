@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "core/mem.h"
-#include "map/attributes.h"
-#include "map/edit.h"
-#include "map/stamp.h"
+#include "map/lvl/level.h"
+#include "map/model/attributes.h"
+#include "map/edit/edit.h"
+#include "map/model/stamp.h"
 #include "map_test_util.h"
 
 namespace {
@@ -87,7 +88,7 @@ struct Session {
     explicit Session(std::mt19937& rng) {
         maptest::LogCapture quiet; // the reader's and writer's detail lines
         MapData* build = mapdata_new();
-        mapdata_make_default(build, false);
+        mapdata_make_default(build);
         Region* made[3];
         for (int r = 0; r < 3; ++r)
             made[r] = add_region(build, "R" + std::to_string(r));
@@ -203,7 +204,7 @@ TEST(EditModel, RandomSessionsMatchThePlainModelAndUndoToTheLoadedBytes) {
 
 TEST(EditHistory, BoundsDropTheOldestStepsAndSayItOnce) {
     ScopedMap m;
-    mapdata_make_default(m.map, false);
+    mapdata_make_default(m.map);
     edit_set_limits(m.map, {size_t{1} << 20, 3});
     for (int k = 0; k < 5; ++k)
         edit_paint(m.map, k, 0, 7); // each a step of its own

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <random>
 
+#include "map/lvl/region_codec.h"
 #include "test_util.h"
 
 namespace {

@@ -4,7 +4,8 @@
 #include <functional>
 #include <random>
 
-#include "map/level.h"
+#include "map/lvl/region_codec.h"
+#include "map/lvl/level.h"
 #include "test_util.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // they write, and a region set table that rebuilds itself instead of filling up.
 #include <functional>
 
-#include "map/edit.h"
-#include "map/level.h"
-#include "map/region_edit.h"
+#include "map/edit/edit.h"
+#include "map/lvl/level.h"
+#include "map/edit/region_edit.h"
 #include "test_util.h"
 
 namespace {
@@ -76,7 +76,7 @@ TEST(RegionEdit, PropertiesAreTheSubChunksServersReadAndOthersStayInPlace) {
     edit_region_colour(map, keep, rgb);
     std::vector<uint8_t> bytes = saved(map);
     MapData* back = mapdata_new();
-    mapdata_read_bytes(back, bytes, {false, false});
+    mapdata_read_bytes(back, bytes, {false});
     Region* r = mapdata_find_region(back, "Keep");
     ASSERT_NE(r, nullptr);
     std::vector<std::string> order;

@@ -1,9 +1,11 @@
 // test_safe_save.cpp - a save follows links, refuses what a plain open would and says why;
-// a map read without a tileset is saved without one.
+// a map read without a tileset is saved without one while it has tiles.
 #include "core/mem.h"
 #include "core/platform.h"
-#include "map/attributes.h"
-#include "map/builtin_tileset.h"
+#include "map/lvl/level.h"
+#include "map/model/attributes.h"
+#include "map/edit/edit.h"
+#include "map/lvl/builtin_tileset.h"
 #include "map_test_util.h"
 
 #include <sys/stat.h>
@@ -77,14 +79,23 @@ TEST_F(SafeSave, MapWithoutTilesetIsSavedWithoutOne) {
         EXPECT_EQ(out, bytes);
     }
     char reason[256];
+    std::vector<uint8_t> tiles;
     for (const char* bad : {"narrow.bmp", "missing.bmp"})
-        EXPECT_EQ(mapdata_use_tileset_file(map, bad, reason, sizeof reason), 0) << bad;
+        EXPECT_FALSE(tileset_file_read(bad, &tiles, reason, sizeof reason)) << bad;
     EXPECT_STREQ(reason, "No such file or directory");
-    ASSERT_EQ(mapdata_use_tileset_file(map, "tiles.bmp", reason, sizeof reason), 1) << reason;
+    ASSERT_TRUE(tileset_file_read("tiles.bmp", &tiles, reason, sizeof reason)) << reason;
+    ASSERT_EQ(edit_set_tileset(map, tiles, false), 1);
     EXPECT_EQ(mapdata_save_bytes(map, &out), MAPDATA_SAVE_OK);
     EXPECT_TRUE(std::equal(bmp.begin() + 14, bmp.end(), out.begin() + 14));
-    mapdata_drop_tileset(map);
+    edit_set_tileset(map, bmp, true);
     EXPECT_EQ(mapdata_save_bytes(map, &out), MAPDATA_SAVE_NO_TILESET);
+    // With no record left the built-in tileset goes along: the file is no empty one and
+    // keeps the attribute.
+    tilegrid_put(map->tiles, 5, 0, 0);
+    EXPECT_EQ(mapdata_save_bytes(map, &out), MAPDATA_SAVE_OK);
+    MapData* back = parse(out);
+    EXPECT_EQ(back->attributes ? back->attributes->count : 0u, 2u);
+    mapdata_free(back);
     mapdata_free(map);
 }
 

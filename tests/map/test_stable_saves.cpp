@@ -2,7 +2,7 @@
 // same file, with regions and kept chunks in the order the file had them.
 #include <gtest/gtest.h>
 
-#include "map/level.h"
+#include "map/lvl/level.h"
 #include "map_test_util.h"
 
 namespace {
@@ -39,7 +39,7 @@ Bytes expect_stable(MapData* map) {
 // that changed the order would lose cells on reload.
 TEST(StableSave, RegionsAtTheSetLimitKeepTheirOrder) {
     ScopedMap map;
-    mapdata_make_default(map.map, false);
+    mapdata_make_default(map.map);
     for (int32_t g = 0; g < 85; ++g) {
         const int32_t starts[3] = {0, 1, 2}, counts[3] = {3, 1, 1};
         for (int32_t i = 0; i < 3; ++i) {
@@ -85,7 +85,7 @@ TEST(StableSave, AttributesAfterRemovalsKeepTheirOrder) {
     const int32_t cases[][2] = {{13, 1}, {60, 45}, {12, 0}};
     for (const auto& [added, removed] : cases) {
         ScopedMap map;
-        mapdata_make_default(map.map, false);
+        mapdata_make_default(map.map);
         map->attributes = hash_create();
         std::vector<char*> values;
         for (int32_t i = 0; i < added; ++i) {

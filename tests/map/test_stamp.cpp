@@ -3,8 +3,8 @@
 #include "map_test_util.h"
 
 #include "core/list.h"
-#include "map/stamp.h"
-#include "map/tilegrid.h"
+#include "map/model/stamp.h"
+#include "map/model/tilegrid.h"
 
 using namespace maptest;
 

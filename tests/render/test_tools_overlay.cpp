@@ -3,7 +3,7 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
-#include "map/clipboard.h"
+#include "map/edit/clipboard.h"
 #include "render/mapdraw.h"
 #include "render/mapview.h"
 #include "render/tools_overlay.h"

@@ -1,7 +1,7 @@
 // The shrunk tileset of zoom 2 and 4 follows the tileset's picture (the zoomed-out pictures
 // themselves are checked as golden frames).
-#include "map/mapdata.h"
-#include "map/tilegrid.h"
+#include "map/model/mapdata.h"
+#include "map/model/tilegrid.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 #include "render/mapview.h"
@@ -52,7 +52,7 @@ class ZoomPictures : public ::testing::Test {
 TEST_F(ZoomPictures, ShrunkTilesetFollowsTheTilesetPicture) {
     tilegrid_put(map_->tiles, 0, 0, 1);
     draw(2);
-    SDL_Surface* tiles = map_->tileset_surface;
+    SDL_Surface* tiles = gfx_tileset(map_);
     SDL_FillRect(tiles, nullptr, SDL_MapRGB(tiles->format, 255, 255, 255));
     draw(2);
     const uint32_t white = SDL_MapRGB(g_gfx.map_buffer->format, 255, 255, 255);

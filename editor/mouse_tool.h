@@ -1,0 +1,32 @@
+// mouse_tool.h - the tools the left button works with, their keys and their names.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+enum class MouseTool : int32_t { Brush, Eraser, Line, Rect, Fill, Select, Pick };
+
+struct MouseToolInfo {
+    MouseTool tool;
+    char key;              // chosen by this key (upper case) while the input line is empty
+    std::string_view name; // in the settings file, the status box and the help
+};
+
+inline constexpr MouseToolInfo kMouseTools[] = {
+    {MouseTool::Brush, 'B', "brush"}, {MouseTool::Eraser, 'E', "eraser"},
+    {MouseTool::Line, 'L', "line"},   {MouseTool::Rect, 'R', "rectangle"},
+    {MouseTool::Fill, 'F', "fill"},   {MouseTool::Select, 'S', "select"},
+    {MouseTool::Pick, 'I', "pick"},
+};
+
+inline std::string_view mouse_tool_name(MouseTool tool) {
+    return kMouseTools[static_cast<int32_t>(tool)].name;
+}
+// The tool of a name; false when no tool has it.
+inline bool mouse_tool_named(std::string_view name, MouseTool* out) {
+    for (const MouseToolInfo& t : kMouseTools)
+        if (t.name == name) {
+            *out = t.tool;
+            return true;
+        }
+    return false;
+}

@@ -1,0 +1,161 @@
+// edit.h - the one change path of a map, with its undo history.
+//
+// Every change to a loaded map (cells, objects, region membership, region records, attributes)
+// is made through this module. It applies the change, records what it takes to reverse it,
+// and moves MapData::revision on; views redraw because the revision changed, and the map has
+// unsaved changes while revision differs from saved_revision. Nothing else may change a map
+// after it was loaded: the history relies on finding the map as its last step left it.
+//
+// Steps. Changes are grouped into steps (one mouse stroke, one console command, one paste or
+// fill); undo and redo walk whole steps. The caller opens a step with edit_begin and closes it
+// with edit_end; a change made while no step is open is a step of its own, labelled "edit".
+// The first change of a new step drops the steps that were undone (the redo steps).
+//
+// Records. A record holds the *other* state of what it changed: a cell's previous byte, an
+// object that was removed (or one that was placed), the attribute table as it was. Undoing a
+// step exchanges each record with the map's state, last record first; redoing exchanges them
+// again, first record first. So a record just undone holds exactly what its redo needs.
+//
+// Revisions. Each change gives the map a revision number never used before; a step remembers
+// the revision before its first change and after its last. Undo returns the map to the
+// revision before the step and redo to the one after, so a revision always names one state:
+// undoing back to the saved state makes revision equal saved_revision again.
+//
+// Memory. A changed cell costs 4 bytes: x (bits 0-9), y (bits 10-19), the layer (bit 20: tile
+// grid or region grid) and the other byte (bits 24-31). An object placed or removed costs one
+// 40-byte record, an attribute change one copy of the attribute table, a step about 120 bytes
+// plus its label and at most 256 bytes of unused room for cells. The history keeps at most
+// EditLimits (by default 256 MiB and 10,000 steps) and drops the oldest steps first.
+//
+// Region grid bytes name region sets; restoring a byte restores the cell's membership because
+// sets are never emptied or reused within one set table. A new table (a rebuild that drops the
+// sets no cell uses, or a deleted region) comes in as a change of its own that swaps the whole
+// grid and table, so every recorded byte is put back into the table it was read from.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+struct MapData;
+struct Region;
+struct Stamp;
+struct EditHistory;
+
+// ---- Steps ---------------------------------------------------------------------------------
+
+// Opens a step whose label is the text undo and redo report ("stroke of 14 cells",
+// "?insattr NAME"). A begin inside an open step only deepens it: the inner changes join the
+// outer step and the outer label stays.
+void edit_begin(MapData* map, const char* label);
+// Renames the open step; ignored when no step is open. The plain form costs no formatting.
+void edit_set_label(MapData* map, const char* label);
+void edit_label(MapData* map, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Closes one level of edit_begin. Closing the outermost level ends the step: storage the step
+// emptied in the tile grid is released, and a step that changed something is kept (1) while
+// an empty one is forgotten (0). Inner levels, and a call with no step open, return 0.
+int edit_end(MapData* map);
+// True while a step is open.
+bool edit_in_step(const MapData* map);
+
+// ---- Tiles and objects ---------------------------------------------------------------------
+
+// The paint operation of the brush: any object covering (x, y) is removed whole first (its
+// square becomes 0); an object tile (216 to 220) then places a new object whose filler cells
+// (250) are clipped at the map's edge. Cells outside 0..1023 and maps without a tile grid
+// are left alone.
+void edit_paint(MapData* map, int32_t x, int32_t y, int tile);
+// Removes an object of the map whole: its square's cells inside the map become 0.
+void edit_remove_stamp(MapData* map, Stamp* stamp);
+// Records a new object's stamp at (x, y) without writing any cell, for tools that write its
+// square themselves (anchor and filler cells, clipped at the map's edge). Returns the stamp.
+Stamp* edit_add_stamp(MapData* map, int32_t x, int32_t y, int tile);
+// Removes, whole, every object for which pick returns true, in one walk of the stamp list:
+// tools that clear large areas would otherwise search the list once per object.
+void edit_remove_stamps(MapData* map, bool (*pick)(const Stamp* stamp, void* user), void* user);
+// Writes one raw tile byte with no object logic, for tools that keep objects whole
+// themselves. Cells outside the map and writes of the value already there are ignored.
+void edit_put_tile(MapData* map, int32_t x, int32_t y, uint8_t value);
+
+// A cell and a value packed for edit_put_tiles (x, y in 0..1023).
+inline uint32_t edit_pack_cell(int32_t x, int32_t y, uint8_t value) {
+    return (static_cast<uint32_t>(x) & 1023u) | (static_cast<uint32_t>(y) & 1023u) << 10 |
+           uint32_t{value} << 24;
+}
+// Writes many raw tile bytes (packed with edit_pack_cell) in order, like edit_put_tile each.
+// A change of all 1,048,576 cells is recorded in 4 MiB and undone in a few milliseconds.
+void edit_put_tiles(MapData* map, const uint32_t* cells, size_t count);
+// Makes room in the open step for count more changed cells (saves regrowth in large changes).
+void edit_reserve_cells(MapData* map, size_t count);
+
+// ---- Regions -------------------------------------------------------------------------------
+
+// Makes cell (x, y) a member of region (member true) or not (false); the cell's membership in
+// other regions stays. Returns 1 when the membership changed; 0 when it already was so, for
+// cells outside the map, for no region, or when the region overlap limit kept the cell out
+// even after the region sets no cell used any more were dropped.
+int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool member);
+// Flips the cell's membership of region; 1 when it changed.
+int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y);
+
+// ---- Attributes ----------------------------------------------------------------------------
+
+// Stores key=value (the value text is copied): the first attribute whose key matches ignoring
+// case gets the value, else a new attribute is added. Nothing for a missing key or value.
+void edit_set_attribute(MapData* map, const char* key, const char* value);
+// Removes the first attribute whose key matches; 1 when one was removed.
+int edit_remove_attribute(MapData* map, const char* key);
+
+// ---- Tileset -------------------------------------------------------------------------------
+
+// Gives the map a tileset bitmap (bytes a tileset check accepted) as one change; with
+// placeholder, the bytes only show the map and a save leaves the bitmap out (a map "without"
+// tileset shows the built-in one). Returns 0, changing nothing, when the map already shows a
+// placeholder and another is asked for.
+int edit_set_tileset(MapData* map, std::span<const uint8_t> bmp, bool placeholder);
+
+// ---- Other changes -------------------------------------------------------------------------
+
+// A change of a kind this module does not know (region create, rename, delete, properties),
+// described by a payload that holds the state the change puts into the map. For example a
+// region rename: the payload holds the region and the new name; swap exchanges the payload's
+// name with the region's, so afterwards the payload holds the old name.
+struct EditCustomOps {
+    // Exchanges the state the payload holds with the map's. Called once by edit_custom to
+    // apply the change, then once per undo and once per redo; must not fail. It may rely on
+    // the map being exactly as right after the change (redo: right before it).
+    void (*swap)(MapData* map, void* payload);
+    // Releases the payload and whatever it holds at that moment, when its step leaves the
+    // history: dropped as a redo step, cut as the oldest, or the map released (the history
+    // goes first, while the rest of the map is still whole).
+    void (*release)(MapData* map, void* payload);
+    // Bytes the payload holds, counted against the history's memory bound; may be null.
+    size_t (*bytes)(const void* payload);
+};
+// Applies a change through ops->swap and records it; ops must outlive the map.
+void edit_custom(MapData* map, const EditCustomOps* ops, void* payload);
+
+// ---- Undo and redo -------------------------------------------------------------------------
+
+// Undoes the last step (ending an open step first). Returns 1 and points *label (when given)
+// at the step's label, valid until the next edit call; 0 when there is nothing to undo.
+int edit_undo(MapData* map, const char** label);
+// Redoes the step undone last; as edit_undo.
+int edit_redo(MapData* map, const char** label);
+uint32_t edit_undo_count(const MapData* map);
+uint32_t edit_redo_count(const MapData* map);
+
+// ---- History bounds and lifetime -----------------------------------------------------------
+
+struct EditLimits {
+    size_t max_bytes;
+    uint32_t max_steps;
+};
+inline constexpr EditLimits kEditDefaultLimits{size_t{256} << 20, 10000};
+// New bounds, applied at the next step's end.
+void edit_set_limits(MapData* map, EditLimits limits);
+// Bytes the closed steps of the history hold.
+size_t edit_history_bytes(const MapData* map);
+// True the first time it is asked after the history dropped its oldest steps (once per map).
+bool edit_take_cut_notice(MapData* map);
+// Forgets every step (and an open one); the map stays as it is. mapdata_clear calls it.
+void edit_forget_history(MapData* map);

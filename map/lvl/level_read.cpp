@@ -1,0 +1,333 @@
+// level_read.cpp - turning a level file's bytes into a map: tileset, elvl block, tile records.
+#include <fcntl.h>
+#include <unistd.h>
+#include <SDL/SDL.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <span>
+#include <string>
+
+#include "core/hash.h"
+#include "core/log.h"
+#include "core/mem.h"
+#include "core/platform.h"
+#include "map/lvl/builtin_tileset.h"
+#include "map/lvl/elvl.h"
+#include "map/lvl/level.h"
+#include "map/lvl/level_report.h"
+#include "map/model/mapdata.h"
+#include "map/model/stamp.h"
+#include "core/safe_save.h"
+#include "core/text.h"
+
+namespace {
+
+uint32_t load_u32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+uint64_t round_up4(uint64_t n) {
+    return (n + 3) & ~uint64_t{3};
+}
+
+// Where the BMP header says the elvl block is, when the block is accepted.
+struct ElvlBlock {
+    bool present;
+    uint32_t offset; // r, from the BMP header's first reserved field
+    uint32_t total;  // the block's length, its 12-byte header included
+};
+
+bool has_bmp_header(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 14 && bytes[0] == 'B' && bytes[1] == 'M';
+}
+
+ElvlBlock find_elvl(std::span<const uint8_t> bytes) {
+    if (!has_bmp_header(bytes)) return {};
+    uint32_t r = uint32_t{bytes[6]} | uint32_t{bytes[7]} << 8;
+    if (r == 0 || bytes.size() < uint64_t{r} + 12) return {};
+    if (std::memcmp(bytes.data() + r, "elvl", 4) != 0) return {};
+    uint32_t total = load_u32(bytes.data() + r + 4);
+    if (bytes.size() < uint64_t{r} + total) return {};
+    return {true, r, total};
+}
+
+// False when the BMP header promises pixel rows the bytes cannot hold, or sizes no bitmap has:
+// the decoder would fail on such a file only after making a surface of the promised size,
+// which a hostile file could put at gigabytes.
+} // namespace
+
+bool tileset_bmp_fits(const uint8_t* bmp, uint32_t length) {
+    // A bitmap too short for its own header would be decoded from made-up sizes.
+    if (length < 18) return false;
+    uint32_t header = load_u32(bmp + 14);
+    int64_t width, height;
+    uint32_t bits, compression = 0;
+    if (header == 12) {
+        if (length < 26) return false;
+        width = bmp[18] | bmp[19] << 8;
+        height = bmp[20] | bmp[21] << 8;
+        bits = bmp[24] | bmp[25] << 8;
+    } else {
+        if (length < 34) return false;
+        width = static_cast<int32_t>(load_u32(bmp + 18));
+        height = static_cast<int32_t>(load_u32(bmp + 22));
+        bits = bmp[28] | bmp[29] << 8;
+        compression = load_u32(bmp + 30);
+    }
+    if (compression != 0 && compression != 3) return true; // refused before any surface
+    if (height < 0) height = -height;
+    // Sides up to 32,768 keep the sums below in range; no tileset comes near.
+    if (width <= 0 || height == 0 || width > 32768 || height > 32768) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    int64_t row = (width * bits + 7) / 8, pitch = (width * bits + 31) / 32 * 4;
+    return load_u32(bmp + 10) + pitch * (height - 1) + row <= int64_t{length};
+}
+
+namespace {
+
+// The copy goes through the safe save like every file we write; a link or anything but a
+// regular file under its name is left alone, so a load never writes through it to another
+// file. Not synced: it is made again by the next load.
+void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
+    // A missing graphics folder or a read-only disk only costs the copy.
+    std::string copy_path = platform_asset_path(kTilesetCopyPath);
+    SafeSaveOptions options;
+    options.refuse_links = true;
+    options.sync = false;
+    // A refusal is logged by the save; the map loads all the same.
+    (void)safe_save_file(copy_path.c_str(), std::span<const uint8_t>(bytes, length), options);
+}
+
+// Places an object read from a file: filler cells first, then the anchor, then its stamp.
+// Cells past column or row 1023 are left out rather than wrapped to the opposite edge.
+[[gnu::noinline]] void place_object(MapData* map, uint32_t x, uint32_t y, uint8_t tile) {
+    uint32_t n = static_cast<uint32_t>(object_size(tile));
+    for (uint32_t i = 0; i < n && x + i < 1024; ++i)
+        for (uint32_t j = 0; j < n && y + j < 1024; ++j)
+            if (i != 0 || j != 0)
+                tilegrid_put(map->tiles, static_cast<int32_t>(x + i), static_cast<int32_t>(y + j),
+                             TILE_FILLER);
+    tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
+    stamp_add(map, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
+}
+
+// The records applied one by one, each problem noted with its offset: the read a report asks for.
+uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* records,
+                              const uint8_t* end) {
+    uint32_t errors = 0;
+    const uint8_t* first_zero = nullptr;
+    uint64_t zeros = 0;
+    for (const uint8_t* p = records; p != end; p += 4) {
+        uint32_t word = load_u32(p);
+        // An empty tile at (0, 0): filler a file has no reason to hold, counted in one line
+        // (and still applied: it empties that cell).
+        if (word == 0 && zeros++ == 0) first_zero = p;
+        auto tile = static_cast<uint8_t>(word >> 24);
+        uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
+        if ((x | y) >= 1024) {
+            ++errors;
+            level_report_problem(report, p, "a tile outside the map was left out (record for "
+                                            "(%u, %u))", x, y);
+        } else if (is_object_tile(tile)) {
+            level_report_object(report, p, x, y, tile);
+            place_object(map, x, y, tile);
+        } else {
+            if (tile == TILE_FILLER) level_report_filler(report, p, x, y);
+            tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
+        }
+    }
+    if (zeros > 0)
+        level_report_problem(report, first_zero,
+                             "empty filler in the tile list (%s tile records of zero bytes, each "
+                             "an empty cell at (0, 0), from here on)",
+                             text_count(zeros).c_str());
+    report->rejected_records += errors;
+    return errors;
+}
+
+} // namespace
+
+void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
+                          const LevelReadOptions& options) {
+    uint8_t* copy;
+    uint32_t length;
+    if (!has_bmp_header(bytes)) {
+        uint32_t builtin_length = 0;
+        const uint8_t* builtin = builtin_tileset(&builtin_length);
+        copy = static_cast<uint8_t*>(mem_alloc(builtin_length));
+        std::memcpy(copy, builtin, builtin_length);
+        length = builtin_length;
+        log_msg('D', "insert bmp: %d", static_cast<int>(length));
+    } else {
+        ElvlBlock elvl = find_elvl(bytes);
+        uint64_t wanted = elvl.present ? round_up4(elvl.offset) : round_up4(load_u32(&bytes[2]));
+        // A size field far past the end of the file must not cost memory: the bitmap ends
+        // with the file (raised to a multiple of 4, the part past the end reading as zero).
+        uint64_t limit = std::min<uint64_t>(round_up4(bytes.size()), 0xFFFFFFFCu);
+        length = static_cast<uint32_t>(wanted < limit ? wanted : limit);
+        copy = static_cast<uint8_t*>(mem_alloc(length));
+        std::memcpy(copy, bytes.data(), length < bytes.size() ? length : bytes.size());
+        log_msg('D', elvl.present ? "got bmp before elvl: %d" : "got bmp: %d",
+                static_cast<int>(length));
+        if (options.write_tileset_copy) write_tileset_copy(copy, length);
+    }
+    // A second call replaces the tileset rather than leaking the first one.
+    mapdata_take_tileset(map, copy, length, map->tileset_placeholder);
+}
+
+void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length) {
+    mapdata_load_tileset(map, std::span<const uint8_t>(bytes, bytes ? length : 0),
+                         LevelReadOptions{true});
+}
+
+void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
+    if (count >= 4 && map->tiles && map->read_report) {
+        const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
+        map->error_count += read_tiles_reporting(map, map->read_report, records, end);
+    } else if (count >= 4 && map->tiles) {
+        TileGrid* grid = map->tiles;
+        uint32_t errors = 0;
+        const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
+        // Records usually come row by row, so runs of them share one row of an 8 x 8
+        // sub-block: where that row starts is looked up only when the run changes
+        // (sub-blocks never move during a read). The key holds the upper 9 bits of x and all of
+        // y, so a record that matches the key of a valid one is itself inside the map: one
+        // compare also does the range test.
+        constexpr uint32_t kKeyMask = 0xFFFFF8u;
+        uint8_t* row = nullptr; // the sub-block's cells + y mod 8
+        uint32_t row_key = ~0u;
+        // The hot loop of a load: one word, two compares, one store per record.
+        for (const uint8_t* p = records; p != end; p += 4) {
+            uint32_t word = load_u32(p);
+            auto tile = static_cast<uint8_t>(word >> 24);
+            uint32_t key = word & kKeyMask;
+            if (key != row_key || tile - 216u <= 4u) [[unlikely]] {
+                uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
+                if ((x | y) >= 1024) {
+                    ++errors;
+                    continue;
+                }
+                if (tile - 216u <= 4u) {
+                    place_object(map, x, y, tile);
+                    continue;
+                }
+                auto cx = static_cast<int32_t>(x), cy = static_cast<int32_t>(y);
+                row = tilegrid_sub_for_write(grid, cx, cy)->cells + tilegrid_cell_index(0, cy);
+                row_key = key;
+            }
+            // Cell (x mod 8) * 8 + (y mod 8) of the sub-block.
+            row[(word & 7u) << 3] = tile;
+        }
+        map->error_count += errors;
+    }
+    if (map->error_count != 0)
+        log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
+                       static_cast<int>(map->error_count));
+}
+
+// Facts of the file's layout for a read report: the elvl pointer, the records' start, the bytes
+// after the last whole record.
+static void report_layout(LevelReport* report, std::span<const uint8_t> bytes, uint64_t start) {
+    report->bitmap = has_bmp_header(bytes);
+    ElvlBlock elvl = find_elvl(bytes);
+    report->elvl = elvl.present;
+    report->elvl_offset = elvl.offset;
+    report->elvl_total = elvl.total;
+    uint32_t pointer = report->bitmap ? (uint32_t{bytes[6]} | uint32_t{bytes[7]} << 8) : 0;
+    if (pointer != 0 && !elvl.present)
+        level_report_problem(report, bytes.data() + 6,
+                             "the map's attributes and regions cannot be found (the BMP header "
+                             "points at offset %u for an elvl block, but no whole elvl block is "
+                             "there)",
+                             pointer);
+    report->records_offset = start;
+    if (start > bytes.size())
+        level_report_problem(report, bytes.data() + 2,
+                             "the map's tiles cannot be found (the BMP header puts the tile "
+                             "records at offset %llu, past the end of the file of %zu bytes)",
+                             static_cast<unsigned long long>(start), bytes.size());
+    uint64_t after = start < bytes.size() ? bytes.size() - start : 0;
+    report->records = after / 4;
+    if (after % 4 != 0)
+        level_report_problem(report, bytes.data() + bytes.size() - after % 4,
+                             "the file ends with a cut tile (%d stray bytes after the last tile "
+                             "record)",
+                             static_cast<int>(after % 4));
+}
+
+static void read_bytes(MapData* map, std::span<const uint8_t> bytes,
+                       const LevelReadOptions& options) {
+    if (!map->tiles) map->tiles = tilegrid_new();
+    mapdata_load_tileset(map, bytes, options);
+    // A file without a bitmap relies on the zone's standard graphics: the built-in tileset is
+    // only for showing it.
+    map->tileset_placeholder = !has_bmp_header(bytes);
+    uint64_t start = 0;
+    if (has_bmp_header(bytes)) {
+        ElvlBlock elvl = find_elvl(bytes);
+        if (elvl.present) {
+            map->kept_chunks = hash_create();
+            // A total below 12 gives a negative area, which the walk reports as an error.
+            int64_t area = int64_t{elvl.total} - 12;
+            if (area > INT32_MAX) area = INT32_MAX;
+            const uint8_t* first = bytes.data() + elvl.offset + 12;
+            // Each chunk is handled as the walk meets it; the types the handler does not take
+            // stay with the map. Handling in file order gives what handling in table order
+            // gives: only chunks of one type depend on each other's order, and a table keeps
+            // that order too.
+            auto keep_unhandled = [](const char* key, void* copy, void* user) {
+                auto* m = static_cast<MapData*>(user);
+                if (!mapdata_handle_chunk(key, copy, m)) hash_add(m->kept_chunks, key, copy);
+                return 0;
+            };
+            LevelReport* report = map->read_report;
+            if (report) report->walked = &report->chunks;
+            if (!elvl_walk_chunks(first, static_cast<int32_t>(area), keep_unhandled, map, report)) {
+                log_msg('W', "<mapdata> error in lvl while reading metadata chunks");
+                ++map->bad_chunk_areas;
+            }
+            if (report) report->walked = nullptr;
+        }
+        start = load_u32(&bytes[2]);
+    }
+    if (map->read_report) report_layout(map->read_report, bytes, start);
+    if (start >= bytes.size()) {
+        mapdata_read_tiles(map, nullptr, 0);
+        return;
+    }
+    uint64_t count = bytes.size() - start;
+    // Files past 2 GiB of records: whole records only, in slices the signed count can hold.
+    while (count > INT32_MAX) {
+        mapdata_read_tiles(map, bytes.data() + start, INT32_MAX - 3);
+        start += INT32_MAX - 3;
+        count -= INT32_MAX - 3;
+    }
+    mapdata_read_tiles(map, bytes.data() + start, static_cast<int32_t>(count));
+}
+
+void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
+                        const LevelReadOptions& options) {
+    LevelReport* report = options.report;
+    map->read_report = report;
+    if (report) {
+        report->base = bytes.data();
+        report->base_offset = 0;
+    }
+    read_bytes(map, bytes, options);
+    if (report) {
+        level_report_finish(report, map);
+        report->base = nullptr;
+    }
+    map->read_report = nullptr;
+}
+
+int mapdata_read_level(MapData* map, const char* path, int* error) {
+    MappedFile* file = mapped_file_open(path, error, kLevelFileLimit);
+    if (!file) return 0;
+    mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
+                       LevelReadOptions{true});
+    mapped_file_close(file);
+    return 1;
+}

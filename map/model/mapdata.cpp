@@ -1,0 +1,76 @@
+// mapdata.cpp - making, naming and releasing the record of one open map.
+#include "map/model/mapdata.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/log.h"
+#include "core/mem.h"
+#include "map/model/elvl_chunk.h"
+#include "map/model/region.h"
+#include "map/model/stamp.h"
+
+MapData* mapdata_new() {
+    auto* map = static_cast<MapData*>(mem_alloc(sizeof(MapData)));
+    list_init(&map->stamps);
+    return map;
+}
+
+void mapdata_set_name(MapData* map, const char* name) {
+    size_t n = std::strlen(name);
+    if (n > sizeof map->name - 1) n = sizeof map->name - 1;
+    std::memcpy(map->name, name, n);
+    map->name[n] = '\0';
+}
+
+void mapdata_set_path(MapData* map, const char* path) {
+    mem_free(map->path);
+    map->path = nullptr;
+    if (!path || !*path) return;
+    size_t n = std::strlen(path);
+    map->path = static_cast<char*>(mem_alloc(static_cast<uint32_t>(n + 1)));
+    std::memcpy(map->path, path, n);
+    mapdata_set_name(map, path);
+}
+
+void mapdata_clear(MapData* map) {
+    // The history first: its records refer to the grids and tables released below.
+    mapdata_forget_history(map);
+    if (map->tiles) {
+        tilegrid_free(map->tiles);
+        map->tiles = nullptr;
+    }
+    // The region grid, the region set table and the region table (with every Region).
+    mapdata_clear_regions(map);
+    map->selected_region = nullptr;
+    if (map->attributes) {
+        hash_filter(map->attributes, hash_free_value, nullptr);
+        hash_free(map->attributes);
+        map->attributes = nullptr;
+    }
+    if (map->kept_chunks) {
+        elvl_free_chunks(map->kept_chunks);
+        map->kept_chunks = nullptr;
+    }
+}
+
+void mapdata_free(MapData* map) {
+    if (!map) return;
+    mapdata_forget_history(map);
+    mapdata_take_tileset(map, nullptr, 0, false);
+    stamp_clear_all(map);
+    mapdata_clear(map);
+    mem_free(map->path);
+    mem_free(map);
+}
+
+void mapdata_forget_history(MapData* map) {
+    if (map->history && map->history_release) map->history_release(map);
+}
+
+void mapdata_take_tileset(MapData* map, uint8_t* bytes, uint32_t length, bool placeholder) {
+    mem_free(map->tileset);
+    map->tileset = bytes;
+    map->tileset_length = bytes ? length : 0;
+    map->tileset_placeholder = placeholder;
+}

@@ -1,0 +1,101 @@
+// mapdata.h - the record of one open map and its whole-map operations.
+#pragma once
+#include <cstdint>
+
+#include "core/hash.h"
+#include "core/list.h"
+#include "map/model/tilegrid.h"
+
+struct Region;
+struct RegionSetTable;
+struct EditHistory;
+struct LevelReport;
+
+// Tile values the map subsystem treats specially.
+enum : uint8_t {
+    TILE_EMPTY = 0,
+    TILE_BORDER = 20, // what a read of the ring just outside the map returns
+    TILE_OBJECT_FIRST = 216,
+    TILE_OBJECT_LAST = 220,
+    TILE_FILLER = 250, // the non-anchor cells of an object's square
+    TILE_REGION_BRUSH = 251,
+};
+
+// Log lines a file can repeat without end; each kind is logged at most kMapLogCap times per
+// map (core/log.h, log_msg_capped).
+enum MapLogKind { MAPLOG_ATTR, MAPLOG_REGION, MAPLOG_TILES, MAPLOG_KINDS };
+inline constexpr uint32_t kMapLogCap = 200;
+
+struct MapData {
+    TileGrid* tiles;
+    TileGrid* region_grid;       // region-set index per cell; absent until regions appear
+    RegionSetTable* region_sets; // created with region_grid
+    HashTable* attributes;       // key -> owned value text
+    HashTable* regions;          // name -> owned Region, for finding a region by name
+    // The same regions in file order, regions made in the editor appended at the end: saves
+    // write "REGN" chunks in this order, so a map's region sets come back as they were.
+    // A region joins both (mapdata_add_region) and leaves both.
+    LinkedList region_order;
+    LinkedList retired_regions; // records of regions deleted for good (region_retire)
+    // Type -> owned chunk copy of a type the reader keeps as is; written back in the order
+    // the file had them (the table's order of adding, hash_foreach_added).
+    HashTable* kept_chunks;
+    uint32_t error_count;             // tile records rejected while reading
+    uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
+    char name[32];                    // display label: the first 31 characters of the path
+    char* path;                   // owned full path of the file, null for a map with no file yet
+    LinkedList stamps;            // owned Stamp records, oldest first
+    uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
+    Region* selected_region;      // not owned
+    uint8_t* tileset; // owned BMP bytes (render/ decodes them for drawing)
+    uint32_t tileset_length;
+    // The tileset is the built-in one shown for a file that had none: it is never saved.
+    bool tileset_placeholder;
+    // What a load could not use; reported to the user once the map is shown.
+    uint32_t bad_chunk_areas;   // metadata or region chunk areas that were not walked to the end
+    uint32_t bad_region_data;   // rTIL sub-chunks that were invalid and read only in part
+    uint32_t region_cells_lost; // region cells that a 256th region set would have needed
+    bool read_losses_accepted;  // a save made the losses above permanent on request
+    uint64_t revision;          // bumped by every change to what a save would write
+    uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
+    uint64_t revision_issued; // the highest revision given out: each new state gets a new one
+    // The undo steps of the change path (map/edit), made by its first change; the model only
+    // releases them, through the edit library's own hook, before the grids they refer to.
+    EditHistory* history;
+    void (*history_release)(MapData* map);
+    LevelReport* read_report; // not owned; set only while a read that was asked for one runs
+};
+
+// Sets the full path the map is saved to and its display label; null or "" means no file.
+void mapdata_set_path(MapData* map, const char* path);
+// True when the map has changes since it was loaded or last saved.
+inline bool mapdata_modified(const MapData* map) {
+    return map && map->revision != map->saved_revision;
+}
+// Marks one change to what a save would write.
+inline void mapdata_touch(MapData* map) {
+    // A revision never given out before, also after undo went back to an older one.
+    map->revision_issued =
+        (map->revision_issued > map->revision ? map->revision_issued : map->revision) + 1;
+    map->revision = map->revision_issued;
+}
+// An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
+MapData* mapdata_new();
+// Sets the map's name; longer texts keep their first 31 characters.
+void mapdata_set_name(MapData* map, const char* name);
+// Releases the change path's history of the map (its records refer to the map's grids).
+void mapdata_forget_history(MapData* map);
+// Gives the map the owned tileset bytes (null: none), releasing the old ones. Raw: the
+// reader and the change path call it, nothing else.
+void mapdata_take_tileset(MapData* map, uint8_t* bytes, uint32_t length, bool placeholder);
+void mapdata_clear(MapData* map);
+void mapdata_free(MapData* map);
+
+// Bounds rule: the one-cell ring outside the map reads 20, further out 0.
+inline int32_t mapdata_get_tile(const MapData* map, int32_t x, int32_t y) {
+    // One unsigned compare per axis covers -1 to 1024.
+    if (static_cast<uint32_t>(x) + 1u > 1025u || static_cast<uint32_t>(y) + 1u > 1025u) return 0;
+    if (x == -1 || x == 1024 || y == -1 || y == 1024) return TILE_BORDER;
+    if (!map->tiles) return 0;
+    return tilegrid_get(map->tiles, x, y);
+}
