@@ -7,12 +7,16 @@
 #include "core/mem.h"
 #include "core/platform.h"
 #include "editor/editor_state.h"
+#include "editor/keep.h"
+#include "editor/mouse_tools.h"
+#include "editor/settings.h"
 #include "map/model/attributes.h"
 #include "map/edit/edit.h"
-#include "map/lvl/builtin_tileset.h"
+#include "map/exchange/exchange.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 #include "map/model/region.h"
+#include "map/lvl/builtin_tileset.h"
 #include "render/gfx.h"
 #include "render/panels.h"
 
@@ -20,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -53,17 +58,14 @@ const char* map_title(const MapData* map) {
     return map->path ? map->path : map->name;
 }
 
-void command_go(const char* arg) {
-    if (*arg == '\0') return;
-    if (!editor_may_discard(DISCARD_OPEN)) return;
-    // A file that cannot be read leaves the open map as it is.
-    int error = 0;
-    MapData* map = mapdata_open(arg, &error);
-    if (!map) {
-        console_print(3, "cannot open %s: %s", arg,
-                      file_error_describe(error, arg, kLevelFileLimit).c_str());
-        return;
-    }
+// Puts map in the open map's place: the old map's view and bookmarks are kept, its selection,
+// paste and shape end with it (only the clipboard stays), and the new map opens where it was
+// left or on what it holds.
+void replace_map(MapData* map) {
+    keep_map_closing();
+    editor_select_none();
+    g_tools.pasting = 0;
+    mouse_tools_cancel();
     mapdata_free(g_editor.current_map);
     g_editor.current_map = map;
     console_print(1, "now viewing %s", map_title(map));
@@ -72,8 +74,67 @@ void command_go(const char* arg) {
     // The radar remembers its map by address, which a new map may reuse.
     gfx_invalidate_radar();
     regionlist_rebuild();
-    // A newly opened map is seen from the middle of what it holds.
+    keep_map_opened();
+}
+
+void open_map(const char* path) {
+    if (!editor_may_discard(DISCARD_OPEN)) return;
+    // A file that cannot be read leaves the open map as it is.
+    ExchangeRead read = exchange_open(path);
+    if (!read.map) {
+        console_print(3, "cannot open %s", read.error.c_str());
+        return;
+    }
+    for (const std::string& note : read.notes)
+        console_print(1, "%s", note.c_str());
+    replace_map(read.map.release());
+}
+
+void command_go(const char* arg) {
+    if (*arg == '\0') return;
+    open_map(arg);
+}
+
+void command_new(const char* arg) {
+    if (*arg != '\0') {
+        console_print(3, "usage: ?new (then ?save <file> names it)");
+        return;
+    }
+    if (!editor_may_discard(DISCARD_OPEN)) return;
+    MapData* map = mapdata_load("");
+    map->saved_revision = map->revision;
+    replace_map(map);
+}
+
+void command_recent(const char* arg) {
+    std::vector<std::string> recent = recent_load();
+    if (*arg == '\0') {
+        if (recent.empty()) console_print(1, "no recent maps yet");
+        for (size_t i = 0; i < recent.size(); ++i)
+            console_print(1, "%zu %s", i + 1, recent[i].c_str());
+        return;
+    }
+    int32_t n = 0;
+    const char* end = nullptr;
+    if (!command_read_number(arg, &n, &end) || *end != '\0' || n < 1 ||
+        static_cast<size_t>(n) > recent.size()) {
+        console_print(3, "usage: ?recent [N], N from 1 to %zu", recent.size());
+        return;
+    }
+    open_map(recent[static_cast<size_t>(n) - 1].c_str());
+}
+
+void command_fit(const char*) {
     editor_center_on_content();
+}
+
+void command_paste(const char* arg) {
+    if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "nonempty") == 0)
+        g_tools.paste_all = arg[0] == 'a';
+    else if (*arg != '\0')
+        console_print(3, "usage: ?paste all|nonempty");
+    console_print(1, "pastes write %s", g_tools.paste_all ? "every cell of the piece"
+                                                          : "the piece's non-empty cells only");
 }
 
 void command_help() {
@@ -109,6 +170,18 @@ void save_map(const char* arg, bool accept_losses) {
                           : nullptr;
     if (!old || std::strcmp(old, kProgramAttributeValue) != 0)
         mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
+    // A Tiled map (by its name) is written with its images beside it.
+    if (exchange_is_tiled(path.c_str())) {
+        ExchangeWrite written = exchange_write(*map, path.c_str());
+        if (!written.ok) {
+            console_print(3, "map not saved: %s", written.error.c_str());
+            return;
+        }
+        mapdata_set_path(map, path.c_str());
+        map->saved_revision = map->revision;
+        console_print(1, "map saved as %s", path.c_str());
+        return;
+    }
     MapSave save = mapdata_save(map, path.c_str(), accept_losses);
     // A save that wrote nothing keeps the map's file as it was, so a plain "?save" still goes
     // there; anything short of a complete save is said in red.
@@ -240,6 +313,13 @@ constexpr Command kCommands[] = {
     {"?shutdown", 9, quit_fn},
     {"?quit", 6, quit_fn},
     {"?go ", 4, command_go},
+    {"?new", 5, command_new},
+    {"?new ", 5, command_new},
+    {"?recent", 8, command_recent},
+    {"?recent ", 8, command_recent},
+    {"?fit", 5, command_fit},
+    {"?paste", 7, command_paste},
+    {"?paste ", 7, command_paste},
     {"?help", 5, help_fn},
     {"?locate", 8, locate_fn},
     {"?save!", 6, command_save_anyway},

@@ -165,6 +165,10 @@ void console_key(int32_t key, int32_t modifiers) {
     }
 }
 
+void console_clear_input() {
+    std::memset(g_console.input, 0, sizeof g_console.input);
+}
+
 const ConsoleRow* console_row(int index) {
     if (index < 0 || index >= kConsoleRows) return nullptr;
     return &g_console.rows[index];

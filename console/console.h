@@ -25,6 +25,8 @@ void console_draw(int32_t rows);
 void console_extent(int32_t rows, int* top, int* width);
 // Applies one key press (SDL key code, SDL modifier state) to the input line.
 void console_key(int32_t key, int32_t modifiers);
+// Drops the line being typed (Escape).
+void console_clear_input();
 
 // Read access for drawing checks and tests: row 0 oldest, row 7 newest.
 const ConsoleRow* console_row(int index);

@@ -4,6 +4,7 @@
 #include "console/console.h"
 #include "core/hash.h"
 #include "editor/editor_state.h"
+#include "map/edit/clipboard.h"
 #include "map/edit/edit.h"
 #include "map/model/mapdata.h"
 #include "map/model/region.h"
@@ -24,7 +25,7 @@ namespace {
 constexpr uint8_t kOk = 1, kRed = 3;
 
 const char* const kUsage =
-    "usage: ?region [new NAME | rename NAME | delete | base|noantiwarp|"
+    "usage: ?region [new NAME | rename NAME | delete | add | remove | base|noantiwarp|"
     "noweapons|noflags on|off | autowarp X Y [ARENA]|off | colour RRGGBB|off]";
 
 struct FlagWord {
@@ -202,7 +203,7 @@ void command_region(const char* line, const char* arg) {
         return;
     }
     bool known = w.empty() || is(w[0], "rename") || is(w[0], "delete") || is(w[0], "autowarp") ||
-                 is(w[0], "colour") || is(w[0], "color");
+                 is(w[0], "colour") || is(w[0], "color") || is(w[0], "add") || is(w[0], "remove");
     for (const FlagWord& flag : kFlagWords)
         known = known || is(w[0], flag.word);
     if (!known) {
@@ -226,6 +227,19 @@ void command_region(const char* line, const char* arg) {
             std::string old = region_name(region);
             step(map, line, [&] { edit_region_rename(map, region, name.c_str()); });
             console_print(kOk, "renamed region %.64s to %.64s", old.c_str(), name.c_str());
+        }
+    } else if (is(w[0], "add") || is(w[0], "remove")) {
+        const bool add = is(w[0], "add");
+        if (w.size() != 1) {
+            console_print(kRed, "usage: ?region %s", add ? "add" : "remove");
+        } else if (!g_tools.selection_shown) {
+            console_print(kRed, "nothing is selected: Shift + left drag (or S) selects the cells");
+        } else {
+            uint32_t cells = clip_region_area(
+                map, {g_tools.sel_x, g_tools.sel_y, g_tools.sel_w, g_tools.sel_h}, region, add);
+            changed();
+            console_print(kOk, "%s %u cells %s region %.64s", add ? "added" : "removed", cells,
+                          add ? "to" : "from", region_name(region));
         }
     } else if (is(w[0], "delete")) {
         if (w.size() != 1) {

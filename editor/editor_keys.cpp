@@ -6,6 +6,7 @@
 #include "editor/editor_loop.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
+#include "editor/mouse_tools.h"
 #include "editor/regionlist.h"
 #include "render/helpviewer.h"
 #include "render/gfx.h"
@@ -16,6 +17,7 @@ namespace {
 struct Bookmark {
     int16_t x;
     int16_t y;
+    bool set;
 };
 
 Bookmark g_bookmarks[4];
@@ -97,18 +99,19 @@ void editor_wheel(int32_t button, int32_t px, int32_t py) {
 
 void bookmark_set(int slot, int16_t x, int16_t y) {
     if (slot < 0 || slot > 3) return;
-    g_bookmarks[slot] = {x, y};
+    g_bookmarks[slot] = {x, y, true};
 }
 
-void bookmark_get(int slot, int16_t* x, int16_t* y) {
-    if (slot < 0 || slot > 3) return;
+bool bookmark_get(int slot, int16_t* x, int16_t* y) {
+    if (slot < 0 || slot > 3 || !g_bookmarks[slot].set) return false;
     *x = g_bookmarks[slot].x;
     *y = g_bookmarks[slot].y;
+    return true;
 }
 
 void bookmarks_clear() {
     for (Bookmark& b : g_bookmarks)
-        b = {0, 0};
+        b = {0, 0, false};
 }
 
 int editor_menu_key(int32_t key, int32_t) {
@@ -183,7 +186,8 @@ int editor_bookmark_key(int32_t key, int32_t modifiers) {
         return 1;
     }
     if (modifiers & MOD_SHIFT) {
-        bookmark_get(slot, &e.view_center_x, &e.view_center_y);
+        if (!bookmark_get(slot, &e.view_center_x, &e.view_center_y))
+            console_print(1, "bookmark %d is not set: Ctrl+F%d sets it to the view", slot, slot + 1);
         editor_update_view();
         return 1;
     }
@@ -193,8 +197,21 @@ int editor_bookmark_key(int32_t key, int32_t modifiers) {
 int editor_key(int32_t key, int32_t modifiers) {
     EditorState& e = g_editor;
     bool plain_f = (modifiers & (MOD_CTRL | MOD_SHIFT)) == 0;
-    // The tools' keys come before the console, which would type their letters.
+    // A console line, once begun with "?", takes every key until Return or Escape.
+    if (console_input()[0] != '\0') {
+        if (key == KEY_ESCAPE)
+            console_clear_input();
+        else
+            console_key(key, modifiers);
+        return 1;
+    }
+    if (key == '?' || (key == '/' && (modifiers & MOD_SHIFT))) {
+        console_key(key, modifiers);
+        return 1;
+    }
     if (editor_tool_key(key, modifiers)) return 1;
+    if (!(modifiers & MOD_CTRL) && (editor_paste_key(key) || mouse_tools_key(key, modifiers)))
+        return 1;
     switch (key) {
     case KEY_ESCAPE:
         e.menu_open = 1;
@@ -258,6 +275,5 @@ int editor_key(int32_t key, int32_t modifiers) {
     default:
         break;
     }
-    console_key(key, modifiers);
     return 0;
 }

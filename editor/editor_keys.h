@@ -36,6 +36,7 @@ void editor_zoom_at(int32_t zoom, int32_t px, int32_t py);
 // A wheel button press at (px, py): down zooms out, up zooms in, about the pointer.
 void editor_wheel(int32_t button, int32_t px, int32_t py);
 
+// Bookmarks 0..3 of the open map: view centres in map pixels; get is false for an unset one.
 void bookmark_set(int slot, int16_t x, int16_t y);
-void bookmark_get(int slot, int16_t* x, int16_t* y);
+bool bookmark_get(int slot, int16_t* x, int16_t* y);
 void bookmarks_clear();

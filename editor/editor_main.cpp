@@ -2,6 +2,7 @@
 // start-up sequence, the main loop and the shut-down sequence.
 #include "editor/editor.h"
 #include "editor/editor_state.h"
+#include "editor/keep.h"
 #include "editor/options.h"
 #include "editor/view_fit.h"
 
@@ -9,9 +10,10 @@
 #include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
-#include "map/lvl/level.h"
+#include "map/exchange/exchange.h"
 #include "map/model/mapdata.h"
 #include "map/model/tilegrid.h"
+#include "map/lvl/level.h"
 #include "render/gfx.h"
 #include "render/mapview.h"
 
@@ -118,24 +120,27 @@ int editor_main(int argc, char** argv) {
     log_msg(0, "%s v%s %s %s", kProgramName, kVersion, kBuildDate, kCredit);
     log_sdl_build();
     editor_set_defaults();
-    if (options.width) g_editor.screen_width = static_cast<int16_t>(options.width);
-    if (options.height) g_editor.screen_height = static_cast<int16_t>(options.height);
+    keep_load_settings(options);
     const char* level = options.map.c_str();
     gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
-    int open_error = 0;
-    g_editor.current_map = mapdata_open(level, &open_error);
+    ExchangeRead opened = exchange_open(level);
+    g_editor.current_map = opened.map.release();
     // A file that cannot be read leaves the default map, which has no file.
     if (!g_editor.current_map) g_editor.current_map = mapdata_load("");
     if (!g_editor.current_map) return 0;
     std::signal(SIGTERM, on_terminate);
-    // The map opens seen from the middle of what it holds.
     editor_center_on_content();
     editor_init();
+    // The map opens where it was left, else on what it holds.
+    keep_map_opened();
+    keep_report();
     if (*level && !g_editor.current_map->path)
-        console_print(3, "cannot open %s: %s", level,
-                      file_error_describe(open_error, level, kLevelFileLimit).c_str());
+        console_print(3, "cannot open %s", opened.error.c_str());
+    for (const std::string& note : opened.notes)
+        console_print(1, "%s", note.c_str());
     commands_report_load(g_editor.current_map);
     editor_run();
+    keep_save_all();
     editor_shutdown();
     mapdata_free(g_editor.current_map);
     g_editor.current_map = nullptr;

@@ -6,6 +6,7 @@
 #include "editor/editor_panels.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
+#include "editor/mouse_tools.h"
 #include "map/edit/clipboard.h"
 #include "map/edit/edit.h"
 #include "map/model/mapdata.h"
@@ -16,6 +17,7 @@
 #include <SDL.h>
 
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -68,8 +70,9 @@ void paint(int32_t x, int32_t y) {
                     console_print(3, "select a region first, or create one: ?region new NAME");
                 g_told_no_region = true;
             } else {
+                // Strokes never toggle: the left button adds (erase() removes).
                 stroke_cell();
-                if (!edit_region_toggle(e.current_map, region, x, y))
+                if (!region_contains(region, x, y) && !edit_region_cell(e.current_map, region, x, y, true))
                     console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
             }
         } else {
@@ -85,7 +88,14 @@ void paint(int32_t x, int32_t y) {
 void erase(int32_t x, int32_t y) {
     EditorState& e = g_editor;
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_ERASE) return;
-    if (inside_map(x, y)) {
+    Region* region = e.current_map->selected_region;
+    if (inside_map(x, y) && e.selected_tile == TILE_REGION_BRUSH && region) {
+        // With the region brush the middle button takes cells out of the selected region.
+        if (region_contains(region, x, y)) {
+            stroke_cell();
+            edit_region_cell(e.current_map, region, x, y, false);
+        }
+    } else if (inside_map(x, y)) {
         stroke_cell();
         edit_paint(e.current_map, x, y, 0);
     }
@@ -125,6 +135,23 @@ int32_t scroll_axis(int32_t pointer, int32_t size, float* rest, bool snap) {
     const int32_t move = static_cast<int32_t>(*rest / static_cast<float>(unit)) * unit;
     *rest -= static_cast<float>(move);
     return move;
+}
+
+// A right press released within this many input steps (10 ms each) without the pointer
+// moving is a click: it ends a paste, a shape or a selection and never scrolls.
+constexpr int32_t kRightClickSteps = 20;
+constexpr int32_t kRightClickSlack = 3; // pixels the pointer may wander during a click
+
+struct RightPress {
+    int32_t steps; // input steps the button has been held
+    int32_t x, y;  // where it went down
+    bool moved;
+};
+RightPress g_right;
+
+// Ends what a short right click ends: a shape being dragged, else a paste, else the selection.
+void right_click() {
+    if (!mouse_tools_cancel()) editor_tools_cancel();
 }
 
 void scroll() {
@@ -183,28 +210,46 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     } else if (e.buttons_held == 0) {
         e.mouse_capture = here;
     }
+    const uint32_t pressed = buttons & ~e.buttons_held;
+    const uint32_t released = e.buttons_held & ~buttons;
     e.buttons_held = buttons;
+    if (pressed & MOUSE_RIGHT) g_right = {0, e.pointer_x, e.pointer_y, false};
+    if (buttons & MOUSE_RIGHT) {
+        ++g_right.steps;
+        g_right.moved = g_right.moved || std::abs(e.pointer_x - g_right.x) > kRightClickSlack ||
+                        std::abs(e.pointer_y - g_right.y) > kRightClickSlack;
+    }
+    if ((released & MOUSE_RIGHT) && g_right.steps <= kRightClickSteps && !g_right.moved)
+        right_click();
     if (!(buttons & MOUSE_RIGHT)) e.scroll_rest_x = e.scroll_rest_y = 0.0f;
     const bool on_map = e.mouse_capture == PANEL_NONE && here == PANEL_NONE;
     // Releasing the editing buttons ends the stroke.
     if (!(buttons & (MOUSE_LEFT | MOUSE_MIDDLE))) editor_end_stroke();
     int32_t action = STROKE_NONE;
+    const MouseTool tool = g_mouse_tools.tool;
     if (e.mouse_capture == PANEL_NONE && editor_tool_mouse(modifiers, buttons, x, y)) {
         // Selecting or pasting: no stroke goes on under it.
+    } else if ((on_map || g_mouse_tools.shaping) &&
+               mouse_tools_mouse(modifiers, buttons, pressed, x, y)) {
+        // A line, rectangle or fill.
     } else if (buttons & MOUSE_LEFT) {
         if (e.mouse_capture == PANEL_RADAR && e.alt_held) {
             follow_radar();
         } else if (e.mouse_capture == PANEL_PALETTE && here == PANEL_PALETTE) {
             e.selected_tile = palette_pick(e.pointer_x, e.pointer_y);
-        } else if (on_map && (modifiers & MOD_CTRL)) {
+        } else if (on_map && ((modifiers & MOD_CTRL) || tool == MouseTool::Pick)) {
             pick_from_map(x, y);
+        } else if (on_map && tool == MouseTool::Eraser) {
+            action = along_stroke(STROKE_ERASE, x, y, erase);
         } else if (on_map) {
             action = along_stroke(STROKE_PAINT, x, y, paint);
         }
     } else if (buttons & MOUSE_MIDDLE) {
         if (on_map) action = along_stroke(STROKE_ERASE, x, y, erase);
     } else if (buttons & MOUSE_RIGHT) {
-        if (e.mouse_capture == PANEL_NONE) scroll();
+        // Held past a click's time: scroll as long as it stays down.
+        if (e.mouse_capture == PANEL_NONE && (g_right.steps > kRightClickSteps || g_right.moved))
+            scroll();
     }
     g_tools.stroke_action = action;
     g_tools.stroke_x = x;

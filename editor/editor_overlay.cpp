@@ -6,6 +6,7 @@
 #include "editor/editor_mouse.h"
 #include "editor/editor_panels.h"
 #include "editor/editor_state.h"
+#include "editor/mouse_tools.h"
 #include "map/model/mapdata.h"
 #include "map/model/region.h"
 #include "render/draw.h"
@@ -25,7 +26,7 @@ struct MenuLine {
 
 // The status box in the top-right corner.
 constexpr int kStatusWidth = 208;
-constexpr int kStatusHeight = 46;
+constexpr int kStatusHeight = 56;
 
 constexpr MenuLine kMenuLines[] = {
     {"-= Menu =-", -49, 4, COLOUR_GREEN},
@@ -37,17 +38,24 @@ constexpr MenuLine kMenuLines[] = {
     {"F5 = Console", -137, 54, COLOUR_GREY},
     {"F6 = Frame rate", -137, 62, COLOUR_GREY},
     {"Any other key to resume", -97, 70, COLOUR_YELLOW},
-    {"Zoom", 55, 14, COLOUR_RED},
-    {"1 = Normal", 39, 22, COLOUR_GREY},
-    {"2 = Double", 39, 30, COLOUR_GREY},
-    {"4 = Large", 39, 46, COLOUR_GREY},
+    {"Tile size", 39, 14, COLOUR_RED},
+    {"1 = Large", 39, 22, COLOUR_GREY},
+    {"2 = Medium", 39, 30, COLOUR_GREY},
+    {"4 = Small", 39, 46, COLOUR_GREY},
 };
 
-// The file's short name (its last path component) or the map's label, at most 24 characters.
+// The file's short name (its last path component) or the map's label, whole when it fits
+// size - 1 characters, else its start and end around a "~".
 void short_name(const MapData* map, char* out, size_t size) {
     const char* name = map->path ? map->path : map->name;
     if (const char* slash = std::strrchr(name, '/'); slash && slash[1] != '\0') name = slash + 1;
-    std::snprintf(out, size, "%.24s", name);
+    size_t n = std::strlen(name), room = size - 1;
+    if (n <= room) {
+        std::snprintf(out, size, "%s", name);
+        return;
+    }
+    size_t head = (room - 1) / 2, tail = room - 1 - head;
+    std::snprintf(out, size, "%.*s~%s", static_cast<int>(head), name, name + n - tail);
 }
 
 } // namespace
@@ -71,9 +79,9 @@ void editor_draw_status() {
     const int16_t x = static_cast<int16_t>(left + 4);
     char text[32];
     // The file's short name, and a red star while it has changes not yet saved.
-    char name[25] = "";
+    char name[17] = ""; // 16 characters: the brush is drawn right of them
     if (map) short_name(map, name, sizeof name);
-    std::snprintf(text, sizeof text, "%.16s", name);
+    std::snprintf(text, sizeof text, "%s", name);
     gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 4), text, COLOUR_GREEN);
     if (map && mapdata_modified(map))
         gfx_draw_text(nullptr, static_cast<int16_t>(x + 8 * std::strlen(text) + 8),
@@ -91,8 +99,14 @@ void editor_draw_status() {
     const Region* region = map ? map->selected_region : nullptr;
     std::snprintf(text, sizeof text, "region %.11s", region ? region->name : "-");
     gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 24), text, COLOUR_PURPLE);
-    std::snprintf(text, sizeof text, "zoom %d", static_cast<int>(e.zoom));
+    std::snprintf(text, sizeof text, "zoom %d  %.12s", static_cast<int>(e.zoom),
+                  mouse_tool_name(g_mouse_tools.tool).data());
     gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 34), text, COLOUR_GREY);
+    if (g_tools.selection_shown)
+        std::snprintf(text, sizeof text, "selection %d x %d", g_tools.sel_w, g_tools.sel_h);
+    else
+        std::snprintf(text, sizeof text, "no selection");
+    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 44), text, COLOUR_GREY);
     // The brush: its number right-aligned beside its picture, labelled below.
     std::snprintf(text, sizeof text, "%3d", e.selected_tile & 0xFF);
     gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 12, text, COLOUR_GREY);

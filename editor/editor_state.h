@@ -65,7 +65,7 @@ void regionlist_sync();
 // Requests that would drop the current map's unsaved changes.
 enum DiscardRequest : int {
     DISCARD_QUIT = 1, // "?quit" and its kin, Escape then Q, the window's close button
-    DISCARD_OPEN = 2, // "?go"
+    DISCARD_OPEN = 2, // "?go", "?recent N", "?new"
 };
 // 1 when the request may go ahead: the map has no unsaved changes, or the same kind of
 // request was refused less than 5 seconds ago. Otherwise prints the warning in red and
@@ -84,6 +84,7 @@ struct EditorTools {
     ClipPiece* clipboard; // owned; outlives maps, so pieces move between them
     int32_t pasting;      // the piece follows the pointer until a right click
     int32_t copy_regions; // "?copyregions on": copies carry the selected region's cells
+    int32_t paste_all;    // "?paste all": pastes write the piece's empty cells too
     uint32_t last_buttons;
     int32_t stroke_action; // what the held button did last step (0 none), from the cell below
     int32_t stroke_x, stroke_y;

@@ -9,6 +9,7 @@
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
 #include "editor/editor_state.h"
+#include "editor/mouse_tools.h"
 #include "map/edit/clipboard.h"
 #include "map/model/mapdata.h"
 #include "render/tools_overlay.h"
@@ -54,15 +55,48 @@ void copy_or_cut(bool cut) {
                   piece->height, piece->objects.size());
 }
 
-void flood_fill() {
-    const ClipRect sel = selection();
-    uint32_t n = clip_flood_fill(g_editor.current_map, g_hover.x, g_hover.y, g_editor.selected_tile,
-                                 g_tools.selection_shown ? &sel : nullptr,
-                                 g_editor.current_map->selected_region);
-    console_print(1, "flood fill: %u cells", n);
+// The paste's top-left cell for the pointer's cell: the piece hangs centred on it.
+void paste_origin(int32_t* x, int32_t* y) {
+    clip_paste_origin(*g_tools.clipboard, x, y);
 }
 
 } // namespace
+
+void editor_flood_fill(int32_t x, int32_t y) {
+    const ClipRect sel = selection();
+    const bool within = g_tools.selection_shown;
+    if (within && (x < sel.x || y < sel.y || x >= sel.x + sel.width || y >= sel.y + sel.height)) {
+        console_print(1, "flood fill: 0 cells: the pointer is outside the selection");
+        return;
+    }
+    uint32_t n = clip_flood_fill(g_editor.current_map, x, y, g_editor.selected_tile,
+                                 within ? &sel : nullptr, g_editor.current_map->selected_region);
+    console_print(1, "flood fill: %u cells%s", n, within ? " (inside the selection)" : "");
+}
+
+int editor_paste_key(int32_t key) {
+    ClipPiece* p = g_tools.clipboard;
+    if (!g_tools.pasting || !p) return 0;
+    if (key == 'z')
+        clip_rotate(p);
+    else if (key == 'x' || key == 'y')
+        clip_flip(p, key == 'x');
+    else
+        return 0;
+    return 1;
+}
+
+int editor_tools_cancel() {
+    if (g_tools.pasting) {
+        g_tools.pasting = 0;
+        return 1;
+    }
+    if (g_tools.selection_shown || g_tools.selecting) {
+        editor_select_none();
+        return 1;
+    }
+    return 0;
+}
 
 Region* editor_tools_region() {
     return g_tools.copy_regions && g_editor.current_map ? g_editor.current_map->selected_region
@@ -100,11 +134,14 @@ int editor_tool_key(int32_t key, int32_t modifiers) {
             return 1;
         }
         g_tools.pasting = 1;
-        console_print(1, "pasting %d x %d cells: left click places, right click ends",
-                      g_tools.clipboard->width, g_tools.clipboard->height);
+        console_print(1,
+                      "pasting %d x %d cells (%s): left click places, Z turns, X and Y mirror, "
+                      "a right click ends",
+                      g_tools.clipboard->width, g_tools.clipboard->height,
+                      g_tools.paste_all ? "every cell" : "empty cells skipped");
         return 1;
     case 'f':
-        flood_fill();
+        editor_flood_fill(g_hover.x, g_hover.y);
         return 1;
     default:
         return 0;
@@ -116,13 +153,13 @@ int editor_tool_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y)
     const uint32_t pressed = buttons & ~t.last_buttons;
     const bool on_palette = palette_hit(g_editor.mouse_x, g_editor.mouse_y);
     if (t.pasting && t.clipboard) {
-        if ((pressed & MOUSE_RIGHT)) {
-            t.pasting = 0;
-            return 1;
-        }
+        // A short right click ends the paste (editor_mouse); a held one scrolls.
+        if (buttons & MOUSE_RIGHT) return 0;
         if ((pressed & MOUSE_LEFT) && !on_palette) {
             editor_end_stroke();
-            clip_paste(g_editor.current_map, *t.clipboard, x, y, editor_tools_region());
+            paste_origin(&x, &y);
+            clip_paste(g_editor.current_map, *t.clipboard, x, y, editor_tools_region(),
+                       t.paste_all ? CLIP_PASTE_ALL : CLIP_PASTE_NONEMPTY);
             return 1;
         }
         // The button that placed the piece paints nothing while it stays down.
@@ -135,16 +172,15 @@ int editor_tool_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y)
         }
         t.selecting = 0;
     }
-    if ((pressed & MOUSE_LEFT) && (modifiers & MOD_SHIFT) && !(modifiers & MOD_CTRL) &&
-        !on_palette) {
+    const bool select = (modifiers & MOD_SHIFT) || g_mouse_tools.tool == MouseTool::Select;
+    if ((pressed & MOUSE_LEFT) && select && !(modifiers & MOD_CTRL) && !on_palette &&
+        !g_mouse_tools.shaping) {
         t.selecting = 1;
         t.drag_x = clamp_cell(x);
         t.drag_y = clamp_cell(y);
         select_rect({t.drag_x, t.drag_y, 1, 1});
         return 1;
     }
-    // A right click drops the selection; the button still scrolls.
-    if ((pressed & MOUSE_RIGHT) && t.selection_shown) editor_select_none();
     return 0;
 }
 
@@ -155,10 +191,13 @@ void editor_draw_tools() {
     auto screen_y = [&](int32_t cell) { return e.view_offset_y + (cell - e.view_tile_y) * s; };
     if (g_tools.pasting && g_tools.clipboard) {
         const ClipPiece* p = g_tools.clipboard;
-        gfx_draw_piece(nullptr, e.current_map, p, screen_x(g_hover.x), screen_y(g_hover.y), s);
-        gfx_draw_marching_outline(nullptr, screen_x(g_hover.x) - 1, screen_y(g_hover.y) - 1,
-                                  p->width * s + 2, p->height * s + 2, true);
+        int32_t x = g_hover.x, y = g_hover.y;
+        paste_origin(&x, &y);
+        gfx_draw_piece(nullptr, e.current_map, p, screen_x(x), screen_y(y), s, !g_tools.paste_all);
+        gfx_draw_marching_outline(nullptr, screen_x(x) - 1, screen_y(y) - 1, p->width * s + 2,
+                                  p->height * s + 2, true);
     }
+    mouse_tools_draw();
     if (g_tools.selection_shown)
         gfx_draw_marching_outline(nullptr, screen_x(g_tools.sel_x) - 1, screen_y(g_tools.sel_y) - 1,
                                   g_tools.sel_w * s + 2, g_tools.sel_h * s + 2, false);

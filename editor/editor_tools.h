@@ -12,6 +12,14 @@ int editor_tool_key(int32_t key, int32_t modifiers);
 // press clears the selection or ends a paste, a left press places the paste. 1 when the
 // tools took the buttons this step, so nothing is painted.
 int editor_tool_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y);
+// Flood fill with the brush from (x, y), inside the selection when there is one; says why when
+// the start lies outside it.
+void editor_flood_fill(int32_t x, int32_t y);
+// While pasting, Z turns the piece, X mirrors it left to right and Y top to bottom; 1 when
+// the key was taken.
+int editor_paste_key(int32_t key);
+// Ends a paste, else drops the selection; 1 when there was one.
+int editor_tools_cancel();
 // Selection outline and paste preview over the map view (after gfx_draw_map).
 void editor_draw_tools();
 // Releases the clipboard and resets the tools (at shut-down).

@@ -159,7 +159,8 @@ const SDL_Surface* picture_of(const MapData* map, int t, int* sx, int* sy) {
 }
 
 template <typename Pixel>
-void draw_piece(SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y, int size) {
+void draw_piece(SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y, int size,
+                bool skip_empty) {
     const uint32_t mask = half_mask(dst->format);
     const SDL_Rect& c = dst->clip_rect;
     // Only the piece's cells that reach into the clip rectangle.
@@ -173,6 +174,7 @@ void draw_piece(SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y
     for (int i = i0; i < i1; ++i)
         for (int j = j0; j < j1; ++j) {
             const int t = p->tiles[static_cast<size_t>(i) * p->height + j];
+            if (t == 0 && skip_empty) continue;
             const int px = x + i * size, py = y + j * size;
             int sx = 0, sy = 0;
             const SDL_Surface* src = size == 16 ? picture_of(map, t, &sx, &sy) : nullptr;
@@ -204,14 +206,14 @@ void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int h
 }
 
 void gfx_draw_piece(SDL_Surface* dest, MapData* map, const ClipPiece* piece, int x, int y,
-                    int size) {
+                    int size, bool skip_empty) {
     SDL_Surface* s = target(dest);
     if (!s || !piece || piece->width <= 0 || size < 1) return;
     if (map && size == 16) gfx_ensure_tileset(map);
     PixelAccess access(s);
     if (!access.ok) return;
     if (s->format->BytesPerPixel == 2)
-        draw_piece<uint16_t>(s, map, piece, x, y, size);
+        draw_piece<uint16_t>(s, map, piece, x, y, size, skip_empty);
     else if (s->format->BytesPerPixel == 4)
-        draw_piece<uint32_t>(s, map, piece, x, y, size);
+        draw_piece<uint32_t>(s, map, piece, x, y, size, skip_empty);
 }

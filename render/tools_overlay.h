@@ -13,6 +13,7 @@ struct ClipPiece;
 void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int height, bool paste);
 // The piece with its top-left cell at (x, y), cells of size pixels (16, 8 or 4): tile
 // pictures at 16, class colours when smaller, each blended half and half with what is there;
-// cells without a picture darken what is there (the paste writes them as they are).
+// cells without a picture darken what is there (the paste writes them as they are), unless
+// skip_empty leaves empty cells out (a paste that keeps the map under them).
 void gfx_draw_piece(SDL_Surface* dest, MapData* map, const ClipPiece* piece, int x, int y,
-                    int size);
+                    int size, bool skip_empty = false);

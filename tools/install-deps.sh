@@ -63,6 +63,12 @@ have_sdl12 || missing+=("$(sdl_package)")
 need libgtest-dev has_module gtest gtest_main
 need libbenchmark-dev has_module benchmark
 need libpng-dev has_module libpng
+need libpugixml-dev has_module pugixml
+need nlohmann-json3-dev has_module nlohmann_json
+need zlib1g-dev has_module zlib
+# Tiled itself checks the maps we exchange with it (tiled and tmxrasterizer).
+have_tiled() { have tiled && have tmxrasterizer; }
+need tiled have_tiled
 need clang have clang++
 need libclang-rt-dev have_fuzzer
 need xvfb have Xvfb

@@ -42,7 +42,7 @@ x_quit_ok
 check "saved edit in the opened file" 7 "$(q "$TARGET" tile 601 601)"
 check "unsaved edit" 0 "$(q "$TARGET" tile 602 601)"
 check "tile of the map" "$KEPT" "$(q "$TARGET" tile "$KX" "$KY")"
-check "files in the start folder" "editor.log someone" "$(ls "$WORK" | xargs)"
+check "files in the start folder" "config editor.log someone state" "$(ls "$WORK" | xargs)"
 check "files in the map's folder" "current.lvl" "$(ls -A "$DEEP" | xargs)"
 [ "$errors" -eq 0 ] || fail "$errors mismatches"
 echo "PASS: opened from a long path, edited, saved in place, asked before dropping an edit"

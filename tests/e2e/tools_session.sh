@@ -25,13 +25,14 @@ x_type_line "?rect 96 96 104 104"
 x_type_line "?settile 7"
 x_type_line "?line 97 97 99 97"
 
-# Select (96, 96) to (100, 98) with Shift + drag, copy, paste at (110, 96), end the paste.
+# Select (96, 96) to (100, 98) with Shift + drag, copy, paste centred on (112, 97) so that it
+# covers (110, 96) to (114, 98), end the paste.
 xdotool keydown shift; sleep 0.12
 x_drag_tiles -4 -4 -2 -3 0 -2
 xdotool keyup shift; sleep 0.06
 x_ctrl_key c
 x_ctrl_key v
-x_click_tile 1 10 -4
+x_click_tile 1 12 -3
 x_right_click_centre # ends the paste
 x_right_click_centre # drops the selection, so the fill may leave it
 

@@ -30,7 +30,8 @@ TEST_F(Console, HistoryKeepsEightRowsAndWrapsAtTheWindowWidth) {
 
 TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
     type(" "); // a leading space is not taken
-    type("a b");
+    type("a"); // nor a line that does not begin with "?": the letter chose a tool
+    type("?a b");
     // Shift (either side) maps to the shifted character; Caps Lock changes letters only.
     for (auto [key, mods] : {std::pair{'1', 0x0001},
                              {'a', 0x0002},
@@ -40,14 +41,14 @@ TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
                              {'{', 0}})
         editor_key(key, mods);
     editor_key(KEY_UP, 0); // keys the editor takes never reach the line
-    EXPECT_STREQ(console_input(), "a b!A?A1");
+    EXPECT_STREQ(console_input(), "?a b!A?A1");
     editor_key(8, 0);
-    EXPECT_STREQ(console_input(), "a b!A?A");
+    EXPECT_STREQ(console_input(), "?a b!A?A");
     editor_key(8, 0x0040); // Ctrl + Backspace empties the line
     EXPECT_STREQ(console_input(), "");
     enter(); // an empty line runs nothing
     EXPECT_EQ(row(7), "now viewing <default>");
-    type(std::string(240, 'k').c_str()); // the line stops at 239
+    type(("?" + std::string(240, 'k')).c_str()); // the line stops at 239
     enter();
     EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string(79, 'k'), 2));
     EXPECT_STREQ(console_input(), "");

@@ -84,19 +84,23 @@ TEST_F(Mouse, PaintOnceAPlaceEraseAndPick) {
               std::pair(0, 3));
 }
 
-TEST_F(Mouse, RegionBrushTogglesOncePerVisit) {
+TEST_F(Mouse, RegionBrushLeftAddsAndMiddleRemoves) {
     add_region_at(map(), "zone", 100);
     regionlist_rebuild();
     g_editor.selected_tile = TILE_REGION_BRUSH;
-    editor_mouse(0, MOUSE_LEFT, 7, 7); // "New region" selected: nothing changes
+    editor_mouse(0, MOUSE_LEFT, 6, 7); // "New region" selected: nothing changes
     editor_key(KEY_PAGE_DOWN, 0);
     Region* zone = map()->selected_region;
     ASSERT_NE(zone, nullptr);
-    for (auto [x, want] : {std::pair{8, 0}, {7, 1}, {7, 1}, {8, 1}, {7, 0}}) {
-        editor_mouse(0, MOUSE_LEFT, x, 7);
+    mapdata_set_tile(map(), 7, 7, 5);
+    // Strokes never toggle: each new press over a cell of the region keeps or removes it.
+    for (auto [buttons, want] : {std::pair<uint32_t, bool>{0u, false}, {MOUSE_LEFT, true},
+                                 {0u, true}, {MOUSE_LEFT, true}, {0u, true},
+                                 {MOUSE_MIDDLE, false}, {0u, false}, {MOUSE_MIDDLE, false}}) {
+        editor_mouse(0, buttons, 7, 7);
         EXPECT_EQ(region_contains(zone, 7, 7), want);
     }
-    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 0);
+    EXPECT_EQ(mapdata_get_tile(map(), 7, 7), 5); // the region brush leaves the tiles alone
 }
 
 TEST_F(Mouse, PalettePicksAndItsGaps) {

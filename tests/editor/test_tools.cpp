@@ -66,10 +66,11 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     mapdata_free(g_editor.current_map);
     g_editor.current_map = mapdata_load("");
     ASSERT_EQ(tile(3, 3), 0);
+    mapdata_set_tile(map(), 20, 20, 9); // under an empty cell of the piece
     editor_key('v', kCtrl);
     ASSERT_EQ(g_tools.pasting, 1);
     uint32_t steps = edit_undo_count(map());
-    editor_mouse(0, MOUSE_LEFT, 20, 20);
+    editor_mouse(0, MOUSE_LEFT, 22, 21);  // the 5 x 4 piece centred here covers (20, 20) on
     editor_mouse(0, MOUSE_LEFT, 25, 20); // still held: no second piece, no paint
     editor_mouse(0, 0, 25, 20);
     EXPECT_EQ(edit_undo_count(map()) - steps, 1u);
@@ -77,12 +78,13 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     EXPECT_EQ(tile(22, 22), 217);
     EXPECT_EQ(tile(23, 23), 250);
     EXPECT_EQ(tile(26, 21), 0);
-    editor_mouse(0, MOUSE_RIGHT, 25, 20);
-    EXPECT_EQ(g_tools.pasting, 0);
-    EXPECT_EQ(g_tools.selection_shown, 1);
-    editor_mouse(0, 0, 25, 20);
-    editor_mouse(0, MOUSE_RIGHT, 25, 20); // the next right click drops the selection
-    EXPECT_EQ(g_tools.selection_shown, 0);
+    EXPECT_EQ(tile(20, 20), 9); // the piece's empty cells keep what was there
+    // A short right click ends the paste, the next one drops the selection.
+    for (int selection : {1, 0}) {
+        editor_mouse(0, MOUSE_RIGHT, 25, 20);
+        editor_mouse(0, 0, 25, 20);
+        EXPECT_EQ(std::pair(g_tools.pasting, g_tools.selection_shown), std::pair(0, selection));
+    }
 }
 
 TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
