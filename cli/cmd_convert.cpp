@@ -45,10 +45,18 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
             mapdata_set_attribute(file.map, kProgramAttribute, value);
         }
         if (into != ExchangeFormat::lvl) {
-            ExchangeWrite written = exchange_write(*file.map, to.c_str());
+            // As for a level file: what the read left out is said and sets status 1.
+            std::string losses = mapdata_read_losses(file.map);
+            ExchangeWrite written = exchange_save(file.map, to.c_str(), true);
             lvl_close(&file);
             if (written.ok) {
-                std::fprintf(out, "%s -> %s\n", in.c_str(), to.c_str());
+                if (!losses.empty()) {
+                    std::fprintf(err, "ostrel-lvl: %s: saved as %s without what the read of its file left out (%s)\n",
+                                 in.c_str(), to.c_str(), losses.c_str());
+                    if (status == 0) status = 1;
+                } else {
+                    std::fprintf(out, "%s -> %s\n", in.c_str(), to.c_str());
+                }
             } else {
                 std::fprintf(err, "ostrel-lvl: %s\n", written.error.c_str());
                 status = 2;

@@ -149,9 +149,8 @@ void command_locate() {
     const EditorState& e = g_editor;
     int32_t tx = e.view_center_x >> 4;
     int32_t ty = e.view_center_y >> 4;
-    console_print(1, "current sector: %c%d topleft: %d,%d middle:%d,%d", 'A' + (tx * 20) / 1024,
-                  (ty * 20) / 1024 + 1, e.view_tile_x, e.view_tile_y, e.view_center_x,
-                  e.view_center_y);
+    console_print(1, "current sector: %c%d topleft: %d,%d middle: %d,%d", 'A' + (tx * 20) / 1024,
+                  (ty * 20) / 1024 + 1, e.view_tile_x, e.view_tile_y, tx, ty);
 }
 
 // "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.
@@ -172,14 +171,9 @@ void save_map(const char* arg, bool accept_losses) {
         mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
     // A Tiled map (by its name) is written with its images beside it.
     if (exchange_is_tiled(path.c_str())) {
-        ExchangeWrite written = exchange_write(*map, path.c_str());
-        if (!written.ok) {
-            console_print(3, "map not saved: %s", written.error.c_str());
-            return;
-        }
-        mapdata_set_path(map, path.c_str());
-        map->saved_revision = map->revision;
-        console_print(1, "map saved as %s", path.c_str());
+        ExchangeWrite written = exchange_save(map, path.c_str(), accept_losses);
+        console_print(written.ok ? 1 : 3, "map %s %s%s", written.ok ? "saved as" : "not saved as",
+                      path.c_str(), written.ok ? "" : (": " + written.error).c_str());
         return;
     }
     MapSave save = mapdata_save(map, path.c_str(), accept_losses);

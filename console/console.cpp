@@ -1,7 +1,9 @@
-// console.cpp - eight message rows and one input line, drawn over the map view.
+// console.cpp - the message rows (a scrollback of the last 500) and the input line, drawn over
+// the map view.
 #include "console/console.h"
 
 #include "console/commands.h"
+#include "console/scrollback.h"
 #include "editor/editor_state.h"
 #include "map/model/mapdata.h"
 #include "render/draw.h"
@@ -12,11 +14,15 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <string>
 
 namespace {
 
 struct Console {
-    ConsoleRow rows[kConsoleRows];
+    std::deque<ConsoleRow> rows; // oldest first, at most kConsoleKeep
+    int32_t back;                // rows scrolled back from the newest
+    LineRecall recall;
     char input[kConsoleTextMax + 1];
     int32_t width;
     uint8_t shift_map[256];
@@ -27,6 +33,9 @@ Console g_console;
 constexpr int32_t kShiftMask = 0x0003;
 constexpr int32_t kCtrlMask = 0x00C0;
 constexpr int32_t kCapsMask = 0x2000;
+// SDL 1.2 key codes the input line takes besides the characters.
+constexpr int32_t kKeyUp = 273, kKeyDown = 274, kKeyPageUp = 280, kKeyPageDown = 281;
+constexpr int32_t kPageRows = 4;
 
 void build_shift_map(uint8_t* map) {
     for (int i = 0; i < 256; ++i)
@@ -38,12 +47,20 @@ void build_shift_map(uint8_t* map) {
         map[static_cast<uint8_t>(kPlain[i])] = static_cast<uint8_t>(kShifted[i]);
 }
 
-void push_row(const char* text, size_t length, uint8_t colour) {
-    std::memmove(&g_console.rows[0], &g_console.rows[1], sizeof(ConsoleRow) * (kConsoleRows - 1));
-    ConsoleRow& row = g_console.rows[kConsoleRows - 1];
+void push_row(std::string_view text, uint8_t colour) {
+    Console& c = g_console;
+    if (c.rows.size() >= static_cast<size_t>(kConsoleKeep)) c.rows.pop_front();
+    ConsoleRow& row = c.rows.emplace_back();
     std::memset(row.text, 0, sizeof row.text);
-    std::memcpy(row.text, text, length);
+    std::memcpy(row.text, text.data(), std::min(text.size(), sizeof row.text - 1));
     row.colour = colour;
+    // Scrolled back, the view stays on the rows it shows.
+    if (c.back > 0) c.back = std::min<int32_t>(c.back + 1, static_cast<int32_t>(c.rows.size()) - 1);
+}
+
+void set_input(const std::string& text) {
+    std::memset(g_console.input, 0, sizeof g_console.input);
+    std::memcpy(g_console.input, text.data(), std::min<size_t>(text.size(), kConsoleTextMax));
 }
 
 // Draws up to count characters from text, copied into a terminated buffer first.
@@ -59,7 +76,9 @@ void draw_piece(const char* text, size_t count, int y) {
 
 void console_init() {
     build_shift_map(g_console.shift_map);
-    std::memset(g_console.rows, 0, sizeof g_console.rows);
+    g_console.rows.clear();
+    g_console.back = 0;
+    g_console.recall = {};
     std::memset(g_console.input, 0, sizeof g_console.input);
     // Wide windows are held to the 239 characters a row can keep; a row is never empty.
     int32_t width = g_editor.screen_width / 8;
@@ -87,10 +106,8 @@ void console_print(uint8_t colour, const char* fmt, ...) {
     if (length == 0) return;
     // Before console_init the width is still 0; one full-length row per piece then.
     size_t width = g_console.width > 0 ? static_cast<size_t>(g_console.width) : kConsoleTextMax;
-    for (size_t start = 0; start < length; start += width) {
-        size_t count = length - start < width ? length - start : width;
-        push_row(text + start, count, colour);
-    }
+    for (std::string_view row : console_wrap({text, length}, width))
+        push_row(row, colour);
 }
 
 namespace {
@@ -102,7 +119,7 @@ void console_walk(int32_t rows, bool draw, int* top, int* widest) {
     *top = y + 8;
     *widest = 0;
     if (rows < 0) rows = 1;
-    if (rows > kConsoleRows) rows = kConsoleRows;
+    if (rows > kConsoleKeep) rows = kConsoleKeep;
     size_t n = std::strlen(g_console.input);
     size_t w = static_cast<size_t>(g_console.width > 0 ? g_console.width : kConsoleTextMax);
     // Input pieces are cut copies in grey; history rows are drawn whole in their colour.
@@ -119,11 +136,18 @@ void console_walk(int32_t rows, bool draw, int* top, int* widest) {
         if (n >= w) line(g_console.input + w, n - w < w ? n - w : w, -1);
         line(g_console.input, n < w ? n : w, -1);
     }
-    for (int k = kConsoleRows - 1; k >= 0 && rows > 0; --k) {
-        const ConsoleRow& row = g_console.rows[k];
-        if (row.text[0] == '\0') break;
-        line(row.text, std::strlen(row.text), row.colour);
+    const auto& all = g_console.rows;
+    int32_t k = static_cast<int32_t>(all.size()) - 1 - g_console.back;
+    if (g_console.back > 0 && rows > 0) {
+        // Scrolled back: the bottom row says how far, and how to come back.
+        char note[64];
+        std::snprintf(note, sizeof note, "-- %d newer rows (Page Down) --",
+                      static_cast<int>(g_console.back));
+        line(note, std::strlen(note), COLOUR_YELLOW);
     }
+    for (; k >= 0 && rows > 0; --k)
+        line(all[static_cast<size_t>(k)].text, std::strlen(all[static_cast<size_t>(k)].text),
+             all[static_cast<size_t>(k)].colour);
 }
 
 } // namespace
@@ -160,9 +184,27 @@ void console_key(int32_t key, int32_t modifiers) {
             g_console.input[n - 1] = '\0';
     } else if (key == 13) {
         if (n == 0) return;
-        console_command(g_console.input);
+        // A copy: the command may print, and printing moves nothing of the input.
+        std::string line = g_console.input;
         std::memset(g_console.input, 0, sizeof g_console.input);
+        recall_keep(&g_console.recall, line);
+        g_console.back = 0;
+        console_command(line.c_str());
+    } else if (key == kKeyUp || key == kKeyDown) {
+        std::string recalled;
+        if (recall_step(&g_console.recall, key == kKeyUp, &recalled)) set_input(recalled);
+    } else if (key == kKeyPageUp || key == kKeyPageDown) {
+        console_scroll(key == kKeyPageUp ? kPageRows : -kPageRows);
     }
+}
+
+void console_scroll(int32_t rows) {
+    const int32_t most = std::max<int32_t>(0, static_cast<int32_t>(g_console.rows.size()) - 1);
+    g_console.back = std::clamp(g_console.back + rows, 0, most);
+}
+
+int32_t console_scrolled_back() {
+    return g_console.back;
 }
 
 void console_clear_input() {
@@ -170,8 +212,11 @@ void console_clear_input() {
 }
 
 const ConsoleRow* console_row(int index) {
+    static const ConsoleRow kEmpty{};
     if (index < 0 || index >= kConsoleRows) return nullptr;
-    return &g_console.rows[index];
+    const auto& all = g_console.rows;
+    const size_t from_end = static_cast<size_t>(kConsoleRows - index);
+    return from_end <= all.size() ? &all[all.size() - from_end] : &kEmpty;
 }
 
 const char* console_input() {

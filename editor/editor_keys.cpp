@@ -4,6 +4,7 @@
 #include "console/console.h"
 #include "core/log.h"
 #include "editor/editor_loop.h"
+#include "editor/editor_panels.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
 #include "editor/mouse_tools.h"
@@ -91,6 +92,11 @@ void editor_zoom_at(int32_t zoom, int32_t px, int32_t py) {
 }
 
 void editor_wheel(int32_t button, int32_t px, int32_t py) {
+    // Over the console the wheel scrolls its history, three rows a notch.
+    if (editor_panel_at(px, py) == PANEL_CONSOLE) {
+        console_scroll(button == MOUSE_WHEEL_UP ? 3 : -3);
+        return;
+    }
     // Down gives smaller tiles (1 to 2 to 4), up larger ones.
     const int32_t zoom = g_editor.zoom;
     if (button == MOUSE_WHEEL_DOWN) editor_zoom_at(zoom >= 2 ? 4 : 2, px, py);
@@ -163,7 +169,7 @@ int editor_menu_key(int32_t key, int32_t) {
         e.palette_shown = !e.palette_shown;
         break;
     case KEY_F5:
-        e.console_shown = !e.console_shown;
+        editor_console_cycle();
         break;
     case KEY_F6:
         frame_rate_toggle();
@@ -258,6 +264,10 @@ int editor_key(int32_t key, int32_t modifiers) {
     case KEY_F4:
         if (!plain_f) break;
         e.palette_shown = !e.palette_shown;
+        return 1;
+    case KEY_F5:
+        if (!plain_f) break;
+        editor_console_cycle();
         return 1;
     case KEY_F6:
         if (!plain_f) break;

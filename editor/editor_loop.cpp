@@ -1,6 +1,7 @@
 // editor_loop.cpp - the main loop: input every tick, a frame every third, a present every
 // second; and the routers for window and key events.
 #include "editor/editor_loop.h"
+#include "editor/editor_panels.h"
 
 #include "console/console.h"
 #include "core/log.h"
@@ -136,12 +137,8 @@ void editor_redraw_step() {
         helpviewer_draw_page(e.help_page - 1);
     else if (e.region_list_shown)
         regionlist_draw();
-    if (e.menu_open) {
-        console_draw(8);
-        editor_draw_menu();
-    } else if (e.console_shown) {
-        console_draw(4);
-    }
+    if (editor_console_rows() > 0) console_draw(editor_console_rows());
+    if (e.menu_open) editor_draw_menu();
 }
 
 uint32_t editor_loop_due(LoopClock* clock, uint32_t t) {

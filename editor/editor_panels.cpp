@@ -7,6 +7,8 @@
 #include "editor/regionlist.h"
 #include "render/helpviewer.h"
 
+#include <algorithm>
+
 namespace {
 
 bool inside(int32_t x, int32_t y, int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -22,6 +24,16 @@ bool on_console(int32_t x, int32_t y, int32_t rows) {
 
 } // namespace
 
+int32_t editor_console_rows() {
+    const EditorState& e = g_editor;
+    int32_t rows = e.console_shown == 2 ? e.screen_height / 3 / 8 : e.console_shown ? 4 : 0;
+    return e.menu_open ? std::max(rows, 8) : rows;
+}
+
+void editor_console_cycle() {
+    g_editor.console_shown = (g_editor.console_shown + 1) % 3;
+}
+
 int32_t editor_radar_x() {
     return g_editor.screen_width - 258;
 }
@@ -32,12 +44,8 @@ int32_t editor_radar_y() {
 
 PanelId editor_panel_at(int32_t x, int32_t y) {
     const EditorState& e = g_editor;
-    if (e.menu_open) {
-        if (inside(x, y, e.screen_width / 2 - 139, 2, 278, 78)) return PANEL_MENU;
-        if (on_console(x, y, 8)) return PANEL_CONSOLE;
-    } else if (e.console_shown && on_console(x, y, 4)) {
-        return PANEL_CONSOLE;
-    }
+    if (e.menu_open && inside(x, y, e.screen_width / 2 - 139, 2, 278, 78)) return PANEL_MENU;
+    if (editor_console_rows() > 0 && on_console(x, y, editor_console_rows())) return PANEL_CONSOLE;
     int width = 0, height = 0;
     if (e.help_page != 0) {
         if (helpviewer_page_size(e.help_page - 1, &width, &height) &&

@@ -15,6 +15,12 @@ enum PanelId : int32_t {
     PANEL_MENU,
 };
 
+// Rows of history the console shows: console_shown 1 is four rows, 2 a third of the window,
+// 0 none; with the menu open at least eight.
+int32_t editor_console_rows();
+// F5: four rows, then a third of the window, then hidden, then four rows again.
+void editor_console_cycle();
+
 // The topmost panel drawn at (x, y) in the current frame, or PANEL_NONE.
 PanelId editor_panel_at(int32_t x, int32_t y);
 

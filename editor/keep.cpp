@@ -40,7 +40,7 @@ void keep_load_settings(const EditorOptions& options) {
     e.screen_height = static_cast<int16_t>(options.height ? options.height : s.window_height);
     e.selected_tile = s.brush;
     e.grid_shown = s.grid;
-    e.console_shown = s.console != ConsoleSize::Hidden;
+    e.console_shown = s.console == ConsoleSize::Hidden ? 0 : s.console == ConsoleSize::Third ? 2 : 1;
     g_mouse_tools.tool = s.tool;
     g_tools.paste_all = s.paste_all;
     g_kept = {s.zoom, load.problem};
@@ -110,7 +110,9 @@ void keep_save_all() {
     s.brush = e.selected_tile;
     s.tool = g_mouse_tools.tool;
     s.grid = e.grid_shown != 0;
-    s.console = e.console_shown ? ConsoleSize::Lines : ConsoleSize::Hidden;
+    s.console = e.console_shown == 2 ? ConsoleSize::Third
+                : e.console_shown    ? ConsoleSize::Lines
+                                     : ConsoleSize::Hidden;
     s.paste_all = g_tools.paste_all != 0;
     std::string problem = settings_save(s);
     if (!problem.empty()) log_msg('W', "settings not kept: %s", problem.c_str());

@@ -165,3 +165,19 @@ ExchangeWrite exchange_write(const MapData& map, const char* path) {
     result.ok = true;
     return result;
 }
+
+ExchangeWrite exchange_save(MapData* map, const char* path, bool accept_losses) {
+    ExchangeWrite result;
+    std::string losses = mapdata_read_losses(map);
+    if (!accept_losses && !losses.empty()) {
+        result.error = "the read of its file left out " + losses + "; \"?save!\" saves it without them";
+        return result;
+    }
+    result = exchange_write(*map, path);
+    if (!result.ok) return result;
+    mapdata_set_path(map, path);
+    // Losses accepted on request are permanent now, as for a level file.
+    if (accept_losses) map->read_losses_accepted = true;
+    map->saved_revision = map->revision;
+    return result;
+}

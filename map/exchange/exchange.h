@@ -59,5 +59,10 @@ struct ExchangeWrite {
 // map's tileset, byte for byte), NAME-extra.bmp and NAME-region.bmp.
 [[nodiscard]] ExchangeWrite exchange_write(const MapData& map, const char* path);
 
+// Saves the map as a Tiled map as mapdata_save saves a level file: refused while its read left
+// parts of its file out, unless accept_losses (which then clears them); once written the map
+// remembers the path and counts as saved.
+[[nodiscard]] ExchangeWrite exchange_save(MapData* map, const char* path, bool accept_losses);
+
 // Largest TMX or JSON file read (a full map with 255 regions in CSV fits easily).
 inline constexpr uint64_t kExchangeMaxFileBytes = 256ull << 20;

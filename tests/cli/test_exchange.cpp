@@ -79,8 +79,9 @@ TEST_F(Exchange, MapsComeBackFromTiledByteForByte) {
     ASSERT_TRUE(have("tiled")) << "Tiled is missing: tools/install-deps.sh installs Debian's 'tiled'";
     write_file("odd.lvl", odd_map());
     std::vector<std::string> maps = {"odd.lvl"};
-    for (const char* name : {"duelpub", "scf", "smallmap", "smallmape"})
-        if (std::filesystem::exists(kMaps + "/" + name + ".lvl")) maps.push_back(kMaps + "/" + name + ".lvl");
+    if (std::filesystem::is_directory(kMaps))
+        for (const auto& entry : std::filesystem::directory_iterator(kMaps))
+            if (entry.path().extension() == ".lvl") maps.push_back(entry.path().string());
     if (maps.size() == 1) std::printf("shared test maps not present in %s: only the made-up map\n", kMaps.c_str());
     for (const std::string& map : maps) {
         SCOPED_TRACE(map);

@@ -35,7 +35,7 @@ TEST_F(Commands, QuitWordsEchoesAndLocate) {
     g_editor.view_center_x = g_editor.view_center_y = 8192;
     editor_update_view();
     run("?locate");
-    EXPECT_EQ(row(7), "current sector: K11 topleft: 492,497 middle:8192,8192");
+    EXPECT_EQ(row(7), "current sector: K11 topleft: 492,497 middle: 512,512");
 }
 
 TEST_F(Commands, SettileAndWarptoReadNumbersAndRefuseBadOnes) {
@@ -99,6 +99,14 @@ TEST_F(Commands, SaveWritesOrReportsInRedAndGoOpensTheFile) {
     EXPECT_EQ(row(7), "cannot open no-such-file.lvl: No such file or directory");
     EXPECT_EQ(g_editor.view_center_x, 800);
     EXPECT_EQ(regionlist_count(), 1);
+    // Tiled maps: "?go" opens one and a plain "?save" keeps its format.
+    run("?save a.tmx");
+    run("?go a.tmx");
+    EXPECT_EQ(std::pair(row(7), mapdata_get_tile(map(), 5, 6)), std::pair(std::string("now viewing a.tmx"), 42));
+    mapdata_set_tile(map(), 5, 6, 43);
+    run("?save");
+    run("?go a.tmx");
+    EXPECT_EQ(mapdata_get_tile(map(), 5, 6), 43);
 }
 
 // A save that had to leave something out is reported in red.

@@ -1,6 +1,8 @@
 // The console's history, wrapping, input line editing and width limits.
 #include "editor_fixture.h"
 
+#include <vector>
+
 namespace {
 
 using Console = EditorFixture;
@@ -52,6 +54,36 @@ TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
     enter();
     EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string(79, 'k'), 2));
     EXPECT_STREQ(console_input(), "");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Console, WordWrapScrollbackAndRecall) {
+    console_print(1, "ab %s", std::string(78, 'x').c_str()); // the word goes whole to row 7
+    EXPECT_EQ(std::pair(row(6), row(7)), std::pair(std::string("ab "), std::string(78, 'x')));
+    for (int i = 0; i < 600; ++i)
+        console_print(1, "m%d", i);
+    console_scroll(1000); // stops at the oldest of the rows kept
+    EXPECT_EQ(console_scrolled_back(), kConsoleKeep - 1);
+    console_print(1, "new"); // scrolled back, the view keeps its rows
+    EXPECT_EQ(console_scrolled_back(), kConsoleKeep - 1);
+    type("?settile 5");
+    enter();
+    EXPECT_EQ(console_scrolled_back(), 0); // running a line shows the newest rows
+    type("?settile 7");
+    enter();
+    type("?");
+    editor_key(KEY_PAGE_UP, 0); // a begun line takes the page keys
+    EXPECT_EQ(console_scrolled_back(), 4);
+    std::vector<std::string> seen;
+    for (int key : {KEY_UP, KEY_UP, KEY_UP, KEY_DOWN, KEY_DOWN}) {
+        editor_key(key, 0);
+        seen.push_back(console_input());
+    }
+    EXPECT_EQ(seen, std::vector<std::string>(
+                        {"?settile 7", "?settile 5", "?settile 5", "?settile 7", ""}));
 }
 
 } // namespace

@@ -10,7 +10,7 @@ class RegionCommands : public EditorFixture {
   protected:
     static void run(const char* line) { console_command(line); }
     // The newest message, also when it took two rows.
-    static std::string said() { return row(6) + "|" + row(7); }
+    static std::string said() { return row(5) + row(6) + "|" + row(7); }
     static const RegionListEntry* entry(int k) {
         ListNode* node = g_regionlist.entries.head;
         while (node && k-- > 0)
