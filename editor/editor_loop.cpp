@@ -2,6 +2,7 @@
 // second; and the routers for window and key events.
 #include "editor/editor_loop.h"
 #include "editor/editor_panels.h"
+#include "editor/mouse_tools.h"
 
 #include "console/console.h"
 #include "core/log.h"
@@ -116,21 +117,15 @@ void editor_redraw_step() {
     int box_y = e.view_offset_y + e.mouse_y;
     gfx_draw_outline(nullptr, static_cast<int16_t>(box_x), static_cast<int16_t>(box_y),
                      static_cast<uint16_t>(s), static_cast<uint16_t>(s), COLOUR_RED);
-    char label[16];
-    std::snprintf(label, sizeof label, "(%d, %d)", g_hover.x, g_hover.y);
-    // Below and right of the box, or on its other side where the window's edge would cut it.
-    int label_x = box_x + s, label_y = box_y + s;
-    const int label_w = 8 * static_cast<int>(std::strlen(label));
-    if (label_x + label_w > e.screen_width) label_x = box_x - label_w;
-    if (label_y + 8 > e.screen_height) label_y = box_y - 8;
-    gfx_draw_text(nullptr, static_cast<int16_t>(label_x), static_cast<int16_t>(label_y), label,
-                  COLOUR_GREY);
+    // The cell's coordinates are in the status box: a label by the pointer would hide the
+    // cells next to it.
     editor_draw_status();
     if (e.alt_held)
         gfx_draw_radar(e.current_map, e.screen_width - 258, e.screen_height - 258, e.view_tile_x,
                        e.view_tile_y);
     else if (e.palette_shown) {
         gfx_draw_palette(e.current_map, e.screen_width - 314, e.screen_height - 190);
+        mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
         editor_draw_palette_marks();
     }
     if (e.help_page != 0)

@@ -7,6 +7,7 @@
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
 #include "editor/mouse_tools.h"
+#include "editor/regionlist.h"
 #include "map/edit/clipboard.h"
 #include "map/edit/edit.h"
 #include "map/model/mapdata.h"
@@ -235,6 +236,13 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     } else if (buttons & MOUSE_LEFT) {
         if (e.mouse_capture == PANEL_RADAR && e.alt_held) {
             follow_radar();
+        } else if ((pressed & MOUSE_LEFT) && here == PANEL_TOOL_STRIP) {
+            MouseTool chosen;
+            if (mouse_tools_strip_hit(e.pointer_x, e.pointer_y, editor_tool_strip_x(),
+                                      editor_tool_strip_y(), &chosen))
+                mouse_tools_choose(chosen);
+        } else if ((pressed & MOUSE_LEFT) && here == PANEL_REGION_LIST) {
+            regionlist_click(e.pointer_y);
         } else if (e.mouse_capture == PANEL_PALETTE && here == PANEL_PALETTE) {
             e.selected_tile = palette_pick(e.pointer_x, e.pointer_y);
         } else if (on_map && ((modifiers & MOD_CTRL) || tool == MouseTool::Pick)) {

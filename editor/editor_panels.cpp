@@ -4,6 +4,7 @@
 #include "console/console.h"
 #include "editor/editor_overlay.h"
 #include "editor/editor_state.h"
+#include "editor/mouse_tools.h"
 #include "editor/regionlist.h"
 #include "render/helpviewer.h"
 
@@ -34,6 +35,14 @@ void editor_console_cycle() {
     g_editor.console_shown = (g_editor.console_shown + 1) % 3;
 }
 
+int32_t editor_tool_strip_x() {
+    return g_editor.screen_width - 314;
+}
+
+int32_t editor_tool_strip_y() {
+    return g_editor.screen_height - 190 - kToolStripHeight - 2;
+}
+
 int32_t editor_radar_x() {
     return g_editor.screen_width - 258;
 }
@@ -59,6 +68,9 @@ PanelId editor_panel_at(int32_t x, int32_t y) {
     } else if (e.palette_shown &&
                inside(x, y, e.screen_width - 314, e.screen_height - 190, 312, 188)) {
         return PANEL_PALETTE;
+    } else if (e.palette_shown && inside(x, y, editor_tool_strip_x(), editor_tool_strip_y(),
+                                         kToolStripWidth, kToolStripHeight)) {
+        return PANEL_TOOL_STRIP;
     }
     int left = 0, top = 0;
     editor_status_box(&left, &top, &width, &height);

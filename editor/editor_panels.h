@@ -9,6 +9,7 @@ enum PanelId : int32_t {
     PANEL_STATUS,
     PANEL_RADAR,
     PANEL_PALETTE,
+    PANEL_TOOL_STRIP,
     PANEL_HELP,
     PANEL_REGION_LIST,
     PANEL_CONSOLE,
@@ -24,6 +25,9 @@ void editor_console_cycle();
 // The topmost panel drawn at (x, y) in the current frame, or PANEL_NONE.
 PanelId editor_panel_at(int32_t x, int32_t y);
 
-// Top-left corners of the corner panels (their sizes: radar 256 x 256, palette 312 x 188).
+// Top-left corners of the corner panels (their sizes: radar 256 x 256, palette 312 x 188,
+// the tool strip just above the palette).
 int32_t editor_radar_x();
 int32_t editor_radar_y();
+int32_t editor_tool_strip_x();
+int32_t editor_tool_strip_y();

@@ -13,7 +13,10 @@
 #include "editor/editor_tools.h"
 #include "map/edit/clipboard.h"
 #include "map/model/mapdata.h"
+#include "render/draw.h"
 #include "render/tools_overlay.h"
+
+#include <cstdio>
 
 MouseTools g_mouse_tools;
 
@@ -120,6 +123,28 @@ int mouse_tools_mouse(int32_t modifiers, uint32_t buttons, uint32_t pressed, int
         return 1;
     }
     return 0;
+}
+
+void mouse_tools_draw_strip(int32_t x, int32_t y) {
+    gfx_clear_rect(nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), kToolStripWidth,
+                   kToolStripHeight);
+    for (int i = 0; i < 7; ++i) {
+        const MouseToolInfo& info = kMouseTools[i];
+        const bool chosen = info.tool == g_mouse_tools.tool;
+        const int cx = x + i * kToolStripCell;
+        gfx_draw_outline(nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y),
+                         kToolStripCell, kToolStripHeight, chosen ? COLOUR_YELLOW : COLOUR_GREY);
+        char label[8];
+        std::snprintf(label, sizeof label, "%.5s", info.label.data());
+        gfx_draw_text(nullptr, static_cast<int16_t>(cx + 2), static_cast<int16_t>(y + 2), label,
+                      chosen ? COLOUR_YELLOW : COLOUR_GREY);
+    }
+}
+
+bool mouse_tools_strip_hit(int32_t px, int32_t py, int32_t x, int32_t y, MouseTool* out) {
+    if (px < x || py < y || px >= x + kToolStripWidth || py >= y + kToolStripHeight) return false;
+    *out = kMouseTools[(px - x) / kToolStripCell].tool;
+    return true;
 }
 
 void mouse_tools_draw() {

@@ -26,3 +26,11 @@ int mouse_tools_mouse(int32_t modifiers, uint32_t buttons, uint32_t pressed, int
 int mouse_tools_cancel();
 // The cells of the shape being dragged, translucent, over the map view.
 void mouse_tools_draw();
+
+// The tool strip, shown with the palette just above it: one cell per tool, the chosen one
+// outlined in yellow; a click on a cell chooses its tool.
+inline constexpr int kToolStripCell = 44, kToolStripHeight = 12;
+inline constexpr int kToolStripWidth = kToolStripCell * 7;
+void mouse_tools_draw_strip(int32_t x, int32_t y);
+// The tool whose cell holds (px, py) in a strip drawn at (x, y); false outside the strip.
+bool mouse_tools_strip_hit(int32_t px, int32_t py, int32_t x, int32_t y, MouseTool* out);

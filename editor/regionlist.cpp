@@ -250,6 +250,18 @@ void regionlist_draw() {
     }
 }
 
+bool regionlist_click(int32_t y) {
+    RegionList& list = g_regionlist;
+    // Rows start 6 pixels down the panel, 8 pixels each (as regionlist_draw puts them).
+    if (y < 6) return false;
+    const int32_t row = (y - 6) / 8;
+    const int32_t k = list.top + row;
+    if (row >= list.rows || k >= regionlist_count()) return false;
+    list.cursor = k;
+    regionlist_apply();
+    return true;
+}
+
 void regionlist_free() {
     list_foreach(&g_regionlist.entries, release_entry);
     list_clear(&g_regionlist.entries);

@@ -46,6 +46,9 @@ void regionlist_page_down();
 void regionlist_more_rows();
 void regionlist_fewer_rows();
 void regionlist_draw();
+// A click at height y in the panel: the row there becomes the cursor and its region the
+// selected one; false below the last row.
+bool regionlist_click(int32_t y);
 void regionlist_free();
 int32_t regionlist_count();
 // Height of the panel regionlist_draw makes at (4, 4), 160 pixels wide.

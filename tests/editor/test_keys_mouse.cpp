@@ -89,7 +89,14 @@ TEST_F(Mouse, RegionBrushLeftAddsAndMiddleRemoves) {
     regionlist_rebuild();
     g_editor.selected_tile = TILE_REGION_BRUSH;
     editor_mouse(0, MOUSE_LEFT, 6, 7); // "New region" selected: nothing changes
-    editor_key(KEY_PAGE_DOWN, 0);
+    editor_mouse(0, 0, 6, 7);
+    g_editor.region_list_shown = 1; // a click on the list's second row selects its region
+    g_editor.mouse_x = 20;
+    g_editor.mouse_y = 16;
+    editor_mouse(0, MOUSE_LEFT, 0, 0);
+    editor_mouse(0, 0, 0, 0);
+    g_editor.region_list_shown = 0;
+    g_editor.mouse_x = g_editor.mouse_y = 300;
     Region* zone = map()->selected_region;
     ASSERT_NE(zone, nullptr);
     mapdata_set_tile(map(), 7, 7, 5);

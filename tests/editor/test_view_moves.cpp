@@ -2,6 +2,7 @@
 // right-button scroll, the opening view, and panels that keep their clicks from the map.
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
+#include "editor/mouse_tools.h"
 #include "editor_fixture.h"
 #include "render/helpviewer.h"
 
@@ -118,6 +119,7 @@ TEST_F(Moves, PanelsKeepTheirClicks) {
         {"status", nullptr, 600, 10},
         {"palette", &EditorState::palette_shown, 330, 320},
         {"console", &EditorState::console_shown, 4, 476},
+        {"tool strip", &EditorState::palette_shown, 326 + 3 * 44 + 20, 480 - 190 - 14 + 6},
     };
     for (const Case& c : cases) {
         if (c.flag) g_editor.*c.flag = 1;
@@ -128,6 +130,8 @@ TEST_F(Moves, PanelsKeepTheirClicks) {
         EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 9) << c.name;
         if (c.flag) g_editor.*c.flag = 0;
     }
+    EXPECT_EQ(g_mouse_tools.tool, MouseTool::Rect); // the strip's fourth cell chose its tool
+    mouse_tools_choose(MouseTool::Brush);
     // A stroke from the map over a panel paints the map only where it is seen; a press begun
     // on a panel paints nothing when it moves onto the map.
     g_editor.help_page = 1;
