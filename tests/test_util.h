@@ -1,17 +1,24 @@
-// test_util.h - the one way the tests build maps, chunks and regions in memory, and read
-// regions back: cells, kept sub-chunks, comparisons.
+// test_util.h - the one way the tests build level bytes, maps, chunks and regions, read
+// regions back (cells, kept sub-chunks, comparisons) and work in a scratch folder.
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <array>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "map/lvl/elvl.h"
+#include "map/lvl/level.h"
 #include "map/model/mapdata.h"
+#include "map/model/region.h"
 #include "map/lvl/region_codec.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -127,3 +134,99 @@ inline void expect_same_regions(const MapData* a, const MapData* b) {
         EXPECT_EQ(kept_subchunks(r2), kept_subchunks(r)) << region_name(r);
     }
 }
+
+// Little-endian words, as every count and record of a level file is stored.
+inline void put_u32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint32_t get_u32(const Bytes& b, size_t at) {
+    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 |
+           uint32_t{b[at + 3]} << 24;
+}
+inline uint32_t get_u16(const Bytes& b, size_t at) {
+    return get_u32(b, at) & 0xFFFF;
+}
+inline uint32_t record(uint32_t x, uint32_t y, uint32_t tile) {
+    return x | y << 12 | tile << 24;
+}
+// Tile records of (x, y, tile) cells.
+inline Bytes records(std::initializer_list<std::array<uint32_t, 3>> cells) {
+    Bytes b(4 * cells.size());
+    size_t at = 0;
+    for (const auto& c : cells)
+        put_u32(b, (at += 4) - 4, record(c[0], c[1], c[2]));
+    return b;
+}
+
+// A bitmap-like head of the given length: "BM", bfSize and the elvl offset set.
+inline Bytes bmp_head(uint32_t length, uint32_t bf_size, uint32_t elvl_offset = 0) {
+    Bytes b(length, 0x11);
+    b[0] = 'B';
+    b[1] = 'M';
+    put_u32(b, 2, bf_size);
+    put_u32(b, 6, elvl_offset);
+    return b;
+}
+
+// A level file: a fake bitmap of bitmap_length bytes, an elvl block holding the chunk bytes,
+// then the tile records.
+inline Bytes level_with_chunks(uint32_t bitmap_length, const Bytes& chunks, const Bytes& records) {
+    Bytes b =
+        concat({bmp_head(bitmap_length, 0, bitmap_length), bytes("elvl"), Bytes(8, 0), chunks});
+    put_u32(b, bitmap_length + 4, static_cast<uint32_t>(12 + chunks.size()));
+    put_u32(b, 2, static_cast<uint32_t>(b.size()));
+    append(b, records);
+    return b;
+}
+
+// Parses bytes the way a file load does, without side effects outside the map.
+inline MapData* parse(const Bytes& bytes) {
+    MapData* map = mapdata_new();
+    mapdata_read_bytes(map, bytes, LevelReadOptions{false});
+    return map;
+}
+
+inline void write_file(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+inline Bytes read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A fresh folder with a graphics/ subfolder, the current one for the object's life; removed
+// with everything in it afterwards.
+struct ScratchFolder {
+    std::filesystem::path old = std::filesystem::current_path(), dir = [] {
+        char pattern[] = "/tmp/ostrel-test-XXXXXX";
+        std::filesystem::path made = mkdtemp(pattern);
+        std::filesystem::create_directory(made / "graphics");
+        std::filesystem::current_path(made);
+        return made;
+    }();
+    ScratchFolder() = default;
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder() {
+        std::filesystem::current_path(old);
+        std::filesystem::remove_all(dir);
+    }
+};
+
+class ScratchDir : public ::testing::Test {
+  protected:
+    ScratchFolder scratch;
+};
+
+// Keeps the diagnostic log lines written during its life off the test's output.
+struct Quiet {
+    Quiet() { ::testing::internal::CaptureStderr(); }
+    ~Quiet() { ::testing::internal::GetCapturedStderr(); }
+};

@@ -74,6 +74,7 @@ need libclang-rt-dev have_fuzzer
 need xvfb have Xvfb
 need xauth have xauth
 need xdotool have xdotool
+need jq have jq
 need imagemagick have convert
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -9,9 +9,8 @@
 #include "map/lvl/builtin_tileset.h"
 #include "map/exchange/exchange.h"
 #include "map/exchange/exchange_internal.h"
-#include "map/map_test_util.h"
+#include "test_util.h"
 
-using namespace maptest;
 
 namespace {
 
@@ -46,9 +45,8 @@ Bytes odd_map() {
     put_u32(b, length + 4, static_cast<uint32_t>(12 + chunks.size()));
     b[6] = static_cast<uint8_t>(length), b[7] = static_cast<uint8_t>(length >> 8);
     put_u32(b, 2, static_cast<uint32_t>(b.size()));
-    for (auto [x, y, t] : {std::array<uint32_t, 3>{1, 1, 219}, {3, 3, 217}, {4, 2, 5}, {900, 1000, 250},
-                           {1023, 1023, 220}, {7, 0, 191}, {8, 0, 255}})
-        append_record(b, x, y, t);
+    append(b, records({{1, 1, 219}, {3, 3, 217}, {4, 2, 5}, {900, 1000, 250}, {1023, 1023, 220},
+                       {7, 0, 191}, {8, 0, 255}}));
     return b;
 }
 

@@ -1,44 +1,24 @@
 // test_lvl_check.cpp - `ostrel-lvl check` on crafted files: each kind of problem once, with the
 // offset it lies at, and the exit status for sound, faulty and unreadable files.
 #include "cli/lvl_run.h"
-#include "map/map_test_util.h"
-
-using namespace maptest;
+#include "test_util.h"
 
 namespace {
 
-Bytes records(std::initializer_list<uint32_t> words) {
+// rTIL data of one region cell at (x, 0), from the map's own encoder.
+Bytes one_cell(int32_t x) {
+    ScopedMap map;
+    Region* region = add_region(map.map, "c");
+    region_add_tile(region, x, 0);
     Bytes b;
-    for (uint32_t w : words) {
-        b.resize(b.size() + 4);
-        put_u32(b, b.size() - 4, w);
-    }
-    return b;
-}
-
-// rTIL data of one region cell at (x, 0): skip, one cell, skip the rest, skip 1,023 rows.
-Bytes one_cell(uint32_t x) {
-    Bytes b;
-    auto run = [&](uint8_t kind, uint32_t n) {
-        if (n == 0) return;
-        if (n <= 32) {
-            b.push_back(static_cast<uint8_t>(kind << 6 | (n - 1)));
-        } else {
-            b.push_back(static_cast<uint8_t>(kind << 6 | 0x20 | (n - 1) >> 8));
-            b.push_back(static_cast<uint8_t>((n - 1) & 0xFF));
-        }
-    };
-    run(0, x);
-    run(1, 1);
-    run(0, 1023 - x);
-    run(2, 1023);
+    region_encode_tiles(region, &b);
     return b;
 }
 
 // 256 regions of one cell each: the last needs a 256th region set.
 Bytes set_limit_level(uint64_t* regn_offset, uint64_t* rtil_offset) {
     Bytes chunks;
-    for (uint32_t k = 0; k < 256; ++k) {
+    for (int32_t k = 0; k < 256; ++k) {
         Bytes name = chunk("rNAM", bytes("R" + std::to_string(k)));
         *regn_offset = 76 + chunks.size();
         *rtil_offset = *regn_offset + 8 + name.size();
@@ -54,20 +34,20 @@ struct CheckCase {
 };
 
 std::vector<CheckCase> cases() {
-    Bytes huge_bitmap = concat({bmp_head(65536, 65536), records({record(1, 1, 5)})});
-    Bytes trailing = concat({records({record(1, 1, 5)}), Bytes{0, 0}});
+    Bytes huge_bitmap = concat({bmp_head(65536, 65536), records({{1, 1, 5}})});
+    Bytes trailing = concat({records({{1, 1, 5}}), Bytes{0, 0}});
     Bytes past_limit = concat({bytes("XTRA"), Bytes{0x01, 0x00, 0x02, 0x00}});
     uint64_t regn = 0, rtil = 0;
     Bytes limit = set_limit_level(&regn, &rtil);
     return {
         {"outside",
-         records({record(1, 1, 5), 1024u | 3u << 12 | 1u << 24}),
+         records({{1, 1, 5}, {1024, 3, 1}}),
          {"offset 4: a tile outside the map was left out (record for (1024, 3))"}},
         {"overlap",
-         records({record(10, 10, 219), record(12, 12, 217)}),
+         records({{10, 10, 219}, {12, 12, 217}}),
          {"offset 4: object 217 at (12, 12) overlaps another object"}},
         {"filler",
-         records({record(1, 1, 5), record(5, 5, 250)}),
+         records({{1, 1, 5}, {5, 5, 250}}),
          {"offset 4: filler tile 250 at (5, 5) outside any object"}},
         {"rtil",
          level_with_chunks(
@@ -98,12 +78,14 @@ std::vector<CheckCase> cases() {
          level_with_chunks(64, past_limit, {}),
          {"offset 76: map data from here on is damaged and was not read (chunk 'XTRA' declares "
           "131073 bytes, past the limit of 131072)"}},
-        {"trailing", trailing, {"offset 4: the file ends with a cut tile (2 stray bytes after the last tile record)"}},
+        {"trailing",
+         trailing,
+         {"offset 4: the file ends with a cut tile (2 stray bytes after the last tile record)"}},
         {"zero records",
-         records({record(1, 1, 5), 0, 0, 0}),
+         records({{1, 1, 5}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}),
          {"offset 4: empty filler in the tile list (3 tile records of zero bytes, each an empty "
           "cell at (0, 0), from here on)"}},
-        {"sound", records({record(10, 10, 219), record(11, 11, 250), record(1, 1, 5)}), {}},
+        {"sound", records({{10, 10, 219}, {11, 11, 250}, {1, 1, 5}}), {}},
     };
 }
 
@@ -122,8 +104,8 @@ TEST_F(LvlCheck, EachProblemKindWithItsOffset) {
 }
 
 TEST_F(LvlCheck, StatusOfSeveralFiles) {
-    write_file("sound.lvl", records({record(1, 1, 5)}));
-    write_file("bad.lvl", records({record(1, 1, 250)}));
+    write_file("sound.lvl", records({{1, 1, 5}}));
+    write_file("bad.lvl", records({{1, 1, 250}}));
     write_file("empty.lvl", {});
     EXPECT_EQ(lvl_run({"check", "sound.lvl", "sound.lvl"}).status, 0);
     EXPECT_EQ(lvl_run({"check", "sound.lvl", "bad.lvl"}).status, 1);

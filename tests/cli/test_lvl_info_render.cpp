@@ -4,11 +4,9 @@
 #include <png.h>
 
 #include "cli/lvl_run.h"
-#include "map/lvl/level.h"
 #include "map/lvl/builtin_tileset.h"
-#include "map/map_test_util.h"
-
-using namespace maptest;
+#include "map/lvl/level.h"
+#include "test_util.h"
 
 namespace {
 
@@ -36,13 +34,6 @@ Picture read_png(const std::string& path) {
         p.height = image.height;
     }
     return p;
-}
-
-Bytes records(std::initializer_list<std::array<uint32_t, 3>> cells) {
-    Bytes b;
-    for (const auto& c : cells)
-        append_record(b, c[0], c[1], c[2]);
-    return b;
 }
 
 class LvlInfoRender : public ScratchDir {};

@@ -1,11 +1,10 @@
 // test_lvl_outputs.cpp - what ostrel-lvl may write over and how it shows names from a file:
 // render outputs are pictures only, names reach the terminal escaped and cut.
 #include "cli/lvl_run.h"
-#include "map/map_test_util.h"
+#include "test_util.h"
 
 #include <filesystem>
 
-using namespace maptest;
 
 namespace {
 

@@ -12,8 +12,9 @@ x_workdir region "$RUN_DIR"
 cp "$MAP" in.lvl
 read -r EX EY < <(q in.lvl find-tile)
 [ -n "$EY" ] || fail "no plain tile found in $MAP"
-ORIG_COUNT=$(q in.lvl regions)
-ORIG_OTHERS=$(q in.lvl others Pad)
+OTHERS='[.regions[] | select(.name != "Pad")]'
+ORIG_COUNT=$(info in.lvl '.regions | length')
+ORIG_OTHERS=$(info in.lvl "$OTHERS")
 
 x_launch "" in.lvl
 x_type_line "?warpto $EX $EY"
@@ -30,12 +31,11 @@ x_type_line "?quit"
 x_quit_ok
 
 [ -f out.lvl ] || fail "out.lvl was not saved"
-# rAWP: x 100 (64 00), y 200 (c8 00), then the arena NUL-padded to 16 bytes.
-AWP="6400c800$(printf duel | od -An -tx1 | tr -d ' \n')$(printf '0%.0s' $(seq 1 24))"
-check "new region" "cells=3 box=$EX,$EY-$((EX + 2)),$EY subs=rBSE:,rAWP:$AWP,rCOL:80ff1000" \
-    "$(q out.lvl region Pad)"
-check "old name gone" "(none)" "$(q out.lvl region Landing)"
-check "region count" $((ORIG_COUNT + 1)) "$(q out.lvl regions)"
-check "other regions" "$ORIG_OTHERS" "$(q out.lvl others Pad)"
+# The flags, the autowarp (x, y, a 16-byte arena name) and the colour as sub-chunks.
+check "new region" "3 [$EX,$EY,$((EX + 2)),$EY] [\"rBSE\",\"rAWP\",\"rCOL\"] [0,20,4]" \
+    "$(info out.lvl '.regions[] | select(.name == "Pad") | "\(.cells) \(.bbox) \(.subchunks) \(.subchunk_bytes)"')"
+check "old name gone" "" "$(info out.lvl '.regions[] | select(.name == "Landing") | .name')"
+check "region count" $((ORIG_COUNT + 1)) "$(info out.lvl '.regions | length')"
+check "other regions" "$ORIG_OTHERS" "$(info out.lvl "$OTHERS")"
 [ "$errors" -eq 0 ] || fail "$errors mismatches"
 echo "PASS: region session on $(basename "$MAP") (cells from $EX,$EY)"

@@ -4,7 +4,7 @@
 # Exits with 77 (skipped) when a tool the scripts drive is not installed.
 x_require_tools() {
     local tool
-    for tool in Xvfb xdotool "$@"; do
+    for tool in Xvfb xdotool jq "$@"; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             echo "SKIP: $tool is not installed (make test installs it)"
             exit 77
@@ -57,14 +57,14 @@ x_key() {
     sleep 0.04
 }
 
-x_shift_key() {
-    xdotool keydown shift
-    sleep 0.12
-    xdotool key "$1"
-    sleep 0.08
-    xdotool keyup shift
-    sleep 0.06
+# A key with a modifier held across several input steps (modifiers are sampled once a step).
+x_mod_key() {
+    xdotool keydown "$1"; sleep 0.12
+    xdotool key "$2"; sleep 0.08
+    xdotool keyup "$1"; sleep 0.06
 }
+x_shift_key() { x_mod_key shift "$1"; }
+x_ctrl_key() { x_mod_key ctrl "$1"; }
 
 # Types a line as key presses and submits it with Return.
 x_type_line() {
@@ -106,16 +106,6 @@ x_click_tile() {
     sleep 0.08
 }
 
-# Waits up to 10 s for the editor to end by itself; returns 1 when it is still running.
-x_wait_exit() {
-    local pid=$1
-    for _ in $(seq 1 200); do
-        kill -0 "$pid" 2>/dev/null || return 0
-        sleep 0.05
-    done
-    return 1
-}
-
 # Enters a private work folder removed at exit, with the editor (if still running) and Xvfb.
 # The editor runs there so that saving and the tileset copy stay there; given the run folder,
 # its graphics/ and Commands.hlp are copied in. fail() prints the reason and the editor's log.
@@ -130,8 +120,10 @@ x_workdir() {
 }
 fail() { echo "FAIL: $*"; grep -v '^D ' "$WORK/editor.log" 2>/dev/null; exit 1; }
 x_require_map() { [ -f "$1" ] || { echo "SKIP: test map $1 is not present"; exit 77; }; }
-# Asks level_inspect about a saved map.
+# Asks level_inspect about a saved map's cells, and ostrel-lvl (through a jq filter of the
+# file's entry) about the rest.
 q() { "$INSPECT" "$@" 2>/dev/null; }
+info() { "$OSTREL_LVL" info --json "$1" | jq -r ".[0] | $2"; }
 X_W=640 X_H=480
 
 # Starts Xvfb (of the size given, else the window's) and the editor in an X_W x X_H window.
@@ -150,16 +142,11 @@ x_launch() {
 
 # Waits for the editor to quit by itself and fails unless it ended with status 0.
 x_quit_ok() {
-    x_wait_exit "$EDITOR_PID" || fail "the editor did not quit"
+    local i
+    for i in $(seq 1 200); do kill -0 "$EDITOR_PID" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$EDITOR_PID" 2>/dev/null && fail "the editor did not quit"
     wait "$EDITOR_PID" || fail "exit status $?"
     EDITOR_PID=
-}
-
-# Ctrl held across the press, as Shift is: modifiers are sampled once per input step.
-x_ctrl_key() {
-    xdotool keydown ctrl; sleep 0.12
-    xdotool key "$1"; sleep 0.08
-    xdotool keyup ctrl; sleep 0.06
 }
 
 # Left-button drag through the tiles given as dx dy pairs.

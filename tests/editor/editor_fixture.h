@@ -54,24 +54,12 @@ class EditorFixture : public ::testing::Test {
     }
 };
 
-// The editor working in a fresh scratch folder, removed afterwards; run() types a command.
+// The editor working in a fresh scratch folder; run() types a command.
 class ScratchEditor : public EditorFixture {
   protected:
-    void SetUp() override {
-        EditorFixture::SetUp();
-        char pattern[] = "/tmp/ostrel-editor-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        old_cwd = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(old_cwd);
-        std::filesystem::remove_all(dir);
-        EditorFixture::TearDown();
-    }
     static void run(const std::string& line) { console_command(line.c_str()); }
-    std::filesystem::path dir, old_cwd;
+    ScratchFolder scratch;
+    const std::filesystem::path& dir = scratch.dir;
 };
 
 // A region whose one cell is (x, 0), or without cells for x < 0.

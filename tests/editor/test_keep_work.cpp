@@ -1,6 +1,5 @@
-// test_keep_work.cpp - "?save" goes to the very file that was opened, "?go" keeps the map when
-// the file cannot be read, quitting and opening ask once about unsaved changes, load problems
-// and the region brush.
+// test_keep_work.cpp - a map without a file, quitting and opening ask once about unsaved
+// changes, load problems (saving to the very file that was opened: save_in_place.sh).
 #include "console/commands.h"
 #include "core/platform.h"
 #include "editor/editor_loop.h"
@@ -27,20 +26,6 @@ class KeepWork : public ScratchEditor {
         return path.string();
     }
 };
-
-TEST_F(KeepWork, PlainSaveWritesTheFileThatWasOpened) {
-    std::string path = long_map();
-    run("?go " + path);
-    ASSERT_STREQ(map()->path, path.c_str());
-    mapdata_set_tile(map(), 5, 0, 9);
-    run("?save");
-    EXPECT_EQ(row(7), "map saved as " + path);
-    MapData* saved = mapdata_load(path.c_str());
-    EXPECT_EQ(mapdata_get_tile(saved, 5, 0), 9);
-    EXPECT_EQ(mapdata_get_tile(saved, 3, 2), 1);
-    mapdata_free(saved);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-}
 
 TEST_F(KeepWork, DefaultMapHasNoFileAndFailedNamesAreNotKept) {
     const std::pair<const char*, const char*> lines[] = {

@@ -120,4 +120,46 @@ TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
     EXPECT_EQ(tile(23, 22) + tile(24, 22) + tile(10, 5), 0);
 }
 
+// The typed tools: "?flip h|v" and "?rotate" turn the clipboard's piece, "?copyregions"
+// decides whether a copy carries the selected region's cells, "?fill" and "?fill border"
+// write the brush into the selection.
+TEST_F(Tools, TypedToolsTurnThePieceAndFillTheSelection) {
+    for (int i = 0; i < 6; ++i) // 1 2 3 over 4 5 6
+        mapdata_set_tile(map(), 40 + i % 3, 40 + i / 3, i + 1);
+    map()->selected_region = add_region_at(map(), "Base", 40);
+    const auto select = [](int x0, int y0, int x1, int y1) {
+        editor_mouse(kShift, MOUSE_LEFT, x0, y0);
+        editor_mouse(0, MOUSE_LEFT, x1, y1);
+        editor_mouse(0, 0, x1, y1);
+    };
+    select(40, 40, 42, 41);
+    command("?copyregions off");
+    editor_key('c', kCtrl);
+    EXPECT_TRUE(g_tools.clipboard->region.empty());
+    command("?copyregions on");
+    editor_key('c', kCtrl);
+    EXPECT_EQ(g_tools.clipboard->region.size(), 6u);
+    const auto rows = [] { // the piece row by row
+        const ClipPiece& p = *g_tools.clipboard;
+        std::vector<std::vector<int>> out(p.height);
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x)
+                out[y].push_back(p.tiles[x * p.height + y]);
+        return out;
+    };
+    using Rows = std::vector<std::vector<int>>;
+    command("?flip h");
+    EXPECT_EQ(rows(), (Rows{{3, 2, 1}, {6, 5, 4}}));
+    command("?flip v");
+    EXPECT_EQ(rows(), (Rows{{6, 5, 4}, {3, 2, 1}}));
+    command("?rotate");
+    EXPECT_EQ(rows(), (Rows{{3, 6}, {2, 5}, {1, 4}}));
+    select(50, 50, 53, 52);
+    g_editor.selected_tile = 9;
+    command("?fill border");
+    EXPECT_EQ(std::pair(tile(50, 50) + tile(53, 52), tile(51, 51)), std::pair(18, 0));
+    command("?fill");
+    EXPECT_EQ(tile(51, 51) + tile(52, 51), 18);
+}
+
 } // namespace

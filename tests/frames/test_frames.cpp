@@ -194,7 +194,6 @@ const Scene kScenes[] = {
          editor_key('c', MOD_CTRL);
          editor_key('v', MOD_CTRL);
      }},
-    // The first help page over the map.
     // The second page of a help file of our own: colours carry from line to line within a
     // page, and each page starts in green.
     {"help_page", 320, 120, 300, 100,

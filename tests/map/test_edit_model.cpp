@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "core/mem.h"
+#include "map/edit/edit.h"
 #include "map/lvl/level.h"
 #include "map/model/attributes.h"
-#include "map/edit/edit.h"
 #include "map/model/stamp.h"
-#include "map_test_util.h"
+#include "test_util.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ std::string fold(std::string key) {
 }
 
 Bytes save(MapData* map) {
-    maptest::LogCapture quiet; // the writer's detail lines
+    Quiet quiet; // the writer's detail lines
     Bytes file;
     mapdata_save_bytes(map, &file);
     return file;
@@ -86,7 +86,7 @@ struct Session {
 
     // A map with objects at the edge, overlapping regions and attributes, loaded from bytes.
     explicit Session(std::mt19937& rng) {
-        maptest::LogCapture quiet; // the reader's and writer's detail lines
+        Quiet quiet; // the reader's and writer's detail lines
         MapData* build = mapdata_new();
         mapdata_make_default(build);
         Region* made[3];
@@ -106,7 +106,7 @@ struct Session {
         mapdata_save_bytes(build, &file);
         mapdata_free(build);
         mapdata_free(owner.map);
-        map = owner.map = maptest::parse(file);
+        map = owner.map = parse(file);
         for (int r = 0; r < 3; ++r)
             regions[r] = mapdata_find_region(map, ("R" + std::to_string(r)).c_str());
         mapdata_save_bytes(map, &loaded);

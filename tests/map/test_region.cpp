@@ -89,37 +89,6 @@ TEST(RegionMembership, SharedCellsAndToggling) {
     EXPECT_TRUE(region_contains(a, 10 + 1024, 20 - 1024));
 }
 
-TEST(RegionMembership, OverlapLimitWarnsAndReusesExistingCombinations) {
-    ScopedMap map;
-    std::vector<Region*> regions;
-    for (int i = 0; i < 256; ++i)
-        regions.push_back(add_region(map.map, "r" + std::to_string(i)));
-    for (int i = 0; i < 255; ++i)
-        region_add_tile(regions[i], i, 0);
-    EXPECT_EQ(mapdata_region_set_count(map.map), 255);
-
-    testing::internal::CaptureStderr();
-    region_add_tile(regions[255], 0, 1);
-    region_add_tile(regions[1], 0, 0); // {r0} then r1 is a new combination too
-    std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(log, "W <mapdata> overlap limit reached. some region data will be lost.\n"
-                   "W <mapdata> overlap limit reached. some region data will be lost.\n");
-    EXPECT_FALSE(region_contains(regions[255], 0, 1));
-    EXPECT_TRUE(region_contains(regions[0], 0, 0));
-    EXPECT_FALSE(region_contains(regions[1], 0, 0));
-
-    region_add_tile(regions[3], 500, 500); // an existing combination is still free to use
-    EXPECT_TRUE(region_contains(regions[3], 500, 500));
-
-    // A whole rTIL at the limit warns once.
-    testing::internal::CaptureStderr();
-    const uint8_t full_row[] = {0x63, 0xFF, 0xE3, 0xFE}; // every cell of the map
-    EXPECT_EQ(region_decode_tiles(regions[255], full_row, 4), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "W <mapdata> overlap limit reached. some region data will be lost.\n");
-    EXPECT_TRUE(region_cells(regions[255]).empty());
-}
-
 TEST(RegionRead, NamesAndSubChunks) {
     ScopedMap map;
     // rTIL without rNAM: nothing at all.
@@ -156,10 +125,6 @@ TEST(RegionRead, NamesAndSubChunks) {
     mapdata_for_each_region(map.map, count, &listed);
     EXPECT_EQ(listed, 3);
 
-    testing::internal::CaptureStderr();
-    add_region(map.map, "Bad", {0xC0});
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "W <mapdata> error in lvl file while reading rle tile data\n");
 }
 
 TEST(RegionRead, TwoRegionsOfOneNameAndClearing) {

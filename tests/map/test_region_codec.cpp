@@ -59,6 +59,14 @@ TEST(RegionEncode, EmptyRegionIsA3FF) {
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0xA3, 0xFF}));
 }
 
+// Two equal strips with empty rows between them: a skipped row is empty, so the second strip
+// is coded as cells, not as a repeat of the first.
+TEST(RegionEncode, EqualStripsAcrossEmptyRows) {
+    expect_round_trip([](int32_t x, int32_t y) {
+        return x >= 10 && x < 20 && ((y >= 5 && y < 8) || (y >= 12 && y < 15));
+    });
+}
+
 TEST(RegionEncode, RandomSetsDecodeToTheSameCells) {
     for (uint32_t seed : {1u, 2u, 3u}) {
         std::mt19937 rng(seed);
@@ -121,28 +129,22 @@ TEST(RegionWrite, RegionsKeepNamesCellsAndSubChunks) {
     EXPECT_EQ(kept_subchunks(b2), want);
 }
 
-TEST(RegionWrite, OversizedRegionKeepsTheRowsThatFitAndSaysSo) {
+TEST(RegionWrite, OversizedRegionKeepsTheRowsThatFit) {
     ScopedMap map;
     Region* region =
         make_region(map.map, "Checker", [](int32_t x, int32_t y) { return ((x + y) & 1) == 0; });
     std::vector<uint8_t> area;
-    testing::internal::CaptureStderr();
+    Quiet quiet;
     EXPECT_EQ(mapdata_write_regions(map.map, &area), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Checker does not fit"),
-              std::string::npos);
     ASSERT_GE(area.size(), 8u);
     EXPECT_LE(elvl_chunk_length(area.data()), 131072u);
     // A save of such a map says that it is incomplete.
     map->tiles = tilegrid_new();
     std::vector<uint8_t> file;
-    testing::internal::CaptureStderr();
     EXPECT_EQ(mapdata_save_bytes(map.map, &file), MAPDATA_SAVE_REGIONS_CUT);
-    testing::internal::GetCapturedStderr();
 
     ScopedMap back;
-    testing::internal::CaptureStderr();
     read_chunk_area(back.map, area);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), ""); // the file reads back cleanly
     Region* copy = mapdata_find_region(back.map, "Checker");
     ASSERT_NE(copy, nullptr);
     int32_t rows = 0;

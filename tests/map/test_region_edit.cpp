@@ -99,27 +99,6 @@ TEST(RegionEdit, PropertiesAreTheSubChunksServersReadAndOthersStayInPlace) {
     mapdata_free(map);
 }
 
-TEST(RegionEdit, DeleteTakesOnlyItsOwnCellsAndUndoBringsThemBack) {
-    MapData* map = map_with_region();
-    Region* keep = mapdata_find_region(map, "Keep");
-    Region* other = edit_region_create(map, "Other");
-    for (int x = 1; x < 5; ++x)
-        edit_region_cell(map, other, x, 0, true);
-    map->selected_region = keep;
-    edit_region_delete(map, keep);
-    EXPECT_EQ(mapdata_find_region(map, "Keep"), nullptr);
-    EXPECT_EQ(map->selected_region, nullptr);
-    EXPECT_EQ(region_cells(other), (std::vector<int32_t>{1, 2, 3, 4}));
-    ASSERT_EQ(edit_undo(map, nullptr), 1);
-    EXPECT_EQ(mapdata_find_region(map, "Keep"), keep);
-    EXPECT_EQ(region_cells(keep), (std::vector<int32_t>{0, 1, 2}));
-    EXPECT_EQ(region_cells(other), (std::vector<int32_t>{1, 2, 3, 4}));
-    EXPECT_EQ(region_name_problem(map, nullptr, "KEEP"),
-              std::string("another region has that name"));
-    EXPECT_EQ(region_name_problem(map, keep, "KEEP"), nullptr);
-    mapdata_free(map);
-}
-
 // Each round makes a set no earlier round used and leaves it unused: without rebuilding, the
 // 256th round would find no slot.
 TEST(RegionSets, ToggledAndDeletedRegionsNeverUseUpTheTable) {

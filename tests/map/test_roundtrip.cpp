@@ -1,10 +1,8 @@
 // test_roundtrip.cpp - real zone maps keep every tile, attribute, kept chunk and region when saved.
-#include "map_test_util.h"
+#include "test_util.h"
 
 #include "map/lvl/level.h"
 #include "map/lvl/elvl.h"
-
-using namespace maptest;
 
 namespace {
 

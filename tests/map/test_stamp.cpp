@@ -1,12 +1,10 @@
 // Objects of tiles 216 to 220: painting fills their square, painting over any cell removes the
 // whole object, and squares at the map's edge are clipped, never wrapped.
-#include "map_test_util.h"
+#include "test_util.h"
 
 #include "core/list.h"
 #include "map/model/stamp.h"
 #include "map/model/tilegrid.h"
-
-using namespace maptest;
 
 namespace {
 

@@ -1,10 +1,8 @@
 // test_tilegrid.cpp - the sparse grid's addressing and storage, the border ring, the default map.
-#include "map_test_util.h"
+#include "test_util.h"
 
 #include "map/lvl/level.h"
 #include "map/model/tilegrid.h"
-
-using namespace maptest;
 
 namespace {
 

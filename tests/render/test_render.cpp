@@ -1,8 +1,9 @@
-// What frames do not show: the tileset fall-backs, help file parsing, the caches of the map
-// view and the radar, and the present's frame and animation cadence.
+// What frames do not show: the tileset fall-backs, help file parsing, and the caches of the
+// map view, the shrunk tileset and the radar.
 #include "core/mem.h"
 #include "core/platform.h"
 #include "editor/editor_state.h"
+#include "map/edit/edit.h"
 #include "map/model/tilegrid.h"
 #include "render/gfx.h"
 #include "render/gfx_state.h"
@@ -44,14 +45,14 @@ class Render : public ::testing::Test {
         if (gfx_screen()) gfx_shutdown();
         if (!old_.empty()) fs::current_path(old_);
     }
-    // The pixels of a tile's cell of the map buffer at zoom 1, summed.
-    uint32_t buffer_pixel(int x, int y) {
+    // The pixels of a tile's cell of the map buffer (16 pixels wide at zoom 1), summed.
+    uint32_t buffer_pixel(int x, int y, int cell = 16) {
         SDL_Surface* b = g_gfx.map_buffer;
         uint32_t sum = 0;
-        for (int j = 0; j < 16; ++j)
-            for (int i = 0; i < 16; ++i)
+        for (int j = 0; j < cell; ++j)
+            for (int i = 0; i < cell; ++i)
                 sum += *reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(b->pixels) +
-                                                    (y * 16 + j) * b->pitch + (x * 16 + i) * 2);
+                                                    (y * cell + j) * b->pitch + (x * cell + i) * 2);
         return sum;
     }
     MapData* map_ = mapdata_new();
@@ -97,11 +98,10 @@ TEST(Help, PagesStartAtHashLinesAndLongLinesArriveIn89CharacterPieces) {
     helpviewer_release();
 }
 
-TEST_F(Render, ViewAndRadarRedrawOnlyWhenStaleOrMoved) {
+TEST_F(Render, ViewRedrawsOnlyWhenStaleOrMoved) {
     open();
     gfx_set_zoom(1);
     gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
-    gfx_draw_radar(map_, 0, 0, 0, 0);
     const uint32_t empty = buffer_pixel(2, 2);
     tilegrid_put(map_->tiles, 2, 2, 7);
     gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
@@ -114,39 +114,44 @@ TEST_F(Render, ViewAndRadarRedrawOnlyWhenStaleOrMoved) {
     gfx_invalidate_view();
     gfx_draw_map(map_, 0, 0, 1, 0, -1, -1);
     EXPECT_NE(buffer_pixel(1, 3), empty);
-
-    const auto radar_pixel = [] { return *static_cast<uint16_t*>(g_gfx.radar->pixels); };
-    tilegrid_put(map_->tiles, 0, 0, 172);
-    gfx_draw_radar(map_, 0, 0, 0, 0);
-    EXPECT_EQ(radar_pixel(), 0u);
-    gfx_invalidate_radar();
-    gfx_draw_radar(map_, 0, 0, 0, 0);
-    EXPECT_NE(radar_pixel(), 0u);
 }
 
-// Frames are counted per second-long window; the animation steps at most every tenth of a
-// second and, at zoom 1 only, makes the view stale.
-TEST_F(Render, PresentCountsFramesAndStepsTheAnimation) {
+// The shrunk tileset of zoom 2 follows the tileset's picture, even when it changes in place.
+TEST_F(Render, ShrunkTilesetFollowsTheTilesetPicture) {
     open();
-    const uint32_t now = get_ticks();
-    g_gfx.fps_window_end = now + 1000;
-    g_gfx.anim_last_tick = now;
-    g_gfx.view_stale = false;
-    for (int i = 0; i < 5; ++i)
-        gfx_present();
-    g_gfx.fps_window_end = now - 1;
-    gfx_present();
-    EXPECT_EQ(std::tuple(g_gfx.frames_shown, g_gfx.frames_counted, g_gfx.anim_counter),
-              std::tuple(5u, 0u, 0u));
-    EXPECT_FALSE(g_gfx.view_stale);
-    for (int zoom : {1, 2}) {
-        gfx_set_zoom(zoom);
-        g_gfx.view_stale = false;
-        g_gfx.anim_last_tick = get_ticks() - 10;
-        gfx_present();
-        EXPECT_EQ(g_gfx.anim_counter, static_cast<uint32_t>(zoom));
-        EXPECT_EQ(g_gfx.view_stale, zoom == 1);
-    }
+    ASSERT_EQ(gfx_ensure_tileset(map_), 0);
+    tilegrid_put(map_->tiles, 0, 0, 1);
+    gfx_set_zoom(2);
+    gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
+    SDL_Surface* tiles = gfx_tileset(map_);
+    SDL_FillRect(tiles, nullptr, SDL_MapRGB(tiles->format, 255, 255, 255));
+    gfx_invalidate_view();
+    gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
+    const uint32_t white = SDL_MapRGB(g_gfx.map_buffer->format, 255, 255, 255);
+    EXPECT_EQ(buffer_pixel(0, 0, 8), 64 * white);
+}
+
+// The radar follows the map's revision: an edit through the change path, its undo and its
+// redo each redraw it; a change that leaves the revision alone keeps the cached picture.
+TEST_F(Render, RadarFollowsEditsUndoAndRedo) {
+    open();
+    const auto radar_pixel = [this] {
+        gfx_draw_radar(map_, 0, 0, 0, 0);
+        return *static_cast<uint16_t*>(g_gfx.radar->pixels);
+    };
+    EXPECT_EQ(radar_pixel(), 0u);
+    tilegrid_put(map_->tiles, 0, 0, 172);
+    EXPECT_EQ(radar_pixel(), 0u);
+    tilegrid_put(map_->tiles, 0, 0, 0);
+    edit_begin(map_, "paint");
+    edit_put_tile(map_, 1, 1, 172);
+    edit_end(map_);
+    const uint32_t drawn = radar_pixel();
+    EXPECT_NE(drawn, 0u);
+    EXPECT_EQ(edit_undo(map_, nullptr), 1);
+    EXPECT_EQ(radar_pixel(), 0u);
+    EXPECT_EQ(edit_redo(map_, nullptr), 1);
+    EXPECT_EQ(radar_pixel(), drawn);
 }
 
 } // namespace
