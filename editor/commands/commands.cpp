@@ -7,6 +7,7 @@
 #include "core/mem.h"
 #include "core/platform.h"
 #include "editor/editor_state.h"
+#include "editor/help.h"
 #include "editor/keep.h"
 #include "editor/mouse_tools.h"
 #include "editor/settings.h"
@@ -127,13 +128,6 @@ void command_paste(const char* arg) {
                                                           : "the piece's non-empty cells only");
 }
 
-void command_help() {
-    console_print(app().console, 1, "control: left click - paint tile");
-    console_print(app().console, 1, "control: middle click - erase tile");
-    console_print(app().console, 1, "control: right click - scroll map");
-    console_print(app().console, 1, "control: wheel - zoom about the pointer");
-    console_print(app().console, 1, "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
-}
 
 void command_locate() {
     const Editor& e = app();
@@ -286,7 +280,7 @@ void quit_fn(const char*) {
     command_quit();
 }
 void help_fn(const char*) {
-    command_help();
+    help_print();
 }
 void locate_fn(const char*) {
     command_locate();
@@ -370,5 +364,20 @@ void console_command(const char* line) {
             return;
         }
     }
-    console_print(app().console, 2, "%s", line);
+    // Typed lines begin with "?"; a line from elsewhere that is no command is a note.
+    if (line[0] == '?')
+        console_print(app().console, 3, "unknown command %.64s: ?help lists them", line);
+    else
+        console_print(app().console, 2, "%s", line);
+}
+
+std::vector<std::string> commands_names() {
+    std::vector<std::string> names;
+    for (const Command& command : kCommands) {
+        std::string name(command.prefix);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        if (names.empty() || names.back() != name) names.push_back(name);
+    }
+    return names;
 }
