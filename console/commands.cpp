@@ -129,6 +129,15 @@ void command_fit(const char*) {
     editor_center_on_content();
 }
 
+void command_regions(const char* arg) {
+    if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "selected") == 0)
+        g_editor.regions_all = arg[0] == 'a';
+    else if (*arg != '\0')
+        console_print(3, "usage: ?regions all|selected");
+    console_print(1, "the map shows %s", g_editor.regions_all ? "every region in its colour"
+                                                             : "the selected region only");
+}
+
 void command_paste(const char* arg) {
     if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "nonempty") == 0)
         g_tools.paste_all = arg[0] == 'a';
@@ -306,6 +315,8 @@ constexpr Command kCommands[] = {
     {"?recent", 8, command_recent},
     {"?recent ", 8, command_recent},
     {"?fit", 5, command_fit},
+    {"?regions", 9, command_regions},
+    {"?regions ", 9, command_regions},
     {"?paste", 7, command_paste},
     {"?paste ", 7, command_paste},
     {"?help", 5, help_fn},
