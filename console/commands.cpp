@@ -134,8 +134,8 @@ void command_regions(const char* arg) {
         g_editor.regions_all = arg[0] == 'a';
     else if (*arg != '\0')
         console_print(3, "usage: ?regions all|selected");
-    console_print(1, "the map shows %s", g_editor.regions_all ? "every region in its colour"
-                                                             : "the selected region only");
+    console_print(1, "the map shows %s",
+                  g_editor.regions_all ? "every region in its colour" : "the selected region only");
 }
 
 void command_paste(const char* arg) {
@@ -143,10 +143,10 @@ void command_paste(const char* arg) {
         g_tools.paste_all = arg[0] == 'a';
     else if (*arg != '\0')
         console_print(3, "usage: ?paste all|nonempty");
-    console_print(1, "pastes write %s", g_tools.paste_all ? "every cell of the piece"
-                                                          : "the piece's non-empty cells only");
+    console_print(1, "pastes write %s",
+                  g_tools.paste_all ? "every cell of the piece"
+                                    : "the piece's non-empty cells only");
 }
-
 
 void command_locate() {
     const EditorState& e = g_editor;
@@ -361,7 +361,8 @@ void commands_report_load(const MapData* map) {
     if (mapdata_region_data_cut(map))
         console_print(3, "region cells past the decoding limit were left out");
     if (!mapdata_read_losses(map).empty())
-        console_print(3, "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
+        console_print(3,
+                      "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
 }
 
 int command_read_number(const char* text, int32_t* value, const char** end) {

@@ -21,9 +21,9 @@ void add_pages(const char* title, std::span<const HelpRow> rows, int* page, int 
                           title);
             helpviewer_add_line(line);
         }
-        std::snprintf(line, sizeof line, "%%G%-28.*s%%W %.*s", static_cast<int>(rows[i].input.size()),
-                      rows[i].input.data(), static_cast<int>(rows[i].effect.size()),
-                      rows[i].effect.data());
+        std::snprintf(line, sizeof line, "%%G%-28.*s%%W %.*s",
+                      static_cast<int>(rows[i].input.size()), rows[i].input.data(),
+                      static_cast<int>(rows[i].effect.size()), rows[i].effect.data());
         helpviewer_add_line(line);
     }
 }
