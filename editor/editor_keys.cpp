@@ -15,7 +15,6 @@
 
 namespace {
 
-
 void help_cycle() {
     app().view.help_page = (app().view.help_page + 1) % (helpviewer_page_count(app().help) + 1);
 }
@@ -86,8 +85,15 @@ void editor_zoom_at(int32_t zoom, int32_t px, int32_t py) {
 
 void editor_wheel(int32_t button, int32_t px, int32_t py) {
     // Over the console the wheel scrolls its history, three rows a notch.
-    if (editor_panel_at(px, py) == PANEL_CONSOLE) {
+    const PanelId panel = editor_panel_at(px, py);
+    if (panel == PANEL_CONSOLE) {
         console_scroll(app().console, button == MOUSE_WHEEL_UP ? 3 : -3);
+        return;
+    }
+    // Over the palette it steps the brush through every value 0..255, those without a picture
+    // in the palette too.
+    if (panel == PANEL_PALETTE) {
+        app().selected_tile = (app().selected_tile + (button == MOUSE_WHEEL_UP ? 255 : 1)) & 255;
         return;
     }
     // Down gives smaller tiles (1 to 2 to 4), up larger ones.
@@ -167,6 +173,9 @@ int editor_menu_key(int32_t key, int32_t) {
     case KEY_F6:
         frame_rate_toggle();
         break;
+    case 'r':
+        e.view.regions_all = !e.view.regions_all;
+        break;
     default:
         return 0;
     }
@@ -186,7 +195,8 @@ int editor_bookmark_key(int32_t key, int32_t modifiers) {
     }
     if (modifiers & MOD_SHIFT) {
         if (!bookmark_get(slot, &e.view.center_x, &e.view.center_y))
-            console_print(app().console, 1, "bookmark %d is not set: Ctrl+F%d sets it to the view", slot, slot + 1);
+            console_print(app().console, 1, "bookmark %d is not set: Ctrl+F%d sets it to the view",
+                          slot, slot + 1);
         editor_update_view();
         return 1;
     }

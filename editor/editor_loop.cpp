@@ -108,6 +108,10 @@ void editor_redraw_step() {
     gfx_set_grid(e.view.grid_shown != 0);
     gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y, -1,
                  -1);
+    if (e.view.regions_all)
+        gfx_draw_region_cells(nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
+                              e.view.tile_x, e.view.tile_y, e.view.screen_width / s + 2,
+                              e.view.screen_height / s + 2, s);
     editor_draw_tools();
     int box_x = e.view.offset_x + e.mouse_x;
     int box_y = e.view.offset_y + e.mouse_y;

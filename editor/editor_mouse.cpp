@@ -24,8 +24,6 @@
 
 namespace {
 
-
-
 // A stroke is one step from its first edit to the release of the button. The map may have
 // been replaced meanwhile (a console "?go"): the new map has no open step, so one is opened.
 void stroke_cell() {
@@ -65,13 +63,16 @@ void paint(int32_t x, int32_t y) {
             if (!region) {
                 // Once per press: the brush has nothing to paint into.
                 if (!app().tools.told_no_region)
-                    console_print(app().console, 3, "select a region first, or create one: ?region new NAME");
+                    console_print(app().console, 3,
+                                  "select a region first, or create one: ?region new NAME");
                 app().tools.told_no_region = true;
             } else {
                 // Strokes never toggle: the left button adds (erase() removes).
                 stroke_cell();
-                if (!region_contains(region, x, y) && !edit_region_cell(e.doc.map.get(), region, x, y, true))
-                    console_print(app().console, 3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
+                if (!region_contains(region, x, y) &&
+                    !edit_region_cell(e.doc.map.get(), region, x, y, true))
+                    console_print(app().console, 3,
+                                  "region limit reached: cell (%d, %d) keeps its regions", x, y);
             }
         } else {
             stroke_cell();
@@ -138,7 +139,6 @@ int32_t scroll_axis(int32_t pointer, int32_t size, float* rest, bool snap) {
 // moving is a click: it ends a paste, a shape or a selection and never scrolls.
 constexpr int32_t kRightClickSteps = 20;
 constexpr int32_t kRightClickSlack = 3; // pixels the pointer may wander during a click
-
 
 // Ends what a short right click ends: a shape being dragged, else a paste, else the selection.
 void right_click() {
@@ -207,10 +207,12 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     if (pressed & MOUSE_RIGHT) app().tools.right = {0, e.pointer_x, e.pointer_y, false};
     if (buttons & MOUSE_RIGHT) {
         ++app().tools.right.steps;
-        app().tools.right.moved = app().tools.right.moved || std::abs(e.pointer_x - app().tools.right.x) > kRightClickSlack ||
-                        std::abs(e.pointer_y - app().tools.right.y) > kRightClickSlack;
+        app().tools.right.moved = app().tools.right.moved ||
+                                  std::abs(e.pointer_x - app().tools.right.x) > kRightClickSlack ||
+                                  std::abs(e.pointer_y - app().tools.right.y) > kRightClickSlack;
     }
-    if ((released & MOUSE_RIGHT) && app().tools.right.steps <= kRightClickSteps && !app().tools.right.moved)
+    if ((released & MOUSE_RIGHT) && app().tools.right.steps <= kRightClickSteps &&
+        !app().tools.right.moved)
         right_click();
     if (!(buttons & MOUSE_RIGHT)) e.scroll_rest_x = e.scroll_rest_y = 0.0f;
     const bool on_map = e.mouse_capture == PANEL_NONE && here == PANEL_NONE;
@@ -246,7 +248,8 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
         if (on_map) action = along_stroke(STROKE_ERASE, x, y, erase);
     } else if (buttons & MOUSE_RIGHT) {
         // Held past a click's time: scroll as long as it stays down.
-        if (e.mouse_capture == PANEL_NONE && (app().tools.right.steps > kRightClickSteps || app().tools.right.moved))
+        if (e.mouse_capture == PANEL_NONE &&
+            (app().tools.right.steps > kRightClickSteps || app().tools.right.moved))
             scroll();
     }
     app().tools.stroke_action = action;

@@ -22,9 +22,9 @@ void add_pages(const char* title, std::span<const HelpRow> rows, int* page, int 
                           title);
             helpviewer_add_line(app().help, line);
         }
-        std::snprintf(line, sizeof line, "%%G%-28.*s%%W %.*s", static_cast<int>(rows[i].input.size()),
-                      rows[i].input.data(), static_cast<int>(rows[i].effect.size()),
-                      rows[i].effect.data());
+        std::snprintf(line, sizeof line, "%%G%-28.*s%%W %.*s",
+                      static_cast<int>(rows[i].input.size()), rows[i].input.data(),
+                      static_cast<int>(rows[i].effect.size()), rows[i].effect.data());
         helpviewer_add_line(app().help, line);
     }
 }
@@ -46,11 +46,12 @@ void help_fill_viewer() {
 void help_print() {
     console_print(app().console, 1, "keys and mouse (F1 shows them page by page):");
     for (const HelpRow& row : kKeyHelp)
-        console_print(app().console, 1, "  %.*s: %.*s", static_cast<int>(row.input.size()), row.input.data(),
-                      static_cast<int>(row.effect.size()), row.effect.data());
+        console_print(app().console, 1, "  %.*s: %.*s", static_cast<int>(row.input.size()),
+                      row.input.data(), static_cast<int>(row.effect.size()), row.effect.data());
     console_print(app().console, 1, "commands:");
     for (const HelpRow& row : kCommandHelp)
-        console_print(app().console, 1, "  %.*s: %.*s", static_cast<int>(row.input.size()), row.input.data(),
-                      static_cast<int>(row.effect.size()), row.effect.data());
-    console_print(app().console, 1, "the wheel over the console, or Page Up in a console line, scrolls back");
+        console_print(app().console, 1, "  %.*s: %.*s", static_cast<int>(row.input.size()),
+                      row.input.data(), static_cast<int>(row.effect.size()), row.effect.data());
+    console_print(app().console, 1,
+                  "the wheel over the console, or Page Up in a console line, scrolls back");
 }

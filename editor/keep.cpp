@@ -17,7 +17,6 @@
 
 namespace {
 
-
 void warn(const std::string& problem) {
     if (problem.empty()) return;
     log_msg('W', "%s", problem.c_str());
@@ -34,7 +33,9 @@ void keep_load_settings(const EditorOptions& options) {
     e.view.screen_height = static_cast<int16_t>(options.height ? options.height : s.window_height);
     e.selected_tile = s.brush;
     e.view.grid_shown = s.grid;
-    e.view.console_shown = s.console == ConsoleSize::Hidden ? 0 : s.console == ConsoleSize::Third ? 2 : 1;
+    e.view.console_shown = s.console == ConsoleSize::Hidden  ? 0
+                           : s.console == ConsoleSize::Third ? 2
+                                                             : 1;
     app().mouse_tools.tool = s.tool;
     app().tools.paste_all = s.paste_all;
     app().kept = {s.zoom, load.problem};
@@ -106,7 +107,7 @@ void keep_save_all() {
     s.grid = e.view.grid_shown != 0;
     s.console = e.view.console_shown == 2 ? ConsoleSize::Third
                 : e.view.console_shown    ? ConsoleSize::Lines
-                                     : ConsoleSize::Hidden;
+                                          : ConsoleSize::Hidden;
     s.paste_all = app().tools.paste_all != 0;
     std::string problem = settings_save(s);
     if (!problem.empty()) log_msg('W', "settings not kept: %s", problem.c_str());

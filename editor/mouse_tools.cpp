@@ -18,7 +18,6 @@
 #include "render/draw.h"
 #include "render/tools_overlay.h"
 
-
 namespace {
 
 constexpr int32_t kModAlt = 0x300; // SDL 1.2's KMOD_LALT | KMOD_RALT
@@ -59,7 +58,8 @@ void draw_shape(MapData* map, const MouseTools& t, int brush) {
     else
         cells = clip_fill(map, clip_rect_between(t.x0, t.y0, t.x1, t.y1), brush, !t.filled,
                           map->selected_region);
-    console_print(app().console, 1, "%s: %u cells", t.tool == MouseTool::Line ? "line" : "rectangle", cells);
+    console_print(app().console, 1, "%s: %u cells",
+                  t.tool == MouseTool::Line ? "line" : "rectangle", cells);
 }
 
 } // namespace
@@ -131,8 +131,8 @@ void mouse_tools_draw_strip(int32_t x, int32_t y) {
         const MouseToolInfo& info = kMouseTools[i];
         const bool chosen = info.tool == app().mouse_tools.tool;
         const int cx = x + i * kToolStripCell;
-        gfx_draw_outline(nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y),
-                         kToolStripCell, kToolStripHeight, chosen ? COLOUR_YELLOW : COLOUR_GREY);
+        gfx_draw_outline(nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y), kToolStripCell,
+                         kToolStripHeight, chosen ? COLOUR_YELLOW : COLOUR_GREY);
         char label[8];
         std::snprintf(label, sizeof label, "%.5s", info.label.data());
         gfx_draw_text(nullptr, static_cast<int16_t>(cx + 2), static_cast<int16_t>(y + 2), label,

@@ -16,6 +16,7 @@ struct View {
     int32_t grid_shown = 1;
     int32_t console_shown = 1;
     int32_t region_list_shown = 0;
+    int32_t regions_all = 0; // every region's cells marked in its colour, not only the selected one
     int32_t palette_shown = 0;
     int32_t fps_shown = 0;  // the frame-rate figure (F6)
     int32_t help_page = 0;  // 0 none, k > 0 shows page k - 1

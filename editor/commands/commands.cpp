@@ -119,22 +119,33 @@ void command_fit(const char*) {
     editor_center_on_content();
 }
 
+void command_regions(const char* arg) {
+    if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "selected") == 0)
+        app().view.regions_all = arg[0] == 'a';
+    else if (*arg != '\0')
+        console_print(app().console, 3, "usage: ?regions all|selected");
+    console_print(app().console, 1, "the map shows %s",
+                  app().view.regions_all ? "every region in its colour"
+                                         : "the selected region only");
+}
+
 void command_paste(const char* arg) {
     if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "nonempty") == 0)
         app().tools.paste_all = arg[0] == 'a';
     else if (*arg != '\0')
         console_print(app().console, 3, "usage: ?paste all|nonempty");
-    console_print(app().console, 1, "pastes write %s", app().tools.paste_all ? "every cell of the piece"
-                                                          : "the piece's non-empty cells only");
+    console_print(app().console, 1, "pastes write %s",
+                  app().tools.paste_all ? "every cell of the piece"
+                                        : "the piece's non-empty cells only");
 }
-
 
 void command_locate() {
     const Editor& e = app();
     int32_t tx = e.view.center_x >> 4;
     int32_t ty = e.view.center_y >> 4;
-    console_print(app().console, 1, "current sector: %c%d topleft: %d,%d middle: %d,%d", 'A' + (tx * 20) / 1024,
-                  (ty * 20) / 1024 + 1, e.view.tile_x, e.view.tile_y, tx, ty);
+    console_print(app().console, 1, "current sector: %c%d topleft: %d,%d middle: %d,%d",
+                  'A' + (tx * 20) / 1024, (ty * 20) / 1024 + 1, e.view.tile_x, e.view.tile_y, tx,
+                  ty);
 }
 
 // "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.
@@ -156,8 +167,9 @@ void save_map(const char* arg, bool accept_losses) {
     // A Tiled map (by its name) is written with its images beside it.
     if (exchange_is_tiled(path.c_str())) {
         ExchangeWrite written = exchange_save(map, path.c_str(), accept_losses);
-        console_print(app().console, written.ok ? 1 : 3, "map %s %s%s", written.ok ? "saved as" : "not saved as",
-                      path.c_str(), written.ok ? "" : (": " + written.error).c_str());
+        console_print(app().console, written.ok ? 1 : 3, "map %s %s%s",
+                      written.ok ? "saved as" : "not saved as", path.c_str(),
+                      written.ok ? "" : (": " + written.error).c_str());
         return;
     }
     MapSave save = mapdata_save(map, path.c_str(), accept_losses);
@@ -165,7 +177,8 @@ void save_map(const char* arg, bool accept_losses) {
     // there; anything short of a complete save is said in red.
     if (save.result != MAPDATA_SAVE_FAILED) mapdata_set_path(map, path.c_str());
     bool whole = mapdata_save_complete(save) && save.hard_links <= 1 && save.owner_kept;
-    console_print(app().console, whole ? 1 : 3, "map %s", mapdata_save_message(save, path.c_str()).c_str());
+    console_print(app().console, whole ? 1 : 3, "map %s",
+                  mapdata_save_message(save, path.c_str()).c_str());
 }
 
 void command_save(const char* arg) {
@@ -296,6 +309,8 @@ constexpr Command kCommands[] = {
     {"?recent", 8, command_recent},
     {"?recent ", 8, command_recent},
     {"?fit", 5, command_fit},
+    {"?regions", 9, command_regions},
+    {"?regions ", 9, command_regions},
     {"?paste", 7, command_paste},
     {"?paste ", 7, command_paste},
     {"?help", 5, help_fn},
@@ -327,12 +342,15 @@ constexpr Command kCommands[] = {
 void commands_report_load(const MapData* map) {
     if (!map) return;
     if (map->error_count > 0)
-        console_print(app().console, 3, "%u tile records were out of range and were skipped", map->error_count);
+        console_print(app().console, 3, "%u tile records were out of range and were skipped",
+                      map->error_count);
     if (map->bad_chunk_areas > 0)
-        console_print(app().console, 3, "%u metadata chunk areas were damaged and were read only in part",
+        console_print(app().console, 3,
+                      "%u metadata chunk areas were damaged and were read only in part",
                       map->bad_chunk_areas);
     if (map->bad_region_data > 0)
-        console_print(app().console, 3, "%u region cell lists were invalid and were read only in part",
+        console_print(app().console, 3,
+                      "%u region cell lists were invalid and were read only in part",
                       map->bad_region_data);
     if (map->region_cells_lost > 0)
         console_print(app().console, 3, "%u region cells were lost at the 255-set region limit",
@@ -340,7 +358,8 @@ void commands_report_load(const MapData* map) {
     if (mapdata_region_data_cut(map))
         console_print(app().console, 3, "region cells past the decoding limit were left out");
     if (!mapdata_read_losses(map).empty())
-        console_print(app().console, 3, "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
+        console_print(app().console, 3,
+                      "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
 }
 
 int command_read_number(const char* text, int32_t* value, const char** end) {

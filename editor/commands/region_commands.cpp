@@ -144,7 +144,8 @@ void region_property(MapData* map, Region* region, const std::vector<std::string
         }
         bool on = is(w[1], "on");
         step(map, label, [&] { edit_region_flag(map, region, flag.type, on); });
-        console_print(app().console, kOk, "region %.64s: %s %s", name, flag.word, on ? "on" : "off");
+        console_print(app().console, kOk, "region %.64s: %s %s", name, flag.word,
+                      on ? "on" : "off");
         return;
     }
     if (is(what, "autowarp")) {
@@ -156,14 +157,15 @@ void region_property(MapData* map, Region* region, const std::vector<std::string
         }
         if (w.size() < 3 || w.size() > 4 || !read_i16(w[1], &warp.x) || !read_i16(w[2], &warp.y) ||
             (w.size() == 4 && w[3].size() > kRegionArenaMax)) {
-            console_print(app().console, kRed, "usage: ?region autowarp X Y [ARENA] (arena up to 16 characters)"
-                                " | ?region autowarp off");
+            console_print(app().console, kRed,
+                          "usage: ?region autowarp X Y [ARENA] (arena up to 16 characters)"
+                          " | ?region autowarp off");
             return;
         }
         if (w.size() == 4) std::memcpy(warp.arena, w[3].data(), w[3].size());
         step(map, label, [&] { edit_region_autowarp(map, region, &warp); });
-        console_print(app().console, kOk, "region %.64s: autowarp to %d,%d%s%s", name, warp.x, warp.y,
-                      warp.arena[0] ? " in " : "", warp.arena);
+        console_print(app().console, kOk, "region %.64s: autowarp to %d,%d%s%s", name, warp.x,
+                      warp.y, warp.arena[0] ? " in " : "", warp.arena);
         return;
     }
     // what is "colour" or "color".
@@ -177,7 +179,8 @@ void region_property(MapData* map, Region* region, const std::vector<std::string
     if (off)
         console_print(app().console, kOk, "region %.64s: colour off", name);
     else
-        console_print(app().console, kOk, "region %.64s: colour %02X%02X%02X", name, rgb[0], rgb[1], rgb[2]);
+        console_print(app().console, kOk, "region %.64s: colour %02X%02X%02X", name, rgb[0], rgb[1],
+                      rgb[2]);
 }
 
 } // namespace
@@ -211,7 +214,8 @@ void command_region(const char* line, const char* arg) {
         return;
     }
     if (!region) {
-        console_print(app().console, kRed, "select a region first, or create one: ?region new NAME");
+        console_print(app().console, kRed,
+                      "select a region first, or create one: ?region new NAME");
         return;
     }
     if (w.empty()) {
@@ -226,20 +230,25 @@ void command_region(const char* line, const char* arg) {
         } else {
             std::string old = region_name(region);
             step(map, line, [&] { edit_region_rename(map, region, name.c_str()); });
-            console_print(app().console, kOk, "renamed region %.64s to %.64s", old.c_str(), name.c_str());
+            console_print(app().console, kOk, "renamed region %.64s to %.64s", old.c_str(),
+                          name.c_str());
         }
     } else if (is(w[0], "add") || is(w[0], "remove")) {
         const bool add = is(w[0], "add");
         if (w.size() != 1) {
             console_print(app().console, kRed, "usage: ?region %s", add ? "add" : "remove");
         } else if (!app().doc.selection.shown) {
-            console_print(app().console, kRed, "nothing is selected: Shift + left drag (or S) selects the cells");
+            console_print(app().console, kRed,
+                          "nothing is selected: Shift + left drag (or S) selects the cells");
         } else {
-            uint32_t cells = clip_region_area(
-                map, {app().doc.selection.x, app().doc.selection.y, app().doc.selection.w, app().doc.selection.h}, region, add);
+            uint32_t cells = clip_region_area(map,
+                                              {app().doc.selection.x, app().doc.selection.y,
+                                               app().doc.selection.w, app().doc.selection.h},
+                                              region, add);
             changed();
-            console_print(app().console, kOk, "%s %u cells %s region %.64s", add ? "added" : "removed", cells,
-                          add ? "to" : "from", region_name(region));
+            console_print(app().console, kOk, "%s %u cells %s region %.64s",
+                          add ? "added" : "removed", cells, add ? "to" : "from",
+                          region_name(region));
         }
     } else if (is(w[0], "delete")) {
         if (w.size() != 1) {
@@ -249,7 +258,8 @@ void command_region(const char* line, const char* arg) {
         std::string old = region_name(region);
         uint32_t cells = region_extent(region).cells;
         step(map, line, [&] { edit_region_delete(map, region); });
-        console_print(app().console, kOk, "deleted region %.64s and its %u cells", old.c_str(), cells);
+        console_print(app().console, kOk, "deleted region %.64s and its %u cells", old.c_str(),
+                      cells);
     } else {
         region_property(map, region, w, line);
     }

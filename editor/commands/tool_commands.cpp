@@ -63,12 +63,14 @@ void command_fill(const char* arg) {
     bool border = std::strcmp(arg, "border") == 0;
     if ((*arg && !border) || !app_map()) return;
     if (!app().doc.selection.shown) {
-        console_print(app().console, 1, "nothing is selected: Shift + left drag selects, Ctrl+A the whole map");
+        console_print(app().console, 1,
+                      "nothing is selected: Shift + left drag selects, Ctrl+A the whole map");
         return;
     }
-    ClipRect sel{app().doc.selection.x, app().doc.selection.y, app().doc.selection.w, app().doc.selection.h};
-    report(border ? "border" : "fill", clip_fill(app_map(), sel, app().selected_tile,
-                                                 border, app_map()->selected_region));
+    ClipRect sel{app().doc.selection.x, app().doc.selection.y, app().doc.selection.w,
+                 app().doc.selection.h};
+    report(border ? "border" : "fill",
+           clip_fill(app_map(), sel, app().selected_tile, border, app_map()->selected_region));
 }
 
 void command_line(const char* arg) {
@@ -85,9 +87,8 @@ void command_rect(const char* arg) {
     if (!app_map() || !read_cells(arg, c, 4, &rest)) return;
     bool filled = std::strcmp(rest, "filled") == 0;
     if (*rest && !filled) return;
-    report("rectangle",
-           clip_fill(app_map(), clip_rect_between(c[0], c[1], c[2], c[3]),
-                     app().selected_tile, !filled, app_map()->selected_region));
+    report("rectangle", clip_fill(app_map(), clip_rect_between(c[0], c[1], c[2], c[3]),
+                                  app().selected_tile, !filled, app_map()->selected_region));
 }
 
 void command_copyregions(const char* arg) {

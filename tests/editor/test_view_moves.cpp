@@ -53,6 +53,13 @@ TEST_F(Moves, WheelZoomKeepsTheCellUnderThePointer) {
         EXPECT_EQ(app().view.zoom, c.zoom_after) << c.zoom << " at " << c.px;
         EXPECT_EQ(hover_at(c.px, c.py), before) << c.zoom << " at " << c.px;
     }
+    // Over the palette the wheel steps the brush through 0..255 instead, round at the ends.
+    app().view.palette_shown = 1;
+    app().selected_tile = 255;
+    wheel(MOUSE_WHEEL_DOWN, 400, 400);
+    EXPECT_EQ(std::pair(app().selected_tile, app().view.zoom), std::pair(0, 1));
+    wheel(MOUSE_WHEEL_UP, 400, 400);
+    EXPECT_EQ(app().selected_tile, 255);
 }
 
 TEST_F(Moves, ArrowsMoveOneTileAndShiftMostOfTheWindow) {
@@ -94,8 +101,11 @@ TEST_F(Moves, ViewOpensOnTheMedianOfTheContent) {
     EXPECT_EQ(centre(), std::pair(8200, 8200));
     const struct {
         int x, y, centre_x, centre_y, zoom;
-    } steps[] = {{500, 500, 500, 500, 1}, {515, 510, 500, 500, 1}, {510, 505, 510, 505, 1},
-                 {540, 505, 510, 505, 2}, {1000, 1000, 515, 505, 4}};
+    } steps[] = {{500, 500, 500, 500, 1},
+                 {515, 510, 500, 500, 1},
+                 {510, 505, 510, 505, 1},
+                 {540, 505, 510, 505, 2},
+                 {1000, 1000, 515, 505, 4}};
     for (const auto& s : steps) {
         tilegrid_put(map()->tiles, s.x, s.y, 7);
         editor_center_on_content();
