@@ -33,15 +33,15 @@ struct Session {
         app().view.center_x = 345 * 16;
         app().view.center_y = 254 * 16;
         editor_update_view();
-        gfx_set_video_size(640, 480, 16);
-        gfx_init();
+        gfx_set_video_size(app().gfx, 640, 480, 16);
+        gfx_init(app().gfx);
         console_init(app().console, 640, "duelpub.lvl");
         for (int i = 0; i < 8; ++i)
             console_print(app().console, 1, "message row %d of the console history", i);
     }
     ~Session() {
         console_shutdown();
-        gfx_shutdown();
+        gfx_shutdown(app().gfx);
         regionlist_free();
         app_bind(nullptr);
     }
@@ -55,7 +55,7 @@ Session& session() {
 
 void BM_BaselineWindowBlit(benchmark::State& state) {
     session();
-    SDL_Surface* screen = gfx_screen();
+    SDL_Surface* screen = gfx_screen(app().gfx);
     SDL_Surface* copy = SDL_DisplayFormat(screen);
     for (auto _ : state) {
         SDL_BlitSurface(copy, nullptr, screen, nullptr);
@@ -139,7 +139,7 @@ void BM_WheelZoomToFrame(benchmark::State& state) {
         SDL_PushEvent(&event);
         editor_input_step();
         editor_redraw_step();
-        gfx_present();
+        gfx_present(app().gfx);
     }
 }
 BENCHMARK(BM_WheelZoomToFrame)->Unit(benchmark::kMicrosecond);

@@ -7,32 +7,32 @@
 
 #include <cstdlib>
 
-#include "editor/editor_state.h"
 #include "map/edit/clipboard.h"
 #include "map/model/mapdata.h"
 #include "map/model/tilegrid.h"
 #include "render/gfx.h"
+#include "render/gfx_state.h"
 #include "render/mapview.h"
 #include "render/tools_overlay.h"
 
 namespace {
 
 MapData* g_map = nullptr;
+GfxState g_gfx; // the window the cases draw into
 
 void open_window() {
     if (g_map) return;
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (chdir(OSTREL_RUN_DIR) != 0) std::abort();
-    gfx_set_video_size(1920, 1080, 16);
-    gfx_init();
-    app().running = 1;
+    gfx_set_video_size(g_gfx, 1920, 1080, 16);
+    gfx_init(g_gfx);
     g_map = mapdata_new();
     g_map->tiles = tilegrid_new();
     for (int x = 0; x < 1024; ++x)
         for (int y = 0; y < 1024; ++y)
             tilegrid_put(g_map->tiles, x, y, static_cast<uint8_t>((x * 7 + y * 3) % 200));
-    gfx_ensure_tileset(g_map);
-    gfx_draw_map(g_map, 0, 0, 400, 300, -1, -1);
+    gfx_ensure_tileset(g_gfx, g_map);
+    gfx_draw_map(g_gfx, g_map, 0, 0, 400, 300, -1, -1);
 }
 
 ClipPiece piece_of(int side) {
@@ -45,10 +45,10 @@ ClipPiece piece_of(int side) {
 // and a 64 x 64 cell paste preview.
 void BM_SteadyFrame(benchmark::State& state) {
     open_window();
-    gfx_set_zoom(static_cast<int>(state.range(0)));
-    gfx_invalidate_view();
+    gfx_set_zoom(g_gfx, static_cast<int>(state.range(0)));
+    gfx_invalidate_view(g_gfx);
     for (auto _ : state) {
-        gfx_draw_map(g_map, 0, 0, 400, 300, -1, -1);
+        gfx_draw_map(g_gfx, g_map, 0, 0, 400, 300, -1, -1);
         benchmark::ClobberMemory();
     }
 }
@@ -57,14 +57,14 @@ BENCHMARK(BM_SteadyFrame)->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
 void frame_with_tools(benchmark::State& state, int side) {
     open_window();
     const int zoom = static_cast<int>(state.range(0)), s = 16 / zoom;
-    gfx_set_zoom(zoom);
-    gfx_invalidate_view();
+    gfx_set_zoom(g_gfx, zoom);
+    gfx_invalidate_view(g_gfx);
     ClipPiece piece = piece_of(side);
     for (auto _ : state) {
-        gfx_draw_map(g_map, 0, 0, 400, 300, -1, -1);
-        gfx_draw_piece(nullptr, g_map, &piece, 300, 200, s);
-        gfx_draw_marching_outline(nullptr, 300 - 1, 200 - 1, side * s + 2, side * s + 2, true);
-        gfx_draw_marching_outline(nullptr, -400 * s, -300 * s, 1024 * s, 1024 * s, false);
+        gfx_draw_map(g_gfx, g_map, 0, 0, 400, 300, -1, -1);
+        gfx_draw_piece(g_gfx, nullptr, g_map, &piece, 300, 200, s);
+        gfx_draw_marching_outline(g_gfx, nullptr, 300 - 1, 200 - 1, side * s + 2, side * s + 2, true);
+        gfx_draw_marching_outline(g_gfx, nullptr, -400 * s, -300 * s, 1024 * s, 1024 * s, false);
         benchmark::ClobberMemory();
     }
 }

@@ -50,12 +50,12 @@ void set_input(Console& c, const std::string& text) {
 }
 
 // Draws up to count characters from text, copied into a terminated buffer first.
-void draw_piece(const char* text, size_t count, int y) {
+void draw_piece(GfxState& gfx, const char* text, size_t count, int y) {
     char piece[kConsoleTextMax + 1];
     if (count > kConsoleTextMax) count = kConsoleTextMax;
     std::memcpy(piece, text, count);
     piece[count] = '\0';
-    gfx_draw_text(nullptr, 0, y, piece, 0);
+    gfx_draw_text(gfx, nullptr, 0, y, piece, 0);
 }
 
 } // namespace
@@ -99,7 +99,7 @@ namespace {
 
 // Draws (or only measures) the input line and the newest rows from the bottom edge up; the
 // area they take is reported as its top edge and its widest line.
-void console_walk(const Console& c, int32_t rows, int screen_height, bool draw, int* top,
+void console_walk(GfxState* draw, const Console& c, int32_t rows, int screen_height, int* top,
                   int* widest) {
     int y = screen_height - 8;
     *top = y + 8;
@@ -110,8 +110,9 @@ void console_walk(const Console& c, int32_t rows, int screen_height, bool draw, 
     size_t w = static_cast<size_t>(c.width > 0 ? c.width : kConsoleTextMax);
     // Input pieces are cut copies in grey; history rows are drawn whole in their colour.
     auto line = [&](const char* text, size_t count, int colour) {
-        if (draw && colour < 0) draw_piece(text, count, y);
-        if (draw && colour >= 0) gfx_draw_text(nullptr, 0, y, text, static_cast<uint32_t>(colour));
+        if (draw && colour < 0) draw_piece(*draw, text, count, y);
+        if (draw && colour >= 0)
+            gfx_draw_text(*draw, nullptr, 0, y, text, static_cast<uint32_t>(colour));
         *top = y;
         *widest = std::max(*widest, static_cast<int>(std::min(count, w)) * 8);
         y -= 8;
@@ -138,13 +139,13 @@ void console_walk(const Console& c, int32_t rows, int screen_height, bool draw, 
 
 } // namespace
 
-void console_draw(const Console& c, int32_t rows, int screen_height) {
+void console_draw(GfxState& gfx, const Console& c, int32_t rows, int screen_height) {
     int top, widest;
-    console_walk(c, rows, screen_height, true, &top, &widest);
+    console_walk(&gfx, c, rows, screen_height, &top, &widest);
 }
 
 void console_extent(const Console& c, int32_t rows, int screen_height, int* top, int* width) {
-    console_walk(c, rows, screen_height, false, top, width);
+    console_walk(nullptr, c, rows, screen_height, top, width);
 }
 
 void console_key(Console& c, int32_t key, int32_t modifiers) {

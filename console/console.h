@@ -8,6 +8,8 @@
 
 #include "console/scrollback.h"
 
+struct GfxState;
+
 // Longest text a row or the input line holds; their buffers have one more byte.
 inline constexpr int kConsoleTextMax = 239;
 inline constexpr int kConsoleRows = 8;   // rows console_row reads: the newest eight
@@ -43,7 +45,7 @@ void console_print(Console& console, uint8_t colour, const char* fmt, ...)
     __attribute__((format(printf, 3, 4)));
 // Draws the input line and the history rows shown (the newest unless scrolled back) at the
 // bottom of a window screen_height pixels high; rows is clamped to 0..kConsoleKeep (negative: 1).
-void console_draw(const Console& console, int32_t rows, int screen_height);
+void console_draw(GfxState& gfx, const Console& console, int32_t rows, int screen_height);
 // The area console_draw covers: its top edge and the width of its widest line (0 when
 // nothing is drawn).
 void console_extent(const Console& console, int32_t rows, int screen_height, int* top, int* width);

@@ -26,7 +26,7 @@ void editor_init() {
     regionlist_rebuild();
     bookmarks_clear();
     editor_update_view();
-    gfx_init();
+    gfx_init(app().gfx);
     Editor& ed = app();
     const MapData* map = ed.doc.map.get();
     // The full path of the map's file; a map without a file shows its label.
@@ -42,9 +42,9 @@ void editor_open_document(MapData* map) {
     mouse_tools_cancel();
     // Nothing of the old map (selection, paste, selected region) carries over; the clipboard does.
     app().doc = document_make(map);
-    gfx_invalidate_view();
+    gfx_invalidate_view(app().gfx);
     // The radar remembers its map by address, which a new map may reuse.
-    gfx_invalidate_radar();
+    gfx_invalidate_radar(app().gfx);
     regionlist_rebuild();
     // The new map opens where it was left, else on what it holds.
     keep_map_opened();
@@ -52,7 +52,7 @@ void editor_open_document(MapData* map) {
 
 void editor_shutdown() {
     console_shutdown();
-    gfx_shutdown();
+    gfx_shutdown(app().gfx);
     regionlist_free();
     helpviewer_release(app().help);
     editor_tools_free();

@@ -50,7 +50,7 @@ int editor_window_event(const SDL_Event* event, int32_t) {
     if (event->type == EVENT_RESIZE) {
         int w = event->resize.w;
         int h = event->resize.h;
-        gfx_set_video_mode(w, h);
+        gfx_set_video_mode(app().gfx, w, h);
         app().view.screen_width = static_cast<int16_t>(w);
         app().view.screen_height = static_cast<int16_t>(h);
         editor_update_view();
@@ -105,34 +105,34 @@ void editor_input_step() {
 void editor_redraw_step() {
     Editor& e = app();
     int32_t s = 16 / e.view.zoom;
-    gfx_set_grid(e.view.grid_shown != 0);
-    gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y, -1,
+    gfx_set_grid(app().gfx, e.view.grid_shown != 0);
+    gfx_draw_map(app().gfx, e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y, -1,
                  -1);
     if (e.view.regions_all)
-        gfx_draw_region_cells(nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
+        gfx_draw_region_cells(app().gfx, nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
                               e.view.tile_x, e.view.tile_y, e.view.screen_width / s + 2,
                               e.view.screen_height / s + 2, s);
     editor_draw_tools();
     int box_x = e.view.offset_x + e.mouse_x;
     int box_y = e.view.offset_y + e.mouse_y;
-    gfx_draw_outline(nullptr, static_cast<int16_t>(box_x), static_cast<int16_t>(box_y),
+    gfx_draw_outline(app().gfx, nullptr, static_cast<int16_t>(box_x), static_cast<int16_t>(box_y),
                      static_cast<uint16_t>(s), static_cast<uint16_t>(s), COLOUR_RED);
     // The cell's coordinates are in the status box: a label by the pointer would hide the
     // cells next to it.
     editor_draw_status();
     if (e.alt_held)
-        gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258, e.view.tile_x,
+        gfx_draw_radar(app().gfx, e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258, e.view.tile_x,
                        e.view.tile_y);
     else if (e.view.palette_shown) {
-        gfx_draw_palette(e.doc.map.get(), e.view.screen_width - 314, e.view.screen_height - 190);
+        gfx_draw_palette(app().gfx, e.doc.map.get(), e.view.screen_width - 314, e.view.screen_height - 190);
         mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
         editor_draw_palette_marks();
     }
     if (e.view.help_page != 0)
-        helpviewer_draw_page(app().help, e.view.help_page - 1);
+        helpviewer_draw_page(app().gfx, app().help, e.view.help_page - 1);
     else if (e.view.region_list_shown)
         regionlist_draw();
-    if (editor_console_rows() > 0) console_draw(app().console, editor_console_rows(), app().view.screen_height);
+    if (editor_console_rows() > 0) console_draw(app().gfx, app().console, editor_console_rows(), app().view.screen_height);
     if (e.menu_open) editor_draw_menu();
 }
 
@@ -171,7 +171,7 @@ void editor_run() {
         }
         if (due & LOOP_REDRAW) editor_redraw_step();
         if (due & LOOP_PRESENT) {
-            gfx_present();
+            gfx_present(app().gfx);
             if (first_frame) {
                 first_frame = false;
                 log_msg('D', "<editor> first frame presented %u ms after start",

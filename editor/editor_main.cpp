@@ -68,7 +68,7 @@ static void log_sdl_build() {
 
 void editor_update_view() {
     view_update(&app().view);
-    gfx_invalidate_view();
+    gfx_invalidate_view(app().gfx);
 }
 
 void editor_center_on_content() {
@@ -79,7 +79,7 @@ void editor_center_on_content() {
     e.view.center_x = static_cast<int16_t>(fit.cell_x * 16 + 8);
     e.view.center_y = static_cast<int16_t>(fit.cell_y * 16 + 8);
     e.view.zoom = fit.zoom;
-    gfx_set_zoom(fit.zoom);
+    gfx_set_zoom(app().gfx, fit.zoom);
     editor_update_view();
 }
 
@@ -103,7 +103,7 @@ int editor_main(int argc, char** argv) {
     app_bind(editor.get());
     keep_load_settings(options);
     const char* level = options.map.c_str();
-    gfx_set_video_size(app().view.screen_width, app().view.screen_height, 16);
+    gfx_set_video_size(app().gfx, app().view.screen_width, app().view.screen_height, 16);
     ExchangeRead opened = exchange_open(level);
     app().doc.map.reset(opened.map.release());
     // A file that cannot be read leaves the default map, which has no file.

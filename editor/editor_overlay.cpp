@@ -73,9 +73,9 @@ void editor_draw_status() {
     const MapData* map = e.doc.map.get();
     int w = e.view.screen_width, left = 0, top = 0, width = 0, height = 0;
     editor_status_box(&left, &top, &width, &height);
-    gfx_clear_rect(nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
+    gfx_clear_rect(app().gfx, nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
                    static_cast<uint16_t>(width), static_cast<uint16_t>(height));
-    gfx_draw_outline(nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
+    gfx_draw_outline(app().gfx, nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
                      static_cast<uint16_t>(width), static_cast<uint16_t>(height), COLOUR_GREY);
     const int16_t x = static_cast<int16_t>(left + 4);
     char text[32];
@@ -83,9 +83,9 @@ void editor_draw_status() {
     char name[17] = ""; // 16 characters: the brush is drawn right of them
     if (map) short_name(map, name, sizeof name);
     std::snprintf(text, sizeof text, "%s", name);
-    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 4), text, COLOUR_GREEN);
+    gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 4), text, COLOUR_GREEN);
     if (map && mapdata_modified(map))
-        gfx_draw_text(nullptr, static_cast<int16_t>(x + 8 * std::strlen(text) + 8),
+        gfx_draw_text(app().gfx, nullptr, static_cast<int16_t>(x + 8 * std::strlen(text) + 8),
                       static_cast<int16_t>(top + 4), "*", COLOUR_RED);
     // The cell under the pointer and its value; nothing while a panel covers the map there.
     if (editor_panel_at(e.pointer_x, e.pointer_y) != PANEL_NONE || !map) {
@@ -96,24 +96,24 @@ void editor_draw_status() {
         std::snprintf(text, sizeof text, "%d,%d = %d", app().hover.x, app().hover.y,
                       mapdata_get_tile(map, app().hover.x, app().hover.y));
     }
-    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 14), text, COLOUR_GREY);
+    gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 14), text, COLOUR_GREY);
     const Region* region = map ? map->selected_region : nullptr;
     std::snprintf(text, sizeof text, "region %.11s", region ? region->name : "-");
-    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 24), text, COLOUR_PURPLE);
+    gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 24), text, COLOUR_PURPLE);
     std::snprintf(text, sizeof text, "zoom %d  %.12s", static_cast<int>(e.view.zoom),
                   mouse_tool_name(app().mouse_tools.tool).data());
-    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 34), text, COLOUR_GREY);
+    gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 34), text, COLOUR_GREY);
     if (app().doc.selection.shown)
         std::snprintf(text, sizeof text, "selection %d x %d", app().doc.selection.w, app().doc.selection.h);
     else
         std::snprintf(text, sizeof text, "no selection");
-    gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 44), text, COLOUR_GREY);
+    gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 44), text, COLOUR_GREY);
     // The brush: its number right-aligned beside its picture, labelled below.
     std::snprintf(text, sizeof text, "%3d", e.selected_tile & 0xFF);
-    gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 12, text, COLOUR_GREY);
+    gfx_draw_text(app().gfx, nullptr, static_cast<int16_t>(w - 56), 12, text, COLOUR_GREY);
     // Values without a picture leave the place empty.
-    gfx_draw_tile(nullptr, e.doc.map.get(), w - 24, 8, e.selected_tile);
-    gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 28, "brush", COLOUR_YELLOW);
+    gfx_draw_tile(app().gfx, nullptr, e.doc.map.get(), w - 24, 8, e.selected_tile);
+    gfx_draw_text(app().gfx, nullptr, static_cast<int16_t>(w - 56), 28, "brush", COLOUR_YELLOW);
 }
 
 void editor_draw_palette_marks() {
@@ -128,7 +128,7 @@ void editor_draw_palette_marks() {
         cell_y = 24 + (e.selected_tile - 1) / 19 * 16;
     }
     if (cell_x >= 0)
-        gfx_draw_outline(nullptr, static_cast<int16_t>(x0 + cell_x),
+        gfx_draw_outline(app().gfx, nullptr, static_cast<int16_t>(x0 + cell_x),
                          static_cast<int16_t>(y0 + cell_y), 16, 16, COLOUR_YELLOW);
     // The number of the tile under the pointer, right of the strip.
     if (editor_panel_at(e.pointer_x, e.pointer_y) != PANEL_PALETTE) return;
@@ -136,15 +136,15 @@ void editor_draw_palette_marks() {
     if (tile == 0) return;
     char text[16];
     std::snprintf(text, sizeof text, "tile %d", tile);
-    gfx_draw_text(nullptr, static_cast<int16_t>(x0 + 172), static_cast<int16_t>(y0 + 8), text,
+    gfx_draw_text(app().gfx, nullptr, static_cast<int16_t>(x0 + 172), static_cast<int16_t>(y0 + 8), text,
                   COLOUR_GREY);
 }
 
 void editor_draw_menu() {
     int m = app().view.screen_width / 2;
-    gfx_clear_rect(nullptr, static_cast<int16_t>(m - 139), 2, 278, 78);
-    gfx_draw_outline(nullptr, static_cast<int16_t>(m - 139), 2, 278, 78, COLOUR_GREY);
+    gfx_clear_rect(app().gfx, nullptr, static_cast<int16_t>(m - 139), 2, 278, 78);
+    gfx_draw_outline(app().gfx, nullptr, static_cast<int16_t>(m - 139), 2, 278, 78, COLOUR_GREY);
     for (const MenuLine& line : kMenuLines)
-        gfx_draw_text(nullptr, static_cast<int16_t>(m + line.dx), static_cast<int16_t>(line.y),
+        gfx_draw_text(app().gfx, nullptr, static_cast<int16_t>(m + line.dx), static_cast<int16_t>(line.y),
                       line.text, line.colour);
 }

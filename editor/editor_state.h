@@ -11,6 +11,7 @@
 #include "editor/regionlist.h"
 #include "editor/view.h"
 #include "map/edit/clipboard.h"
+#include "render/gfx_state.h"
 #include "render/helpviewer.h"
 
 struct MapData;
@@ -51,6 +52,7 @@ struct HoverTile {
 struct Editor {
     Document doc;
     View view;
+    GfxState gfx; // the window's surfaces and the drawing caches
     EditorTools tools;
     MouseTools mouse_tools;
     KeptSettings kept;

@@ -187,13 +187,13 @@ void editor_draw_tools() {
         const ClipPiece* p = app().tools.clipboard.get();
         int32_t x = app().hover.x, y = app().hover.y;
         paste_origin(&x, &y);
-        gfx_draw_piece(nullptr, e.doc.map.get(), p, screen_x(x), screen_y(y), s, !app().tools.paste_all);
-        gfx_draw_marching_outline(nullptr, screen_x(x) - 1, screen_y(y) - 1, p->width * s + 2,
+        gfx_draw_piece(app().gfx, nullptr, e.doc.map.get(), p, screen_x(x), screen_y(y), s, !app().tools.paste_all);
+        gfx_draw_marching_outline(app().gfx, nullptr, screen_x(x) - 1, screen_y(y) - 1, p->width * s + 2,
                                   p->height * s + 2, true);
     }
     mouse_tools_draw();
     if (app().doc.selection.shown)
-        gfx_draw_marching_outline(nullptr, screen_x(app().doc.selection.x) - 1, screen_y(app().doc.selection.y) - 1,
+        gfx_draw_marching_outline(app().gfx, nullptr, screen_x(app().doc.selection.x) - 1, screen_y(app().doc.selection.y) - 1,
                                   app().doc.selection.w * s + 2, app().doc.selection.h * s + 2, false);
 }
 

@@ -125,17 +125,17 @@ int mouse_tools_mouse(int32_t modifiers, uint32_t buttons, uint32_t pressed, int
 }
 
 void mouse_tools_draw_strip(int32_t x, int32_t y) {
-    gfx_clear_rect(nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), kToolStripWidth,
+    gfx_clear_rect(app().gfx, nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), kToolStripWidth,
                    kToolStripHeight);
     for (int i = 0; i < 7; ++i) {
         const MouseToolInfo& info = kMouseTools[i];
         const bool chosen = info.tool == app().mouse_tools.tool;
         const int cx = x + i * kToolStripCell;
-        gfx_draw_outline(nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y), kToolStripCell,
+        gfx_draw_outline(app().gfx, nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y), kToolStripCell,
                          kToolStripHeight, chosen ? COLOUR_YELLOW : COLOUR_GREY);
         char label[8];
         std::snprintf(label, sizeof label, "%.5s", info.label.data());
-        gfx_draw_text(nullptr, static_cast<int16_t>(cx + 2), static_cast<int16_t>(y + 2), label,
+        gfx_draw_text(app().gfx, nullptr, static_cast<int16_t>(cx + 2), static_cast<int16_t>(y + 2), label,
                       chosen ? COLOUR_YELLOW : COLOUR_GREY);
     }
 }
@@ -153,6 +153,6 @@ void mouse_tools_draw() {
     const int s = 16 / e.view.zoom;
     ClipPiece p = shape_piece(t, e.selected_tile);
     ClipRect r = clip_rect_between(t.x0, t.y0, t.x1, t.y1);
-    gfx_draw_piece(nullptr, e.doc.map.get(), &p, e.view.offset_x + (r.x - e.view.tile_x) * s,
+    gfx_draw_piece(app().gfx, nullptr, e.doc.map.get(), &p, e.view.offset_x + (r.x - e.view.tile_x) * s,
                    e.view.offset_y + (r.y - e.view.tile_y) * s, s, true);
 }

@@ -155,7 +155,7 @@ void regionlist_apply() {
         if (!region && r >= 0) region = mapdata_find_region(map, name);
         map->selected_region = r == -1 ? nullptr : region;
     }
-    gfx_invalidate_view();
+    gfx_invalidate_view(app().gfx);
 }
 
 void regionlist_cursor_up() {
@@ -226,9 +226,9 @@ void regionlist_draw() {
         if (k >= list.top && k > 0 && flags > 4)
             width = std::max(width, kBoxWidth + 8 * int(flags - 4));
     }
-    gfx_clear_rect(nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4);
-    gfx_draw_outline(nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4, 0);
-    gfx_draw_text(nullptr, 6, (list.cursor - list.top) * 8 + 6, ">", 3);
+    gfx_clear_rect(app().gfx, nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4);
+    gfx_draw_outline(app().gfx, nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4, 0);
+    gfx_draw_text(app().gfx, nullptr, 6, (list.cursor - list.top) * 8 + 6, ">", 3);
     k = 0;
     for (ListNode* node = list.entries.head; node && k < list.top + list.rows;
          node = node->next, ++k) {
@@ -236,7 +236,7 @@ void regionlist_draw() {
         const auto* entry = static_cast<const RegionListEntry*>(node->data);
         int y = 6 + 8 * (k - list.top);
         if (k == 0) {
-            gfx_draw_text(nullptr, 14, y, entry->name, 0);
+            gfx_draw_text(app().gfx, nullptr, 14, y, entry->name, 0);
             continue;
         }
         // Number, name and flag letters, held to 47 characters; the colour swatch sits in the
@@ -244,8 +244,8 @@ void regionlist_draw() {
         char line[96];
         std::snprintf(line, sizeof line, "%2d %-10.10s %-4s", k - 1, entry->name, entry->tag);
         line[47] = '\0';
-        gfx_draw_text(nullptr, 14, y, line, 0);
-        gfx_draw_swatch(nullptr, 31, y + 1, 6, entry->has_colour ? entry->rgb : nullptr);
+        gfx_draw_text(app().gfx, nullptr, 14, y, line, 0);
+        gfx_draw_swatch(app().gfx, nullptr, 31, y + 1, 6, entry->has_colour ? entry->rgb : nullptr);
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+struct GfxState;
 struct SDL_Surface;
 
 // Colour indices shared by text and outlines: 0..7 opaque, 8 draws nothing, 9..16 translucent.
@@ -23,11 +24,13 @@ enum : uint32_t {
 constexpr int GFX_TEXT_LIMIT = 240;
 
 // Draws a NUL-terminated byte string on one line, 8 pixels per character.
-void gfx_draw_text(SDL_Surface* dest, int16_t x, int16_t y, const char* text, uint32_t colour);
+void gfx_draw_text(GfxState& gfx, SDL_Surface* dest, int16_t x, int16_t y, const char* text,
+                   uint32_t colour);
 // Draws the one-pixel border of the rectangle.
-void gfx_draw_outline(SDL_Surface* dest, int16_t x, int16_t y, uint16_t width, uint16_t height,
-                      uint32_t colour);
+void gfx_draw_outline(GfxState& gfx, SDL_Surface* dest, int16_t x, int16_t y, uint16_t width,
+                      uint16_t height, uint32_t colour);
 // Fills the rectangle with pixel value 0 (black).
-void gfx_clear_rect(SDL_Surface* dest, int16_t x, int16_t y, uint16_t width, uint16_t height);
+void gfx_clear_rect(GfxState& gfx, SDL_Surface* dest, int16_t x, int16_t y, uint16_t width,
+                    uint16_t height);
 // Pixel value of a colour index in the screen's format; 0 without a screen.
-uint32_t gfx_map_colour(uint32_t colour);
+uint32_t gfx_map_colour(GfxState& gfx, uint32_t colour);

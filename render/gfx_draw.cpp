@@ -21,8 +21,8 @@ constexpr ColourEntry kColours[8] = {
     {255, 204, 51},  {153, 102, 255}, {255, 153, 51},  {255, 153, 153},
 };
 
-SDL_Surface* destination(SDL_Surface* dest) {
-    return dest ? dest : g_gfx.screen;
+SDL_Surface* destination(GfxState& gfx, SDL_Surface* dest) {
+    return dest ? dest : gfx.screen;
 }
 
 // The rectangle of dst's clip area that (x, y, width, height) covers; false when empty.
@@ -112,9 +112,9 @@ void gfx_fill(SDL_Surface* dst, int x, int y, int width, int height, uint32_t pi
     }
 }
 
-uint32_t gfx_map_colour(uint32_t colour) {
-    if (!g_gfx.screen) return 0;
-    SDL_PixelFormat* format = g_gfx.screen->format;
+uint32_t gfx_map_colour(GfxState& gfx, uint32_t colour) {
+    if (!gfx.screen) return 0;
+    SDL_PixelFormat* format = gfx.screen->format;
     if (colour < 8) {
         const ColourEntry& c = kColours[colour];
         return SDL_MapRGB(format, c.red, c.green, c.blue);
@@ -126,13 +126,14 @@ uint32_t gfx_map_colour(uint32_t colour) {
     return SDL_MapRGB(format, 0, 0, 0);
 }
 
-void gfx_draw_text(SDL_Surface* dest, int16_t x, int16_t y, const char* text, uint32_t colour) {
-    if (!g_gfx.font || !text || colour == COLOUR_NONE) return;
-    SDL_Surface* dst = destination(dest);
+void gfx_draw_text(GfxState& gfx, SDL_Surface* dest, int16_t x, int16_t y, const char* text,
+                   uint32_t colour) {
+    if (!gfx.font || !text || colour == COLOUR_NONE) return;
+    SDL_Surface* dst = destination(gfx, dest);
     if (!dst) return;
     const bool translucent = colour > COLOUR_NONE;
     const uint32_t band = translucent ? colour - COLOUR_TRANSLUCENT : colour;
-    if (translucent) SDL_SetAlpha(g_gfx.font, SDL_SRCALPHA, 128);
+    if (translucent) SDL_SetAlpha(gfx.font, SDL_SRCALPHA, 128);
     int i = 0;
     for (; text[i] != '\0' && i < GFX_TEXT_LIMIT; ++i) {
         unsigned ch = static_cast<unsigned char>(text[i]);
@@ -140,29 +141,30 @@ void gfx_draw_text(SDL_Surface* dest, int16_t x, int16_t y, const char* text, ui
         if (ch < 32 || ch == 127 || ch == 255) ch = '_';
         const long row = static_cast<long>((ch - 32) / 48) + 2L * band;
         // Rows past the sheet's end draw nothing (the blit would clip them away anyway).
-        if (row * 8 >= g_gfx.font->h) continue;
+        if (row * 8 >= gfx.font->h) continue;
         SDL_Rect cell = {static_cast<Sint16>((ch - 32) % 48 * 8), static_cast<Sint16>(row * 8), 8,
                          8};
-        gfx_blit(g_gfx.font, &cell, dst, x + 8 * i, y);
+        gfx_blit(gfx.font, &cell, dst, x + 8 * i, y);
     }
-    if (translucent) SDL_SetAlpha(g_gfx.font, 0, 255);
+    if (translucent) SDL_SetAlpha(gfx.font, 0, 255);
     if (i == GFX_TEXT_LIMIT) log_msg('D', "<gfx> text exceeding 240 characters: %.16s...", text);
 }
 
-void gfx_draw_outline(SDL_Surface* dest, int16_t x, int16_t y, uint16_t width, uint16_t height,
-                      uint32_t colour) {
+void gfx_draw_outline(GfxState& gfx, SDL_Surface* dest, int16_t x, int16_t y, uint16_t width,
+                      uint16_t height, uint32_t colour) {
     if (colour == COLOUR_NONE) return;
-    SDL_Surface* dst = destination(dest);
+    SDL_Surface* dst = destination(gfx, dest);
     if (!dst) return;
-    const uint32_t pixel = gfx_map_colour(colour);
+    const uint32_t pixel = gfx_map_colour(gfx, colour);
     gfx_fill(dst, x, y, width, 1, pixel);
     gfx_fill(dst, x + width - 1, y, 1, height, pixel);
     gfx_fill(dst, x, y + height - 1, width, 1, pixel);
     gfx_fill(dst, x, y, 1, height, pixel);
 }
 
-void gfx_clear_rect(SDL_Surface* dest, int16_t x, int16_t y, uint16_t width, uint16_t height) {
-    SDL_Surface* dst = destination(dest);
+void gfx_clear_rect(GfxState& gfx, SDL_Surface* dest, int16_t x, int16_t y, uint16_t width,
+                    uint16_t height) {
+    SDL_Surface* dst = destination(gfx, dest);
     if (!dst) return;
     gfx_fill(dst, x, y, width, height, 0);
 }

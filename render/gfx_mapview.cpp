@@ -17,116 +17,115 @@ constexpr int kTilesetColumns = 19;
 
 // Remakes the half and quarter tilesets when the tileset's picture is not the one they were
 // made from; comparing the bytes costs a few microseconds per redraw.
-void refresh_small_tilesets(const SDL_Surface* tiles) {
+void refresh_small_tilesets(GfxState& gfx, const SDL_Surface* tiles) {
     const size_t bytes = static_cast<size_t>(tiles->h) * tiles->pitch;
     const uint8_t* pixels = static_cast<const uint8_t*>(tiles->pixels);
-    if (g_gfx.tileset_small[0] && tiles->w == g_gfx.tileset_source_w &&
-        tiles->h == g_gfx.tileset_source_h &&
-        tiles->format->BitsPerPixel == g_gfx.tileset_source_bpp &&
-        g_gfx.tileset_source.size() == bytes &&
-        std::memcmp(g_gfx.tileset_source.data(), pixels, bytes) == 0)
+    if (gfx.tileset_small[0] && tiles->w == gfx.tileset_source_w &&
+        tiles->h == gfx.tileset_source_h && tiles->format->BitsPerPixel == gfx.tileset_source_bpp &&
+        gfx.tileset_source.size() == bytes &&
+        std::memcmp(gfx.tileset_source.data(), pixels, bytes) == 0)
         return;
     for (int k = 0; k < 2; ++k) {
-        if (g_gfx.tileset_small[k]) SDL_FreeSurface(g_gfx.tileset_small[k]);
-        g_gfx.tileset_small[k] = gfx_scale_surface(const_cast<SDL_Surface*>(tiles), 2 << k);
+        if (gfx.tileset_small[k]) SDL_FreeSurface(gfx.tileset_small[k]);
+        gfx.tileset_small[k] = gfx_scale_surface(const_cast<SDL_Surface*>(tiles), 2 << k);
     }
-    g_gfx.tileset_source.assign(pixels, pixels + bytes);
-    g_gfx.tileset_source_w = tiles->w;
-    g_gfx.tileset_source_h = tiles->h;
-    g_gfx.tileset_source_bpp = tiles->format->BitsPerPixel;
+    gfx.tileset_source.assign(pixels, pixels + bytes);
+    gfx.tileset_source_w = tiles->w;
+    gfx.tileset_source_h = tiles->h;
+    gfx.tileset_source_bpp = tiles->format->BitsPerPixel;
 }
 
 // The pictures of the window's bitmaps and the map's tileset, for the map buffer's format.
-MapPictures window_pictures(MapData* map) {
+MapPictures window_pictures(GfxState& gfx, MapData* map) {
     MapPictures pictures;
-    pictures.tileset[0] = gfx_tileset(map);
+    pictures.tileset[0] = gfx_tileset(gfx, map);
     for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
-        pictures.sprites[0][i] = g_gfx.sprites[i];
-    pictures.extra_tiles[0] = g_gfx.extra_tiles;
-    if (g_gfx.zoom > 1 && gfx_tileset(map) && !SDL_MUSTLOCK(gfx_tileset(map))) {
-        refresh_small_tilesets(gfx_tileset(map));
+        pictures.sprites[0][i] = gfx.sprites[i];
+    pictures.extra_tiles[0] = gfx.extra_tiles;
+    if (gfx.zoom > 1 && gfx_tileset(gfx, map) && !SDL_MUSTLOCK(gfx_tileset(gfx, map))) {
+        refresh_small_tilesets(gfx, gfx_tileset(gfx, map));
         for (int k = 0; k < 2; ++k) {
-            pictures.tileset[k + 1] = g_gfx.tileset_small[k];
-            pictures.extra_tiles[k + 1] = g_gfx.extra_tiles_small[k];
+            pictures.tileset[k + 1] = gfx.tileset_small[k];
+            pictures.extra_tiles[k + 1] = gfx.extra_tiles_small[k];
             for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
-                pictures.sprites[k + 1][i] = g_gfx.sprites_small[k][i];
+                pictures.sprites[k + 1][i] = gfx.sprites_small[k][i];
         }
     }
     // The selected region shows in its own colour when it has one.
-    pictures.highlight = gfx_region_highlight(map->selected_region);
-    pictures.anim_counter = g_gfx.anim_counter;
+    pictures.highlight = gfx_region_highlight(gfx, map->selected_region);
+    pictures.anim_counter = gfx.anim_counter;
     return pictures;
 }
 
 } // namespace
 
-void gfx_invalidate_view() {
-    g_gfx.view_stale = true;
+void gfx_invalidate_view(GfxState& gfx) {
+    gfx.view_stale = true;
 }
 
-void gfx_set_zoom(int zoom) {
-    if (zoom >= 1 && zoom <= 4) g_gfx.zoom = zoom;
+void gfx_set_zoom(GfxState& gfx, int zoom) {
+    if (zoom >= 1 && zoom <= 4) gfx.zoom = zoom;
 }
 
-void gfx_set_grid(bool shown) {
-    if (g_gfx.grid_shown != shown) g_gfx.view_stale = true;
-    g_gfx.grid_shown = shown;
+void gfx_set_grid(GfxState& gfx, bool shown) {
+    if (gfx.grid_shown != shown) gfx.view_stale = true;
+    gfx.grid_shown = shown;
 }
 
-int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile) {
-    SDL_Surface* dst = dest ? dest : g_gfx.screen;
+int gfx_draw_tile(GfxState& gfx, SDL_Surface* dest, MapData* map, int x, int y, int tile) {
+    SDL_Surface* dst = dest ? dest : gfx.screen;
     if (tile >= 1 && tile <= 190) {
-        if (map && dst && gfx_ensure_tileset(map) == 0) {
+        if (map && dst && gfx_ensure_tileset(gfx, map) == 0) {
             SDL_Rect cell = {static_cast<Sint16>((tile - 1) % kTilesetColumns * kTile),
                              static_cast<Sint16>((tile - 1) / kTilesetColumns * kTile), kTile,
                              kTile};
-            gfx_blit(gfx_tileset(map), &cell, dst, x, y);
+            gfx_blit(gfx_tileset(gfx, map), &cell, dst, x, y);
         }
         return 1;
     }
     const int cell = gfx_extra_tile_cell(tile);
     if (cell < 0) return 0;
-    if (dst && g_gfx.extra_tiles) {
+    if (dst && gfx.extra_tiles) {
         SDL_Rect from = {static_cast<Sint16>(cell * kTile), 0, kTile, kTile};
-        gfx_blit(g_gfx.extra_tiles, &from, dst, x, y);
+        gfx_blit(gfx.extra_tiles, &from, dst, x, y);
     }
     return 1;
 }
 
-void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin_x, int origin_y,
-                  int columns, int rows) {
+void gfx_draw_map(GfxState& gfx, MapData* map, int view_offset_x, int view_offset_y, int origin_x,
+                  int origin_y, int columns, int rows) {
     if (columns < 1 || rows < 1) {
-        columns = g_gfx.video_width / kTile + 2;
-        rows = g_gfx.video_height / kTile + 2;
+        columns = gfx.video_width / kTile + 2;
+        rows = gfx.video_height / kTile + 2;
     }
     // The map's revision changes with every edit, undo and redo: that is what redraws the view.
     const uint64_t revision = map ? map->revision : 0;
-    if (g_gfx.view_stale || origin_x != g_gfx.view_x || origin_y != g_gfx.view_y ||
-        map != g_gfx.view_map || revision != g_gfx.view_revision) {
-        g_gfx.view_x = origin_x;
-        g_gfx.view_y = origin_y;
-        g_gfx.view_map = map;
-        g_gfx.view_revision = revision;
-        g_gfx.view_stale = false;
-        gfx_fill(g_gfx.map_buffer, 0, 0, kTile * columns, kTile * rows, 0);
+    if (gfx.view_stale || origin_x != gfx.view_x || origin_y != gfx.view_y || map != gfx.view_map ||
+        revision != gfx.view_revision) {
+        gfx.view_x = origin_x;
+        gfx.view_y = origin_y;
+        gfx.view_map = map;
+        gfx.view_revision = revision;
+        gfx.view_stale = false;
+        gfx_fill(gfx.map_buffer, 0, 0, kTile * columns, kTile * rows, 0);
         // Tile pictures need the tileset; without one the buffer stays black.
-        if (map && g_gfx.map_buffer && gfx_ensure_tileset(map) == 0) {
+        if (map && gfx.map_buffer && gfx_ensure_tileset(gfx, map) == 0) {
             MapScene scene;
             scene.map = map;
             scene.origin_x = origin_x;
             scene.origin_y = origin_y;
-            scene.columns = g_gfx.zoom * columns;
-            scene.rows = g_gfx.zoom * rows;
-            scene.zoom = g_gfx.zoom;
-            scene.grid = g_gfx.grid_shown;
+            scene.columns = gfx.zoom * columns;
+            scene.rows = gfx.zoom * rows;
+            scene.zoom = gfx.zoom;
+            scene.grid = gfx.grid_shown;
             scene.region = map->selected_region;
-            gfx_render_map(g_gfx.map_buffer, scene, window_pictures(map));
+            gfx_render_map(gfx.map_buffer, scene, window_pictures(gfx, map));
         }
     }
-    if (!g_gfx.map_buffer || !g_gfx.screen) return;
-    if (g_gfx.zoom == 1) {
-        gfx_blit(g_gfx.map_buffer, nullptr, g_gfx.screen, view_offset_x, view_offset_y);
+    if (!gfx.map_buffer || !gfx.screen) return;
+    if (gfx.zoom == 1) {
+        gfx_blit(gfx.map_buffer, nullptr, gfx.screen, view_offset_x, view_offset_y);
     } else {
-        gfx_blit(g_gfx.map_buffer, nullptr, g_gfx.screen, 0, 0);
+        gfx_blit(gfx.map_buffer, nullptr, gfx.screen, 0, 0);
     }
 }

@@ -48,18 +48,18 @@ void build_radar(SDL_Surface* radar, const TileGrid* tiles, const uint32_t* pixe
 
 } // namespace
 
-void gfx_invalidate_radar() {
-    g_gfx.radar_map = nullptr;
+void gfx_invalidate_radar(GfxState& gfx) {
+    gfx.radar_map = nullptr;
 }
 
-void gfx_draw_radar(MapData* map, int x, int y, int origin_x, int origin_y) {
-    if (!g_gfx.screen) return;
+void gfx_draw_radar(GfxState& gfx, MapData* map, int x, int y, int origin_x, int origin_y) {
+    if (!gfx.screen) return;
     // Rebuilt for another map, and when the map's revision moved (an edit, undo or redo).
-    if (!g_gfx.radar || g_gfx.radar_map != map || (map && g_gfx.radar_revision != map->revision)) {
-        if (g_gfx.radar) SDL_FreeSurface(g_gfx.radar);
-        g_gfx.radar = gfx_convert_surface(gfx_create_surface(kRadarSize, kRadarSize, 16));
-        g_gfx.radar_map = nullptr;
-        SDL_Surface* radar = g_gfx.radar;
+    if (!gfx.radar || gfx.radar_map != map || (map && gfx.radar_revision != map->revision)) {
+        if (gfx.radar) SDL_FreeSurface(gfx.radar);
+        gfx.radar = gfx_convert_surface(gfx_create_surface(kRadarSize, kRadarSize, 16));
+        gfx.radar_map = nullptr;
+        SDL_Surface* radar = gfx.radar;
         if (radar && map) {
             SDL_FillRect(radar, nullptr, 0);
             uint32_t pixel[256];
@@ -81,31 +81,30 @@ void gfx_draw_radar(MapData* map, int x, int y, int origin_x, int origin_y) {
                         if (has[t]) gfx_fill(radar, tx / kBlock, ty / kBlock, 1, 1, pixel[t]);
                     }
             }
-            g_gfx.radar_map = map;
-            g_gfx.radar_revision = map->revision;
+            gfx.radar_map = map;
+            gfx.radar_revision = map->revision;
         }
     }
-    if (g_gfx.radar) gfx_blit(g_gfx.radar, nullptr, g_gfx.screen, x, y);
-    gfx_draw_outline(nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), kRadarSize,
+    if (gfx.radar) gfx_blit(gfx.radar, nullptr, gfx.screen, x, y);
+    gfx_draw_outline(gfx, nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), kRadarSize,
                      kRadarSize, COLOUR_GREY);
     // Arithmetic shifts: a view origin left of or above the map floors toward minus infinity.
-    const int width = ((g_gfx.video_width >> 6) + 1) * g_gfx.zoom;
-    const int height = ((g_gfx.video_height >> 6) + 1) * g_gfx.zoom;
-    gfx_draw_outline(nullptr, static_cast<int16_t>(x + (origin_x >> 2)),
+    const int width = ((gfx.video_width >> 6) + 1) * gfx.zoom;
+    const int height = ((gfx.video_height >> 6) + 1) * gfx.zoom;
+    gfx_draw_outline(gfx, nullptr, static_cast<int16_t>(x + (origin_x >> 2)),
                      static_cast<int16_t>(y + (origin_y >> 2)), static_cast<uint16_t>(width),
                      static_cast<uint16_t>(height), COLOUR_YELLOW);
 }
 
-void gfx_draw_palette(MapData* map, int x, int y) {
-    if (!map || gfx_ensure_tileset(map) != 0) return;
-    gfx_clear_rect(nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), 312, 188);
-    gfx_draw_outline(nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), 312, 188,
+void gfx_draw_palette(GfxState& gfx, MapData* map, int x, int y) {
+    if (!map || gfx_ensure_tileset(gfx, map) != 0) return;
+    gfx_clear_rect(gfx, nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), 312, 188);
+    gfx_draw_outline(gfx, nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), 312, 188,
                      COLOUR_GREY);
-    if (!g_gfx.screen) return;
+    if (!gfx.screen) return;
     // Without the icon strip the swatch takes the place the 144-pixel strip would leave.
-    const int strip_width = g_gfx.extra_tiles ? g_gfx.extra_tiles->w : 144;
-    if (g_gfx.extra_tiles) gfx_blit(g_gfx.extra_tiles, nullptr, g_gfx.screen, x + 4, y + 4);
-    if (g_gfx.highlight)
-        gfx_blit(g_gfx.highlight, nullptr, g_gfx.screen, x + 4 + strip_width, y + 4);
-    gfx_blit(gfx_tileset(map), nullptr, g_gfx.screen, x + 4, y + 24);
+    const int strip_width = gfx.extra_tiles ? gfx.extra_tiles->w : 144;
+    if (gfx.extra_tiles) gfx_blit(gfx.extra_tiles, nullptr, gfx.screen, x + 4, y + 4);
+    if (gfx.highlight) gfx_blit(gfx.highlight, nullptr, gfx.screen, x + 4 + strip_width, y + 4);
+    gfx_blit(gfx_tileset(gfx, map), nullptr, gfx.screen, x + 4, y + 24);
 }

@@ -8,31 +8,32 @@
 #include "render/gfx.h"
 #include "render/gfx_state.h"
 
-void gfx_show_frame_rate(bool shown) {
-    g_gfx.frame_rate_shown = shown;
+void gfx_show_frame_rate(GfxState& gfx, bool shown) {
+    gfx.frame_rate_shown = shown;
 }
 
-void gfx_present() {
+void gfx_present(GfxState& gfx) {
     const uint32_t now = get_ticks();
-    if (!g_gfx.screen) return;
+    if (!gfx.screen) return;
     // The present that opens a new one-second window is not counted.
-    if (now > g_gfx.fps_window_end) {
-        g_gfx.frames_shown = g_gfx.frames_counted;
-        g_gfx.frames_counted = 0;
-        g_gfx.fps_window_end = get_ticks() + 100;
+    if (now > gfx.fps_window_end) {
+        gfx.frames_shown = gfx.frames_counted;
+        gfx.frames_counted = 0;
+        gfx.fps_window_end = get_ticks() + 100;
     } else {
-        ++g_gfx.frames_counted;
+        ++gfx.frames_counted;
     }
-    if (g_gfx.frame_rate_shown) {
+    if (gfx.frame_rate_shown) {
         char figure[16];
-        std::snprintf(figure, sizeof figure, "fps %d", static_cast<int>(g_gfx.frames_shown % 1000));
-        gfx_draw_text(nullptr, static_cast<int16_t>(g_gfx.video_width / 4), 0, figure, COLOUR_RED);
+        std::snprintf(figure, sizeof figure, "fps %d", static_cast<int>(gfx.frames_shown % 1000));
+        gfx_draw_text(gfx, nullptr, static_cast<int16_t>(gfx.video_width / 4), 0, figure,
+                      COLOUR_RED);
     }
     // At most ten animation steps a second; missed steps are not caught up.
-    if (now - g_gfx.anim_last_tick >= 10) {
-        g_gfx.anim_last_tick = now;
-        ++g_gfx.anim_counter;
-        if (g_gfx.zoom == 1) gfx_invalidate_view();
+    if (now - gfx.anim_last_tick >= 10) {
+        gfx.anim_last_tick = now;
+        ++gfx.anim_counter;
+        if (gfx.zoom == 1) gfx_invalidate_view(gfx);
     }
-    if (SDL_Flip(g_gfx.screen) != 0) SDL_UpdateRect(g_gfx.screen, 0, 0, 0, 0);
+    if (SDL_Flip(gfx.screen) != 0) SDL_UpdateRect(gfx.screen, 0, 0, 0, 0);
 }

@@ -14,8 +14,8 @@ namespace {
 
 // The weave of the default highlight, in the region's colour: the base colour with every
 // fourth diagonal halfway to white.
-SDL_Surface* make_tinted(const uint8_t rgb[3]) {
-    SDL_Surface* surface = gfx_convert_surface(gfx_create_surface(16, 16, g_gfx.video_depth));
+SDL_Surface* make_tinted(GfxState& gfx, const uint8_t rgb[3]) {
+    SDL_Surface* surface = gfx_convert_surface(gfx_create_surface(16, 16, gfx.video_depth));
     if (!surface) return nullptr;
     const uint32_t base = SDL_MapRGB(surface->format, rgb[0], rgb[1], rgb[2]);
     const uint32_t light = SDL_MapRGB(surface->format, static_cast<uint8_t>((rgb[0] + 255) / 2),
@@ -42,9 +42,9 @@ void weave_cell(SDL_Surface* dst, int x, int y, int size, uint32_t pixel) {
 
 } // namespace
 
-void gfx_draw_region_cells(SDL_Surface* dest, const MapData* map, int x, int y, int origin_x,
-                           int origin_y, int columns, int rows, int size) {
-    SDL_Surface* dst = dest ? dest : g_gfx.screen;
+void gfx_draw_region_cells(GfxState& gfx, SDL_Surface* dest, const MapData* map, int x, int y,
+                           int origin_x, int origin_y, int columns, int rows, int size) {
+    SDL_Surface* dst = dest ? dest : gfx.screen;
     if (!dst || !map || !map->region_grid || size < 1) return;
     const int bpp = dst->format->BytesPerPixel;
     if ((bpp != 2 && bpp != 4) || SDL_LockSurface(dst) != 0) return;
@@ -73,21 +73,21 @@ void gfx_draw_region_cells(SDL_Surface* dest, const MapData* map, int x, int y, 
     SDL_UnlockSurface(dst);
 }
 
-SDL_Surface* gfx_region_highlight(const Region* region) {
+SDL_Surface* gfx_region_highlight(GfxState& gfx, const Region* region) {
     uint8_t rgb[3];
-    if (!region || !region_colour(region, rgb)) return g_gfx.highlight;
+    if (!region || !region_colour(region, rgb)) return gfx.highlight;
     uint32_t key = 0x1000000u | uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
     // One tinted picture is kept, for the colour drawn last.
-    if (!g_gfx.tinted_highlight || g_gfx.tinted_colour != key) {
-        if (g_gfx.tinted_highlight) SDL_FreeSurface(g_gfx.tinted_highlight);
-        g_gfx.tinted_highlight = make_tinted(rgb);
-        g_gfx.tinted_colour = key;
+    if (!gfx.tinted_highlight || gfx.tinted_colour != key) {
+        if (gfx.tinted_highlight) SDL_FreeSurface(gfx.tinted_highlight);
+        gfx.tinted_highlight = make_tinted(gfx, rgb);
+        gfx.tinted_colour = key;
     }
-    return g_gfx.tinted_highlight;
+    return gfx.tinted_highlight;
 }
 
-void gfx_draw_swatch(SDL_Surface* dest, int x, int y, int size, const uint8_t* rgb) {
-    SDL_Surface* dst = dest ? dest : g_gfx.screen;
+void gfx_draw_swatch(GfxState& gfx, SDL_Surface* dest, int x, int y, int size, const uint8_t* rgb) {
+    SDL_Surface* dst = dest ? dest : gfx.screen;
     if (!dst) return;
     if (rgb) {
         gfx_fill(dst, x, y, size, size, SDL_MapRGB(dst->format, rgb[0], rgb[1], rgb[2]));

@@ -11,8 +11,6 @@
 #include "render/tileset_picture.h"
 #include "render/mapdraw.h"
 
-GfxState g_gfx;
-
 // Told when no tileset can be loaded at all; the editor stops its loop.
 
 static constexpr const char* kCaption = "Ostrel v0.2.4";
@@ -29,15 +27,15 @@ static constexpr const char* kExtraTilesPath = "./graphics/extratiles.bmp";
 static constexpr const char* kTilesetCopyPath = "./graphics/last-tiles.bmp";
 static constexpr const char* kTilesetPath = "./graphics/tiles.bm2";
 
-void gfx_set_video_size(int width, int height, int depth) {
-    g_gfx.video_width = width;
-    g_gfx.video_height = height;
-    g_gfx.video_depth = depth;
-    g_gfx.video_size_set = true;
+void gfx_set_video_size(GfxState& gfx, int width, int height, int depth) {
+    gfx.video_width = width;
+    gfx.video_height = height;
+    gfx.video_depth = depth;
+    gfx.video_size_set = true;
 }
 
-SDL_Surface* gfx_screen() {
-    return g_gfx.screen;
+SDL_Surface* gfx_screen(GfxState& gfx) {
+    return gfx.screen;
 }
 
 static int version_number(const SDL_version& v) {
@@ -45,11 +43,11 @@ static int version_number(const SDL_version& v) {
 }
 
 // Opens the window: software surface first, then hardware; no window ends the process.
-static SDL_Surface* open_video_mode(int width, int height) {
-    SDL_Surface* screen = SDL_SetVideoMode(width, height, g_gfx.video_depth, kVideoFlags);
+static SDL_Surface* open_video_mode(GfxState& gfx, int width, int height) {
+    SDL_Surface* screen = SDL_SetVideoMode(width, height, gfx.video_depth, kVideoFlags);
     if (!screen) {
         log_msg('E', "software gfx failed. trying hardware gfx");
-        screen = SDL_SetVideoMode(width, height, g_gfx.video_depth, kVideoFlags | SDL_HWSURFACE);
+        screen = SDL_SetVideoMode(width, height, gfx.video_depth, kVideoFlags | SDL_HWSURFACE);
     }
     if (!screen) {
         log_msg('E', "sdl failed: %s", SDL_GetError());
@@ -70,16 +68,16 @@ static SDL_Surface* load_bitmap(const char* path) {
     return converted;
 }
 
-static void make_map_buffer(int width, int height) {
-    g_gfx.map_buffer =
-        gfx_convert_surface(gfx_create_surface(width + 16, height + 16, g_gfx.video_depth));
+static void make_map_buffer(GfxState& gfx, int width, int height) {
+    gfx.map_buffer =
+        gfx_convert_surface(gfx_create_surface(width + 16, height + 16, gfx.video_depth));
 }
 
-void gfx_init() {
-    if (!g_gfx.video_size_set) {
-        g_gfx.video_width = 640;
-        g_gfx.video_height = 480;
-        g_gfx.video_depth = 16;
+void gfx_init(GfxState& gfx) {
+    if (!gfx.video_size_set) {
+        gfx.video_width = 640;
+        gfx.video_height = 480;
+        gfx.video_depth = 16;
     }
     // Compare the library we run with against the headers we were built with.
     SDL_version compiled;
@@ -93,43 +91,43 @@ void gfx_init() {
         log_msg('E', "sdl failed: %s", SDL_GetError());
         std::exit(1);
     }
-    g_gfx.screen = open_video_mode(g_gfx.video_width, g_gfx.video_height);
+    gfx.screen = open_video_mode(gfx, gfx.video_width, gfx.video_height);
     SDL_WM_SetCaption(kCaption, nullptr);
 
-    g_gfx.font = load_bitmap(kFontPath);
+    gfx.font = load_bitmap(kFontPath);
     for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
-        g_gfx.sprites[i] = load_bitmap(kSpritePaths[i]);
-    g_gfx.highlight = load_bitmap(kHighlightPath);
-    if (g_gfx.highlight) SDL_SetAlpha(g_gfx.highlight, SDL_SRCALPHA, 128);
-    g_gfx.extra_tiles = load_bitmap(kExtraTilesPath);
+        gfx.sprites[i] = load_bitmap(kSpritePaths[i]);
+    gfx.highlight = load_bitmap(kHighlightPath);
+    if (gfx.highlight) SDL_SetAlpha(gfx.highlight, SDL_SRCALPHA, 128);
+    gfx.extra_tiles = load_bitmap(kExtraTilesPath);
     // Zoom 2 and 4 draw shrunk copies of the pictures, made once here.
     for (int k = 0; k < 2; ++k) {
         for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
-            g_gfx.sprites_small[k][i] = gfx_scale_surface(g_gfx.sprites[i], 2 << k);
-        g_gfx.extra_tiles_small[k] = gfx_scale_surface(g_gfx.extra_tiles, 2 << k);
+            gfx.sprites_small[k][i] = gfx_scale_surface(gfx.sprites[i], 2 << k);
+        gfx.extra_tiles_small[k] = gfx_scale_surface(gfx.extra_tiles, 2 << k);
     }
 
-    g_gfx.fps_window_end = get_ticks() + 100;
-    g_gfx.frames_counted = 0;
-    g_gfx.frames_shown = 0;
-    g_gfx.anim_last_tick = 0;
-    g_gfx.anim_counter = 0;
+    gfx.fps_window_end = get_ticks() + 100;
+    gfx.frames_counted = 0;
+    gfx.frames_shown = 0;
+    gfx.anim_last_tick = 0;
+    gfx.anim_counter = 0;
 
-    make_map_buffer(g_gfx.video_width, g_gfx.video_height);
+    make_map_buffer(gfx, gfx.video_width, gfx.video_height);
 
-    g_gfx.radar_map = nullptr;
-    g_gfx.radar = nullptr;
-    g_gfx.view_stale = true;
-    g_gfx.zoom = 1;
+    gfx.radar_map = nullptr;
+    gfx.radar = nullptr;
+    gfx.view_stale = true;
+    gfx.zoom = 1;
 }
 
-void gfx_set_video_mode(int width, int height) {
-    g_gfx.screen = open_video_mode(width, height);
-    if (g_gfx.map_buffer) SDL_FreeSurface(g_gfx.map_buffer);
-    make_map_buffer(width, height);
-    g_gfx.video_width = width;
-    g_gfx.video_height = height;
-    g_gfx.view_stale = true;
+void gfx_set_video_mode(GfxState& gfx, int width, int height) {
+    gfx.screen = open_video_mode(gfx, width, height);
+    if (gfx.map_buffer) SDL_FreeSurface(gfx.map_buffer);
+    make_map_buffer(gfx, width, height);
+    gfx.video_width = width;
+    gfx.video_height = height;
+    gfx.view_stale = true;
 }
 
 SDL_Surface* gfx_create_surface(int width, int height, int depth) {
@@ -150,41 +148,41 @@ SDL_Surface* gfx_convert_surface(SDL_Surface* surface) {
     return converted;
 }
 
-SDL_Surface* gfx_tileset(const MapData* map) {
+SDL_Surface* gfx_tileset(GfxState& gfx, const MapData* map) {
     // The tileset is blitted cell by cell on every redraw: held in the screen's format.
-    return tileset_picture_get(&g_gfx.tileset, map, g_gfx.screen ? g_gfx.screen->format : nullptr);
+    return tileset_picture_get(&gfx.tileset, map, gfx.screen ? gfx.screen->format : nullptr);
 }
 
-int gfx_ensure_tileset(const MapData* map) {
-    if (!map || gfx_tileset(map)) return 0;
+int gfx_ensure_tileset(GfxState& gfx, const MapData* map) {
+    if (!map || gfx_tileset(gfx, map)) return 0;
     // Not even the built-in picture could be made (memory ran out): the map is drawn without
     // pictures this frame, and the editor goes on, so no work is lost.
     log_msg('W', "<gfx> no tileset picture could be made for %s", map->name);
     return 1;
 }
 
-void gfx_shutdown() {
-    SDL_Surface** owned[] = {&g_gfx.font,       &g_gfx.sprites[0], &g_gfx.sprites[1],
-                             &g_gfx.sprites[2], &g_gfx.sprites[3], &g_gfx.sprites[4],
-                             &g_gfx.map_buffer, &g_gfx.radar,      &g_gfx.highlight,
-                             &g_gfx.extra_tiles, &g_gfx.tinted_highlight};
+void gfx_shutdown(GfxState& gfx) {
+    SDL_Surface** owned[] = {&gfx.font,        &gfx.sprites[0],      &gfx.sprites[1],
+                             &gfx.sprites[2],  &gfx.sprites[3],      &gfx.sprites[4],
+                             &gfx.map_buffer,  &gfx.radar,           &gfx.highlight,
+                             &gfx.extra_tiles, &gfx.tinted_highlight};
     for (SDL_Surface** surface : owned) {
         if (*surface) SDL_FreeSurface(*surface);
         *surface = nullptr;
     }
     for (int k = 0; k < 2; ++k) {
-        for (SDL_Surface*& sheet : g_gfx.sprites_small[k]) {
+        for (SDL_Surface*& sheet : gfx.sprites_small[k]) {
             if (sheet) SDL_FreeSurface(sheet);
             sheet = nullptr;
         }
-        for (SDL_Surface** small : {&g_gfx.extra_tiles_small[k], &g_gfx.tileset_small[k]}) {
+        for (SDL_Surface** small : {&gfx.extra_tiles_small[k], &gfx.tileset_small[k]}) {
             if (*small) SDL_FreeSurface(*small);
             *small = nullptr;
         }
     }
-    g_gfx.tileset_source.clear();
-    tileset_picture_release(&g_gfx.tileset);
-    g_gfx.radar_map = nullptr;
-    g_gfx.screen = nullptr;
+    gfx.tileset_source.clear();
+    tileset_picture_release(&gfx.tileset);
+    gfx.radar_map = nullptr;
+    gfx.screen = nullptr;
     SDL_Quit();
 }

@@ -52,8 +52,6 @@ struct GfxState {
     uint32_t anim_last_tick = 0;
 };
 
-extern GfxState g_gfx;
-
 // Copies src_rect of src to (x, y) on dst, clipped like SDL's blit; plain row copies when
 // both surfaces share a pixel format and src has no alpha or colour key, SDL otherwise.
 void gfx_blit(SDL_Surface* src, const SDL_Rect* src_rect, SDL_Surface* dst, int x, int y);

@@ -16,8 +16,8 @@ namespace {
 
 constexpr int kDash = 4;
 
-SDL_Surface* target(SDL_Surface* dest) {
-    return dest ? dest : g_gfx.screen;
+SDL_Surface* target(GfxState& gfx, SDL_Surface* dest) {
+    return dest ? dest : gfx.screen;
 }
 
 // Locks for direct pixel access when the surface needs it; unlocks when it goes.
@@ -145,22 +145,22 @@ void blend_square(SDL_Surface* dst, int x, int y, int size, const SDL_Surface* s
 }
 
 // Where a tile's 16 x 16 picture comes from, or null.
-const SDL_Surface* picture_of(const MapData* map, int t, int* sx, int* sy) {
-    if (t >= 1 && t <= 190 && map && gfx_tileset(map)) {
+const SDL_Surface* picture_of(GfxState& gfx, const MapData* map, int t, int* sx, int* sy) {
+    if (t >= 1 && t <= 190 && map && gfx_tileset(gfx, map)) {
         *sx = (t - 1) % 19 * 16;
         *sy = (t - 1) / 19 * 16;
-        return gfx_tileset(map);
+        return gfx_tileset(gfx, map);
     }
     const int cell = gfx_extra_tile_cell(t);
-    if (cell < 0 || !g_gfx.extra_tiles) return nullptr;
+    if (cell < 0 || !gfx.extra_tiles) return nullptr;
     *sx = cell * 16;
     *sy = 0;
-    return g_gfx.extra_tiles;
+    return gfx.extra_tiles;
 }
 
 template <typename Pixel>
-void draw_piece(SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y, int size,
-                bool skip_empty) {
+void draw_piece(GfxState& gfx, SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y,
+                int size, bool skip_empty) {
     const uint32_t mask = half_mask(dst->format);
     const SDL_Rect& c = dst->clip_rect;
     // Only the piece's cells that reach into the clip rectangle.
@@ -177,7 +177,7 @@ void draw_piece(SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y
             if (t == 0 && skip_empty) continue;
             const int px = x + i * size, py = y + j * size;
             int sx = 0, sy = 0;
-            const SDL_Surface* src = size == 16 ? picture_of(map, t, &sx, &sy) : nullptr;
+            const SDL_Surface* src = size == 16 ? picture_of(gfx, map, t, &sx, &sy) : nullptr;
             if (src && (src->format->BytesPerPixel != sizeof(Pixel) || SDL_MUSTLOCK(src)))
                 src = nullptr;
             if (src)
@@ -190,9 +190,10 @@ void draw_piece(SDL_Surface* dst, MapData* map, const ClipPiece* p, int x, int y
 
 } // namespace
 
-void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int height, bool paste) {
-    const uint32_t phase = g_gfx.anim_counter;
-    SDL_Surface* s = target(dest);
+void gfx_draw_marching_outline(GfxState& gfx, SDL_Surface* dest, int x, int y, int width,
+                               int height, bool paste) {
+    const uint32_t phase = gfx.anim_counter;
+    SDL_Surface* s = target(gfx, dest);
     if (!s || width < 1 || height < 1) return;
     PixelAccess access(s);
     if (!access.ok) return;
@@ -205,15 +206,15 @@ void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int h
     dashed_run(s, x + width - 1, y, height, 0, 1, phase, colours);
 }
 
-void gfx_draw_piece(SDL_Surface* dest, MapData* map, const ClipPiece* piece, int x, int y, int size,
-                    bool skip_empty) {
-    SDL_Surface* s = target(dest);
+void gfx_draw_piece(GfxState& gfx, SDL_Surface* dest, MapData* map, const ClipPiece* piece, int x,
+                    int y, int size, bool skip_empty) {
+    SDL_Surface* s = target(gfx, dest);
     if (!s || !piece || piece->width <= 0 || size < 1) return;
-    if (map && size == 16) gfx_ensure_tileset(map);
+    if (map && size == 16) gfx_ensure_tileset(gfx, map);
     PixelAccess access(s);
     if (!access.ok) return;
     if (s->format->BytesPerPixel == 2)
-        draw_piece<uint16_t>(s, map, piece, x, y, size, skip_empty);
+        draw_piece<uint16_t>(gfx, s, map, piece, x, y, size, skip_empty);
     else if (s->format->BytesPerPixel == 4)
-        draw_piece<uint32_t>(s, map, piece, x, y, size, skip_empty);
+        draw_piece<uint32_t>(gfx, s, map, piece, x, y, size, skip_empty);
 }

@@ -9,7 +9,6 @@
 #include "core/mem.h"
 #include "render/draw.h"
 
-
 static constexpr const char* kHelpFile = "Commands.hlp";
 
 void helpviewer_init(HelpState& help) {
@@ -126,14 +125,14 @@ int helpviewer_page_size(const HelpState& help, int page, int* width, int* heigh
     return 1;
 }
 
-void helpviewer_draw_page(const HelpState& help, int page) {
+void helpviewer_draw_page(GfxState& gfx, const HelpState& help, int page) {
     if (page < 0 || page >= help.page_count) return;
     int n = 0, widest = 0;
     const int first = page_lines(help, page, &n, &widest);
     const uint16_t width = static_cast<uint16_t>(8 * widest + 10);
     const uint16_t height = static_cast<uint16_t>(8 * n + 10);
-    gfx_clear_rect(nullptr, 2, 2, width, height);
-    gfx_draw_outline(nullptr, 2, 2, width, height, COLOUR_GREY);
+    gfx_clear_rect(gfx, nullptr, 2, 2, width, height);
+    gfx_draw_outline(gfx, nullptr, 2, 2, width, height, COLOUR_GREY);
 
     // The colour carries over from line to line within the page.
     uint32_t colour = COLOUR_GREEN;
@@ -149,7 +148,7 @@ void helpviewer_draw_page(const HelpState& help, int page) {
             if (code >= 0) {
                 if (length > 0) {
                     segment[length] = '\0';
-                    gfx_draw_text(nullptr, x, y, segment, colour);
+                    gfx_draw_text(gfx, nullptr, x, y, segment, colour);
                     x = static_cast<int16_t>(x + 8 * length);
                     length = 0;
                 }
@@ -161,7 +160,7 @@ void helpviewer_draw_page(const HelpState& help, int page) {
         }
         if (length > 0) {
             segment[length] = '\0';
-            gfx_draw_text(nullptr, x, y, segment, colour);
+            gfx_draw_text(gfx, nullptr, x, y, segment, colour);
         }
     }
 }

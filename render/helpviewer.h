@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+struct GfxState;
 // Characters of one stored help line; longer file lines are read in pieces of this size.
 constexpr int HELP_LINE_CHARS = 89;
 
@@ -18,7 +19,6 @@ struct HelpState {
     HelpLine* lines;
 };
 
-
 // Clears the help state and loads "Commands.hlp".
 void helpviewer_init(HelpState& help);
 // Replaces all lines with those of the file at path.
@@ -33,6 +33,6 @@ int helpviewer_page_count(const HelpState& help);
 // The size of a page's box, drawn with its top-left corner at (2, 2); 0 for no such page.
 int helpviewer_page_size(const HelpState& help, int page, int* width, int* height);
 // Draws a page (0-based) in the window's top-left corner; nothing for a page out of range.
-void helpviewer_draw_page(const HelpState& help, int page);
+void helpviewer_draw_page(GfxState& gfx, const HelpState& help, int page);
 // Frees the lines; harmless when called twice.
 void helpviewer_release(HelpState& help);

@@ -9,9 +9,9 @@ struct SDL_PixelFormat;
 struct MapData;
 
 struct TilesetPicture {
-    std::vector<uint8_t> bytes;    // the bitmap the surface was decoded from
+    std::vector<uint8_t> bytes;              // the bitmap the surface was decoded from
     const SDL_PixelFormat* format = nullptr; // the format asked for (null: as decoded)
-    SDL_Surface* surface = nullptr;           // owned
+    SDL_Surface* surface = nullptr;          // owned
     const MapData* map = nullptr; // the map and revision last asked for: the bytes are compared
     uint64_t revision = 0;        // only when either moved
 };

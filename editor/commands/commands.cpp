@@ -207,8 +207,8 @@ void command_tileset(const char* arg) {
         console_print(app().console, 1, "tileset %s in use", arg);
     }
     edit_end(map);
-    gfx_invalidate_view();
-    gfx_invalidate_radar();
+    gfx_invalidate_view(app().gfx);
+    gfx_invalidate_radar(app().gfx);
 }
 
 void command_settile(const char* arg) {

@@ -93,7 +93,7 @@ bool read_colour(std::string word, uint8_t rgb[3]) {
 // After a change: the list shows it and the view redraws the highlight.
 void changed() {
     regionlist_sync();
-    gfx_invalidate_view();
+    gfx_invalidate_view(app().gfx);
 }
 
 std::string describe(const Region* region) {

@@ -19,13 +19,13 @@ class Loop : public EditorFixture {
             GTEST_SKIP() << "the generated graphics are missing in " OSTREL_RUN_DIR;
         std::filesystem::current_path(OSTREL_RUN_DIR);
         EditorFixture::SetUp();
-        gfx_set_video_size(app().view.screen_width, app().view.screen_height, 16);
-        gfx_init();
+        gfx_set_video_size(app().gfx, app().view.screen_width, app().view.screen_height, 16);
+        gfx_init(app().gfx);
         started = true;
     }
     void TearDown() override {
         if (started) {
-            gfx_shutdown();
+            gfx_shutdown(app().gfx);
             EditorFixture::TearDown();
         }
         std::filesystem::current_path(old_cwd);

@@ -228,8 +228,8 @@ class Frame : public ::testing::TestWithParam<Scene> {
         app().view.center_y = kCentreY;
         app().doc.map.reset(mapdata_load(""));
         paint_scene_map(app_map());
-        g_gfx = GfxState{};
-        gfx_set_video_size(s.width, s.height, 16);
+        app().gfx = GfxState{};
+        gfx_set_video_size(app().gfx, s.width, s.height, 16);
         editor_init();
         started_ = true;
     }
@@ -251,8 +251,8 @@ TEST_P(Frame, MatchesTheStoredImage) {
     SDL_WarpMouse(static_cast<Uint16>(s.mouse_x), static_cast<Uint16>(s.mouse_y));
     editor_input_step();
     editor_redraw_step();
-    gfx_present(); // the frame-rate figure
-    EXPECT_EQ(golden_check(gfx_screen(), s.name), "");
+    gfx_present(app().gfx); // the frame-rate figure
+    EXPECT_EQ(golden_check(gfx_screen(app().gfx), s.name), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Frame, ::testing::ValuesIn(kScenes),

@@ -2,7 +2,6 @@
 // map view, the shrunk tileset and the radar.
 #include "core/mem.h"
 #include "core/platform.h"
-#include "editor/editor_state.h"
 #include "map/edit/edit.h"
 #include "map/model/tilegrid.h"
 #include "render/gfx.h"
@@ -31,20 +30,19 @@ class Render : public ::testing::Test {
         old_ = fs::current_path();
         fs::current_path(folder);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        g_gfx = GfxState{};
-        gfx_set_video_size(320, 240, 16);
-        gfx_init();
-        ASSERT_NE(gfx_screen(), nullptr);
+        gfx_set_video_size(gfx_, 320, 240, 16);
+        gfx_init(gfx_);
+        ASSERT_NE(gfx_screen(gfx_), nullptr);
         map_->tiles = tilegrid_new();
     }
     void TearDown() override {
         mapdata_free(map_);
-        if (gfx_screen()) gfx_shutdown();
+        if (gfx_screen(gfx_)) gfx_shutdown(gfx_);
         if (!old_.empty()) fs::current_path(old_);
     }
     // The pixels of a tile's cell of the map buffer (16 pixels wide at zoom 1), summed.
     uint32_t buffer_pixel(int x, int y, int cell = 16) {
-        SDL_Surface* b = g_gfx.map_buffer;
+        SDL_Surface* b = gfx_.map_buffer;
         uint32_t sum = 0;
         for (int j = 0; j < cell; ++j)
             for (int i = 0; i < cell; ++i)
@@ -52,6 +50,7 @@ class Render : public ::testing::Test {
                                                     (y * cell + j) * b->pitch + (x * cell + i) * 2);
         return sum;
     }
+    GfxState gfx_;
     MapData* map_ = mapdata_new();
     fs::path old_;
 };
@@ -61,8 +60,8 @@ TEST_F(Render, UndecodableTilesetFallsBackToTheBuiltInOne) {
     open();
     map_->tileset = static_cast<uint8_t*>(mem_alloc(4));
     map_->tileset_length = 4;
-    ASSERT_EQ(gfx_ensure_tileset(map_), 0);
-    EXPECT_EQ(gfx_tileset(map_)->w, 304);
+    ASSERT_EQ(gfx_ensure_tileset(gfx_, map_), 0);
+    EXPECT_EQ(gfx_tileset(gfx_, map_)->w, 304);
 }
 
 TEST(Help, PagesStartAtHashLinesAndLongLinesArriveIn89CharacterPieces) {
@@ -98,34 +97,34 @@ TEST(Help, PagesStartAtHashLinesAndLongLinesArriveIn89CharacterPieces) {
 
 TEST_F(Render, ViewRedrawsOnlyWhenStaleOrMoved) {
     open();
-    gfx_set_zoom(1);
-    gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
+    gfx_set_zoom(gfx_, 1);
+    gfx_draw_map(gfx_, map_, 0, 0, 0, 0, -1, -1);
     const uint32_t empty = buffer_pixel(2, 2);
     tilegrid_put(map_->tiles, 2, 2, 7);
-    gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
+    gfx_draw_map(gfx_, map_, 0, 0, 0, 0, -1, -1);
     EXPECT_EQ(buffer_pixel(2, 2), empty);
-    gfx_draw_map(map_, 0, 0, 1, 0, -1, -1); // another origin
+    gfx_draw_map(gfx_, map_, 0, 0, 1, 0, -1, -1); // another origin
     EXPECT_NE(buffer_pixel(1, 2), empty);
     tilegrid_put(map_->tiles, 2, 3, 7);
-    gfx_draw_map(map_, 0, 0, 1, 0, -1, -1);
+    gfx_draw_map(gfx_, map_, 0, 0, 1, 0, -1, -1);
     EXPECT_EQ(buffer_pixel(1, 3), empty);
-    gfx_invalidate_view();
-    gfx_draw_map(map_, 0, 0, 1, 0, -1, -1);
+    gfx_invalidate_view(gfx_);
+    gfx_draw_map(gfx_, map_, 0, 0, 1, 0, -1, -1);
     EXPECT_NE(buffer_pixel(1, 3), empty);
 }
 
 // The shrunk tileset of zoom 2 follows the tileset's picture, even when it changes in place.
 TEST_F(Render, ShrunkTilesetFollowsTheTilesetPicture) {
     open();
-    ASSERT_EQ(gfx_ensure_tileset(map_), 0);
+    ASSERT_EQ(gfx_ensure_tileset(gfx_, map_), 0);
     tilegrid_put(map_->tiles, 0, 0, 1);
-    gfx_set_zoom(2);
-    gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
-    SDL_Surface* tiles = gfx_tileset(map_);
+    gfx_set_zoom(gfx_, 2);
+    gfx_draw_map(gfx_, map_, 0, 0, 0, 0, -1, -1);
+    SDL_Surface* tiles = gfx_tileset(gfx_, map_);
     SDL_FillRect(tiles, nullptr, SDL_MapRGB(tiles->format, 255, 255, 255));
-    gfx_invalidate_view();
-    gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
-    const uint32_t white = SDL_MapRGB(g_gfx.map_buffer->format, 255, 255, 255);
+    gfx_invalidate_view(gfx_);
+    gfx_draw_map(gfx_, map_, 0, 0, 0, 0, -1, -1);
+    const uint32_t white = SDL_MapRGB(gfx_.map_buffer->format, 255, 255, 255);
     EXPECT_EQ(buffer_pixel(0, 0, 8), 64 * white);
 }
 
@@ -134,8 +133,8 @@ TEST_F(Render, ShrunkTilesetFollowsTheTilesetPicture) {
 TEST_F(Render, RadarFollowsEditsUndoAndRedo) {
     open();
     const auto radar_pixel = [this] {
-        gfx_draw_radar(map_, 0, 0, 0, 0);
-        return *static_cast<uint16_t*>(g_gfx.radar->pixels);
+        gfx_draw_radar(gfx_, map_, 0, 0, 0, 0);
+        return *static_cast<uint16_t*>(gfx_.radar->pixels);
     };
     EXPECT_EQ(radar_pixel(), 0u);
     tilegrid_put(map_->tiles, 0, 0, 172);
