@@ -77,20 +77,15 @@ void save_map(const std::string& arg, bool accept_losses) {
         return;
     }
     std::string path = target; // map->path changes below
-    const char* old = map->attributes
-                          ? static_cast<const char*>(hash_get(map->attributes, kProgramAttribute))
-                          : nullptr;
-    if (!old || std::strcmp(old, kProgramAttributeValue) != 0)
-        mapdata_set_attribute(map, kProgramAttribute, copy_text(kProgramAttributeValue));
     // A Tiled map (by its name) is written with its images beside it.
     if (exchange_is_tiled(path.c_str())) {
-        ExchangeWrite written = exchange_save(map, path.c_str(), accept_losses);
+        ExchangeWrite written = exchange_save(map, path.c_str(), accept_losses, kProgramAttributeValue);
         console_print(app().console, written.ok ? 1 : 3, "map %s %s%s",
                       written.ok ? "saved as" : "not saved as", path.c_str(),
                       written.ok ? "" : (": " + written.error).c_str());
         return;
     }
-    MapSave save = mapdata_save(map, path.c_str(), accept_losses);
+    MapSave save = mapdata_save(map, path.c_str(), accept_losses, kProgramAttributeValue);
     // A save that wrote nothing keeps the map's file as it was, so a plain "?save" still goes
     // there; anything short of a complete save is said in red.
     if (save.result != MAPDATA_SAVE_FAILED) mapdata_set_path(map, path.c_str());
