@@ -214,7 +214,8 @@ int editor_key(int32_t key, int32_t modifiers, uint32_t text) {
             console_key(app().console, key, modifiers, text);
         return 1;
     }
-    const bool opens_line = text != 0 ? text == '?' : key == '?' || (key == '/' && (modifiers & MOD_SHIFT));
+    const bool opens_line =
+        text != 0 ? text == '?' : key == '?' || (key == '/' && (modifiers & MOD_SHIFT));
     if (opens_line) {
         console_key(app().console, key, modifiers, text);
         return 1;

@@ -12,7 +12,6 @@ void editor_input_event(const InputEvent& event);
 // Asks the loop to compose and present a frame at once (after a zoom).
 void editor_request_frame();
 
-
 // The main loop's clock: the tick each step last ran at.
 struct LoopClock {
     uint32_t last_input;

@@ -64,7 +64,8 @@ bool input_sdl_next(InputReader& reader, InputEvent* out) {
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            e.kind = event.type == SDL_MOUSEBUTTONDOWN ? InputKind::ButtonDown : InputKind::ButtonUp;
+            e.kind =
+                event.type == SDL_MOUSEBUTTONDOWN ? InputKind::ButtonDown : InputKind::ButtonUp;
             e.button = event.button.button;
             e.x = event.button.x;
             e.y = event.button.y;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # events_session.sh - input faster than the editor's 10 ms input step, under Xvfb: ten instant
 # clicks on ten cells paint all ten, a tap on the palette picks its tile, and commands typed
-# fast (xdotool type, 6 ms a key: "?", capitals) run as typed.
+# fast (x_type_line: "?", capitals) run as typed.
 # Arguments: ostrel binary, level_inspect binary, run folder (graphics/, Commands.hlp).
 set -uo pipefail
 OSTREL=$1 INSPECT=$2 RUN_DIR=$3
@@ -9,20 +9,12 @@ OSTREL=$1 INSPECT=$2 RUN_DIR=$3
 x_require_tools
 
 x_workdir events "$RUN_DIR"
-# A command typed several keys to an input step, then Return. Not faster: SDL 1.2 takes a
-# release and a press of one key less than 2 ms apart for the key's own repeat (the "tt" of
-# "?settile" would lose a letter), which no hand can type.
-x_type_fast() {
-    xdotool type --delay 6 "$1"
-    xdotool key Return
-    sleep 0.1
-}
 # The window pixel at the middle of tile (100 + dx, 100 + dy) once the view is at (100, 100).
 px() { echo $((X_W / 2 + 16 * $1 + 8)) $((X_H / 2 + 16 * $2 + 8)); }
 
 x_launch ""
-x_type_fast "?warpto 100 100"
-x_type_fast "?settile 5"
+x_type_line "?warpto 100 100"
+x_type_line "?settile 5"
 # Ten clicks in one burst: each a press and release with no time between.
 burst=()
 for dx in $(seq -5 4); do
@@ -35,8 +27,8 @@ x_key F4
 xdotool mousemove --window "$X_WIN" $((X_W - 10)) $((X_H - 16)) click 1 \
     mousemove --window "$X_WIN" $(px 0 -3) click 1
 sleep 0.2
-x_type_fast "?save TenCells.lvl"
-x_type_fast "?quit"
+x_type_line "?save TenCells.lvl"
+x_type_line "?quit"
 x_quit_ok
 
 declare -A cell=([100,97]=190)
