@@ -40,16 +40,18 @@ class Loop : public EditorFixture {
         event.key.keysym.unicode = static_cast<Uint16>(typed);
         SDL_PushEvent(&event);
     }
-    // A press and release of the button at window pixel (px, py), queued for the same step.
-    static void click(int px, int py, int button = SDL_BUTTON_LEFT) {
-        for (int type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-            SDL_Event event{};
-            event.type = static_cast<Uint8>(type);
-            event.button.button = static_cast<Uint8>(button);
-            event.button.x = static_cast<Uint16>(px);
-            event.button.y = static_cast<Uint16>(py);
-            SDL_PushEvent(&event);
-        }
+    // A button event at window pixel at; click() queues a press and release for the same step.
+    static void button(int type, std::pair<int, int> at, int which = SDL_BUTTON_LEFT) {
+        SDL_Event event{};
+        event.type = static_cast<Uint8>(type);
+        event.button.button = static_cast<Uint8>(which);
+        event.button.x = static_cast<Uint16>(at.first);
+        event.button.y = static_cast<Uint16>(at.second);
+        SDL_PushEvent(&event);
+    }
+    static void click(std::pair<int, int> at) {
+        button(SDL_MOUSEBUTTONDOWN, at);
+        button(SDL_MOUSEBUTTONUP, at);
     }
     // The window pixel at the middle of map cell (x, y).
     static std::pair<int, int> pixel(int x, int y) {
@@ -82,25 +84,31 @@ TEST_F(Loop, EventsRouteToMenuOrEditingKeysAndQuitEndsTheLoop) {
 }
 
 // Presses and releases shorter than a step each count, at their own place: ten clicks paint
-// ten cells, a tap on the palette picks, a Ctrl held for one click picks from the map.
+// ten cells, a tap on the palette picks, a Ctrl held for one click picks from the map, a line
+// runs from its press to its release.
 TEST_F(Loop, EveryClickWithinOneStepActsAtItsOwnPlace) {
     app().selected_tile = 5;
     for (int i = 0; i < 10; ++i)
-        click(pixel(10 + i, 12 + i % 3).first, pixel(10 + i, 12 + i % 3).second);
+        click(pixel(10 + i, 12 + i % 3));
     editor_input_step();
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(mapdata_get_tile(map(), 10 + i, 12 + i % 3), 5) << i;
     app().view.palette_shown = 1;
-    click(630, 464); // the palette's last cell
+    click({630, 464}); // the palette's last cell
     editor_input_step();
     EXPECT_EQ(app().selected_tile, 190);
     app().view.palette_shown = 0;
     push(SDL_KEYDOWN, SDLK_LCTRL);
-    click(pixel(11, 13).first, pixel(11, 13).second);
+    click(pixel(11, 13));
     push(SDL_KEYUP, SDLK_LCTRL);
-    click(pixel(30, 30).first, pixel(30, 30).second);
+    click(pixel(30, 30));
+    push(SDL_KEYDOWN, 'l');
+    button(SDL_MOUSEBUTTONDOWN, pixel(40, 40));
+    button(SDL_MOUSEBUTTONUP, pixel(43, 40));
     editor_input_step();
     EXPECT_EQ(std::pair(app().selected_tile, mapdata_get_tile(map(), 30, 30)), std::pair(5, 5));
+    for (int x = 40; x <= 43; ++x)
+        EXPECT_EQ(mapdata_get_tile(map(), x, 40), 5) << x;
 }
 
 // Text typed faster than a step keeps each key's own Shift and character.
