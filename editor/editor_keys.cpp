@@ -93,8 +93,16 @@ void editor_zoom_at(int32_t zoom, int32_t px, int32_t py) {
 
 void editor_wheel(int32_t button, int32_t px, int32_t py) {
     // Over the console the wheel scrolls its history, three rows a notch.
-    if (editor_panel_at(px, py) == PANEL_CONSOLE) {
+    const PanelId panel = editor_panel_at(px, py);
+    if (panel == PANEL_CONSOLE) {
         console_scroll(button == MOUSE_WHEEL_UP ? 3 : -3);
+        return;
+    }
+    // Over the palette it steps the brush through every value 0..255, those without a picture
+    // in the palette too.
+    if (panel == PANEL_PALETTE) {
+        g_editor.selected_tile =
+            (g_editor.selected_tile + (button == MOUSE_WHEEL_UP ? 255 : 1)) & 255;
         return;
     }
     // Down gives smaller tiles (1 to 2 to 4), up larger ones.
@@ -174,6 +182,9 @@ int editor_menu_key(int32_t key, int32_t) {
     case KEY_F6:
         frame_rate_toggle();
         break;
+    case 'r':
+        e.regions_all = !e.regions_all;
+        break;
     default:
         return 0;
     }
@@ -193,7 +204,8 @@ int editor_bookmark_key(int32_t key, int32_t modifiers) {
     }
     if (modifiers & MOD_SHIFT) {
         if (!bookmark_get(slot, &e.view_center_x, &e.view_center_y))
-            console_print(1, "bookmark %d is not set: Ctrl+F%d sets it to the view", slot, slot + 1);
+            console_print(1, "bookmark %d is not set: Ctrl+F%d sets it to the view", slot,
+                          slot + 1);
         editor_update_view();
         return 1;
     }

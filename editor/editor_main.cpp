@@ -112,7 +112,8 @@ int editor_main(int argc, char** argv) {
         editor_options_parse(std::span<const char* const>(argv + 1, argc > 0 ? argc - 1 : 0));
     if (!options.error.empty() || options.help || options.version) {
         if (options.version) std::printf("%s %s\n", kProgramName, kVersion);
-        if (!options.error.empty()) std::fprintf(stderr, "%s: %s\n", kProgramName, options.error.c_str());
+        if (!options.error.empty())
+            std::fprintf(stderr, "%s: %s\n", kProgramName, options.error.c_str());
         if (!options.error.empty() || options.help)
             std::fputs(editor_options_usage(kProgramName).c_str(), options.help ? stdout : stderr);
         return options.error.empty() ? 0 : kOptionsUsageStatus;

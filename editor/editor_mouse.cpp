@@ -73,7 +73,8 @@ void paint(int32_t x, int32_t y) {
             } else {
                 // Strokes never toggle: the left button adds (erase() removes).
                 stroke_cell();
-                if (!region_contains(region, x, y) && !edit_region_cell(e.current_map, region, x, y, true))
+                if (!region_contains(region, x, y) &&
+                    !edit_region_cell(e.current_map, region, x, y, true))
                     console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
             }
         } else {

@@ -40,7 +40,9 @@ void keep_load_settings(const EditorOptions& options) {
     e.screen_height = static_cast<int16_t>(options.height ? options.height : s.window_height);
     e.selected_tile = s.brush;
     e.grid_shown = s.grid;
-    e.console_shown = s.console == ConsoleSize::Hidden ? 0 : s.console == ConsoleSize::Third ? 2 : 1;
+    e.console_shown = s.console == ConsoleSize::Hidden  ? 0
+                      : s.console == ConsoleSize::Third ? 2
+                                                        : 1;
     g_mouse_tools.tool = s.tool;
     g_tools.paste_all = s.paste_all;
     g_kept = {s.zoom, load.problem};

@@ -132,8 +132,8 @@ void mouse_tools_draw_strip(int32_t x, int32_t y) {
         const MouseToolInfo& info = kMouseTools[i];
         const bool chosen = info.tool == g_mouse_tools.tool;
         const int cx = x + i * kToolStripCell;
-        gfx_draw_outline(nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y),
-                         kToolStripCell, kToolStripHeight, chosen ? COLOUR_YELLOW : COLOUR_GREY);
+        gfx_draw_outline(nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y), kToolStripCell,
+                         kToolStripHeight, chosen ? COLOUR_YELLOW : COLOUR_GREY);
         char label[8];
         std::snprintf(label, sizeof label, "%.5s", info.label.data());
         gfx_draw_text(nullptr, static_cast<int16_t>(cx + 2), static_cast<int16_t>(y + 2), label,

@@ -53,6 +53,13 @@ TEST_F(Moves, WheelZoomKeepsTheCellUnderThePointer) {
         EXPECT_EQ(g_editor.zoom, c.zoom_after) << c.zoom << " at " << c.px;
         EXPECT_EQ(hover_at(c.px, c.py), before) << c.zoom << " at " << c.px;
     }
+    // Over the palette the wheel steps the brush through 0..255 instead, round at the ends.
+    g_editor.palette_shown = 1;
+    g_editor.selected_tile = 255;
+    wheel(MOUSE_WHEEL_DOWN, 400, 400);
+    EXPECT_EQ(std::pair(g_editor.selected_tile, g_editor.zoom), std::pair(0, 1));
+    wheel(MOUSE_WHEEL_UP, 400, 400);
+    EXPECT_EQ(g_editor.selected_tile, 255);
 }
 
 TEST_F(Moves, ArrowsMoveOneTileAndShiftMostOfTheWindow) {
