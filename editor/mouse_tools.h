@@ -14,8 +14,6 @@ struct MouseTools {
     bool swallow_left = false; // a shape was ended with the left button still down
 };
 
-extern MouseTools g_mouse_tools;
-
 // A tool letter (any case) with no Ctrl or Alt; 1 when it chose a tool.
 int mouse_tools_key(int32_t key, int32_t modifiers);
 void mouse_tools_choose(MouseTool tool);
