@@ -370,6 +370,7 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
                         const LevelReadOptions& options) {
     LevelReport* report = options.report;
     map->read_report = report;
+    map->decode_budget = options.region_budget;
     if (report) {
         report->base = bytes.data();
         report->base_offset = 0;
