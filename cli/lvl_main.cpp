@@ -112,7 +112,6 @@ int lvl_main(int argc, char** argv, FILE* out, FILE* err) {
     if (command.empty()) return usage_error(err, "no command given");
     if (command != "info" && command != "check" && command != "render" && command != "convert")
         return usage_error(err, "unknown command '" + command + "'");
-    log_set_enabled(verbose);
     bool pairs = command == "render" || command == "convert";
     if (files.empty()) return usage_error(err, "'" + command + "' needs at least one file");
     if (pairs && files.size() % 2 != 0)

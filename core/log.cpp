@@ -31,14 +31,7 @@ static void log_line(char level, const char* fmt, va_list args) {
     std::free(long_line);
 }
 
-static bool g_log_enabled = true;
-
-void log_set_enabled(bool enabled) {
-    g_log_enabled = enabled;
-}
-
 void log_msg(char level, const char* fmt, ...) {
-    if (!g_log_enabled) return;
     va_list args;
     va_start(args, fmt);
     log_line(level, fmt, args);
@@ -46,7 +39,7 @@ void log_msg(char level, const char* fmt, ...) {
 }
 
 void log_msg_capped(uint32_t* count, uint32_t limit, char level, const char* fmt, ...) {
-    if (!g_log_enabled || *count > limit) return;
+    if (*count > limit) return;
     if (++*count > limit) {
         log_msg(level, "(further lines like the one above are left out)");
         return;

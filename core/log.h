@@ -8,5 +8,3 @@ void log_msg(char level, const char* fmt, ...) __attribute__((format(printf, 2, 
 // one saying that further lines of its kind are left out (a file can repeat some without end).
 void log_msg_capped(uint32_t* count, uint32_t limit, char level, const char* fmt, ...)
     __attribute__((format(printf, 4, 5)));
-// Turns the log off or on again (the headless tool keeps its own output clean).
-void log_set_enabled(bool enabled);

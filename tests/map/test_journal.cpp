@@ -28,7 +28,6 @@ void record(void* user, MapData* map, const EditStepView& step) {
 }
 
 Recorder run(uint32_t seed, int steps, std::vector<uint8_t>* base) {
-    log_set_enabled(false);
     *base = journaltest::base_level();
     Recorder r;
     JournalHeader header;
