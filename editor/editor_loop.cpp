@@ -106,12 +106,12 @@ void editor_redraw_step() {
     // The cell's coordinates are in the status box: a label by the pointer would hide the
     // cells next to it.
     editor_draw_status();
+    const PanelLayout layout = editor_layout();
     if (e.alt_held)
-        gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258,
-                       e.view.tile_x, e.view.tile_y);
+        gfx_draw_radar(e.doc.map.get(), layout.radar.x, layout.radar.y, e.view.tile_x, e.view.tile_y);
     else if (e.view.palette_shown) {
-        gfx_draw_palette(e.doc.map.get(), e.view.screen_width - 314, e.view.screen_height - 190);
-        mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
+        gfx_draw_palette(e.doc.map.get(), layout.palette.x, layout.palette.y);
+        mouse_tools_draw_strip(layout.tool_strip.x, layout.tool_strip.y);
         editor_draw_palette_marks();
     }
     if (e.view.help_page != 0)
