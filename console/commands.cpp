@@ -9,6 +9,7 @@
 #include "editor/editor_state.h"
 #include "editor/keep.h"
 #include "editor/mouse_tools.h"
+#include "editor/recovery/editor_journal.h"
 #include "editor/settings.h"
 #include "map/model/attributes.h"
 #include "map/edit/edit.h"
@@ -66,6 +67,7 @@ void replace_map(MapData* map) {
     editor_select_none();
     g_tools.pasting = 0;
     mouse_tools_cancel();
+    editor_journal_closing(g_editor.journal, g_editor.current_map);
     mapdata_free(g_editor.current_map);
     g_editor.current_map = map;
     console_print(1, "now viewing %s", map_title(map));
@@ -75,6 +77,7 @@ void replace_map(MapData* map) {
     gfx_invalidate_radar();
     regionlist_rebuild();
     keep_map_opened();
+    editor_journal_opened(g_editor.journal, map);
 }
 
 void open_map(const char* path) {
@@ -93,6 +96,20 @@ void open_map(const char* path) {
 void command_go(const char* arg) {
     if (*arg == '\0') return;
     open_map(arg);
+}
+
+// "?recover" restores the unsaved work offered at the open: in place, or as a new untitled map
+// when the map's file changed since; "?discard" drops it.
+void command_recover(const char*) {
+    if (MapData* map = editor_journal_recover(g_editor.journal, g_editor.current_map))
+        replace_map(map);
+    gfx_invalidate_view();
+    gfx_invalidate_radar();
+    regionlist_rebuild();
+}
+
+void command_discard(const char*) {
+    editor_journal_discard(g_editor.journal);
 }
 
 void command_new(const char* arg) {
@@ -174,6 +191,7 @@ void save_map(const char* arg, bool accept_losses) {
         ExchangeWrite written = exchange_save(map, path.c_str(), accept_losses);
         console_print(written.ok ? 1 : 3, "map %s %s%s", written.ok ? "saved as" : "not saved as",
                       path.c_str(), written.ok ? "" : (": " + written.error).c_str());
+        editor_journal_saved(g_editor.journal, map);
         return;
     }
     MapSave save = mapdata_save(map, path.c_str(), accept_losses);
@@ -182,6 +200,7 @@ void save_map(const char* arg, bool accept_losses) {
     if (save.result != MAPDATA_SAVE_FAILED) mapdata_set_path(map, path.c_str());
     bool whole = mapdata_save_complete(save) && save.hard_links <= 1 && save.owner_kept;
     console_print(whole ? 1 : 3, "map %s", mapdata_save_message(save, path.c_str()).c_str());
+    editor_journal_saved(g_editor.journal, map);
 }
 
 void command_save(const char* arg) {
@@ -323,6 +342,8 @@ constexpr Command kCommands[] = {
     {"?insattr ", 6, command_insattr},
     {"?rmattr ", 6, command_rmattr},
     {"?tileset ", 9, command_tileset},
+    {"?recover", 9, command_recover},
+    {"?discard", 9, command_discard},
     {"?undo", 6, undo_fn},
     {"?redo", 6, redo_fn},
     // The editing tools; "?fill" alone or with an argument, "?copyregions" likewise.

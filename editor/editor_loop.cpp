@@ -13,6 +13,7 @@
 #include "editor/editor_overlay.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
+#include "editor/recovery/editor_journal.h"
 #include "editor/regionlist.h"
 #include "render/draw.h"
 #include "render/gfx.h"
@@ -182,6 +183,7 @@ void editor_run() {
             log_msg(0, "*** %s exiting: terminated", "ostrel");
             g_editor.running = 0;
         }
+        editor_journal_check(g_editor.journal);
         if (!g_editor.running) break;
     }
 }

@@ -4,6 +4,7 @@
 #include "editor/editor_state.h"
 #include "editor/keep.h"
 #include "editor/options.h"
+#include "editor/recovery/editor_journal.h"
 #include "editor/view_fit.h"
 
 #include "console/commands.h"
@@ -133,6 +134,8 @@ int editor_main(int argc, char** argv) {
     editor_init();
     // The map opens where it was left, else on what it holds.
     keep_map_opened();
+    g_editor.journal = editor_journal_new();
+    editor_journal_opened(g_editor.journal, g_editor.current_map);
     keep_report();
     if (*level && !g_editor.current_map->path)
         console_print(3, "cannot open %s", opened.error.c_str());
@@ -140,6 +143,9 @@ int editor_main(int argc, char** argv) {
         console_print(1, "%s", note.c_str());
     commands_report_load(g_editor.current_map);
     editor_run();
+    editor_journal_closing(g_editor.journal, g_editor.current_map);
+    editor_journal_free(g_editor.journal);
+    g_editor.journal = nullptr;
     keep_save_all();
     editor_shutdown();
     mapdata_free(g_editor.current_map);

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+struct EditorJournal;
 struct MapData;
 struct Region;
 
@@ -16,6 +17,7 @@ struct EditorState {
     int16_t view_tile_x; // derived: map column drawn at the view's left edge
     int16_t view_tile_y;
     MapData* current_map; // owned
+    EditorJournal* journal; // owned: current_map's edit journal
     int32_t zoom;         // 1, 2 or 4: a tile is 16 / zoom pixels square
     int32_t grid_shown;
     int32_t console_shown; // 0 hidden, 1 four rows, 2 a third of the window (F5 cycles)
