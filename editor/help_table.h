@@ -57,6 +57,7 @@ inline constexpr HelpRow kCommandHelp[] = {
     {"?fit", "show the map's content whole"},
     {"?insattr KEY=value, ?rmattr KEY", "add or replace, or remove, a map attribute"},
     {"?undo, ?redo", "undo or redo one step"},
+    {"?recover, ?discard", "restore, or drop, the unsaved work found at the open"},
     {"?rotate, ?flip h, ?flip v", "turn or mirror the clipboard's piece"},
     {"?fill, ?fill border", "fill the selection, or its outline, with the brush"},
     {"?line X1 Y1 X2 Y2", "draw a line of the brush"},
