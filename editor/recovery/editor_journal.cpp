@@ -6,26 +6,31 @@
 
 #include "console/console.h"
 #include "core/log.h"
+#include "editor/editor_state.h"
 #include "editor/recovery/recovery.h"
 #include "map/model/mapdata.h"
 
 struct EditorJournal {
-    std::string folder;              // empty: no home to keep journals in
+    std::string folder; // empty: no home to keep journals in
     JournalSession* session = nullptr;
-    std::string session_file;        // the journal the session writes
-    RecoveryOffer offer;             // work waiting for an answer (file empty: none)
-    RecoveryOffer recovered;         // work opened as a new map, dropped once it is durable again
+    std::string session_file; // the journal the session writes
+    RecoveryOffer offer;      // work waiting for an answer (file empty: none)
+    RecoveryOffer recovered;  // work opened as a new map, dropped once it is durable again
     bool failure_told = false;
 };
 
 namespace {
 
-// The first failure goes to the console in red; every failure goes to the log.
+// The first failure goes to the console in red (red lines reach the log too); later ones only
+// to the log.
 void tell_failure(EditorJournal* j, const std::string& reason) {
-    log_msg('W', "edit journal off: %s", reason.c_str());
-    if (j->failure_told) return;
+    if (j->failure_told) {
+        log_msg('W', "edit journal off: %s", reason.c_str());
+        return;
+    }
     j->failure_told = true;
-    console_print(3, "unsaved work is not journaled (%s): ?save often", reason.c_str());
+    console_print(app().console, 3, "unsaved work is not journaled (%s): ?save often",
+                  reason.c_str());
 }
 
 void start(EditorJournal* j, MapData* map) {
@@ -65,13 +70,12 @@ void editor_journal_opened(EditorJournal* j, MapData* map) {
         std::string message;
         switch (recovery_find(j->folder, map->path, &j->offer, &message)) {
         case RECOVERY_OFFERED: {
-            std::string text = recovery_offer_text(j->offer);
-            console_print(3, "%s", text.c_str());
-            log_msg('W', "%s: %s", map->path ? map->path : "untitled map", text.c_str());
+            // In red, so the line reaches the log as well.
+            console_print(app().console, 3, "%s", recovery_offer_text(j->offer).c_str());
             break;
         }
         case RECOVERY_SET_ASIDE:
-            console_print(3, "%s", message.c_str());
+            console_print(app().console, 3, "%s", message.c_str());
             break;
         case RECOVERY_NONE:
             break;
@@ -114,12 +118,12 @@ void editor_journal_check(EditorJournal* j) {
 
 MapData* editor_journal_recover(EditorJournal* j, MapData* map) {
     if (!j || j->offer.file.empty()) {
-        console_print(1, "no unsaved work to recover");
+        console_print(app().console, 1, "no unsaved work to recover");
         return nullptr;
     }
     RecoveryResult result = recovery_apply(j->offer, map);
-    console_print(result.ok ? 1 : 3, "%s", result.message.c_str());
-    log_msg(0, "%s", result.message.c_str());
+    console_print(app().console, result.ok ? 1 : 3, "%s", result.message.c_str());
+    if (result.ok) log_msg(0, "%s", result.message.c_str());
     if (!result.ok) {
         j->offer = RecoveryOffer{}; // set aside by recovery_apply
         return nullptr;
@@ -142,10 +146,10 @@ MapData* editor_journal_recover(EditorJournal* j, MapData* map) {
 
 void editor_journal_discard(EditorJournal* j) {
     if (!j || j->offer.file.empty()) {
-        console_print(1, "no unsaved work to discard");
+        console_print(app().console, 1, "no unsaved work to discard");
         return;
     }
     recovery_discard(j->offer);
     j->offer = RecoveryOffer{};
-    console_print(1, "unsaved work discarded");
+    console_print(app().console, 1, "unsaved work discarded");
 }
