@@ -26,6 +26,8 @@
 #include <cstdio>
 #include <cstring>
 
+
+
 void editor_request_frame() {
     app().frame_requested = true;
 }
@@ -105,8 +107,8 @@ void editor_redraw_step() {
     Editor& e = app();
     int32_t s = 16 / e.view.zoom;
     gfx_set_grid(e.view.grid_shown != 0);
-    gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y,
-                 -1, -1);
+    gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y, -1,
+                 -1);
     if (e.view.regions_all)
         gfx_draw_region_cells(nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
                               e.view.tile_x, e.view.tile_y, e.view.screen_width / s + 2,
@@ -120,8 +122,8 @@ void editor_redraw_step() {
     // cells next to it.
     editor_draw_status();
     if (e.alt_held)
-        gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258,
-                       e.view.tile_x, e.view.tile_y);
+        gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258, e.view.tile_x,
+                       e.view.tile_y);
     else if (e.view.palette_shown) {
         gfx_draw_palette(e.doc.map.get(), e.view.screen_width - 314, e.view.screen_height - 190);
         mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
@@ -131,8 +133,7 @@ void editor_redraw_step() {
         helpviewer_draw_page(app().help, e.view.help_page - 1);
     else if (e.view.region_list_shown)
         regionlist_draw();
-    if (editor_console_rows() > 0)
-        console_draw(app().console, editor_console_rows(), app().view.screen_height);
+    if (editor_console_rows() > 0) console_draw(app().console, editor_console_rows(), app().view.screen_height);
     if (e.menu_open) editor_draw_menu();
 }
 

@@ -19,7 +19,7 @@ struct Region;
 
 // The right button: a short click ends what is under way, a held one scrolls.
 struct RightPress {
-    int32_t steps = 0;    // input steps the button has been held
+    int32_t steps = 0; // input steps the button has been held
     int32_t x = 0, y = 0; // where it went down
     bool moved = false;
 };
@@ -27,12 +27,12 @@ struct RightPress {
 // The editing tools that outlive a Document: the clipboard and how the held button strokes.
 struct EditorTools {
     std::unique_ptr<ClipPiece> clipboard; // pieces move between maps
-    int32_t copy_regions = 0; // "?copyregions on": copies carry the selected region's cells
-    int32_t paste_all = 0;    // "?paste all": pastes write the piece's empty cells too
+    int32_t copy_regions = 0;             // "?copyregions on": copies carry the selected region's cells
+    int32_t paste_all = 0;                // "?paste all": pastes write the piece's empty cells too
     uint32_t last_buttons = 0;
     int32_t stroke_action = 0; // what the held button did last step (0 none), from the cell below
     int32_t stroke_x = 0, stroke_y = 0;
-    int32_t stroke_cells = 0;    // map cells the open stroke has edited, for its label
+    int32_t stroke_cells = 0;     // map cells the open stroke has edited, for its label
     bool told_no_region = false; // the brush-without-region line was shown during this press
     RightPress right;            // the right button's press under way
 };
@@ -77,9 +77,9 @@ struct Editor {
     float scroll_rest_y = 0;
     int32_t refused_discard = 0;       // kind of the last refused DiscardRequest, 0 for none
     uint32_t refused_discard_tick = 0; // when it was refused
-    bool frame_requested = false;     // a change the user waits to see: compose and present at once
-    uint32_t start_millis = 0;        // platform clock when the editor started
-    EditorJournal* journal = nullptr; // the open map's edit journal (editor_main owns it)
+    bool frame_requested = false;      // a change the user waits to see: compose and present at once
+    uint32_t start_millis = 0;         // platform clock when the editor started
+    EditorJournal* journal = nullptr;  // the open map's edit journal (editor_main owns it)
 };
 
 // The editor the program runs, made in editor_main (tests make their own and bind it).
