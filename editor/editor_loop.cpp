@@ -14,6 +14,7 @@
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
 #include "editor/input_sdl.h"
+#include "editor/recovery/editor_journal.h"
 #include "editor/regionlist.h"
 #include "render/draw.h"
 #include "render/gfx.h"
@@ -169,6 +170,7 @@ void editor_run() {
             log_msg(0, "*** %s exiting: terminated", "ostrel");
             app().running = 0;
         }
+        editor_journal_check(app().journal);
         if (!app().running) break;
     }
 }
