@@ -92,9 +92,8 @@ void editor_input_step() {
 void editor_redraw_step() {
     Editor& e = app();
     int32_t s = 16 / e.view.zoom;
-    gfx_set_grid(e.view.grid_shown != 0);
-    gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y,
-                 -1, -1);
+    gfx_draw_map(e.doc.map.get(), {e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y,
+                                   -1, -1, e.view.zoom, e.view.grid_shown != 0});
     if (e.view.regions_all)
         gfx_draw_region_cells(nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
                               e.view.tile_x, e.view.tile_y, e.view.screen_width / s + 2,
@@ -109,7 +108,8 @@ void editor_redraw_step() {
     editor_draw_status();
     const PanelLayout layout = editor_layout();
     if (e.alt_held)
-        gfx_draw_radar(e.doc.map.get(), layout.radar.x, layout.radar.y, e.view.tile_x, e.view.tile_y);
+        gfx_draw_radar(e.doc.map.get(), layout.radar.x, layout.radar.y, e.view.tile_x, e.view.tile_y,
+                       e.view.zoom);
     else if (e.view.palette_shown) {
         gfx_draw_palette(e.doc.map.get(), layout.palette.x, layout.palette.y);
         mouse_tools_draw_strip(layout.tool_strip.x, layout.tool_strip.y);

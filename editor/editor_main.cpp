@@ -80,7 +80,6 @@ void editor_center_on_content() {
     e.view.center_x = static_cast<int16_t>(fit.cell_x * 16 + 8);
     e.view.center_y = static_cast<int16_t>(fit.cell_y * 16 + 8);
     e.view.zoom = fit.zoom;
-    gfx_set_zoom(fit.zoom);
     editor_update_view();
 }
 
