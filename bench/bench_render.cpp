@@ -8,7 +8,6 @@
 #include <cstring>
 #include <random>
 
-#include "editor/editor_state.h"
 #include "map/model/mapdata.h"
 #include "map/model/stamp.h"
 #include "map/model/tilegrid.h"
@@ -50,7 +49,6 @@ void open_window() {
     if (chdir(OSTREL_RUN_DIR) != 0) std::abort();
     gfx_set_video_size(1920, 1080, 16);
     gfx_init();
-    app().running = 1;
     g_map = make_busy_map();
     gfx_ensure_tileset(g_map);
 }

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 
-#include "editor/editor_state.h"
 #include "map/edit/clipboard.h"
 #include "map/model/mapdata.h"
 #include "map/model/tilegrid.h"
@@ -25,7 +24,6 @@ void open_window() {
     if (chdir(OSTREL_RUN_DIR) != 0) std::abort();
     gfx_set_video_size(1920, 1080, 16);
     gfx_init();
-    app().running = 1;
     g_map = mapdata_new();
     g_map->tiles = tilegrid_new();
     for (int x = 0; x < 1024; ++x)
