@@ -163,8 +163,8 @@ void journal_session_end(JournalSession* s, MapData* map, bool remove) {
     delete s;
 }
 
-void journal_session_flush(JournalSession* s) {
-    if (s) journal_writer_flush(s->writer);
+void journal_session_flush(JournalSession* s, bool hurry) {
+    if (s) journal_writer_flush(s->writer, hurry);
 }
 
 bool journal_session_take_failure(JournalSession* s, std::string* reason) {
