@@ -36,13 +36,13 @@ void refresh_small_tilesets(GfxState& gfx, const SDL_Surface* tiles) {
 }
 
 // The pictures of the window's bitmaps and the map's tileset, for the map buffer's format.
-MapPictures window_pictures(GfxState& gfx, MapData* map) {
+MapPictures window_pictures(GfxState& gfx, MapData* map, int zoom) {
     MapPictures pictures;
     pictures.tileset[0] = gfx_tileset(gfx, map);
     for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
         pictures.sprites[0][i] = gfx.sprites[i];
     pictures.extra_tiles[0] = gfx.extra_tiles;
-    if (gfx.zoom > 1 && gfx_tileset(gfx, map) && !SDL_MUSTLOCK(gfx_tileset(gfx, map))) {
+    if (zoom > 1 && gfx_tileset(gfx, map) && !SDL_MUSTLOCK(gfx_tileset(gfx, map))) {
         refresh_small_tilesets(gfx, gfx_tileset(gfx, map));
         for (int k = 0; k < 2; ++k) {
             pictures.tileset[k + 1] = gfx.tileset_small[k];
@@ -61,15 +61,6 @@ MapPictures window_pictures(GfxState& gfx, MapData* map) {
 
 void gfx_invalidate_view(GfxState& gfx) {
     gfx.view_stale = true;
-}
-
-void gfx_set_zoom(GfxState& gfx, int zoom) {
-    if (zoom >= 1 && zoom <= 4) gfx.zoom = zoom;
-}
-
-void gfx_set_grid(GfxState& gfx, bool shown) {
-    if (gfx.grid_shown != shown) gfx.view_stale = true;
-    gfx.grid_shown = shown;
 }
 
 int gfx_draw_tile(GfxState& gfx, SDL_Surface* dest, MapData* map, int x, int y, int tile) {
@@ -92,8 +83,10 @@ int gfx_draw_tile(GfxState& gfx, SDL_Surface* dest, MapData* map, int x, int y, 
     return 1;
 }
 
-void gfx_draw_map(GfxState& gfx, MapData* map, int view_offset_x, int view_offset_y, int origin_x,
-                  int origin_y, int columns, int rows) {
+void gfx_draw_map(GfxState& gfx, MapData* map, const MapViewFrame& frame) {
+    const int origin_x = frame.origin_x, origin_y = frame.origin_y;
+    const int zoom = frame.zoom >= 1 && frame.zoom <= 4 ? frame.zoom : 1;
+    int columns = frame.columns, rows = frame.rows;
     if (columns < 1 || rows < 1) {
         columns = gfx.video_width / kTile + 2;
         rows = gfx.video_height / kTile + 2;
@@ -101,11 +94,13 @@ void gfx_draw_map(GfxState& gfx, MapData* map, int view_offset_x, int view_offse
     // The map's revision changes with every edit, undo and redo: that is what redraws the view.
     const uint64_t revision = map ? map->revision : 0;
     if (gfx.view_stale || origin_x != gfx.view_x || origin_y != gfx.view_y || map != gfx.view_map ||
-        revision != gfx.view_revision) {
+        revision != gfx.view_revision || zoom != gfx.view_zoom || frame.grid != gfx.view_grid) {
         gfx.view_x = origin_x;
         gfx.view_y = origin_y;
         gfx.view_map = map;
         gfx.view_revision = revision;
+        gfx.view_zoom = zoom;
+        gfx.view_grid = frame.grid;
         gfx.view_stale = false;
         gfx_fill(gfx.map_buffer, 0, 0, kTile * columns, kTile * rows, 0);
         // Tile pictures need the tileset; without one the buffer stays black.
@@ -114,17 +109,17 @@ void gfx_draw_map(GfxState& gfx, MapData* map, int view_offset_x, int view_offse
             scene.map = map;
             scene.origin_x = origin_x;
             scene.origin_y = origin_y;
-            scene.columns = gfx.zoom * columns;
-            scene.rows = gfx.zoom * rows;
-            scene.zoom = gfx.zoom;
-            scene.grid = gfx.grid_shown;
+            scene.columns = zoom * columns;
+            scene.rows = zoom * rows;
+            scene.zoom = zoom;
+            scene.grid = frame.grid;
             scene.region = map->selected_region;
-            gfx_render_map(gfx.map_buffer, scene, window_pictures(gfx, map));
+            gfx_render_map(gfx.map_buffer, scene, window_pictures(gfx, map, zoom));
         }
     }
     if (!gfx.map_buffer || !gfx.screen) return;
-    if (gfx.zoom == 1) {
-        gfx_blit(gfx.map_buffer, nullptr, gfx.screen, view_offset_x, view_offset_y);
+    if (zoom == 1) {
+        gfx_blit(gfx.map_buffer, nullptr, gfx.screen, frame.offset_x, frame.offset_y);
     } else {
         gfx_blit(gfx.map_buffer, nullptr, gfx.screen, 0, 0);
     }

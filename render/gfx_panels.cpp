@@ -52,7 +52,8 @@ void gfx_invalidate_radar(GfxState& gfx) {
     gfx.radar_map = nullptr;
 }
 
-void gfx_draw_radar(GfxState& gfx, MapData* map, int x, int y, int origin_x, int origin_y) {
+void gfx_draw_radar(GfxState& gfx, MapData* map, int x, int y, int origin_x, int origin_y,
+                    int zoom) {
     if (!gfx.screen) return;
     // Rebuilt for another map, and when the map's revision moved (an edit, undo or redo).
     if (!gfx.radar || gfx.radar_map != map || (map && gfx.radar_revision != map->revision)) {
@@ -89,8 +90,8 @@ void gfx_draw_radar(GfxState& gfx, MapData* map, int x, int y, int origin_x, int
     gfx_draw_outline(gfx, nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), kRadarSize,
                      kRadarSize, COLOUR_GREY);
     // Arithmetic shifts: a view origin left of or above the map floors toward minus infinity.
-    const int width = ((gfx.video_width >> 6) + 1) * gfx.zoom;
-    const int height = ((gfx.video_height >> 6) + 1) * gfx.zoom;
+    const int width = ((gfx.video_width >> 6) + 1) * zoom;
+    const int height = ((gfx.video_height >> 6) + 1) * zoom;
     gfx_draw_outline(gfx, nullptr, static_cast<int16_t>(x + (origin_x >> 2)),
                      static_cast<int16_t>(y + (origin_y >> 2)), static_cast<uint16_t>(width),
                      static_cast<uint16_t>(height), COLOUR_YELLOW);

@@ -33,7 +33,7 @@ void gfx_present(GfxState& gfx) {
     if (now - gfx.anim_last_tick >= 10) {
         gfx.anim_last_tick = now;
         ++gfx.anim_counter;
-        if (gfx.zoom == 1) gfx_invalidate_view(gfx);
+        if (gfx.view_zoom == 1) gfx_invalidate_view(gfx);
     }
     if (SDL_Flip(gfx.screen) != 0) SDL_UpdateRect(gfx.screen, 0, 0, 0, 0);
 }

@@ -118,7 +118,6 @@ void gfx_init(GfxState& gfx) {
     gfx.radar_map = nullptr;
     gfx.radar = nullptr;
     gfx.view_stale = true;
-    gfx.zoom = 1;
 }
 
 void gfx_set_video_mode(GfxState& gfx, int width, int height) {
