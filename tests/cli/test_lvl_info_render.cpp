@@ -1,7 +1,6 @@
 // test_lvl_info_render.cpp - `ostrel-lvl info --json` against the shared maps' known contents,
 // `convert` against the editor's save, and `render` pixels against the map's cells.
 #include <SDL/SDL.h>
-#include <png.h>
 
 #include "cli/lvl_run.h"
 #include "map/lvl/builtin_tileset.h"
@@ -14,26 +13,6 @@ const std::string kMaps = OSTREL_TESTDATA;
 
 bool have_maps() {
     return std::filesystem::exists(kMaps + "/duelpub.lvl");
-}
-
-struct Picture {
-    uint32_t width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    const uint8_t* at(uint32_t x, uint32_t y) const { return &rgb[3 * (y * width + x)]; }
-};
-
-Picture read_png(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Picture p;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return p;
-    image.format = PNG_FORMAT_RGB;
-    p.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, p.rgb.data(), 0, nullptr)) {
-        p.width = image.width;
-        p.height = image.height;
-    }
-    return p;
 }
 
 class LvlInfoRender : public ScratchDir {};

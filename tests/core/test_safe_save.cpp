@@ -101,7 +101,8 @@ TEST_F(SafeSaveTest, FileSizeLimitIsAReasonNotADeath) {
     EXPECT_EQ(entries(dir_), 1u);
 }
 
-// A symlink is followed and stays, unless the caller refuses links; hard links are reported.
+// A symlink is followed and stays, unless the caller refuses links; hard links are reported;
+// what is no regular file is refused.
 TEST_F(SafeSaveTest, LinksAreKeptRefusedOrReported) {
     const fs::path real = dir_ / "real.lvl", link = dir_ / "link.lvl", other = dir_ / "other.lvl";
     ASSERT_EQ(safe_save_file(real.c_str(), Bytes{1}), 0);
@@ -112,9 +113,15 @@ TEST_F(SafeSaveTest, LinksAreKeptRefusedOrReported) {
     SafeSaveOptions no_links;
     no_links.refuse_links = true;
     EXPECT_EQ(safe_save_file(link.c_str(), Bytes{3}, no_links), FILE_IS_LINK);
+    // Nobody reads the FIFO: the save must not block on it. A folder is refused too.
     ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0600), 0);
-    EXPECT_EQ(safe_save_file((dir_ / "pipe").c_str(), Bytes{3}, no_links), FILE_NOT_REGULAR);
+    EXPECT_EQ(safe_save_file((dir_ / "pipe").c_str(), Bytes{3}), FILE_NOT_REGULAR);
+    EXPECT_EQ(safe_save_file(dir_.c_str(), Bytes{3}), EISDIR);
     EXPECT_EQ(read_all(real), Bytes{2});
+    // A name with no room left for a temporary's suffix is saved all the same.
+    const fs::path long_name = dir_ / std::string(250, 'n');
+    ASSERT_EQ(safe_save_file(long_name.c_str(), Bytes{5}), 0);
+    EXPECT_EQ(read_all(long_name), Bytes{5});
 
     fs::create_hard_link(real, other);
     SafeSave facts;

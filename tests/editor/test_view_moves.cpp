@@ -1,5 +1,6 @@
-// Moving around the map: wheel zoom about the pointer, arrow steps, the radar, the paced
-// right-button scroll, the opening view, and panels that keep their clicks from the map.
+// Moving around the map: wheel zoom about the pointer (and its limits), the paced right-button
+// scroll, the opening view, and panels that keep their clicks from the map (arrow steps and
+// radar clicks: view_session.sh).
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
 #include "editor/mouse_tools.h"
@@ -52,17 +53,6 @@ TEST_F(Moves, WheelZoomKeepsTheCellUnderThePointer) {
         wheel(c.button, c.px, c.py);
         EXPECT_EQ(g_editor.zoom, c.zoom_after) << c.zoom << " at " << c.px;
         EXPECT_EQ(hover_at(c.px, c.py), before) << c.zoom << " at " << c.px;
-    }
-}
-
-TEST_F(Moves, ArrowsMoveOneTileAndShiftMostOfTheWindow) {
-    for (int zoom : {1, 2, 4}) {
-        g_editor.zoom = zoom;
-        g_editor.view_center_x = g_editor.view_center_y = 4000;
-        editor_key(KEY_RIGHT, 0);
-        editor_key(KEY_DOWN, MOD_SHIFT);
-        // Three quarters of the 480-pixel height, in map pixels at this zoom.
-        EXPECT_EQ(centre(), std::pair(4016, 4000 + ((360 * zoom) & ~15))) << zoom;
     }
 }
 
@@ -140,15 +130,6 @@ TEST_F(Moves, PanelsKeepTheirClicks) {
         mouse_at(pointer, pointer, buttons, x, 20);
     for (int x = 20; x <= 23; ++x)
         EXPECT_EQ(mapdata_get_tile(map(), x, 20), x == 20 ? 5 : 0) << x;
-}
-
-TEST_F(Moves, RadarClickCentresTheViewAndADragFollows) {
-    g_editor.alt_held = 1;
-    mouse_at((640 - 258) + 100, (480 - 258) + 50, MOUSE_LEFT);
-    EXPECT_EQ(centre(), std::pair(100 * 64 + 32, 50 * 64 + 32));
-    mouse_at(639, 0, MOUSE_LEFT);
-    EXPECT_EQ(centre(), std::pair(255 * 64 + 32, 32));
-    EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 0);
 }
 
 } // namespace

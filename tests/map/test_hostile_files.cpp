@@ -1,8 +1,11 @@
-// Hostile level files: region data past the decode budget is cut.
+// Hostile level files: region data past the decode budget is cut; a FIFO is never waited on.
 #include <gtest/gtest.h>
 
+#include "core/platform.h"
 #include "map/lvl/level.h"
 #include "test_util.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +38,14 @@ TEST(HostileFile, RegionDataPastTheBudgetIsCut) {
         EXPECT_EQ(region_cells(mapdata_find_region(map.map, "r")).size(), 1024u * 1024u);
     }
     region_set_decode_budget(kRegionDecodeBudget);
+}
+
+// Nobody writes to the FIFO: the open must refuse it, not block.
+TEST_F(ScratchDir, FifoIsRefusedWithoutBlocking) {
+    ASSERT_EQ(mkfifo("pipe.lvl", 0600), 0);
+    int error = 0;
+    EXPECT_EQ(mapdata_open("pipe.lvl", &error), nullptr);
+    EXPECT_EQ(error, FILE_NOT_REGULAR);
 }
 
 } // namespace
