@@ -28,6 +28,8 @@ TEST(Hash, ReferenceValuesFoldCaseAndHighBytesStayApart) {
     EXPECT_EQ(hash_string("PROGRAM"), 0x6E87ABF2u);
     EXPECT_NE(hash_string("\xE9"), hash_string("i"));
     EXPECT_EQ(text_icmp("Base", "BASE"), 0);
+    EXPECT_EQ(text_icmp("AZ", "az"), 0); // both ends of the alphabet fold
+    EXPECT_LT(text_icmp("abc", "ABD"), 0); // ordered as the sorted lists need
     EXPECT_NE(text_icmp("\xE9", "\xC9"), 0);
     EXPECT_EQ(text_nicmp("?SAVE x", "?save", 5), 0);
 }

@@ -6,6 +6,7 @@
 #include "core/hash.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
+#include "editor/mouse_tools.h"
 #include "editor/regionlist.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
@@ -30,6 +31,7 @@ class EditorFixture : public ::testing::Test {
         regionlist_set_rows(6);
         regionlist_rebuild();
         bookmarks_clear();
+        g_mouse_tools = MouseTools{}; // a test that chose a tool must not leave it to the next
         editor_update_view();
         console_init();
     }
