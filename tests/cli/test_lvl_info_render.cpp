@@ -1,9 +1,9 @@
 // test_lvl_info_render.cpp - `ostrel-lvl info --json` against the shared maps' known contents,
-// `convert` against the editor's save, and `render` pixels against the map's cells.
-#include <SDL/SDL.h>
+// `convert` against the editor's save, `render` pixels against the map's cells (full-size tile
+// pictures: the exchange test's tmxrasterizer comparison) and render outputs that are pictures
+// only.
 
 #include "cli/lvl_run.h"
-#include "map/lvl/builtin_tileset.h"
 #include "map/lvl/level.h"
 #include "test_util.h"
 
@@ -78,37 +78,6 @@ TEST_F(LvlInfoRender, ScaleOneUsesTheRadarColours) {
         EXPECT_EQ(Bytes(p.at(x, 0), p.at(x, 0) + 3), Bytes(want[x], want[x] + 3)) << "cell " << x;
 }
 
-TEST_F(LvlInfoRender, FullSizeShowsTheTilesetCells) {
-    write_file("in.lvl", records({{2, 3, 45}, {3, 3, 190}}));
-    ASSERT_EQ(
-        lvl_run({"render", "in.lvl", "out.png", "--scale", "16", "--area", "2", "3", "2", "1"})
-            .status,
-        0);
-    Picture p = read_png("out.png");
-    ASSERT_EQ(p.width, 32u);
-    ASSERT_EQ(p.height, 16u);
-    uint32_t length = 0;
-    const uint8_t* bytes = builtin_tileset(&length);
-    SDL_Surface* tileset = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes, static_cast<int>(length)), 1);
-    ASSERT_NE(tileset, nullptr);
-    int mismatches = 0;
-    for (int cell = 0; cell < 2; ++cell) {
-        const int t = cell == 0 ? 45 : 190;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const int sx = (t - 1) % 19 * 16 + x, sy = (t - 1) / 19 * 16 + y;
-                const uint8_t index =
-                    static_cast<uint8_t*>(tileset->pixels)[sy * tileset->pitch + sx];
-                const SDL_Color& c = tileset->format->palette->colors[index];
-                const uint8_t* got =
-                    p.at(static_cast<uint32_t>(cell * 16 + x), static_cast<uint32_t>(y));
-                mismatches += got[0] != c.r || got[1] != c.g || got[2] != c.b;
-            }
-    }
-    EXPECT_EQ(mismatches, 0);
-    SDL_FreeSurface(tileset);
-}
-
 TEST_F(LvlInfoRender, WideRendersDrawAcrossTheSeamBetweenPieces) {
     // The sprites live in the editor's graphics folder; the tool finds them in ./graphics.
     std::filesystem::copy(std::string(OSTREL_RUN_DIR) + "/graphics", "graphics",
@@ -132,6 +101,34 @@ TEST_F(LvlInfoRender, WideRendersDrawAcrossTheSeamBetweenPieces) {
         }
     EXPECT_EQ(differing, 0);
     EXPECT_GT(lit, 16 * 16 * 6);
+}
+
+// A list of maps must not turn every second map into a picture; a non-PNG under a picture's
+// name is replaced only on request; a symlinked picture stays a link.
+TEST_F(LvlInfoRender, RenderWritesOnlyPictures) {
+    const Bytes map = {5, 0, 0, 7};
+    write_file("a.lvl", map);
+    write_file("b.lvl", map);
+    LvlRun run = lvl_run({"render", "a.lvl", "b.lvl"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "'b.lvl' is no picture name")) << run.err;
+    EXPECT_EQ(read_file("b.lvl"), map);
+
+    write_file("notes.png", {'h', 'i'});
+    run = lvl_run({"render", "a.lvl", "notes.png"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "ostrel-lvl: notes.png: not written: the file there is not a PNG picture "
+                       "(--force replaces it)\n");
+    EXPECT_EQ(read_file("notes.png"), (Bytes{'h', 'i'}));
+    EXPECT_EQ(lvl_run({"render", "a.lvl", "notes.png", "--force"}).status, 0);
+
+    std::filesystem::create_directory("pics");
+    std::filesystem::create_symlink("pics/real.png", "link.png");
+    for (int i = 0; i < 2; ++i) // a new picture, then one over the old picture
+        ASSERT_EQ(lvl_run({"render", "a.lvl", "link.png"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink("link.png"));
+    EXPECT_EQ(read_file("pics/real.png"), read_file("notes.png"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("pics"), std::filesystem::directory_iterator()), 1);
 }
 
 } // namespace
