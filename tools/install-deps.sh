@@ -66,6 +66,7 @@ need libpng-dev has_module libpng
 need libpugixml-dev has_module pugixml
 need nlohmann-json3-dev has_module nlohmann_json
 need zlib1g-dev has_module zlib
+need libsodium-dev has_module libsodium
 # Tiled itself checks the maps we exchange with it (tiled and tmxrasterizer).
 have_tiled() { have tiled && have tmxrasterizer; }
 need tiled have_tiled

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr uint32_t kRegionLayer = 1u << 20;
+constexpr uint32_t kRegionLayer = kEditRegionLayer;
 // Cell records a step makes room for at its first cell; a closed step keeps at most this much
 // room unused.
 constexpr size_t kFirstCells = 64;
@@ -60,6 +60,8 @@ struct EditHistory {
     EditLimits limits = kEditDefaultLimits;
     bool cut = false;
     bool cut_told = false;
+    EditObserver observer = nullptr;
+    void* observer_user = nullptr;
 };
 
 namespace {
@@ -232,6 +234,36 @@ void enforce_limits(MapData* map, EditHistory* h) {
     }
 }
 
+// Tells the observer what a step just applied: its records in the order of application.
+void notify(MapData* map, EditHistory* h, const Step& step, bool backwards) {
+    if (!h->observer) return;
+    std::vector<EditChange> changes;
+    if (!step.ops.empty()) changes.reserve(step.ops.size());
+    auto add = [&](const Op& op) {
+        EditChange c{};
+        if (op.kind == OP_CUSTOM) {
+            c.ops = op.ops;
+            c.payload = op.payload;
+        } else {
+            c.index = op.index;
+            c.anchor = op.anchor;
+            c.width = op.width;
+            c.height = op.height;
+            c.placed = op.present;
+        }
+        changes.push_back(c);
+    };
+    if (backwards)
+        for (size_t k = step.ops.size(); k-- > 0;)
+            add(step.ops[k]);
+    else
+        for (const Op& op : step.ops)
+            add(op);
+    h->observer(h->observer_user, map,
+                EditStepView{step.cells.data(), step.cells.size(), changes.data(), changes.size(),
+                             step.bytes});
+}
+
 // Exchanges every record of a step with the map: backwards to undo, forwards to redo.
 void swap_step(MapData* map, Step& step, bool backwards) {
     std::vector<uint32_t>& cells = step.cells;
@@ -296,6 +328,7 @@ int edit_end(MapData* map) {
     h->bytes += step.bytes;
     h->steps.push_back(std::move(step));
     h->done = h->steps.size();
+    notify(map, h, h->steps.back(), false);
     enforce_limits(map, h);
     return 1;
 }
@@ -436,7 +469,36 @@ static int walk(MapData* map, const char** label, bool back) {
     else
         ++h->done;
     if (label) *label = step.label.c_str();
+    notify(map, h, step, back);
     return 1;
+}
+
+void edit_set_observer(MapData* map, EditObserver observer, void* user) {
+    EditHistory* h = history_of(map);
+    h->observer = observer;
+    h->observer_user = user;
+}
+
+void edit_insert_stamp_at(MapData* map, uint32_t index, uint32_t anchor, uint16_t width,
+                          uint16_t height) {
+    if (!map || !map->tiles) return;
+    Scope scope(map);
+    touch(map, scope.h);
+    index = std::min(index, list_count(&map->stamps));
+    Stamp stamp{anchor, width, height};
+    stamp_insert(map, index, stamp);
+    record_stamp(scope.h, &stamp, index, true);
+}
+
+void edit_remove_stamp_at(MapData* map, uint32_t index) {
+    if (!map || !map->tiles || index >= list_count(&map->stamps)) return;
+    Scope scope(map);
+    touch(map, scope.h);
+    const ListNode* node = map->stamps.head;
+    for (uint32_t i = 0; i < index; ++i)
+        node = node->next;
+    record_stamp(scope.h, static_cast<const Stamp*>(node->data), index, false);
+    stamp_delete(map, index);
 }
 
 int edit_undo(MapData* map, const char** label) {

@@ -40,6 +40,8 @@ struct MapData;
 struct Region;
 struct Stamp;
 struct EditHistory;
+struct HashTable;
+struct JournalStep;
 
 // ---- Steps ---------------------------------------------------------------------------------
 
@@ -104,6 +106,8 @@ int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y);
 void edit_set_attribute(MapData* map, const char* key, const char* value);
 // Removes the first attribute whose key matches; 1 when one was removed.
 int edit_remove_attribute(MapData* map, const char* key);
+// Gives the map the attribute table (owned from then on: values are mem_alloc texts).
+void edit_replace_attributes(MapData* map, HashTable* table);
 
 // ---- Tileset -------------------------------------------------------------------------------
 
@@ -130,6 +134,10 @@ struct EditCustomOps {
     void (*release)(MapData* map, void* payload);
     // Bytes the payload holds, counted against the history's memory bound; may be null.
     size_t (*bytes)(const void* payload);
+    // Describes, for the edit journal, the state the change (or its undo or redo, just made)
+    // put into the map (map/edit/journal.h). May be null: the journal then keeps the whole
+    // map after such a step instead.
+    void (*forward)(const MapData* map, const void* payload, JournalStep* out);
 };
 // Applies a change through ops->swap and records it; ops must outlive the map.
 void edit_custom(MapData* map, const EditCustomOps* ops, void* payload);
@@ -159,3 +167,40 @@ size_t edit_history_bytes(const MapData* map);
 bool edit_take_cut_notice(MapData* map);
 // Forgets every step (and an open one); the map stays as it is. mapdata_clear calls it.
 void edit_forget_history(MapData* map);
+
+// ---- Observing finished steps --------------------------------------------------------------
+
+// A record other than a cell, as a finished step applied it: an object placed at, or removed
+// from, a place of the stamp list, or a custom change.
+struct EditChange {
+    const EditCustomOps* ops; // null for an object
+    const void* payload;
+    uint32_t index; // object: its place in the stamp list
+    uint32_t anchor;
+    uint16_t width, height;
+    bool placed; // object: placed (true) or removed
+};
+
+// What a step just done, undone or redone touched, in the order it applied it. Cells are
+// packed as edit_pack_cell with bit 20 set for the region grid; their byte is meaningless: the
+// map holds the cell's state now. A cell may be listed more than once.
+struct EditStepView {
+    const uint32_t* cells;
+    size_t cell_count;
+    const EditChange* changes;
+    size_t change_count;
+    size_t undo_bytes; // what the step's undo record holds (its share of edit_history_bytes)
+};
+inline constexpr uint32_t kEditRegionLayer = 1u << 20;
+
+// Called after every step that entered the history and after every undo and redo, with the map
+// in its new state; the edit journal describes steps through it. One observer per map.
+using EditObserver = void (*)(void* user, MapData* map, const EditStepView& step);
+void edit_set_observer(MapData* map, EditObserver observer, void* user);
+
+// Places an object at place index of the stamp list (past the end: last) without writing any
+// cell, and removes the object at place index, again leaving its cells: the journal's replay
+// of what a step did to the stamp list.
+void edit_insert_stamp_at(MapData* map, uint32_t index, uint32_t anchor, uint16_t width,
+                          uint16_t height);
+void edit_remove_stamp_at(MapData* map, uint32_t index);

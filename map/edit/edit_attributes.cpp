@@ -1,5 +1,6 @@
 // edit_attributes.cpp - attribute changes as edits: each swaps in a changed copy of the table.
 #include "map/edit/edit.h"
+#include "map/edit/journal.h"
 
 #include <cstring>
 
@@ -59,7 +60,11 @@ size_t table_bytes(const void* payload) {
     return bytes;
 }
 
-constexpr EditCustomOps kAttributeOps{swap_table, release_table, table_bytes};
+void forward_table(const MapData* map, const void*, JournalStep* out) {
+    journal_put_attributes(out, map->attributes);
+}
+
+constexpr EditCustomOps kAttributeOps{swap_table, release_table, table_bytes, forward_table};
 
 HashTable* copy_of_attributes(const MapData* map) {
     return map->attributes ? hash_clone(map->attributes, copy_value, nullptr) : hash_create();
@@ -84,4 +89,9 @@ int edit_remove_attribute(MapData* map, const char* key) {
     mem_free(value);
     edit_custom(map, &kAttributeOps, new AttributePayload{table});
     return 1;
+}
+
+void edit_replace_attributes(MapData* map, HashTable* table) {
+    if (!map || !table) return;
+    edit_custom(map, &kAttributeOps, new AttributePayload{table});
 }

@@ -3,6 +3,7 @@
 #include "core/hash.h"
 #include "core/mem.h"
 #include "map/edit/edit.h"
+#include "map/edit/journal.h"
 #include "map/model/elvl_chunk.h"
 #include "map/model/region.h"
 #include "map/edit/region_edit.h"
@@ -41,7 +42,15 @@ size_t link_bytes(const void*) {
     return sizeof(LinkPayload) + sizeof(Region);
 }
 
-constexpr EditCustomOps kLinkOps{swap_link, release_link, link_bytes};
+void forward_link(const MapData*, const void* payload, JournalStep* out) {
+    const auto* p = static_cast<const LinkPayload*>(payload);
+    if (p->linked)
+        journal_put_region_arrival(out, p->region, p->index);
+    else
+        journal_put_region_departure(out, p->index);
+}
+
+constexpr EditCustomOps kLinkOps{swap_link, release_link, link_bytes, forward_link};
 
 // ---- A name ----------------------------------------------------------------------------------
 
@@ -65,7 +74,11 @@ size_t name_bytes(const void* payload) {
     return sizeof(NamePayload) + std::strlen(static_cast<const NamePayload*>(payload)->name) + 1;
 }
 
-constexpr EditCustomOps kNameOps{swap_name, release_name, name_bytes};
+void forward_name(const MapData* map, const void* payload, JournalStep* out) {
+    journal_put_region_name(out, map, static_cast<const NamePayload*>(payload)->region);
+}
+
+constexpr EditCustomOps kNameOps{swap_name, release_name, name_bytes, forward_name};
 
 // ---- A sub-chunk table -----------------------------------------------------------------------
 
@@ -95,7 +108,11 @@ size_t table_bytes(const void* payload) {
     return bytes;
 }
 
-constexpr EditCustomOps kTableOps{swap_table, release_table, table_bytes};
+void forward_table(const MapData* map, const void* payload, JournalStep* out) {
+    journal_put_region_subchunks(out, map, static_cast<const TablePayload*>(payload)->region);
+}
+
+constexpr EditCustomOps kTableOps{swap_table, release_table, table_bytes, forward_table};
 
 void* copy_chunk(const void* chunk, void*) {
     uint32_t size = 8 + elvl_chunk_length(chunk);
@@ -186,7 +203,11 @@ size_t store_bytes(const void* payload) {
     return sizeof(StorePayload) + tilegrid_storage_bytes(store.grid) + sizeof(RegionSetTable);
 }
 
-constexpr EditCustomOps kStoreOps{swap_store, release_store, store_bytes};
+// A rebuild alone changes no cell's regions; the cells a deleted region takes along, or brings
+// back, go with its departure or arrival.
+void forward_store(const MapData*, const void*, JournalStep*) {}
+
+constexpr EditCustomOps kStoreOps{swap_store, release_store, store_bytes, forward_store};
 
 char* copy_text(const char* text) {
     size_t length = std::strlen(text);
@@ -202,6 +223,18 @@ Region* edit_region_create(MapData* map, const char* name) {
     Region* region = mapdata_new_region(map, name);
     edit_custom(map, &kLinkOps, new LinkPayload{region, list_count(&map->region_order), false});
     return region;
+}
+
+Region* edit_region_insert(MapData* map, uint32_t index, const char* name) {
+    if (!map || !name) return nullptr;
+    Region* region = mapdata_new_region(map, name);
+    edit_custom(map, &kLinkOps, new LinkPayload{region, index, false});
+    return region;
+}
+
+void edit_region_set_subchunks(MapData* map, Region* region, HashTable* table) {
+    if (!map || !region || !table) return;
+    edit_custom(map, &kTableOps, new TablePayload{region, table});
 }
 
 void edit_region_rename(MapData* map, Region* region, const char* name) {

@@ -1,5 +1,6 @@
 // edit_tileset.cpp - tileset changes as edits: the bitmap bytes are exchanged whole.
 #include "map/edit/edit.h"
+#include "map/edit/journal.h"
 
 #include <cstring>
 #include <utility>
@@ -32,7 +33,11 @@ size_t tileset_bytes(const void* payload) {
     return sizeof(TilesetPayload) + static_cast<const TilesetPayload*>(payload)->length;
 }
 
-constexpr EditCustomOps kTilesetOps{swap_tileset, release_tileset, tileset_bytes};
+void forward_tileset(const MapData* map, const void*, JournalStep* out) {
+    journal_put_tileset(out, map);
+}
+
+constexpr EditCustomOps kTilesetOps{swap_tileset, release_tileset, tileset_bytes, forward_tileset};
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 
+struct HashTable;
 struct MapData;
 struct Region;
 
@@ -45,6 +46,10 @@ const char* region_name_problem(const MapData* map, const Region* self, const ch
 // A new region without cells at the end of the map's region order.
 Region* edit_region_create(MapData* map, const char* name);
 void edit_region_rename(MapData* map, Region* region, const char* name);
+// A new region without cells at place index of the region order (past the end: last).
+Region* edit_region_insert(MapData* map, uint32_t index, const char* name);
+// Gives the region the sub-chunk table (owned from then on: chunk copies as elvl reads them).
+void edit_region_set_subchunks(MapData* map, Region* region, HashTable* table);
 // Takes the region and its cells out of the map (the cells stay in the other regions).
 void edit_region_delete(MapData* map, Region* region);
 // Adds (on) or removes every sub-chunk of type (a flag without data); 1 when it changed.

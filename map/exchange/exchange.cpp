@@ -15,6 +15,8 @@ namespace {
 
 // Largest image read for a tileset (a level's tileset is far smaller).
 constexpr uint64_t kMaxImageBytes = 16u << 20;
+// Largest tileset file read (one image and a few attributes).
+constexpr uint64_t kMaxTilesetFileBytes = 1u << 20;
 
 std::string lower_extension(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -53,6 +55,30 @@ bool read_bounded(const std::string& path, uint64_t max, std::vector<uint8_t>* o
     return fits;
 }
 
+// Tilesets kept in their own files (Tiled's default for a new tileset) are read in, their
+// image names made relative to the map's folder.
+std::string read_external_tilesets(const std::string& folder, TiledMap* tiled) {
+    for (TiledTileset& ts : tiled->tilesets) {
+        if (ts.source.empty()) continue;
+        std::string file = ts.source[0] == '/' ? ts.source : folder + "/" + ts.source;
+        std::string ext = lower_extension(ts.source), error;
+        std::vector<uint8_t> bytes;
+        if (ext != ".tsx" && ext != ".tsj" && ext != ".json")
+            return ts.where + ": the tileset file " + ts.source + " is neither .tsx nor .tsj";
+        if (!read_bounded(file, kMaxTilesetFileBytes, &bytes, &error)) return ts.where + ": " + error;
+        TiledTileset external;
+        error = ext == ".tsx" ? tsx_parse(bytes, file, &external)
+                              : tiled_json_tileset_parse(bytes, file, &external);
+        if (!error.empty()) return error;
+        size_t slash = ts.source.rfind('/');
+        if (!external.image.empty() && external.image[0] != '/' && slash != std::string::npos)
+            external.image = ts.source.substr(0, slash + 1) + external.image;
+        external.firstgid = ts.firstgid;
+        ts = std::move(external);
+    }
+    return {};
+}
+
 } // namespace
 
 void MapDataRelease::operator()(MapData* map) const {
@@ -84,6 +110,8 @@ ExchangeRead exchange_read_bytes(std::span<const uint8_t> bytes, ExchangeFormat 
         result.error = tiled_json_parse(bytes, name, &tiled);
     else
         result.error = exchange_unknown_format_text(name.c_str());
+    if (!result.error.empty()) return result;
+    result.error = read_external_tilesets(folder, &tiled);
     if (!result.error.empty()) return result;
     auto read_image = [&](const std::string& image, std::vector<uint8_t>* out, std::string* error) {
         if (image.empty()) {

@@ -21,7 +21,7 @@ struct TiledTileset {
     std::string image; // file name relative to the map
     int32_t imagewidth = 0, imageheight = 0;
     std::string trans; // "rrggbb" or empty
-    std::string source; // an external tileset file, which this exchange does not read
+    std::string source; // an external tileset file (.tsx, .tsj), read in by exchange_read
     std::string where;
 };
 
@@ -66,6 +66,11 @@ std::string tmx_format(const TiledMap& map);
 [[nodiscard]] std::string tiled_json_parse(std::span<const uint8_t> bytes,
                                            const std::string& name, TiledMap* map);
 std::string tiled_json_format(const TiledMap& map);
+// External tileset files: Tiled's XML (.tsx) and JSON (.tsj) tilesets, without a first gid.
+[[nodiscard]] std::string tsx_parse(std::span<const uint8_t> bytes, const std::string& name,
+                                    TiledTileset* tileset);
+[[nodiscard]] std::string tiled_json_tileset_parse(std::span<const uint8_t> bytes,
+                                                   const std::string& name, TiledTileset* tileset);
 
 // Byte codecs of tile data. Decoders are bounded: they refuse more than max output bytes.
 std::string base64_encode(std::span<const uint8_t> bytes);

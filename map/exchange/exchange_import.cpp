@@ -372,18 +372,26 @@ ExchangeRead exchange_import(const TiledMap& t, const std::string& name,
             if (!ts.source.empty())
                 refuse(ts.where, "the external tileset " + quoted(ts.source) +
                                      " is not read; embed it in the map (Tiled: Embed Tileset)");
-            uint32_t* first = ts.name == "tiles" ? &gids.tiles : ts.name == "extra" ? &gids.extra
-                              : ts.name == "region" ? &gids.region : nullptr;
+            // Known by name, else by its size: Tiled names a new tileset after its image.
+            std::string kind = ts.name;
+            if (kind != "tiles" && kind != "extra" && kind != "region")
+                kind = ts.tilecount == int32_t(kTilesCount) && !gids.tiles   ? "tiles"
+                       : ts.tilecount == int32_t(kExtraCount) && !gids.extra ? "extra"
+                       : ts.tilecount == 1 && !gids.region                   ? "region"
+                                                                             : "";
+            uint32_t* first = kind == "tiles" ? &gids.tiles : kind == "extra" ? &gids.extra
+                              : kind == "region" ? &gids.region : nullptr;
             if (!first)
-                refuse(ts.where, "tileset " + quoted(ts.name) + " is none of tiles, extra and region");
+                refuse(ts.where, "tileset " + quoted(ts.name) +
+                                     " is none of tiles (190 tiles), extra (65) and region (1)");
             if (*first) refuse(ts.where, "a second tileset named " + quoted(ts.name));
-            uint32_t want = ts.name == "tiles" ? kTilesCount : ts.name == "extra" ? kExtraCount : 1;
+            uint32_t want = kind == "tiles" ? kTilesCount : kind == "extra" ? kExtraCount : 1;
             if (uint32_t(ts.tilecount) != want || ts.tilewidth != kExchangeTile || ts.tileheight != kExchangeTile)
                 refuse(ts.where, "tileset " + quoted(ts.name) + " must hold " + std::to_string(want) +
                                      " tiles of 16 x 16 pixels");
             if (ts.firstgid == 0) refuse(ts.where, "tileset " + quoted(ts.name) + " has first gid 0");
             *first = ts.firstgid;
-            if (ts.name == "tiles") tiles_set = &ts;
+            if (kind == "tiles") tiles_set = &ts;
         }
 
         // Map properties.

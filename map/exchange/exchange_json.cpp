@@ -92,11 +92,13 @@ bool read_properties(Reader* r, const json& parent, const std::string& where,
     return true;
 }
 
-bool read_tileset(Reader* r, const json& t, const std::string& where, TiledTileset* ts) {
+// In a map a tileset has a first gid; a tileset file (.tsj) has none.
+bool read_tileset(Reader* r, const json& t, const std::string& where, TiledTileset* ts,
+                  bool in_map = true) {
     ts->where = where;
     if (!t.is_object()) return r->fail(where, "not an object");
     std::string trans;
-    if (!r->number(t, where, "firstgid", &ts->firstgid, true) ||
+    if ((in_map && !r->number(t, where, "firstgid", &ts->firstgid, true)) ||
         !r->text(t, where, "source", &ts->source) || !r->text(t, where, "name", &ts->name) ||
         !r->number(t, where, "tilewidth", &ts->tilewidth) ||
         !r->number(t, where, "tileheight", &ts->tileheight) ||
@@ -186,18 +188,39 @@ json properties_json(const std::vector<TiledProperty>& props) {
 
 } // namespace
 
-std::string tiled_json_parse(std::span<const uint8_t> bytes, const std::string& name,
-                             TiledMap* map) {
-    Reader r;
-    r.name = name;
-    json doc;
+namespace {
+
+std::string load_json(std::span<const uint8_t> bytes, const std::string& name, json* doc) {
     try {
-        doc = json::parse(bytes.begin(), bytes.end());
+        *doc = json::parse(bytes.begin(), bytes.end());
     } catch (const json::parse_error& e) {
         return name + ": byte " + std::to_string(e.byte) + ": not a readable JSON file";
     } catch (const json::exception&) {
         return name + ": not a readable JSON file (a number out of range)";
     }
+    return {};
+}
+
+} // namespace
+
+std::string tiled_json_tileset_parse(std::span<const uint8_t> bytes, const std::string& name,
+                                     TiledTileset* ts) {
+    Reader r;
+    r.name = name;
+    json doc;
+    if (std::string error = load_json(bytes, name, &doc); !error.empty()) return error;
+    std::string type;
+    if (!r.text(doc, name, "type", &type)) return r.error;
+    if (!doc.is_object() || type != "tileset") return name + ": not a Tiled tileset (\"type\" is not \"tileset\")";
+    return read_tileset(&r, doc, name, ts, false) ? std::string() : r.error;
+}
+
+std::string tiled_json_parse(std::span<const uint8_t> bytes, const std::string& name,
+                             TiledMap* map) {
+    Reader r;
+    r.name = name;
+    json doc;
+    if (std::string error = load_json(bytes, name, &doc); !error.empty()) return error;
     if (!doc.is_object()) return name + ": not a Tiled map (no top-level object)";
     std::string type;
     const std::string top = name + ": map";

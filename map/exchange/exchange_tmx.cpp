@@ -67,9 +67,10 @@ bool read_properties(Reader* r, const pugi::xml_node& parent, std::vector<TiledP
     return true;
 }
 
-bool read_tileset(Reader* r, const pugi::xml_node& t, TiledTileset* ts) {
+// In a map a tileset has a first gid; a tileset file (.tsx) has none.
+bool read_tileset(Reader* r, const pugi::xml_node& t, TiledTileset* ts, bool in_map = true) {
     ts->where = r->where(t);
-    if (!r->number(t, "firstgid", &ts->firstgid, true)) return false;
+    if (in_map && !r->number(t, "firstgid", &ts->firstgid, true)) return false;
     ts->source = t.attribute("source").value();
     ts->name = t.attribute("name").value();
     if (!r->number(t, "tilewidth", &ts->tilewidth) || !r->number(t, "tileheight", &ts->tileheight) ||
@@ -143,22 +144,39 @@ void write_properties(pugi::xml_node parent, const std::vector<TiledProperty>& p
 
 } // namespace
 
+namespace {
+
+// Loads the XML with the reader's line table; the reason with its line when it is damaged.
+std::string load_xml(std::span<const uint8_t> bytes, const std::string& name, Reader* r,
+                     pugi::xml_document* doc) {
+    r->name = name;
+    r->line_starts.push_back(0);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n') r->line_starts.push_back(i + 1);
+    pugi::xml_parse_result parsed =
+        doc->load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (parsed) return {};
+    auto offset = static_cast<size_t>(std::max<ptrdiff_t>(parsed.offset, 0));
+    size_t line = std::upper_bound(r->line_starts.begin(), r->line_starts.end(), offset) -
+                  r->line_starts.begin();
+    return name + ":" + std::to_string(line) + ": not a readable XML file: " + parsed.description();
+}
+
+} // namespace
+
+std::string tsx_parse(std::span<const uint8_t> bytes, const std::string& name, TiledTileset* ts) {
+    Reader r;
+    pugi::xml_document doc;
+    if (std::string error = load_xml(bytes, name, &r, &doc); !error.empty()) return error;
+    pugi::xml_node t = doc.child("tileset");
+    if (!t) return name + ": not a Tiled tileset (no <tileset> element)";
+    return read_tileset(&r, t, ts, false) ? std::string() : r.error;
+}
+
 std::string tmx_parse(std::span<const uint8_t> bytes, const std::string& name, TiledMap* map) {
     Reader r;
-    r.name = name;
-    r.line_starts.push_back(0);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n') r.line_starts.push_back(i + 1);
     pugi::xml_document doc;
-    pugi::xml_parse_result parsed =
-        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
-    if (!parsed) {
-        auto offset = static_cast<size_t>(std::max<ptrdiff_t>(parsed.offset, 0));
-        size_t line = std::upper_bound(r.line_starts.begin(), r.line_starts.end(), offset) -
-                      r.line_starts.begin();
-        return name + ":" + std::to_string(line) + ": not a readable XML file: " +
-               parsed.description();
-    }
+    if (std::string error = load_xml(bytes, name, &r, &doc); !error.empty()) return error;
     pugi::xml_node m = doc.child("map");
     if (!m) return name + ": not a Tiled map (no <map> element)";
     map->orientation = m.attribute("orientation").value();

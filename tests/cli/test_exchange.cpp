@@ -145,6 +145,15 @@ TEST_F(Exchange, SmallMapFromTiledIsPlacedTopLeft) {
     EXPECT_EQ(mapdata_get_tile(read.map.get(), 3, 3), 5);
     EXPECT_EQ(mapdata_get_tile(read.map.get(), 1, 1), 217);
     EXPECT_EQ(mapdata_get_tile(read.map.get(), 2, 2), TILE_FILLER);
+    // Tiled's default for a new tileset: a file of its own, named after its image.
+    std::filesystem::create_directory("sets");
+    write_file("sets/t.tsx", bytes("<?xml version=\"1.0\"?>\n<tileset name=\"t\" tilewidth=\"16\" tileheight=\"16\" "
+                                   "tilecount=\"190\" columns=\"19\"><image source=\"../t.bmp\" width=\"304\" height=\"160\"/></tileset>"));
+    std::string text = small_tmx();
+    size_t from = text.find(" <tileset"), to = text.find("</tileset>") + 10;
+    read = read_tmx(text.replace(from, to - from, " <tileset firstgid=\"1\" source=\"sets/t.tsx\"/>"));
+    ASSERT_TRUE(read.map) << read.error;
+    EXPECT_EQ(mapdata_get_tile(read.map.get(), 3, 3), 5);
 }
 
 TEST_F(Exchange, HostileMapsAreRefusedWithThePlace) {

@@ -1,0 +1,204 @@
+// bench_journal.cpp - the edit journal's budgets in one run: a stroke with the journal on
+// against the same stroke without it, journal bytes per step against the step's undo record,
+// and the recovery of 10,000 steps.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/log.h"
+#include "editor/recovery/recovery.h"
+#include "map/edit/edit.h"
+#include "map/edit/journal.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
+#include "map/model/region.h"
+#include "map/edit/region_edit.h"
+
+namespace {
+
+std::string scratch_folder() {
+    static std::string folder = [] {
+        char name[] = "/tmp/ostrel-bench-journal-XXXXXX";
+        return std::string(::mkdtemp(name));
+    }();
+    return folder;
+}
+
+// A real map when present (the journal then starts from its file), else the default map.
+MapData* bench_map() {
+    std::string real = std::string(OSTREL_TESTDATA) + "/duelpub.lvl";
+    if (std::filesystem::exists(real)) return mapdata_load(real.c_str());
+    MapData* map = mapdata_new();
+    mapdata_make_default(map);
+    map->saved_revision = map->revision;
+    return map;
+}
+
+// A stroke of 24 cells along a row, one step, as bench_edit paints it; arg 1: journal on,
+// arg 2: only the record laid out (no writer).
+void BM_Stroke(benchmark::State& state) {
+    MapData* map = bench_map();
+    JournalSession* session =
+        state.range(0) == 1
+            // Past 64 MiB the journal is rewritten as one map: hours of real strokes, seconds
+            // of these; its cost is that of a save, measured elsewhere.
+            ? journal_session_start(map, scratch_folder() + "/stroke.journal", uint64_t{1} << 34)
+            : nullptr;
+    std::vector<uint8_t> sink;
+    if (state.range(0) == 2)
+        edit_set_observer(
+            map, [](void* user, MapData* m, const EditStepView& step) {
+                auto* out = static_cast<std::vector<uint8_t>*>(user);
+                if (out->size() > (1 << 20)) out->clear();
+                (void)journal_encode_step(m, step, out, false);
+            },
+            &sink);
+    int n = 0;
+    for (auto _ : state) {
+        // Every stroke changes its row: the tile flips each time the rows come round.
+        int32_t y = 300 + n % 64;
+        int tile = 5 + (n++ / 64) % 2;
+        edit_begin(map, "stroke");
+        for (int32_t x = 400; x < 424; ++x)
+            edit_paint(map, x, y, tile);
+        edit_set_label(map, "stroke of 24 cells");
+        edit_end(map);
+    }
+    journal_session_end(session, map, true);
+    mapdata_free(map);
+}
+BENCHMARK(BM_Stroke)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+// Record bytes against undo bytes over strokes, objects, region cells and region commands.
+struct Sizes {
+    double worst_over = -1e18, journal = 0, undo = 0;
+    uint32_t steps = 0;
+};
+
+void measure(void* user, MapData* map, const EditStepView& step) {
+    auto* s = static_cast<Sizes*>(user);
+    std::vector<uint8_t> record;
+    if (!journal_encode_step(map, step, &record)) s->worst_over = 1e18;
+    s->worst_over = std::max(s->worst_over, double(record.size()) - double(step.undo_bytes));
+    s->journal += double(record.size());
+    s->undo += double(step.undo_bytes);
+    ++s->steps;
+}
+
+void BM_JournalBytesPerStep(benchmark::State& state) {
+    Sizes sizes;
+    for (auto _ : state) {
+        MapData* map = bench_map();
+        edit_set_observer(map, measure, &sizes);
+        Region* region = edit_region_create(map, "Bench");
+        for (int k = 0; k < 200; ++k) {
+            edit_begin(map, "stroke");
+            for (int32_t x = 0; x < 1 + k % 40; ++x)
+                edit_paint(map, 100 + x, 100 + k, k % 7 == 0 ? 217 : 1 + k % 100);
+            edit_end(map);
+            edit_begin(map, "region stroke");
+            for (int32_t x = 0; x < 1 + k % 30; ++x)
+                edit_region_toggle(map, region, 100 + x, 100 + k);
+            edit_end(map);
+            if (k % 10 == 0) edit_set_attribute(map, "NAME", "bench");
+            if (k % 25 == 0) edit_region_flag(map, region, "rBSE", k % 50 == 0);
+            if (k % 3 == 0) edit_undo(map, nullptr);
+            if (k % 6 == 0) edit_redo(map, nullptr);
+        }
+        edit_region_delete(map, region);
+        edit_undo(map, nullptr);
+        mapdata_free(map);
+    }
+    state.counters["worst_journal_minus_undo_bytes"] = sizes.worst_over;
+    state.counters["journal_bytes_per_step"] = sizes.journal / sizes.steps;
+    state.counters["undo_bytes_per_step"] = sizes.undo / sizes.steps;
+}
+BENCHMARK(BM_JournalBytesPerStep)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Builds the map of a journal of 10,000 strokes of 1 to 32 cells.
+void BM_Recover10000Steps(benchmark::State& state) {
+    MapData* map = bench_map();
+    std::vector<uint8_t> file, base;
+    mapdata_save_bytes(map, &base);
+    journal_encode_header(JournalHeader{}, &file);
+    journal_encode_map(JOURNAL_BASE, base, &file);
+    edit_set_observer(
+        map, [](void* user, MapData* m, const EditStepView& step) {
+            (void)journal_encode_step(m, step, static_cast<std::vector<uint8_t>*>(user));
+        },
+        &file);
+    uint32_t steps = 0;
+    while (steps < 10000) {
+        edit_begin(map, "stroke");
+        for (int32_t x = 0; x < 1 + static_cast<int32_t>(steps % 32); ++x)
+            edit_paint(map, 200 + x + steps % 300, 200 + steps % 500, 1 + (steps + x) % 150);
+        steps += static_cast<uint32_t>(edit_end(map));
+    }
+    mapdata_free(map);
+    for (auto _ : state) {
+        JournalContents journal = journal_parse(file);
+        std::string problem;
+        MapData* rebuilt = recovery_build_map(journal, &problem);
+        if (!rebuilt || journal.steps() != steps) state.SkipWithError("recovery failed");
+        mapdata_free(rebuilt);
+    }
+    state.counters["journal_mib"] = double(file.size()) / (1 << 20);
+}
+BENCHMARK(BM_Recover10000Steps)->Unit(benchmark::kMillisecond)->Repetitions(3);
+
+class BudgetReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (!single && !median) continue;
+            std::string name = run.run_name.function_name + "/" + run.run_name.args;
+            times[name] = run.GetAdjustedRealTime();
+            cpu[name] = run.GetAdjustedCPUTime();
+            for (const auto& [counter, value] : run.counters)
+                counters[counter] = value.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times, cpu, counters;
+};
+
+void check(const char* what, double value, double limit, const char* unit) {
+    std::printf("%-52s %10.3f %-4s (budget %.3f) %s\n", what, value, unit, limit,
+                value <= limit ? "ok" : "OVER BUDGET");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    log_set_enabled(false);
+    benchmark::Initialize(&argc, argv);
+    BudgetReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::filesystem::remove_all(scratch_folder());
+    auto& t = reporter.times;
+    auto& c = reporter.counters;
+    std::printf("\nBudgets (medians, ratios against baselines of this run):\n");
+    if (t.count("BM_Stroke/0") && t.count("BM_Stroke/1")) {
+        // The painting thread's own time: the writes happen on the journal's thread.
+        check("stroke: journal on / off (painting thread CPU)",
+              reporter.cpu["BM_Stroke/1"] / reporter.cpu["BM_Stroke/0"], 1.1, "x");
+        std::printf("%-52s %10.3f x\n", "stroke: journal on / off (wall clock)",
+                    t["BM_Stroke/1"] / t["BM_Stroke/0"]);
+    }
+    if (c.count("worst_journal_minus_undo_bytes"))
+        check("journal bytes beyond the undo record, worst step", c["worst_journal_minus_undo_bytes"],
+              64, "B");
+    if (t.count("BM_Recover10000Steps/"))
+        check("recovery of 10,000 steps", t["BM_Recover10000Steps/"], 1000, "ms");
+    return 0;
+}
