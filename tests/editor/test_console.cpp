@@ -56,10 +56,6 @@ TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
     EXPECT_STREQ(console_input(), "");
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(Console, WordWrapScrollbackAndRecall) {
     console_print(1, "ab %s", std::string(78, 'x').c_str()); // the word goes whole to row 7
     EXPECT_EQ(std::pair(row(6), row(7)), std::pair(std::string("ab "), std::string(78, 'x')));
