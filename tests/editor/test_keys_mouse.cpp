@@ -50,11 +50,14 @@ TEST_F(Keys, ScrollInsertMenuAndPanelSwitches) {
 TEST_F(Keys, BookmarksSetWithCtrlAndRecalledWithShift) {
     g_editor.view_center_x = 8200;
     g_editor.view_center_y = 4100;
+    editor_update_view();
+    const auto view = std::pair(g_editor.view_tile_x, g_editor.view_tile_y);
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x40), 1);
     EXPECT_EQ(row(7), "bookmark 0 set: (512, 256)");
     editor_key(KEY_INSERT, 0);
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x02), 1);
     EXPECT_EQ(centre(), std::pair(8200, 4100));
+    EXPECT_EQ(std::pair(g_editor.view_tile_x, g_editor.view_tile_y), view); // the view follows
     editor_bookmark_key(KEY_F2, 0x41); // Ctrl wins over Shift
     EXPECT_EQ(row(7), "bookmark 1 set: (512, 256)");
     EXPECT_EQ(editor_bookmark_key(KEY_F2, 0), 0);
