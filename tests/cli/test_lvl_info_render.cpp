@@ -31,9 +31,10 @@ TEST_F(LvlInfoRender, InfoJsonOfTheSharedMaps) {
         R"("kept_chunks": [{"type": "DCID", "bytes": 12}])",
         // smallmape: sub-chunks other than rNAM and rTIL, in file order.
         R"("subchunks": ["rAWP", "rCOL"])",
-        // scf: its own 304 x 160 tileset and 235 objects.
+        // scf: its own 304 x 160 tileset and 235 objects, by type.
         R"("tileset": {"width": 304, "height": 160, "bytes": 49720},)",
         R"("objects": 235,)",
+        R"("objects_by_type": {"216": 195, "217": 38, "218": 0, "219": 0, "220": 2})",
         // smallmap: no bitmap, 1,236 tiles.
         R"("tileset": null,)",
         R"("tiles": 1236,)",
