@@ -111,7 +111,7 @@ TEST_F(LvlCheck, StatusOfSeveralFiles) {
 TEST_F(LvlCheck, NamesAreShownSafely) {
     // The longest name a chunk can hold: a region of its name alone.
     const std::string long_name(131064, 'n');
-    Bytes regions = chunk("REGN", concat({chunk("rNAM", bytes("A\x1b[31m\nB")),
+    Bytes regions = chunk("REGN", concat({chunk("rNAM", bytes("A\x1b[31m\x1f\nB")),
                                           chunk("rTIL", Bytes{0xA3, 0xFF})}));
     append(regions, chunk("REGN", chunk("rNAM", bytes(long_name))));
     append(regions, chunk("ATTR", "K\x9b=1"));
@@ -120,7 +120,7 @@ TEST_F(LvlCheck, NamesAreShownSafely) {
     LvlRun run = lvl_run({"check", "in.lvl"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 3) << run.out;
-    EXPECT_TRUE(contains(run.out, "region 'A\\x1b[31m\\x0aB' has no cells")) << run.out;
+    EXPECT_TRUE(contains(run.out, "region 'A\\x1b[31m\\x1f\\x0aB' has no cells")) << run.out;
     EXPECT_TRUE(contains(run.out, "attribute key 'k\\x9b'")) << run.out;
     EXPECT_TRUE(contains(run.out, "region '" + std::string(64, 'n') + "... (131,064 bytes)'"))
         << run.out.substr(0, 300);
