@@ -39,6 +39,11 @@ TEST(TileGrid, CompactionReleasesOnlyEmptyStorage) {
     tilegrid_compact(grid);
     EXPECT_EQ(shape(grid), Shape(1, 1));
     EXPECT_EQ(tilegrid_get(grid, 15, 15), 1);
+    // The bounds the opening view fits: the inclusive corners of the non-zero cells.
+    tilegrid_put(grid, 3, 20, 2);
+    int32_t box[4] = {};
+    ASSERT_TRUE(tilegrid_bounds(grid, &box[0], &box[1], &box[2], &box[3]));
+    EXPECT_EQ(std::vector<int32_t>(box, box + 4), (std::vector<int32_t>{3, 15, 15, 20}));
     tilegrid_free(grid);
 }
 
