@@ -90,6 +90,19 @@ Bytes hostile_file(int64_t kind) {
         put_u32(record.data(), 100 | 100 << 12 | 220u << 24);
         return level({}, repeat(record, kFileSize));
     }
+    case 8: { // the most the format allows: 255 regions, each over the whole map
+        Bytes area;
+        for (int r = 0; r < 255; ++r) {
+            Bytes data = chunk("rNAM", {'R', static_cast<uint8_t>('0' + r / 100),
+                                        static_cast<uint8_t>('0' + r / 10 % 10),
+                                        static_cast<uint8_t>('0' + r % 10)});
+            Bytes til = chunk("rTIL", {0x63, 0xFF, 0xE3, 0xFE});
+            data.insert(data.end(), til.begin(), til.end());
+            Bytes regn = chunk("REGN", data);
+            area.insert(area.end(), regn.begin(), regn.end());
+        }
+        return level(area, {});
+    }
     default: { // many regions with a few cells each, then a region over the whole map
         Bytes area = repeat(regn_of({0x40, 0x23, 0xFE, 0xA3, 0xFE}, 1), kFileSize / 2);
         Bytes all = regn_of({0x63, 0xFF, 0xE3, 0xFE}, 1);
@@ -100,7 +113,8 @@ Bytes hostile_file(int64_t kind) {
 }
 
 const char* kNames[] = {"xtra-1MiB",    "xtra",      "attr",    "rtil-fill",
-                        "rtil-stripes", "tiny-regn", "objects", "regn-then-fill"};
+                        "rtil-stripes", "tiny-regn", "objects", "regn-then-fill",
+                        "255-whole-regions"};
 
 // Keeps the reader's warnings off the terminal while timing.
 struct QuietLog {
@@ -128,7 +142,7 @@ void BM_ReadSumBaseline(benchmark::State& state) {
     state.SetLabel(kNames[state.range(0)]);
     state.counters["MiB"] = static_cast<double>(file.size()) / (1 << 20);
 }
-BENCHMARK(BM_ReadSumBaseline)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSumBaseline)->DenseRange(0, 8)->Unit(benchmark::kMillisecond);
 
 // Parse, then release: what an open costs besides reading the file.
 void BM_OpenHostile(benchmark::State& state) {
@@ -141,7 +155,7 @@ void BM_OpenHostile(benchmark::State& state) {
     }
     state.SetLabel(kNames[state.range(0)]);
 }
-BENCHMARK(BM_OpenHostile)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenHostile)->DenseRange(0, 8)->Unit(benchmark::kMillisecond);
 
 // Saving what was read (in memory): a hostile file must not make the save slow either.
 void BM_SaveHostile(benchmark::State& state) {
@@ -155,7 +169,7 @@ void BM_SaveHostile(benchmark::State& state) {
     mapdata_free(map);
     state.SetLabel(kNames[state.range(0)]);
 }
-BENCHMARK(BM_SaveHostile)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveHostile)->DenseRange(0, 8)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -32,9 +32,9 @@ std::string fold_key(const std::string& key) {
 bool lvl_open(LvlFile* file, const char* path, bool decode_tileset) {
     file->path = path;
     int error = 0;
-    MappedFile* bytes = mapped_file_open(path, &error);
+    MappedFile* bytes = mapped_file_open(path, &error, kLevelFileLimit);
     if (!bytes) {
-        file->error = file_error_text(error);
+        file->error = file_error_describe(error, path, kLevelFileLimit);
         return false;
     }
     file->map = mapdata_new();
@@ -53,10 +53,15 @@ void lvl_close(LvlFile* file) {
 LvlTileset lvl_tileset(const LvlFile& file) {
     const MapData* map = file.map;
     LvlTileset tileset{file.report.bitmap, map->tileset_length, 0, 0};
-    // The info header's width and height; rows stored top-down give a negative height.
-    if (map->tileset && map->tileset_length >= 26) {
-        tileset.width = read_i32(map->tileset + 18);
-        int32_t height = read_i32(map->tileset + 22);
+    // The info header's width and height; rows stored top-down give a negative height. The
+    // short core header (12 bytes) holds them as 16-bit fields.
+    const uint8_t* bmp = map->tileset;
+    if (bmp && map->tileset_length >= 26 && read_i32(bmp + 14) == 12) {
+        tileset.width = bmp[18] | bmp[19] << 8;
+        tileset.height = bmp[20] | bmp[21] << 8;
+    } else if (bmp && map->tileset_length >= 26) {
+        tileset.width = read_i32(bmp + 18);
+        int32_t height = read_i32(bmp + 22);
         tileset.height = height == INT32_MIN ? 0 : std::abs(height);
     }
     return tileset;

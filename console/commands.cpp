@@ -7,6 +7,7 @@
 #include "core/mem.h"
 #include "core/platform.h"
 #include "editor/editor_state.h"
+#include "editor/help.h"
 #include "editor/keep.h"
 #include "editor/mouse_tools.h"
 #include "editor/settings.h"
@@ -128,6 +129,15 @@ void command_fit(const char*) {
     editor_center_on_content();
 }
 
+void command_regions(const char* arg) {
+    if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "selected") == 0)
+        g_editor.regions_all = arg[0] == 'a';
+    else if (*arg != '\0')
+        console_print(3, "usage: ?regions all|selected");
+    console_print(1, "the map shows %s", g_editor.regions_all ? "every region in its colour"
+                                                             : "the selected region only");
+}
+
 void command_paste(const char* arg) {
     if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "nonempty") == 0)
         g_tools.paste_all = arg[0] == 'a';
@@ -137,13 +147,6 @@ void command_paste(const char* arg) {
                                                           : "the piece's non-empty cells only");
 }
 
-void command_help() {
-    console_print(1, "control: left click - paint tile");
-    console_print(1, "control: middle click - erase tile");
-    console_print(1, "control: right click - scroll map");
-    console_print(1, "control: wheel - zoom about the pointer");
-    console_print(1, "commands: ?warpto <x> <y>, ?save [<map>], ?go <map>, ?settile <tile>");
-}
 
 void command_locate() {
     const EditorState& e = g_editor;
@@ -296,7 +299,7 @@ void quit_fn(const char*) {
     command_quit();
 }
 void help_fn(const char*) {
-    command_help();
+    help_print();
 }
 void locate_fn(const char*) {
     command_locate();
@@ -312,6 +315,8 @@ constexpr Command kCommands[] = {
     {"?recent", 8, command_recent},
     {"?recent ", 8, command_recent},
     {"?fit", 5, command_fit},
+    {"?regions", 9, command_regions},
+    {"?regions ", 9, command_regions},
     {"?paste", 7, command_paste},
     {"?paste ", 7, command_paste},
     {"?help", 5, help_fn},
@@ -380,5 +385,20 @@ void console_command(const char* line) {
             return;
         }
     }
-    console_print(2, "%s", line);
+    // Typed lines begin with "?"; a line from elsewhere that is no command is a note.
+    if (line[0] == '?')
+        console_print(3, "unknown command %.64s: ?help lists them", line);
+    else
+        console_print(2, "%s", line);
+}
+
+std::vector<std::string> commands_names() {
+    std::vector<std::string> names;
+    for (const Command& command : kCommands) {
+        std::string name(command.prefix);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        if (names.empty() || names.back() != name) names.push_back(name);
+    }
+    return names;
 }

@@ -2,8 +2,14 @@
 #pragma once
 #include <cstdint>
 
-// Runs the command the line starts with, or echoes the line in colour 2.
+#include <string>
+#include <vector>
+
+// Runs the command the line starts with; an unknown "?" line is named in red, any other line
+// echoed in colour 2.
 void console_command(const char* line);
+// The command words ("?go", "?save!" ...), each once, in the table's order.
+std::vector<std::string> commands_names();
 
 struct MapData;
 

@@ -1,6 +1,8 @@
 // platform.cpp - clock, sleep and whole-file views over POSIX (clock_gettime, nanosleep, read).
 #include "core/platform.h"
-#include "core/mem.h"
+#include "core/text.h"
+
+#include <algorithm>
 
 #include <cerrno>
 #include <ctime>
@@ -29,7 +31,7 @@ uint32_t get_ticks() {
     return (platform_millis() / 10u) & 0x7FFFFFFFu;
 }
 
-MappedFile* mapped_file_open(const char* path, int* error) {
+MappedFile* mapped_file_open(const char* path, int* error, uint64_t limit) {
     int ignored = 0;
     if (!error) error = &ignored;
     // Non-blocking, so that a FIFO or a device opens at once and is refused below.
@@ -49,7 +51,7 @@ MappedFile* mapped_file_open(const char* path, int* error) {
         *error = FILE_NOT_REGULAR;
     else if (st.st_size <= 0)
         *error = FILE_EMPTY;
-    else if (static_cast<uint64_t>(st.st_size) > 0xFFFFFFFFull)
+    else if (static_cast<uint64_t>(st.st_size) > std::min<uint64_t>(limit, 0xFFFFFFFFull))
         *error = FILE_TOO_LARGE;
     if (*error != 0) {
         close(fd);
@@ -58,8 +60,16 @@ MappedFile* mapped_file_open(const char* path, int* error) {
     // One read into our own buffer rather than a mapping: a file truncated by another
     // program while we read it then gives a short view instead of a bus error.
     size_t want = static_cast<size_t>(st.st_size);
+    // A file too large for the memory left is a refusal, never the end of the program.
     auto* bytes = static_cast<uint8_t*>(std::malloc(want));
-    if (!bytes) fatal_error(3, "malloc error: requested %i bytes\n", static_cast<int>(want));
+    auto* file = static_cast<MappedFile*>(std::malloc(sizeof(MappedFile)));
+    if (!bytes || !file) {
+        std::free(bytes);
+        std::free(file);
+        close(fd);
+        *error = ENOMEM;
+        return nullptr;
+    }
     size_t got = 0;
     int read_error = 0;
     while (got < want) {
@@ -72,10 +82,10 @@ MappedFile* mapped_file_open(const char* path, int* error) {
     close(fd);
     if (got == 0) {
         std::free(bytes);
+        std::free(file);
         *error = read_error != 0 ? read_error : FILE_EMPTY;
         return nullptr;
     }
-    auto* file = static_cast<MappedFile*>(mem_alloc(sizeof(MappedFile)));
     file->data = bytes;
     file->length = static_cast<uint32_t>(got);
     return file;
@@ -84,7 +94,7 @@ MappedFile* mapped_file_open(const char* path, int* error) {
 void mapped_file_close(MappedFile* file) {
     if (!file) return;
     std::free(const_cast<uint8_t*>(file->data));
-    mem_free(file);
+    std::free(file);
 }
 
 const char* file_error_text(int error) {
@@ -94,12 +104,22 @@ const char* file_error_text(int error) {
     case FILE_EMPTY:
         return "the file is empty";
     case FILE_TOO_LARGE:
-        return "the file is larger than 4 GiB";
+        return "the file is too large";
     case FILE_IS_LINK:
         return "a symbolic link is under that name";
     default:
         return std::strerror(error);
     }
+}
+
+std::string file_error_describe(int error, const char* path, uint64_t limit) {
+    struct stat st {};
+    if (error != FILE_TOO_LARGE || ::stat(path, &st) != 0) return file_error_text(error);
+    limit = std::min<uint64_t>(limit, 0xFFFFFFFFull);
+    std::string bound = limit % (1 << 20) == 0 ? std::to_string(limit >> 20) + " MiB"
+                                                 : text_count(limit) + " bytes";
+    return "the file is too large: " + text_count(static_cast<uint64_t>(st.st_size)) +
+           " bytes, more than the " + bound + " it may have";
 }
 
 namespace {

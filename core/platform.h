@@ -25,13 +25,18 @@ enum : int {
     FILE_IS_LINK = -4,
 };
 
-// Opens and maps the whole file; none for a missing, unreadable, empty, non-regular or
-// over-4-GiB file, with the reason in *error (an errno value or one of the above) when given.
-// Never blocks on a FIFO or a device: such files are refused before any read.
-MappedFile* mapped_file_open(const char* path, int* error = nullptr);
+// Reads the whole file into memory; none for a missing, unreadable, empty, non-regular file or
+// one larger than limit bytes (checked before anything is read or allocated), with the reason
+// in *error (an errno value, ENOMEM included, or one of the above) when given. Never blocks on
+// a FIFO or a device: such files are refused before any read.
+MappedFile* mapped_file_open(const char* path, int* error = nullptr,
+                             uint64_t limit = 0xFFFFFFFFull);
 void mapped_file_close(MappedFile* file);
 // The text of a reason from mapped_file_open or a file save: strerror or our own words.
 const char* file_error_text(int error);
+// The same with what only the file can tell: a file refused as too large is named with its
+// size and the limit it passed.
+std::string file_error_describe(int error, const char* path, uint64_t limit);
 
 // Where a program file (under "graphics/" or the help file) is found: in the current folder
 // when it holds the first component of the name, else next to the executable.

@@ -174,6 +174,9 @@ int editor_menu_key(int32_t key, int32_t) {
     case KEY_F6:
         frame_rate_toggle();
         break;
+    case 'r':
+        e.regions_all = !e.regions_all;
+        break;
     default:
         return 0;
     }

@@ -3,6 +3,7 @@
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
+#include "editor/help.h"
 #include "editor/regionlist.h"
 
 #include "console/console.h"
@@ -18,6 +19,7 @@ static void stop_running() {
 // last, once the window exists.
 void editor_init() {
     helpviewer_init();
+    help_fill_viewer();
     regionlist_init("New region");
     regionlist_set_rows(6);
     regionlist_rebuild();

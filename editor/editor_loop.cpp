@@ -112,6 +112,10 @@ void editor_redraw_step() {
     gfx_set_grid(e.grid_shown != 0);
     gfx_draw_map(e.current_map, e.view_offset_x, e.view_offset_y, e.view_tile_x, e.view_tile_y, -1,
                  -1);
+    if (e.regions_all)
+        gfx_draw_region_cells(nullptr, e.current_map, e.view_offset_x, e.view_offset_y,
+                              e.view_tile_x, e.view_tile_y, e.screen_width / s + 2,
+                              e.screen_height / s + 2, s);
     editor_draw_tools();
     int box_x = e.view_offset_x + e.mouse_x;
     int box_y = e.view_offset_y + e.mouse_y;

@@ -42,6 +42,7 @@ constexpr MenuLine kMenuLines[] = {
     {"1 = Large", 39, 22, COLOUR_GREY},
     {"2 = Medium", 39, 30, COLOUR_GREY},
     {"4 = Small", 39, 46, COLOUR_GREY},
+    {"R = All regions", 39, 62, COLOUR_GREY},
 };
 
 // The file's short name (its last path component) or the map's label, whole when it fits

@@ -19,6 +19,7 @@ struct EditorState {
     int32_t zoom;         // 1, 2 or 4: a tile is 16 / zoom pixels square
     int32_t grid_shown;
     int32_t console_shown; // 0 hidden, 1 four rows, 2 a third of the window (F5 cycles)
+    int32_t regions_all;   // "?regions all": every region's cells marked in its colour
     int32_t menu_open;
     int32_t region_list_shown;
     int32_t help_page; // 0 none, k > 0 shows page k - 1

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_budget.h"
 #include "map/edit/edit.h"
 #include "map/lvl/elvl.h"
 #include "map/lvl/level.h"
@@ -94,9 +95,7 @@ void expect_same_metadata(const MapData* a, const MapData* b) {
 
 // The reader logs a line per problem; at millions of runs that output is only noise.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // A small region budget keeps every input fast under the sanitizers; libFuzzer's
-    // -timeout then catches any other slow path.
-    region_set_decode_budget(uint64_t{8} << 20);
+    fuzz_lower_region_budget();
     if (!std::getenv("OSTREL_FUZZ_LOG")) {
         if (std::FILE* null = std::fopen("/dev/null", "w")) stderr = null;
     }

@@ -6,12 +6,14 @@
 #include <span>
 #include <vector>
 
+#include "fuzz/fuzz_budget.h"
 #include "core/log.h"
 #include "map/lvl/level.h"
 #include "map/lvl/level_report.h"
 #include "map/model/mapdata.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz_lower_region_budget();
     if (!std::getenv("OSTREL_FUZZ_LOG")) log_set_enabled(false);
     return 0;
 }

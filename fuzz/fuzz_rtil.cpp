@@ -5,10 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz/fuzz_budget.h"
 #include "map/lvl/elvl.h"
 #include "map/model/mapdata.h"
-#include "map/lvl/region_codec.h"
 #include "map/model/region.h"
+#include "map/lvl/region_codec.h"
 
 namespace {
 
@@ -73,10 +74,8 @@ std::vector<Region*> table_regions(const MapData* map) {
 
 } // namespace
 
-// A small region budget keeps every input fast under the sanitizers; libFuzzer's -timeout
-// then catches any other slow path.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    region_set_decode_budget(uint64_t{8} << 20);
+    fuzz_lower_region_budget();
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "fuzz/fuzz_budget.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 
@@ -14,6 +15,7 @@
 uint32_t g_pixel_sum;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz_lower_region_budget();
     if (!std::getenv("OSTREL_FUZZ_LOG")) {
         if (std::FILE* null = std::fopen("/dev/null", "w")) stderr = null;
     }

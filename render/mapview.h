@@ -21,5 +21,10 @@ struct Region;
 // The highlight of a region's cells: in the region's colour ("rCOL") when it has one, else the
 // default highlight bitmap (none when that is absent). Alpha 128.
 SDL_Surface* gfx_region_highlight(const Region* region);
+// Marks every region cell of the columns x rows cells from (origin_x, origin_y), drawn from
+// (x, y) at size pixels a cell: every other pixel of the cell in the colour of the first region
+// that holds it (purple without a colour), so the tiles show through. Null dest: the screen.
+void gfx_draw_region_cells(SDL_Surface* dest, const MapData* map, int x, int y, int origin_x,
+                           int origin_y, int columns, int rows, int size);
 // A size x size colour square at (x, y); without a colour an empty grey frame.
 void gfx_draw_swatch(SDL_Surface* dest, int x, int y, int size, const uint8_t* rgb);

@@ -149,7 +149,8 @@ ExchangeRead exchange_open(const char* path) {
         ExchangeRead result;
         int error = 0;
         result.map.reset(mapdata_open(path, &error));
-        if (!result.map) result.error = std::string(path) + ": " + file_error_text(error);
+        if (!result.map) result.error = std::string(path) + ": " +
+                                        file_error_describe(error, path, kLevelFileLimit);
         return result;
     }
     ExchangeRead result = exchange_read(path, ExchangeReadOptions{true});

@@ -25,16 +25,23 @@ static void report_stop(LevelReport* report, const uint8_t* at, int64_t remainin
             type[i] = at[i] >= 32 && at[i] < 127 ? static_cast<char>(at[i]) : '?';
         uint32_t length = read_u32(std::span<const uint8_t>(at + 4, 4));
         if (length > kElvlMaxChunkLength)
-            level_report_problem(report, at, "chunk '%s' declares %u bytes, past the limit of %u",
+            level_report_problem(report, at,
+                                 "map data from here on is damaged and was not read (chunk "
+                                 "'%s' declares %u bytes, past the limit of %u)",
                                  type, length, kElvlMaxChunkLength);
         else
-            level_report_problem(report, at, "chunk '%s' of %u bytes runs past the end of its area",
+            level_report_problem(report, at,
+                                 "map data from here on is cut short and was not read (chunk "
+                                 "'%s' of %u bytes runs past the end of its area)",
                                  type, length);
     } else if (remaining > 0) {
-        level_report_problem(report, at, "%d bytes left over that make no chunk",
+        level_report_problem(report, at,
+                             "stray bytes after the map data (%d bytes that make no chunk)",
                              static_cast<int>(remaining));
     } else if (remaining < 0) {
-        level_report_problem(report, nullptr, "the last chunk lacks its %d alignment bytes",
+        level_report_problem(report, nullptr,
+                             "the map data ends a little short (the last chunk lacks its %d "
+                             "alignment bytes)",
                              static_cast<int>(-remaining));
     }
 }
@@ -46,7 +53,9 @@ int elvl_walk_chunks(const uint8_t* area, int32_t length, HashVisitor visitor, v
             if (length > 0)
                 report_stop(report, area, length);
             else
-                level_report_problem(report, nullptr, "a chunk area of negative length %d",
+                level_report_problem(report, nullptr,
+                                     "the map data block is damaged and was not read (a chunk "
+                                     "area of negative length %d)",
                                      static_cast<int>(length));
         }
         return length == 0 ? 1 : 0;

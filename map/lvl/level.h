@@ -81,6 +81,9 @@ int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out);
 // hash_filter visitor that appends one "ATTR" chunk; user is the writer's context.
 int mapdata_write_attr(const char* key, void* value, void* context);
 
+// The largest level file read: a tileset, an elvl block and 4 bytes per cell come to far less.
+inline constexpr uint64_t kLevelFileLimit = uint64_t{64} << 20;
+
 // The tileset copy file written on every load of a file with a bitmap.
 inline constexpr const char* kTilesetCopyPath = "./graphics/last-tiles.bmp";
 // True when a bitmap's header describes pixel rows that lie inside its bytes, with sane sides

@@ -20,6 +20,7 @@
 #include "map/model/mapdata.h"
 #include "map/model/stamp.h"
 #include "core/safe_save.h"
+#include "core/text.h"
 
 namespace {
 
@@ -116,13 +117,19 @@ void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
 uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* records,
                               const uint8_t* end) {
     uint32_t errors = 0;
+    const uint8_t* first_zero = nullptr;
+    uint64_t zeros = 0;
     for (const uint8_t* p = records; p != end; p += 4) {
         uint32_t word = load_u32(p);
+        // An empty tile at (0, 0): filler a file has no reason to hold, counted in one line
+        // (and still applied: it empties that cell).
+        if (word == 0 && zeros++ == 0) first_zero = p;
         auto tile = static_cast<uint8_t>(word >> 24);
         uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
         if ((x | y) >= 1024) {
             ++errors;
-            level_report_problem(report, p, "tile record for (%u, %u) lies outside the map", x, y);
+            level_report_problem(report, p, "a tile outside the map was left out (record for "
+                                            "(%u, %u))", x, y);
         } else if (is_object_tile(tile)) {
             level_report_object(report, p, x, y, tile);
             place_object(map, x, y, tile);
@@ -131,6 +138,11 @@ uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* 
             tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
         }
     }
+    if (zeros > 0)
+        level_report_problem(report, first_zero,
+                             "empty filler in the tile list (%s tile records of zero bytes, each "
+                             "an empty cell at (0, 0), from here on)",
+                             text_count(zeros).c_str());
     report->rejected_records += errors;
     return errors;
 }
@@ -226,20 +238,22 @@ static void report_layout(LevelReport* report, std::span<const uint8_t> bytes, u
     uint32_t pointer = report->bitmap ? (uint32_t{bytes[6]} | uint32_t{bytes[7]} << 8) : 0;
     if (pointer != 0 && !elvl.present)
         level_report_problem(report, bytes.data() + 6,
-                             "the BMP header points at offset %u for an elvl block, but no "
-                             "whole elvl block is there",
+                             "the map's attributes and regions cannot be found (the BMP header "
+                             "points at offset %u for an elvl block, but no whole elvl block is "
+                             "there)",
                              pointer);
     report->records_offset = start;
     if (start > bytes.size())
         level_report_problem(report, bytes.data() + 2,
-                             "the BMP header puts the tile records at offset %llu, past the end "
-                             "of the file (%zu bytes)",
+                             "the map's tiles cannot be found (the BMP header puts the tile "
+                             "records at offset %llu, past the end of the file of %zu bytes)",
                              static_cast<unsigned long long>(start), bytes.size());
     uint64_t after = start < bytes.size() ? bytes.size() - start : 0;
     report->records = after / 4;
     if (after % 4 != 0)
         level_report_problem(report, bytes.data() + bytes.size() - after % 4,
-                             "%d trailing bytes after the last tile record",
+                             "the file ends with a cut tile (%d stray bytes after the last tile "
+                             "record)",
                              static_cast<int>(after % 4));
 }
 
@@ -310,7 +324,7 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
 }
 
 int mapdata_read_level(MapData* map, const char* path, int* error) {
-    MappedFile* file = mapped_file_open(path, error);
+    MappedFile* file = mapped_file_open(path, error, kLevelFileLimit);
     if (!file) return 0;
     mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
                        LevelReadOptions{true});

@@ -33,7 +33,12 @@ uint64_t level_report_offset(const LevelReport* report, const uint8_t* at) {
 }
 
 void level_report_problem(LevelReport* report, const uint8_t* at, const char* fmt, ...) {
-    char text[256];
+    // Past the cap a problem is only counted: a hostile file can hold millions.
+    if (report->problems.size() >= kLevelReportProblemLimit) {
+        ++report->problems_dropped;
+        return;
+    }
+    char text[512];
     va_list args;
     va_start(args, fmt);
     std::vsnprintf(text, sizeof text, fmt, args);

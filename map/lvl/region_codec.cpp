@@ -2,6 +2,7 @@
 #include "map/lvl/region_codec.h"
 #include "map/model/region.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "map/lvl/elvl.h"
 #include "map/lvl/level_report.h"
 
@@ -12,16 +13,26 @@ namespace {
 
 constexpr int32_t kSide = 1024;
 
-// A run costs about as much as this many cells besides its cells.
-constexpr int64_t kRunSteps = 4;
-
 enum RunKind : uint8_t { kSkipCells = 0, kCells = 1, kSkipRows = 2, kRepeatRow = 3 };
+
+// Takes cell steps from the map's decode budget; the read that runs it out gets one problem.
+bool take_budget(Region* region, uint64_t cells) {
+    MapData* map = region->owner;
+    bool was_cut = mapdata_region_data_cut(map);
+    if (mapdata_take_decode_budget(map, cells)) return true;
+    if (LevelReport* report = map->read_report; report && !was_cut)
+        level_report_problem(report, report->base,
+                             "region '%s' and the regions after it lost cells: the region data "
+                             "asks for more work than any map needs",
+                             text_name(report->region_name).c_str());
+    return false;
+}
 
 // Adds the cells of row src to rows first to last - 1. The copies never reach row src, so its
 // runs are taken once. Adds nothing when the map's decode budget cannot pay for it.
 int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
     // Reading the row counts as much as copying it once.
-    if (!mapdata_take_decode_budget(region->owner, kSide)) return 0;
+    if (!take_budget(region, kSide)) return 0;
     int32_t starts[kSide / 2 + 1];
     int32_t lengths[kSide / 2 + 1];
     int32_t runs = 0;
@@ -36,15 +47,14 @@ int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
         starts[runs] = start;
         lengths[runs++] = x - start;
     }
-    int64_t cells = kRunSteps * runs;
+    int64_t cells = 0;
     for (int32_t i = 0; i < runs; ++i)
         cells += lengths[i];
-    if (!mapdata_take_decode_budget(region->owner, uint64_t(cells) * uint64_t(last - first)))
+    if (!take_budget(region, uint64_t(cells) * uint64_t(last - first)))
         return 0;
     int32_t lost = 0;
-    for (int32_t y = first; y < last; ++y)
-        for (int32_t i = 0; i < runs; ++i)
-            lost += region_add_run(region, starts[i], y, lengths[i]);
+    for (int32_t i = 0; i < runs; ++i)
+        lost += region_add_block(region, starts[i], first, lengths[i], last - first);
     return lost;
 }
 
@@ -90,13 +100,18 @@ void put_code(std::vector<uint8_t>* out, RunKind kind, int32_t count) {
 
 } // namespace
 
-int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
+int region_decode_tiles(Region* region, const uint8_t* data, int32_t length,
+                        const char** fault) {
+    const char* ignored = nullptr;
+    if (!fault) fault = &ignored;
+    *fault = "no data";
     if (!region || !data || length <= 0) return 0;
     mapdata_init_region_store(region->owner);
     int32_t p = 0, x = 0, y = 0, lost = 0;
     int valid = 1;
     while (p < length) {
         if (x < 0 || x >= kSide || y < 0 || y >= kSide) {
+            *fault = y >= kSide ? "rows past the map's bottom edge" : "a run past the map's edge";
             valid = 0;
             break;
         }
@@ -105,6 +120,7 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
         int32_t n = (b & 31) + 1;
         if (b & 0x20) {
             if (p == length) {
+                *fault = "the data ends inside a run";
                 valid = 0;
                 break;
             }
@@ -114,7 +130,7 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
             // Cells past column 1,023 are not added; the run still makes the data invalid.
             int32_t inside = std::min(n, kSide - x);
             if (kind == kCells &&
-                mapdata_take_decode_budget(region->owner, uint64_t(kRunSteps + inside)))
+                take_budget(region, uint64_t(inside)))
                 lost += region_add_run(region, x, y, inside);
             x += n;
             if (x == kSide) {
@@ -123,12 +139,15 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
             }
         } else if (kind == kSkipRows) {
             if (x != 0) {
+                *fault = "rows skipped in the middle of a row";
                 valid = 0;
                 break;
             }
             y += n;
         } else {
             if (x != 0 || y == 0) {
+                *fault = y == 0 ? "a row copied before the first row"
+                                : "a row copied in the middle of a row";
                 valid = 0;
                 break;
             }
@@ -143,12 +162,18 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length) {
                        "<mapdata> overlap limit reached. some region data will be lost.");
         if (LevelReport* report = region->owner->read_report)
             level_report_problem(report, report->base,
-                                 "region '%.64s': the limit of %d region sets was reached; "
-                                 "%d cells were left out",
-                                 report->region_name.c_str(), kRegionSetLimit,
-                                 static_cast<int>(lost));
+                                 "region '%s' lost %s cells: too many regions overlap there "
+                                 "(the limit of %d region sets was reached)",
+                                 text_name(report->region_name).c_str(),
+                                 text_count(static_cast<uint64_t>(lost)).c_str(), kRegionSetLimit);
     }
-    return valid && y == kSide;
+    if (valid && y != kSide) {
+        valid = 0;
+        *fault = x > kSide         ? "a run past the map's edge"
+                 : y > kSide ? "rows past the map's bottom edge"
+                             : "the data stops before the last row";
+    }
+    return valid;
 }
 
 void region_encode_tiles(const Region* region, std::vector<uint8_t>* out, int32_t rows) {

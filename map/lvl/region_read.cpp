@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/mem.h"
+#include "core/text.h"
 #include "map/lvl/elvl.h"
 #include "map/lvl/level_report.h"
 #include "map/lvl/region_codec.h"
@@ -27,13 +28,16 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
         LevelReport* report = region->owner->read_report;
         LevelReportBase saved{};
         if (report) saved = level_report_enter_copy(report, chunk);
-        if (!region_decode_tiles(region, data, static_cast<int32_t>(length))) {
+        const char* fault = "";
+        if (!region_decode_tiles(region, data, static_cast<int32_t>(length), &fault)) {
             log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
                            "<mapdata> error in lvl file while reading rle tile data");
             ++region->owner->bad_region_data;
             if (report)
-                level_report_problem(report, report->base, "region '%.64s': invalid rTIL data",
-                                     report->region_name.c_str());
+                level_report_problem(report, report->base,
+                                     "region '%s' has damaged cell data, read only up to the "
+                                     "damage (rTIL: %s)",
+                                     text_name(report->region_name).c_str(), fault);
         }
         if (report) level_report_leave(report, saved);
     } else {
@@ -71,7 +75,10 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
     const void* name_chunk = nullptr;
     hash_filter(region->subchunks, find_name_chunk, &name_chunk);
     if (!name_chunk) {
-        if (report) level_report_problem(report, report->base, "region without a name: dropped");
+        if (report)
+            level_report_problem(report, report->base,
+                                 "a region without a name was left out with its cells (REGN "
+                                 "without rNAM)");
         region_free(region);
         return;
     }

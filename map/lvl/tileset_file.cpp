@@ -56,9 +56,11 @@ bool tileset_file_check(std::span<const uint8_t> bmp, char* reason, uint32_t siz
 
 bool tileset_file_read(const char* path, std::vector<uint8_t>* out, char* reason, uint32_t size) {
     int error = 0;
-    MappedFile* file = mapped_file_open(path, &error);
+    // The size is checked before anything is read: a tileset is far below 64 KiB.
+    MappedFile* file = mapped_file_open(path, &error, kTilesetMaxBytes);
     if (!file) {
-        std::snprintf(reason, size, "%s", file_error_text(error));
+        std::snprintf(reason, size, "%s",
+                      file_error_describe(error, path, kTilesetMaxBytes).c_str());
         return false;
     }
     std::span<const uint8_t> bytes(file->data, file->length);

@@ -44,7 +44,7 @@ bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
         log_msg('W',
                 "<mapdata> region data asks for more than %u million cell steps: the "
                 "region cells after that are not read",
-                static_cast<unsigned>(kRegionDecodeBudget >> 20));
+                static_cast<unsigned>(g_decode_budget >> 20));
     sets->decode_cut = true;
     return false;
 }
@@ -135,6 +135,66 @@ int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count) {
             }
             if (!sub) sub = tilegrid_make_sub(grid, x, y);
             sub->cells[tilegrid_cell_index(x, y)] = static_cast<uint8_t>(k);
+        }
+    }
+    map->region_cells_lost += static_cast<uint32_t>(lost);
+    return lost;
+}
+
+int32_t region_add_block(Region* region, int32_t x0, int32_t y0, int32_t count, int32_t rows) {
+    constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+    MapData* map = region->owner;
+    mapdata_init_region_store(map);
+    TileGrid* grid = map->region_grid;
+    RegionSetTable* sets = map->region_sets;
+    use_cache_for(sets, region);
+    int32_t lost = 0;
+    const int32_t x_end = x0 + count, y_end = y0 + rows;
+    // Band by band of 8 rows; within a sub-block the band's cells of one column are adjacent.
+    for (int32_t top = y0; top < y_end; top = (top & ~7) + 8) {
+        const int32_t span = std::min(y_end, (top & ~7) + 8) - top;
+        for (int32_t x = x0; x < x_end;) {
+            const int32_t stop = std::min(x_end, (x & ~7) + 8);
+            const TileBlock* block = grid->blocks[tilegrid_block_index(x, top)];
+            TileSubBlock* sub = block ? block->sub[tilegrid_sub_index(x, top)] : nullptr;
+            if (!sub && next_set(sets, 0, region) == kRegionNoSet) {
+                lost += (stop - x) * span;
+                x = stop;
+                continue;
+            }
+            if (!sub) sub = tilegrid_make_sub(grid, x, top);
+            for (; x < stop; ++x) {
+                uint8_t* column = sub->cells + tilegrid_cell_index(x, top);
+                bool uniform = true;
+                if (span == 8) {
+                    // A whole column as one word: equal bytes when it matches its low byte spread.
+                    uint64_t cells;
+                    std::memcpy(&cells, column, 8);
+                    uniform = cells == (cells & 0xFF) * kEveryByte;
+                } else {
+                    for (int32_t i = 1; i < span; ++i)
+                        uniform = uniform && column[i] == column[0];
+                }
+                if (uniform) {
+                    uint16_t k = next_set(sets, column[0], region);
+                    if (k == kRegionNoSet) {
+                        lost += span;
+                    } else if (span == 8) {
+                        uint64_t cells = k * kEveryByte;
+                        std::memcpy(column, &cells, 8);
+                    } else {
+                        std::memset(column, k, static_cast<size_t>(span));
+                    }
+                    continue;
+                }
+                for (int32_t i = 0; i < span; ++i) {
+                    uint16_t k = next_set(sets, column[i], region);
+                    if (k == kRegionNoSet)
+                        ++lost;
+                    else
+                        column[i] = static_cast<uint8_t>(k);
+                }
+            }
         }
     }
     map->region_cells_lost += static_cast<uint32_t>(lost);

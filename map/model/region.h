@@ -18,11 +18,12 @@ struct Region {
 // is left as it was.
 inline constexpr int32_t kRegionSetLimit = 255;
 
-// Cell steps the rTIL decoding of one map may take (a cell added or a cell of a row copied
-// from counts one, a run a few more): any file opens in bounded time. Past it, region cells are not
-// read and one warning says so. Real maps use a tiny part of it: 256 regions could each fill the
-// map.
-inline constexpr uint64_t kRegionDecodeBudget = uint64_t{256} << 20;
+// Cell steps the rTIL decoding of one map may take (a cell added, or a cell of a row read
+// for copying, counts one): any file opens in bounded time, and every file the format allows
+// decodes in full. The most it allows is 255 regions that each fill the map, each with up to
+// 1,023 row copies, so twice their cells; past that, region cells are not read, one warning
+// says so and the read counts it as a loss.
+inline constexpr uint64_t kRegionDecodeBudget = uint64_t{2} * 255 * 1024 * 1024;
 
 
 // One grid read and one bit test; coordinates wrap modulo 1024 like every grid read.
@@ -44,6 +45,10 @@ int region_toggle_tile(Region* region, int32_t x, int32_t y);
 // kept out (also added to the map's region_cells_lost). The caller keeps the run inside the
 // map.
 int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
+// The same for the rectangle of columns x to x + count - 1 and rows y to y + rows - 1. A
+// column of a sub-block that holds one region set moves to the next set in one store, so
+// decoding copied rows costs a fraction of a step per cell.
+int32_t region_add_block(Region* region, int32_t x, int32_t y, int32_t count, int32_t rows);
 // Makes an empty region (no cells, no kept sub-chunks) named name and adds it to the region
 // table and to the end of the map's region order.
 Region* mapdata_add_region(MapData* map, const char* name);

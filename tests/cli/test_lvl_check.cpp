@@ -43,7 +43,7 @@ std::vector<CheckCase> cases() {
     return {
         {"outside",
          records({{1, 1, 5}, {1024, 3, 1}}),
-         {"offset 4: tile record for (1024, 3) lies outside the map"}},
+         {"offset 4: a tile outside the map was left out (record for (1024, 3))"}},
         {"overlap",
          records({{10, 10, 219}, {12, 12, 217}}),
          {"offset 4: object 217 at (12, 12) overlaps another object"}},
@@ -53,19 +53,21 @@ std::vector<CheckCase> cases() {
         {"rtil",
          level_with_chunks(
              64, chunk("REGN", concat({chunk("rNAM", "A"), chunk("rTIL", Bytes{0x42, 0x7F})})), {}),
-         {"offset 96: region 'A': invalid rTIL data"}},
+         {"offset 96: region 'A' has damaged cell data, read only up to the damage (rTIL: the "
+          "data ends inside a run)"}},
         {"no cells",
          level_with_chunks(
              64, chunk("REGN", concat({chunk("rNAM", "E"), chunk("rTIL", Bytes{0xA3, 0xFF})})), {}),
          {"offset 76: region 'E' has no cells"}},
         {"no name",
          level_with_chunks(64, chunk("REGN", chunk("rTIL", Bytes{0xA3, 0xFF})), {}),
-         {"offset 76: region without a name: dropped"}},
+         {"offset 76: a region without a name was left out with its cells (REGN without rNAM)"}},
         {"set limit",
          limit,
          {"offset " + std::to_string(regn) + ": region 'R255' has no cells",
           "offset " + std::to_string(rtil) +
-              ": region 'R255': the limit of 255 region sets was reached; 1 cells were left out"}},
+              ": region 'R255' lost 1 cells: too many regions overlap there (the limit of 255 "
+              "region sets was reached)"}},
         {"tileset",
          huge_bitmap,
          {"the tileset takes 65536 bytes: at 64 KiB or more a save cannot keep the attributes "
@@ -75,8 +77,15 @@ std::vector<CheckCase> cases() {
          {"offset 88: attribute key 'k' repeats an earlier key"}},
         {"chunk limit",
          level_with_chunks(64, past_limit, {}),
-         {"offset 76: chunk 'XTRA' declares 131073 bytes, past the limit of 131072"}},
-        {"trailing", trailing, {"offset 4: 2 trailing bytes after the last tile record"}},
+         {"offset 76: map data from here on is damaged and was not read (chunk 'XTRA' declares "
+          "131073 bytes, past the limit of 131072)"}},
+        {"trailing",
+         trailing,
+         {"offset 4: the file ends with a cut tile (2 stray bytes after the last tile record)"}},
+        {"zero records",
+         records({{1, 1, 5}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}),
+         {"offset 4: empty filler in the tile list (3 tile records of zero bytes, each an empty "
+          "cell at (0, 0), from here on)"}},
         {"sound", records({{10, 10, 219}, {11, 11, 250}, {1, 1, 5}}), {}},
     };
 }

@@ -18,12 +18,13 @@ class Commands : public ScratchEditor {
     }
 };
 
-// Words that only start like a command are echoed as chat in pale blue; the quit words end the
+// Words that only start like a command are named as unknown in red; the quit words end the
 // loop after a green line.
 TEST_F(Commands, QuitWordsEchoesAndLocate) {
     for (const char* line : {"?exit ", "?exitnow", "?quitx", "?locate now"}) {
         run(line);
-        EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string(line), 2));
+        EXPECT_EQ(std::pair(row(7), colour(7)),
+                  std::pair("unknown command " + std::string(line) + ": ?help lists them", 3));
     }
     EXPECT_EQ(g_editor.running, 1);
     for (const char* line : {"?shutdownnow", "?quit", "?exit"}) {

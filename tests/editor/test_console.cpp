@@ -51,8 +51,9 @@ TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
     enter(); // an empty line runs nothing
     EXPECT_EQ(row(7), "now viewing <default>");
     type(("?" + std::string(240, 'k')).c_str()); // the line stops at 239
+    EXPECT_EQ(std::strlen(console_input()), 239u);
     enter();
-    EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string(79, 'k'), 2));
+    EXPECT_EQ(colour(7), 3); // no such command
     EXPECT_STREQ(console_input(), "");
 }
 

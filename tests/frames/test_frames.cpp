@@ -1,6 +1,7 @@
 // Whole frames of the editor from fixed scenes under the dummy video driver, compared with the
 // stored images in tests/golden/ (make golden rewrites them after an intended change).
 // To add a scene: append a row to kScenes with a name, a window size and what to set up.
+#include "console/commands.h"
 #include "console/console.h"
 #include "editor/editor.h"
 #include "editor/editor_keys.h"
@@ -161,8 +162,8 @@ const Scene kScenes[] = {
          editor_key(KEY_PAGE_DOWN, MOD_SHIFT);
          g_editor.selected_tile = 255;
      }},
-    // Regions in colours of their own: the selected one highlighted in its colour, swatches and
-    // flag letters in the list.
+    // Regions in colours of their own: the selected one highlighted in its colour, every one's
+    // cells woven in it, swatches and flag letters in the list.
     {"region_colours", 320, 240, 200, 150,
      [] {
          MapData* map = g_editor.current_map;
@@ -173,6 +174,7 @@ const Scene kScenes[] = {
          editor_key(KEY_F2, 0);
          regionlist_sync();
          select_region("Base");
+         console_command("?regions all"); // and every region's cells woven in its colour
      }},
     // A Shift + drag selection copied and being pasted: the marching outline around the
     // selection and the translucent piece under the pointer, outlined too.
