@@ -25,27 +25,27 @@ struct Session {
     Session() {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         if (chdir(OSTREL_RUN_DIR) != 0) return;
-        editor_set_defaults();
-        g_editor.current_map = mapdata_load(OSTREL_TESTDATA "/duelpub.lvl");
+        app_bind(&editor);
+        app().doc.map.reset(mapdata_load(OSTREL_TESTDATA "/duelpub.lvl"));
         regionlist_init("New region");
         regionlist_set_rows(6);
         regionlist_rebuild();
-        bookmarks_clear();
-        g_editor.view_center_x = 345 * 16;
-        g_editor.view_center_y = 254 * 16;
+        app().view.center_x = 345 * 16;
+        app().view.center_y = 254 * 16;
         editor_update_view();
         gfx_set_video_size(640, 480, 16);
         gfx_init();
-        console_init();
+        console_init(app().console, 640, "duelpub.lvl");
         for (int i = 0; i < 8; ++i)
-            console_print(1, "message row %d of the console history", i);
+            console_print(app().console, 1, "message row %d of the console history", i);
     }
     ~Session() {
         console_shutdown();
         gfx_shutdown();
         regionlist_free();
-        mapdata_free(g_editor.current_map);
+        app_bind(nullptr);
     }
+    Editor editor;
 };
 
 Session& session() {
@@ -68,9 +68,9 @@ BENCHMARK(BM_BaselineWindowBlit);
 // A frame of an idle editor: cached map view, hover box, status, console.
 void BM_IdleFrame(benchmark::State& state) {
     session();
-    g_editor.palette_shown = 0;
-    g_editor.region_list_shown = 0;
-    g_editor.menu_open = 0;
+    app().view.palette_shown = 0;
+    app().view.region_list_shown = 0;
+    app().menu_open = 0;
     editor_redraw_step();
     for (auto _ : state)
         editor_redraw_step();
@@ -80,13 +80,13 @@ BENCHMARK(BM_IdleFrame);
 // The busiest idle frame: palette, region list and the menu over eight console rows.
 void BM_IdleFrameAllPanels(benchmark::State& state) {
     session();
-    g_editor.palette_shown = 1;
-    g_editor.region_list_shown = 1;
-    g_editor.menu_open = 1;
+    app().view.palette_shown = 1;
+    app().view.region_list_shown = 1;
+    app().menu_open = 1;
     editor_redraw_step();
     for (auto _ : state)
         editor_redraw_step();
-    g_editor.palette_shown = g_editor.region_list_shown = g_editor.menu_open = 0;
+    app().view.palette_shown = app().view.region_list_shown = app().menu_open = 0;
 }
 BENCHMARK(BM_IdleFrameAllPanels);
 
@@ -100,7 +100,7 @@ BENCHMARK(BM_IdleInputStep);
 
 void BM_BaselineGridWrites(benchmark::State& state) {
     session();
-    TileGrid* grid = g_editor.current_map->tiles;
+    TileGrid* grid = app_map()->tiles;
     int value = 0;
     for (auto _ : state) {
         value = value == 5 ? 6 : 5;
@@ -116,7 +116,7 @@ void BM_PaintStroke64(benchmark::State& state) {
     session();
     int brush = 0;
     for (auto _ : state) {
-        g_editor.selected_tile = brush = brush == 5 ? 6 : 5;
+        app().selected_tile = brush = brush == 5 ? 6 : 5;
         for (int x = 0; x < 64; ++x) {
             editor_mouse(0, MOUSE_LEFT, 300 + x, 310);
             editor_mouse(0, MOUSE_LEFT, 300 + x, 310);

@@ -51,7 +51,7 @@ void open_window() {
     gfx_set_video_size(1920, 1080, 16);
     gfx_init();
     gfx_set_grid(true);
-    g_editor.running = 1;
+    app().running = 1;
     g_map = make_busy_map();
     gfx_ensure_tileset(g_map);
 }

@@ -25,7 +25,7 @@ void open_window() {
     if (chdir(OSTREL_RUN_DIR) != 0) std::abort();
     gfx_set_video_size(1920, 1080, 16);
     gfx_init();
-    g_editor.running = 1;
+    app().running = 1;
     g_map = mapdata_new();
     g_map->tiles = tilegrid_new();
     for (int x = 0; x < 1024; ++x)

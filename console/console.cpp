@@ -2,10 +2,8 @@
 // the map view.
 #include "console/console.h"
 
-#include "console/commands.h"
 #include "console/scrollback.h"
-#include "editor/editor_state.h"
-#include "map/model/mapdata.h"
+#include "core/log.h"
 #include "render/draw.h"
 
 #include <SDL.h>
@@ -18,17 +16,6 @@
 #include <string>
 
 namespace {
-
-struct Console {
-    std::deque<ConsoleRow> rows; // oldest first, at most kConsoleKeep
-    int32_t back;                // rows scrolled back from the newest
-    LineRecall recall;
-    char input[kConsoleTextMax + 1];
-    int32_t width;
-    uint8_t shift_map[256];
-};
-
-Console g_console;
 
 constexpr int32_t kShiftMask = 0x0003;
 constexpr int32_t kCtrlMask = 0x00C0;
@@ -47,8 +34,7 @@ void build_shift_map(uint8_t* map) {
         map[static_cast<uint8_t>(kPlain[i])] = static_cast<uint8_t>(kShifted[i]);
 }
 
-void push_row(std::string_view text, uint8_t colour) {
-    Console& c = g_console;
+void push_row(Console& c, std::string_view text, uint8_t colour) {
     if (c.rows.size() >= static_cast<size_t>(kConsoleKeep)) c.rows.pop_front();
     ConsoleRow& row = c.rows.emplace_back();
     std::memset(row.text, 0, sizeof row.text);
@@ -58,9 +44,9 @@ void push_row(std::string_view text, uint8_t colour) {
     if (c.back > 0) c.back = std::min<int32_t>(c.back + 1, static_cast<int32_t>(c.rows.size()) - 1);
 }
 
-void set_input(const std::string& text) {
-    std::memset(g_console.input, 0, sizeof g_console.input);
-    std::memcpy(g_console.input, text.data(), std::min<size_t>(text.size(), kConsoleTextMax));
+void set_input(Console& c, const std::string& text) {
+    std::memset(c.input, 0, sizeof c.input);
+    std::memcpy(c.input, text.data(), std::min<size_t>(text.size(), kConsoleTextMax));
 }
 
 // Draws up to count characters from text, copied into a terminated buffer first.
@@ -74,21 +60,18 @@ void draw_piece(const char* text, size_t count, int y) {
 
 } // namespace
 
-void console_init() {
-    build_shift_map(g_console.shift_map);
-    g_console.rows.clear();
-    g_console.back = 0;
-    g_console.recall = {};
-    std::memset(g_console.input, 0, sizeof g_console.input);
+void console_init(Console& c, int screen_width, const char* name) {
+    build_shift_map(c.shift_map);
+    c.rows.clear();
+    c.back = 0;
+    c.recall = {};
+    std::memset(c.input, 0, sizeof c.input);
     // Wide windows are held to the 239 characters a row can keep; a row is never empty.
-    int32_t width = g_editor.screen_width / 8;
+    int32_t width = screen_width / 8;
     if (width > kConsoleTextMax) width = kConsoleTextMax;
     if (width < 1) width = 1;
-    g_console.width = width;
-    const MapData* map = g_editor.current_map;
-    // The full path of the map's file; a map without a file shows its label.
-    const char* name = !map ? "<default>" : map->path ? map->path : map->name;
-    console_print(1, "now viewing %s", name);
+    c.width = width;
+    console_print(c, 1, "now viewing %s", name);
     SDL_EnableKeyRepeat(100, 50);
 }
 
@@ -96,7 +79,7 @@ void console_shutdown() {
     SDL_EnableKeyRepeat(500, 30);
 }
 
-void console_print(uint8_t colour, const char* fmt, ...) {
+void console_print(Console& c, uint8_t colour, const char* fmt, ...) {
     char text[kConsoleTextMax + 1];
     va_list args;
     va_start(args, fmt);
@@ -104,24 +87,27 @@ void console_print(uint8_t colour, const char* fmt, ...) {
     va_end(args);
     size_t length = std::strlen(text);
     if (length == 0) return;
+    // A session's problems can be read afterwards from standard error.
+    if (colour == kConsoleRed) log_msg('W', "%s", text);
     // Before console_init the width is still 0; one full-length row per piece then.
-    size_t width = g_console.width > 0 ? static_cast<size_t>(g_console.width) : kConsoleTextMax;
+    size_t width = c.width > 0 ? static_cast<size_t>(c.width) : kConsoleTextMax;
     for (std::string_view row : console_wrap({text, length}, width))
-        push_row(row, colour);
+        push_row(c, row, colour);
 }
 
 namespace {
 
 // Draws (or only measures) the input line and the newest rows from the bottom edge up; the
 // area they take is reported as its top edge and its widest line.
-void console_walk(int32_t rows, bool draw, int* top, int* widest) {
-    int y = g_editor.screen_height - 8;
+void console_walk(const Console& c, int32_t rows, int screen_height, bool draw, int* top,
+                  int* widest) {
+    int y = screen_height - 8;
     *top = y + 8;
     *widest = 0;
     if (rows < 0) rows = 1;
     if (rows > kConsoleKeep) rows = kConsoleKeep;
-    size_t n = std::strlen(g_console.input);
-    size_t w = static_cast<size_t>(g_console.width > 0 ? g_console.width : kConsoleTextMax);
+    size_t n = std::strlen(c.input);
+    size_t w = static_cast<size_t>(c.width > 0 ? c.width : kConsoleTextMax);
     // Input pieces are cut copies in grey; history rows are drawn whole in their colour.
     auto line = [&](const char* text, size_t count, int colour) {
         if (draw && colour < 0) draw_piece(text, count, y);
@@ -133,16 +119,16 @@ void console_walk(int32_t rows, bool draw, int* top, int* widest) {
     };
     if (n > 0) {
         // A line of one width or more shows its second piece below the first.
-        if (n >= w) line(g_console.input + w, n - w < w ? n - w : w, -1);
-        line(g_console.input, n < w ? n : w, -1);
+        if (n >= w) line(c.input + w, n - w < w ? n - w : w, -1);
+        line(c.input, n < w ? n : w, -1);
     }
-    const auto& all = g_console.rows;
-    int32_t k = static_cast<int32_t>(all.size()) - 1 - g_console.back;
-    if (g_console.back > 0 && rows > 0) {
+    const auto& all = c.rows;
+    int32_t k = static_cast<int32_t>(all.size()) - 1 - c.back;
+    if (c.back > 0 && rows > 0) {
         // Scrolled back: the bottom row says how far, and how to come back.
         char note[64];
         std::snprintf(note, sizeof note, "-- %d newer rows (Page Down) --",
-                      static_cast<int>(g_console.back));
+                      static_cast<int>(c.back));
         line(note, std::strlen(note), COLOUR_YELLOW);
     }
     for (; k >= 0 && rows > 0; --k)
@@ -152,77 +138,65 @@ void console_walk(int32_t rows, bool draw, int* top, int* widest) {
 
 } // namespace
 
-void console_draw(int32_t rows) {
+void console_draw(const Console& c, int32_t rows, int screen_height) {
     int top, widest;
-    console_walk(rows, true, &top, &widest);
+    console_walk(c, rows, screen_height, true, &top, &widest);
 }
 
-void console_extent(int32_t rows, int* top, int* width) {
-    console_walk(rows, false, top, width);
+void console_extent(const Console& c, int32_t rows, int screen_height, int* top, int* width) {
+    console_walk(c, rows, screen_height, false, top, width);
 }
 
-void console_key(int32_t key, int32_t modifiers) {
-    size_t n = std::strlen(g_console.input);
+void console_key(Console& c, int32_t key, int32_t modifiers) {
+    size_t n = std::strlen(c.input);
     if (key >= 32 && key <= 122) {
         // The input never starts with a space.
         if (key == 32 && n == 0) return;
-        uint8_t c = static_cast<uint8_t>(key);
+        uint8_t ch = static_cast<uint8_t>(key);
         if (modifiers & kShiftMask) {
-            c = g_console.shift_map[key];
-            if (key >= 97) c = static_cast<uint8_t>(c - 32);
+            ch = c.shift_map[key];
+            if (key >= 97) ch = static_cast<uint8_t>(ch - 32);
         } else if ((modifiers & kCapsMask) && key >= 97) {
-            c = static_cast<uint8_t>(key - 32);
+            ch = static_cast<uint8_t>(key - 32);
         }
         if (n >= kConsoleTextMax) return;
-        g_console.input[n] = static_cast<char>(c);
-        g_console.input[n + 1] = '\0';
+        c.input[n] = static_cast<char>(ch);
+        c.input[n + 1] = '\0';
     } else if (key == 8) {
         if (n == 0) return;
         if (modifiers & kCtrlMask)
-            g_console.input[0] = '\0';
+            c.input[0] = '\0';
         else
-            g_console.input[n - 1] = '\0';
+            c.input[n - 1] = '\0';
     } else if (key == 13) {
         if (n == 0) return;
         // A copy: the command may print, and printing moves nothing of the input.
-        std::string line = g_console.input;
-        std::memset(g_console.input, 0, sizeof g_console.input);
-        recall_keep(&g_console.recall, line);
-        g_console.back = 0;
-        console_command(line.c_str());
+        std::string line = c.input;
+        std::memset(c.input, 0, sizeof c.input);
+        recall_keep(&c.recall, line);
+        c.back = 0;
+        if (c.on_line) c.on_line(line.c_str());
     } else if (key == kKeyUp || key == kKeyDown) {
         std::string recalled;
-        if (recall_step(&g_console.recall, key == kKeyUp, &recalled)) set_input(recalled);
+        if (recall_step(&c.recall, key == kKeyUp, &recalled)) set_input(c, recalled);
     } else if (key == kKeyPageUp || key == kKeyPageDown) {
-        console_scroll(key == kKeyPageUp ? kPageRows : -kPageRows);
+        console_scroll(c, key == kKeyPageUp ? kPageRows : -kPageRows);
     }
 }
 
-void console_scroll(int32_t rows) {
-    const int32_t most = std::max<int32_t>(0, static_cast<int32_t>(g_console.rows.size()) - 1);
-    g_console.back = std::clamp(g_console.back + rows, 0, most);
+void console_scroll(Console& c, int32_t rows) {
+    const int32_t most = std::max<int32_t>(0, static_cast<int32_t>(c.rows.size()) - 1);
+    c.back = std::clamp(c.back + rows, 0, most);
 }
 
-int32_t console_scrolled_back() {
-    return g_console.back;
+void console_clear_input(Console& c) {
+    std::memset(c.input, 0, sizeof c.input);
 }
 
-void console_clear_input() {
-    std::memset(g_console.input, 0, sizeof g_console.input);
-}
-
-const ConsoleRow* console_row(int index) {
+const ConsoleRow* console_row(const Console& c, int index) {
     static const ConsoleRow kEmpty{};
     if (index < 0 || index >= kConsoleRows) return nullptr;
-    const auto& all = g_console.rows;
+    const auto& all = c.rows;
     const size_t from_end = static_cast<size_t>(kConsoleRows - index);
     return from_end <= all.size() ? &all[all.size() - from_end] : &kEmpty;
-}
-
-const char* console_input() {
-    return g_console.input;
-}
-
-int32_t console_width() {
-    return g_console.width;
 }

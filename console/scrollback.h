@@ -23,6 +23,5 @@ inline constexpr size_t kRecallKeep = 100;
 void recall_keep(LineRecall* recall, std::string_view line);
 // The line one older (Up) or one newer (Down) than the one shown; newer than the newest is
 // the empty line. False when there is nothing further that way.
-[[nodiscard("false means the input stays as it is")]] bool recall_step(LineRecall* recall,
-                                                                        bool older,
-                                                                        std::string* out);
+[[nodiscard("false means the input stays as it is")]] bool
+recall_step(LineRecall* recall, bool older, std::string* out);

@@ -11,9 +11,9 @@ constexpr uint32_t kConfirmTicks = 500; // 5 seconds in hundredths
 } // namespace
 
 int editor_may_discard_at(int request, uint32_t now_ticks) {
-    if (!mapdata_modified(g_editor.current_map)) return 1;
+    if (!mapdata_modified(app_map())) return 1;
     // The tick clock is 31 bits wide; the difference is taken in the same width.
-    EditorState& e = g_editor;
+    Editor& e = app();
     uint32_t since = (now_ticks - e.refused_discard_tick) & 0x7FFFFFFFu;
     if (e.refused_discard == request && since < kConfirmTicks) {
         e.refused_discard = 0;
@@ -22,8 +22,8 @@ int editor_may_discard_at(int request, uint32_t now_ticks) {
     e.refused_discard = request;
     e.refused_discard_tick = now_ticks;
     // The warning must be seen, also when the console was hidden.
-    e.console_shown = 1;
-    console_print(3, "unsaved changes: repeat within 5 seconds to discard them");
+    e.view.console_shown = 1;
+    console_print(app().console, 3, "unsaved changes: repeat within 5 seconds to discard them");
     return 0;
 }
 

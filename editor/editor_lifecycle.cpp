@@ -7,18 +7,19 @@
 #include "editor/regionlist.h"
 
 #include "console/console.h"
+#include "editor/editor_mouse.h"
+#include "editor/keep.h"
+#include "editor/mouse_tools.h"
+#include "render/panels.h"
+#include "editor/commands/commands.h"
+#include "map/model/mapdata.h"
 #include "render/gfx.h"
 #include "render/helpviewer.h"
-
-// With no tileset to draw with, the loop ends after its current pass.
-static void stop_running() {
-    g_editor.running = 0;
-}
 
 // The region list is built from the loaded map before anything is drawn; the console comes
 // last, once the window exists.
 void editor_init() {
-    helpviewer_init();
+    helpviewer_init(app().help);
     help_fill_viewer();
     regionlist_init("New region");
     regionlist_set_rows(6);
@@ -26,14 +27,33 @@ void editor_init() {
     bookmarks_clear();
     editor_update_view();
     gfx_init();
-    gfx_set_stop_hook(stop_running);
-    console_init();
+    Editor& ed = app();
+    const MapData* map = ed.doc.map.get();
+    // The full path of the map's file; a map without a file shows its label.
+    const char* name = !map ? "<default>" : map->path ? map->path : map->name;
+    console_init(ed.console, ed.view.screen_width, name);
+    ed.console.on_line = [](const char* line) { console_command(line); };
+}
+
+void editor_open_document(MapData* map) {
+    editor_end_stroke();
+    // The old map's view and bookmarks are kept for its next opening.
+    keep_map_closing();
+    mouse_tools_cancel();
+    // Nothing of the old map (selection, paste, selected region) carries over; the clipboard does.
+    app().doc = document_make(map);
+    gfx_invalidate_view();
+    // The radar remembers its map by address, which a new map may reuse.
+    gfx_invalidate_radar();
+    regionlist_rebuild();
+    // The new map opens where it was left, else on what it holds.
+    keep_map_opened();
 }
 
 void editor_shutdown() {
     console_shutdown();
     gfx_shutdown();
     regionlist_free();
-    helpviewer_release();
+    helpviewer_release(app().help);
     editor_tools_free();
 }

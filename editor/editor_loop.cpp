@@ -25,14 +25,10 @@
 #include <cstdio>
 #include <cstring>
 
-HoverTile g_hover = {-1, -1};
 
-// Set by a change the user waits to see (a zoom): the loop composes and presents at once
-// instead of at its next cadence.
-static bool g_frame_requested = false;
 
 void editor_request_frame() {
-    g_frame_requested = true;
+    app().frame_requested = true;
 }
 
 int editor_mouse_event(const SDL_Event* event, int32_t) {
@@ -48,15 +44,15 @@ int editor_window_event(const SDL_Event* event, int32_t) {
         // The close button asks once when there are unsaved changes.
         if (!editor_may_discard(DISCARD_QUIT)) return 1;
         log_msg(0, "*** %s exiting: quit event", "ostrel");
-        g_editor.running = 0;
+        app().running = 0;
         return 1;
     }
     if (event->type == EVENT_RESIZE) {
         int w = event->resize.w;
         int h = event->resize.h;
         gfx_set_video_mode(w, h);
-        g_editor.screen_width = static_cast<int16_t>(w);
-        g_editor.screen_height = static_cast<int16_t>(h);
+        app().view.screen_width = static_cast<int16_t>(w);
+        app().view.screen_height = static_cast<int16_t>(h);
         editor_update_view();
         return 1;
     }
@@ -66,18 +62,18 @@ int editor_window_event(const SDL_Event* event, int32_t) {
 int editor_key_event(const SDL_Event* event, int32_t modifiers) {
     if (event->type == EVENT_KEY_DOWN) {
         int32_t key = event->key.keysym.sym;
-        if (g_editor.menu_open) {
+        if (app().menu_open) {
             editor_menu_key(key, modifiers);
         } else if (!editor_bookmark_key(key, modifiers)) {
             editor_key(key, modifiers);
         }
-        if (key == KEY_RIGHT_ALT || key == KEY_LEFT_ALT) g_editor.alt_held = 1;
+        if (key == KEY_RIGHT_ALT || key == KEY_LEFT_ALT) app().alt_held = 1;
         return 1;
     }
     if (event->type == EVENT_KEY_UP) {
         int32_t key = event->key.keysym.sym;
         if (key == KEY_RIGHT_ALT || key == KEY_LEFT_ALT) {
-            g_editor.alt_held = 0;
+            app().alt_held = 0;
             return 1;
         }
     }
@@ -85,16 +81,16 @@ int editor_key_event(const SDL_Event* event, int32_t modifiers) {
 }
 
 void editor_input_step() {
-    EditorState& e = g_editor;
-    int32_t s = 16 / e.zoom;
+    Editor& e = app();
+    int32_t s = 16 / e.view.zoom;
     int mx = 0, my = 0;
     uint32_t buttons = SDL_GetMouseState(&mx, &my);
     e.mouse_x = mx;
     e.mouse_y = my;
     int32_t modifiers = SDL_GetModState();
     // The hover tile is fixed before the events: a key that moves the view counts next step.
-    g_hover.x = (e.mouse_x - e.view_offset_x) / s + e.view_tile_x;
-    g_hover.y = (e.mouse_y - e.view_offset_y) / s + e.view_tile_y;
+    app().hover.x = (e.mouse_x - e.view.offset_x) / s + e.view.tile_x;
+    app().hover.y = (e.mouse_y - e.view.offset_y) / s + e.view.tile_y;
     // The list shows the map's regions as they are now (after commands, undo and redo).
     regionlist_follow_map();
     SDL_Event event;
@@ -102,41 +98,41 @@ void editor_input_step() {
         if (!editor_window_event(&event, modifiers) && !editor_mouse_event(&event, modifiers))
             editor_key_event(&event, modifiers);
     }
-    editor_mouse(modifiers, buttons, g_hover.x, g_hover.y);
+    editor_mouse(modifiers, buttons, app().hover.x, app().hover.y);
     editor_history_notice();
 }
 
 void editor_redraw_step() {
-    EditorState& e = g_editor;
-    int32_t s = 16 / e.zoom;
-    gfx_set_grid(e.grid_shown != 0);
-    gfx_draw_map(e.current_map, e.view_offset_x, e.view_offset_y, e.view_tile_x, e.view_tile_y, -1,
+    Editor& e = app();
+    int32_t s = 16 / e.view.zoom;
+    gfx_set_grid(e.view.grid_shown != 0);
+    gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y, -1,
                  -1);
-    if (e.regions_all)
-        gfx_draw_region_cells(nullptr, e.current_map, e.view_offset_x, e.view_offset_y,
-                              e.view_tile_x, e.view_tile_y, e.screen_width / s + 2,
-                              e.screen_height / s + 2, s);
+    if (e.view.regions_all)
+        gfx_draw_region_cells(nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
+                              e.view.tile_x, e.view.tile_y, e.view.screen_width / s + 2,
+                              e.view.screen_height / s + 2, s);
     editor_draw_tools();
-    int box_x = e.view_offset_x + e.mouse_x;
-    int box_y = e.view_offset_y + e.mouse_y;
+    int box_x = e.view.offset_x + e.mouse_x;
+    int box_y = e.view.offset_y + e.mouse_y;
     gfx_draw_outline(nullptr, static_cast<int16_t>(box_x), static_cast<int16_t>(box_y),
                      static_cast<uint16_t>(s), static_cast<uint16_t>(s), COLOUR_RED);
     // The cell's coordinates are in the status box: a label by the pointer would hide the
     // cells next to it.
     editor_draw_status();
     if (e.alt_held)
-        gfx_draw_radar(e.current_map, e.screen_width - 258, e.screen_height - 258, e.view_tile_x,
-                       e.view_tile_y);
-    else if (e.palette_shown) {
-        gfx_draw_palette(e.current_map, e.screen_width - 314, e.screen_height - 190);
+        gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258, e.view.tile_x,
+                       e.view.tile_y);
+    else if (e.view.palette_shown) {
+        gfx_draw_palette(e.doc.map.get(), e.view.screen_width - 314, e.view.screen_height - 190);
         mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
         editor_draw_palette_marks();
     }
-    if (e.help_page != 0)
-        helpviewer_draw_page(e.help_page - 1);
-    else if (e.region_list_shown)
+    if (e.view.help_page != 0)
+        helpviewer_draw_page(app().help, e.view.help_page - 1);
+    else if (e.view.region_list_shown)
         regionlist_draw();
-    if (editor_console_rows() > 0) console_draw(editor_console_rows());
+    if (editor_console_rows() > 0) console_draw(app().console, editor_console_rows(), app().view.screen_height);
     if (e.menu_open) editor_draw_menu();
 }
 
@@ -161,15 +157,15 @@ uint32_t editor_loop_due(LoopClock* clock, uint32_t t) {
 void editor_run() {
     LoopClock clock = {0, 0, 0};
     bool first_frame = true;
-    g_hover = {-1, -1};
+    app().hover = {-1, -1};
     while (true) {
         platform_sleep_ms(5);
         const uint32_t t = get_ticks();
         uint32_t due = editor_loop_due(&clock, t);
         if (due & LOOP_INPUT) editor_input_step();
         // A change the user waits to see (a zoom) is composed and shown in this very pass.
-        if (g_frame_requested) {
-            g_frame_requested = false;
+        if (app().frame_requested) {
+            app().frame_requested = false;
             due |= LOOP_REDRAW | LOOP_PRESENT;
             clock.last_redraw = clock.last_present = t;
         }
@@ -184,8 +180,8 @@ void editor_run() {
         }
         if (editor_terminate_requested()) {
             log_msg(0, "*** %s exiting: terminated", "ostrel");
-            g_editor.running = 0;
+            app().running = 0;
         }
-        if (!g_editor.running) break;
+        if (!app().running) break;
     }
 }

@@ -18,12 +18,6 @@ int editor_mouse_event(const SDL_Event* event, int32_t modifiers);
 // Asks the loop to compose and present a frame at once (after a zoom).
 void editor_request_frame();
 
-// Hovered map tile of the last input step.
-struct HoverTile {
-    int32_t x;
-    int32_t y;
-};
-extern HoverTile g_hover;
 
 // The main loop's clock: the tick each step last ran at.
 struct LoopClock {

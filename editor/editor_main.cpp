@@ -6,14 +6,14 @@
 #include "editor/options.h"
 #include "editor/view_fit.h"
 
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 #include "console/console.h"
 #include "core/log.h"
 #include "core/platform.h"
 #include "map/exchange/exchange.h"
+#include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 #include "map/model/tilegrid.h"
-#include "map/lvl/level.h"
 #include "render/gfx.h"
 #include "render/mapview.h"
 
@@ -23,14 +23,21 @@
 #include <cstdio>
 #include <span>
 #include <cstdlib>
+#include <memory>
 
-EditorState g_editor;
+// The running editor: made in editor_main, or by a test that binds its own.
+static Editor* g_app = nullptr;
 
-// When editor_main began, for the start-to-first-frame figure in the log.
-static uint32_t g_start_millis;
+Editor& app() {
+    return *g_app;
+}
+
+void app_bind(Editor* editor) {
+    g_app = editor;
+}
 
 uint32_t editor_start_millis() {
-    return g_start_millis;
+    return app().start_millis;
 }
 
 // Set by SIGTERM. Installed before SDL starts, so SDL leaves it in place instead of turning
@@ -59,90 +66,63 @@ static void log_sdl_build() {
             v->patch >= 50 ? "sdl12-compat, on SDL 2" : "classic SDL 1.2 library");
 }
 
-void editor_set_defaults() {
-    g_editor = EditorState{};
-    g_editor.screen_width = 640;
-    g_editor.screen_height = 480;
-    g_editor.zoom = 1;
-    g_editor.grid_shown = 1;
-    g_editor.console_shown = 1;
-    g_editor.selected_tile = 1;
-    g_editor.last_edit_x = -1;
-    g_editor.last_edit_y = -1;
-    g_editor.last_edit_value = -1;
-    g_editor.running = 1;
-}
-
 void editor_update_view() {
-    EditorState& e = g_editor;
-    if (e.view_center_x < 0) e.view_center_x = 0;
-    if (e.view_center_y < 0) e.view_center_y = 0;
-    if (e.view_center_x > 16384) e.view_center_x = 16384;
-    if (e.view_center_y > 16384) e.view_center_y = 16384;
-    if (e.zoom == 1) {
-        e.view_offset_x = static_cast<int16_t>(-(e.view_center_x % 16));
-        e.view_offset_y = static_cast<int16_t>(-(e.view_center_y % 16));
-    } else {
-        e.view_offset_x = 0;
-        e.view_offset_y = 0;
-    }
-    // The shift right by 4 is a floor division, also for negative values.
-    int32_t left = e.view_offset_x - (e.screen_width / 2) * e.zoom + e.view_center_x;
-    int32_t top = e.view_offset_y - (e.screen_height / 2) * e.zoom + e.view_center_y;
-    e.view_tile_x = static_cast<int16_t>(left >> 4);
-    e.view_tile_y = static_cast<int16_t>(top >> 4);
+    view_update(&app().view);
     gfx_invalidate_view();
 }
 
 void editor_center_on_content() {
-    EditorState& e = g_editor;
-    const MapData* map = e.current_map;
-    ViewFit fit = view_fit(map ? map->tiles : nullptr, e.screen_width, e.screen_height);
+    Editor& e = app();
+    const MapData* map = e.doc.map.get();
+    ViewFit fit = view_fit(map ? map->tiles : nullptr, e.view.screen_width, e.view.screen_height);
     // Map pixels: 16 per cell, the centre in the middle of its cell.
-    e.view_center_x = static_cast<int16_t>(fit.cell_x * 16 + 8);
-    e.view_center_y = static_cast<int16_t>(fit.cell_y * 16 + 8);
-    e.zoom = fit.zoom;
+    e.view.center_x = static_cast<int16_t>(fit.cell_x * 16 + 8);
+    e.view.center_y = static_cast<int16_t>(fit.cell_y * 16 + 8);
+    e.view.zoom = fit.zoom;
     gfx_set_zoom(fit.zoom);
     editor_update_view();
 }
 
 int editor_main(int argc, char** argv) {
-    g_start_millis = platform_millis();
+    const uint32_t start_millis = platform_millis();
     EditorOptions options =
         editor_options_parse(std::span<const char* const>(argv + 1, argc > 0 ? argc - 1 : 0));
     if (!options.error.empty() || options.help || options.version) {
         if (options.version) std::printf("%s %s\n", kProgramName, kVersion);
-        if (!options.error.empty()) std::fprintf(stderr, "%s: %s\n", kProgramName, options.error.c_str());
+        if (!options.error.empty())
+            std::fprintf(stderr, "%s: %s\n", kProgramName, options.error.c_str());
         if (!options.error.empty() || options.help)
             std::fputs(editor_options_usage(kProgramName).c_str(), options.help ? stdout : stderr);
         return options.error.empty() ? 0 : kOptionsUsageStatus;
     }
     log_msg(0, "%s v%s %s %s", kProgramName, kVersion, kBuildDate, kCredit);
     log_sdl_build();
-    editor_set_defaults();
+    // Large (a console, a region list, help pages): on the heap, owned here.
+    auto editor = std::make_unique<Editor>();
+    editor->start_millis = start_millis;
+    app_bind(editor.get());
     keep_load_settings(options);
     const char* level = options.map.c_str();
-    gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
+    gfx_set_video_size(app().view.screen_width, app().view.screen_height, 16);
     ExchangeRead opened = exchange_open(level);
-    g_editor.current_map = opened.map.release();
+    app().doc.map.reset(opened.map.release());
     // A file that cannot be read leaves the default map, which has no file.
-    if (!g_editor.current_map) g_editor.current_map = mapdata_load("");
-    if (!g_editor.current_map) return 0;
+    if (!app_map()) app().doc.map.reset(mapdata_load(""));
+    if (!app_map()) return 0;
     std::signal(SIGTERM, on_terminate);
     editor_center_on_content();
     editor_init();
     // The map opens where it was left, else on what it holds.
     keep_map_opened();
     keep_report();
-    if (*level && !g_editor.current_map->path)
-        console_print(3, "cannot open %s", opened.error.c_str());
+    if (*level && !app_map()->path)
+        console_print(app().console, 3, "cannot open %s", opened.error.c_str());
     for (const std::string& note : opened.notes)
-        console_print(1, "%s", note.c_str());
-    commands_report_load(g_editor.current_map);
+        console_print(app().console, 1, "%s", note.c_str());
+    commands_report_load(app_map());
     editor_run();
     keep_save_all();
     editor_shutdown();
-    mapdata_free(g_editor.current_map);
-    g_editor.current_map = nullptr;
+    app_bind(nullptr);
     return 0;
 }

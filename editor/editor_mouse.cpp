@@ -24,20 +24,15 @@
 
 namespace {
 
-bool g_told_no_region = false; // the brush-without-region line was shown during this press
-
-// Map cells the open stroke has edited, for its label.
-int32_t g_stroke_cells = 0;
-
 // A stroke is one step from its first edit to the release of the button. The map may have
 // been replaced meanwhile (a console "?go"): the new map has no open step, so one is opened.
 void stroke_cell() {
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     if (!edit_in_step(map)) {
         edit_begin(map, "stroke");
-        g_stroke_cells = 0;
+        app().tools.stroke_cells = 0;
     }
-    ++g_stroke_cells;
+    ++app().tools.stroke_cells;
 }
 
 bool inside_map(int32_t x, int32_t y) {
@@ -45,13 +40,13 @@ bool inside_map(int32_t x, int32_t y) {
 }
 
 void pick_from_map(int32_t x, int32_t y) {
-    EditorState& e = g_editor;
+    Editor& e = app();
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_PICK) return;
-    int tile = mapdata_get_tile(e.current_map, x, y);
+    int tile = mapdata_get_tile(e.doc.map.get(), x, y);
     // A filler cell picks the object that covers it.
     if (tile == TILE_FILLER) {
         int object = 0;
-        if (stamp_find(e.current_map, x, y, &object)) tile = object;
+        if (stamp_find(e.doc.map.get(), x, y, &object)) tile = object;
     }
     e.selected_tile = tile;
     e.last_edit_x = x;
@@ -60,25 +55,28 @@ void pick_from_map(int32_t x, int32_t y) {
 }
 
 void paint(int32_t x, int32_t y) {
-    EditorState& e = g_editor;
+    Editor& e = app();
     if (x == e.last_edit_x && y == e.last_edit_y && e.selected_tile == e.last_edit_value) return;
     if (inside_map(x, y)) {
         if (e.selected_tile == TILE_REGION_BRUSH) {
-            Region* region = e.current_map->selected_region;
+            Region* region = e.doc.map.get()->selected_region;
             if (!region) {
                 // Once per press: the brush has nothing to paint into.
-                if (!g_told_no_region)
-                    console_print(3, "select a region first, or create one: ?region new NAME");
-                g_told_no_region = true;
+                if (!app().tools.told_no_region)
+                    console_print(app().console, 3,
+                                  "select a region first, or create one: ?region new NAME");
+                app().tools.told_no_region = true;
             } else {
                 // Strokes never toggle: the left button adds (erase() removes).
                 stroke_cell();
-                if (!region_contains(region, x, y) && !edit_region_cell(e.current_map, region, x, y, true))
-                    console_print(3, "region limit reached: cell (%d, %d) keeps its regions", x, y);
+                if (!region_contains(region, x, y) &&
+                    !edit_region_cell(e.doc.map.get(), region, x, y, true))
+                    console_print(app().console, 3,
+                                  "region limit reached: cell (%d, %d) keeps its regions", x, y);
             }
         } else {
             stroke_cell();
-            edit_paint(e.current_map, x, y, e.selected_tile);
+            edit_paint(e.doc.map.get(), x, y, e.selected_tile);
         }
     }
     e.last_edit_x = x;
@@ -87,18 +85,18 @@ void paint(int32_t x, int32_t y) {
 }
 
 void erase(int32_t x, int32_t y) {
-    EditorState& e = g_editor;
+    Editor& e = app();
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_ERASE) return;
-    Region* region = e.current_map->selected_region;
+    Region* region = e.doc.map.get()->selected_region;
     if (inside_map(x, y) && e.selected_tile == TILE_REGION_BRUSH && region) {
         // With the region brush the middle button takes cells out of the selected region.
         if (region_contains(region, x, y)) {
             stroke_cell();
-            edit_region_cell(e.current_map, region, x, y, false);
+            edit_region_cell(e.doc.map.get(), region, x, y, false);
         }
     } else if (inside_map(x, y)) {
         stroke_cell();
-        edit_paint(e.current_map, x, y, 0);
+        edit_paint(e.doc.map.get(), x, y, 0);
     }
     e.last_edit_x = x;
     e.last_edit_y = y;
@@ -110,13 +108,12 @@ enum : int32_t { STROKE_NONE, STROKE_PAINT, STROKE_ERASE };
 // A held button edits every cell of the line from the cell it edited last step, so a fast
 // stroke leaves no gaps; the repeat rule skips that first cell.
 template <typename Edit> int32_t along_stroke(int32_t action, int32_t x, int32_t y, Edit edit) {
-    const EditorTools& t = g_tools;
-    if (t.stroke_action != action) {
+    if (app().tools.stroke_action != action) {
         edit(x, y);
         return action;
     }
     std::vector<ClipPoint> points;
-    clip_line_points(t.stroke_x, t.stroke_y, x, y, &points);
+    clip_line_points(app().tools.stroke_x, app().tools.stroke_y, x, y, &points);
     for (const ClipPoint& p : points)
         edit(p.x, p.y);
     return action;
@@ -131,7 +128,7 @@ int32_t scroll_axis(int32_t pointer, int32_t size, float* rest, bool snap) {
     r = r < -1.0f ? -1.0f : (r > 1.0f ? 1.0f : r);
     constexpr float kStepsPerSecond = 100.0f; // one input step per tick
     *rest += static_cast<float>(size) * r * (r < 0 ? -r : r) / kStepsPerSecond *
-             static_cast<float>(g_editor.zoom);
+             static_cast<float>(app().view.zoom);
     const int32_t unit = snap ? 16 : 1;
     const int32_t move = static_cast<int32_t>(*rest / static_cast<float>(unit)) * unit;
     *rest -= static_cast<float>(move);
@@ -143,29 +140,22 @@ int32_t scroll_axis(int32_t pointer, int32_t size, float* rest, bool snap) {
 constexpr int32_t kRightClickSteps = 20;
 constexpr int32_t kRightClickSlack = 3; // pixels the pointer may wander during a click
 
-struct RightPress {
-    int32_t steps; // input steps the button has been held
-    int32_t x, y;  // where it went down
-    bool moved;
-};
-RightPress g_right;
-
 // Ends what a short right click ends: a shape being dragged, else a paste, else the selection.
 void right_click() {
     if (!mouse_tools_cancel()) editor_tools_cancel();
 }
 
 void scroll() {
-    EditorState& e = g_editor;
+    Editor& e = app();
     // Shift, or any zoomed-out view, keeps the centre on a tile boundary.
-    const bool snap = (static_cast<int32_t>(SDL_GetModState()) & MOD_SHIFT) || e.zoom > 1;
-    const int32_t dx = scroll_axis(e.pointer_x, e.screen_width, &e.scroll_rest_x, snap);
-    const int32_t dy = scroll_axis(e.pointer_y, e.screen_height, &e.scroll_rest_y, snap);
-    e.view_center_x = static_cast<int16_t>(e.view_center_x + dx);
-    e.view_center_y = static_cast<int16_t>(e.view_center_y + dy);
+    const bool snap = (static_cast<int32_t>(SDL_GetModState()) & MOD_SHIFT) || e.view.zoom > 1;
+    const int32_t dx = scroll_axis(e.pointer_x, e.view.screen_width, &e.scroll_rest_x, snap);
+    const int32_t dy = scroll_axis(e.pointer_y, e.view.screen_height, &e.scroll_rest_y, snap);
+    e.view.center_x = static_cast<int16_t>(e.view.center_x + dx);
+    e.view.center_y = static_cast<int16_t>(e.view.center_y + dy);
     if (snap) {
-        e.view_center_x = static_cast<int16_t>(e.view_center_x & ~15);
-        e.view_center_y = static_cast<int16_t>(e.view_center_y & ~15);
+        e.view.center_x = static_cast<int16_t>(e.view.center_x & ~15);
+        e.view.center_y = static_cast<int16_t>(e.view.center_y & ~15);
     }
     editor_update_view();
 }
@@ -173,35 +163,35 @@ void scroll() {
 // The radar shows 4 x 4 cells per pixel: centre the view on the pixel's middle, following a
 // drag past the radar's edge along it.
 void follow_radar() {
-    EditorState& e = g_editor;
+    Editor& e = app();
     int32_t rx = e.pointer_x - editor_radar_x();
     int32_t ry = e.pointer_y - editor_radar_y();
     rx = rx < 0 ? 0 : (rx > 255 ? 255 : rx);
     ry = ry < 0 ? 0 : (ry > 255 ? 255 : ry);
-    e.view_center_x = static_cast<int16_t>(rx * 64 + 32);
-    e.view_center_y = static_cast<int16_t>(ry * 64 + 32);
+    e.view.center_x = static_cast<int16_t>(rx * 64 + 32);
+    e.view.center_y = static_cast<int16_t>(ry * 64 + 32);
     editor_update_view();
 }
 
 } // namespace
 
 void editor_end_stroke() {
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     if (!map || !edit_in_step(map)) return;
     // Built by hand: a stroke ends on every release, and formatting would cost more than
     // a short stroke's edits.
     char label[32] = "stroke of ";
-    char* end = std::to_chars(label + 10, label + 20, g_stroke_cells).ptr;
-    const char* unit = g_stroke_cells == 1 ? " cell" : " cells";
+    char* end = std::to_chars(label + 10, label + 20, app().tools.stroke_cells).ptr;
+    const char* unit = app().tools.stroke_cells == 1 ? " cell" : " cells";
     std::memcpy(end, unit, std::strlen(unit) + 1); // the terminator too
     edit_set_label(map, label);
     edit_end(map);
 }
 
 void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
-    EditorState& e = g_editor;
-    int32_t s = 16 / e.zoom;
-    if (!(buttons & MOUSE_LEFT)) g_told_no_region = false;
+    Editor& e = app();
+    int32_t s = 16 / e.view.zoom;
+    if (!(buttons & MOUSE_LEFT)) app().tools.told_no_region = false;
     e.pointer_x = e.mouse_x;
     e.pointer_y = e.mouse_y;
     const PanelId here = editor_panel_at(e.pointer_x, e.pointer_y);
@@ -214,23 +204,25 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     const uint32_t pressed = buttons & ~e.buttons_held;
     const uint32_t released = e.buttons_held & ~buttons;
     e.buttons_held = buttons;
-    if (pressed & MOUSE_RIGHT) g_right = {0, e.pointer_x, e.pointer_y, false};
+    if (pressed & MOUSE_RIGHT) app().tools.right = {0, e.pointer_x, e.pointer_y, false};
     if (buttons & MOUSE_RIGHT) {
-        ++g_right.steps;
-        g_right.moved = g_right.moved || std::abs(e.pointer_x - g_right.x) > kRightClickSlack ||
-                        std::abs(e.pointer_y - g_right.y) > kRightClickSlack;
+        ++app().tools.right.steps;
+        app().tools.right.moved = app().tools.right.moved ||
+                                  std::abs(e.pointer_x - app().tools.right.x) > kRightClickSlack ||
+                                  std::abs(e.pointer_y - app().tools.right.y) > kRightClickSlack;
     }
-    if ((released & MOUSE_RIGHT) && g_right.steps <= kRightClickSteps && !g_right.moved)
+    if ((released & MOUSE_RIGHT) && app().tools.right.steps <= kRightClickSteps &&
+        !app().tools.right.moved)
         right_click();
     if (!(buttons & MOUSE_RIGHT)) e.scroll_rest_x = e.scroll_rest_y = 0.0f;
     const bool on_map = e.mouse_capture == PANEL_NONE && here == PANEL_NONE;
     // Releasing the editing buttons ends the stroke.
     if (!(buttons & (MOUSE_LEFT | MOUSE_MIDDLE))) editor_end_stroke();
     int32_t action = STROKE_NONE;
-    const MouseTool tool = g_mouse_tools.tool;
+    const MouseTool tool = app().mouse_tools.tool;
     if (e.mouse_capture == PANEL_NONE && editor_tool_mouse(modifiers, buttons, x, y)) {
         // Selecting or pasting: no stroke goes on under it.
-    } else if ((on_map || g_mouse_tools.shaping) &&
+    } else if ((on_map || app().mouse_tools.shaping) &&
                mouse_tools_mouse(modifiers, buttons, pressed, x, y)) {
         // A line, rectangle or fill.
     } else if (buttons & MOUSE_LEFT) {
@@ -256,28 +248,29 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
         if (on_map) action = along_stroke(STROKE_ERASE, x, y, erase);
     } else if (buttons & MOUSE_RIGHT) {
         // Held past a click's time: scroll as long as it stays down.
-        if (e.mouse_capture == PANEL_NONE && (g_right.steps > kRightClickSteps || g_right.moved))
+        if (e.mouse_capture == PANEL_NONE &&
+            (app().tools.right.steps > kRightClickSteps || app().tools.right.moved))
             scroll();
     }
-    g_tools.stroke_action = action;
-    g_tools.stroke_x = x;
-    g_tools.stroke_y = y;
-    g_tools.last_buttons = buttons;
+    app().tools.stroke_action = action;
+    app().tools.stroke_x = x;
+    app().tools.stroke_y = y;
+    app().tools.last_buttons = buttons;
     // Snap the pointer to the tile grid for the hover box.
-    e.mouse_x = ((e.mouse_x - e.view_offset_x) / s) * s;
-    e.mouse_y = ((e.mouse_y - e.view_offset_y) / s) * s;
+    e.mouse_x = ((e.mouse_x - e.view.offset_x) / s) * s;
+    e.mouse_y = ((e.mouse_y - e.view.offset_y) / s) * s;
 }
 
 int palette_hit(int32_t px, int32_t py) {
-    if (!g_editor.palette_shown) return 0;
-    int32_t a = px - (g_editor.screen_width - 314);
-    int32_t b = py - (g_editor.screen_height - 190);
+    if (!app().view.palette_shown) return 0;
+    int32_t a = px - (app().view.screen_width - 314);
+    int32_t b = py - (app().view.screen_height - 190);
     return a >= 0 && a <= 312 && b >= 0 && b <= 188;
 }
 
 int palette_pick(int32_t px, int32_t py) {
-    int32_t a = px - (g_editor.screen_width - 310);
-    int32_t b = py - (g_editor.screen_height - 186);
+    int32_t a = px - (app().view.screen_width - 310);
+    int32_t b = py - (app().view.screen_height - 186);
     if (a < 0) return 0;
     if (a < 160 && b >= 0 && b < 16) return kPaletteStrip[a / 16];
     if (a >= 304 || b < 20 || b >= 180) return 0;

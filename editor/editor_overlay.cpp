@@ -62,16 +62,16 @@ void short_name(const MapData* map, char* out, size_t size) {
 } // namespace
 
 void editor_status_box(int* x, int* y, int* width, int* height) {
-    *x = g_editor.screen_width - kStatusWidth - 2;
+    *x = app().view.screen_width - kStatusWidth - 2;
     *y = 2;
     *width = kStatusWidth;
     *height = kStatusHeight;
 }
 
 void editor_draw_status() {
-    const EditorState& e = g_editor;
-    const MapData* map = e.current_map;
-    int w = e.screen_width, left = 0, top = 0, width = 0, height = 0;
+    const Editor& e = app();
+    const MapData* map = e.doc.map.get();
+    int w = e.view.screen_width, left = 0, top = 0, width = 0, height = 0;
     editor_status_box(&left, &top, &width, &height);
     gfx_clear_rect(nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
                    static_cast<uint16_t>(width), static_cast<uint16_t>(height));
@@ -90,21 +90,21 @@ void editor_draw_status() {
     // The cell under the pointer and its value; nothing while a panel covers the map there.
     if (editor_panel_at(e.pointer_x, e.pointer_y) != PANEL_NONE || !map) {
         std::snprintf(text, sizeof text, "-");
-    } else if (g_hover.x < 0 || g_hover.x > 1023 || g_hover.y < 0 || g_hover.y > 1023) {
+    } else if (app().hover.x < 0 || app().hover.x > 1023 || app().hover.y < 0 || app().hover.y > 1023) {
         std::snprintf(text, sizeof text, "off the map");
     } else {
-        std::snprintf(text, sizeof text, "%d,%d = %d", g_hover.x, g_hover.y,
-                      mapdata_get_tile(map, g_hover.x, g_hover.y));
+        std::snprintf(text, sizeof text, "%d,%d = %d", app().hover.x, app().hover.y,
+                      mapdata_get_tile(map, app().hover.x, app().hover.y));
     }
     gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 14), text, COLOUR_GREY);
     const Region* region = map ? map->selected_region : nullptr;
     std::snprintf(text, sizeof text, "region %.11s", region ? region->name : "-");
     gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 24), text, COLOUR_PURPLE);
-    std::snprintf(text, sizeof text, "zoom %d  %.12s", static_cast<int>(e.zoom),
-                  mouse_tool_name(g_mouse_tools.tool).data());
+    std::snprintf(text, sizeof text, "zoom %d  %.12s", static_cast<int>(e.view.zoom),
+                  mouse_tool_name(app().mouse_tools.tool).data());
     gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 34), text, COLOUR_GREY);
-    if (g_tools.selection_shown)
-        std::snprintf(text, sizeof text, "selection %d x %d", g_tools.sel_w, g_tools.sel_h);
+    if (app().doc.selection.shown)
+        std::snprintf(text, sizeof text, "selection %d x %d", app().doc.selection.w, app().doc.selection.h);
     else
         std::snprintf(text, sizeof text, "no selection");
     gfx_draw_text(nullptr, x, static_cast<int16_t>(top + 44), text, COLOUR_GREY);
@@ -112,13 +112,13 @@ void editor_draw_status() {
     std::snprintf(text, sizeof text, "%3d", e.selected_tile & 0xFF);
     gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 12, text, COLOUR_GREY);
     // Values without a picture leave the place empty.
-    gfx_draw_tile(nullptr, e.current_map, w - 24, 8, e.selected_tile);
+    gfx_draw_tile(nullptr, e.doc.map.get(), w - 24, 8, e.selected_tile);
     gfx_draw_text(nullptr, static_cast<int16_t>(w - 56), 28, "brush", COLOUR_YELLOW);
 }
 
 void editor_draw_palette_marks() {
-    const EditorState& e = g_editor;
-    const int x0 = e.screen_width - 314, y0 = e.screen_height - 190;
+    const Editor& e = app();
+    const int x0 = e.view.screen_width - 314, y0 = e.view.screen_height - 190;
     // The brush's cell in the strip or the tileset, outlined.
     int cell_x = -1, cell_y = -1;
     for (int k = 0; k < 10; ++k)
@@ -141,7 +141,7 @@ void editor_draw_palette_marks() {
 }
 
 void editor_draw_menu() {
-    int m = g_editor.screen_width / 2;
+    int m = app().view.screen_width / 2;
     gfx_clear_rect(nullptr, static_cast<int16_t>(m - 139), 2, 278, 78);
     gfx_draw_outline(nullptr, static_cast<int16_t>(m - 139), 2, 278, 78, COLOUR_GREY);
     for (const MenuLine& line : kMenuLines)

@@ -19,56 +19,56 @@ bool inside(int32_t x, int32_t y, int32_t left, int32_t top, int32_t width, int3
 // The console's drawn lines (menu: 8 rows, else 4), up to the widest one.
 bool on_console(int32_t x, int32_t y, int32_t rows) {
     int top = 0, width = 0;
-    console_extent(rows, &top, &width);
-    return width > 0 && inside(x, y, 0, top, width, g_editor.screen_height - top);
+    console_extent(app().console, rows, app().view.screen_height, &top, &width);
+    return width > 0 && inside(x, y, 0, top, width, app().view.screen_height - top);
 }
 
 } // namespace
 
 int32_t editor_console_rows() {
-    const EditorState& e = g_editor;
-    int32_t rows = e.console_shown == 2 ? e.screen_height / 3 / 8 : e.console_shown ? 4 : 0;
+    const Editor& e = app();
+    int32_t rows = e.view.console_shown == 2 ? e.view.screen_height / 3 / 8 : e.view.console_shown ? 4 : 0;
     return e.menu_open ? std::max(rows, 8) : rows;
 }
 
 void editor_console_cycle() {
-    g_editor.console_shown = (g_editor.console_shown + 1) % 3;
+    app().view.console_shown = (app().view.console_shown + 1) % 3;
 }
 
 int32_t editor_tool_strip_x() {
-    return g_editor.screen_width - 314;
+    return app().view.screen_width - 314;
 }
 
 int32_t editor_tool_strip_y() {
-    return g_editor.screen_height - 190 - kToolStripHeight - 2;
+    return app().view.screen_height - 190 - kToolStripHeight - 2;
 }
 
 int32_t editor_radar_x() {
-    return g_editor.screen_width - 258;
+    return app().view.screen_width - 258;
 }
 
 int32_t editor_radar_y() {
-    return g_editor.screen_height - 258;
+    return app().view.screen_height - 258;
 }
 
 PanelId editor_panel_at(int32_t x, int32_t y) {
-    const EditorState& e = g_editor;
-    if (e.menu_open && inside(x, y, e.screen_width / 2 - 139, 2, 278, 78)) return PANEL_MENU;
+    const Editor& e = app();
+    if (e.menu_open && inside(x, y, e.view.screen_width / 2 - 139, 2, 278, 78)) return PANEL_MENU;
     if (editor_console_rows() > 0 && on_console(x, y, editor_console_rows())) return PANEL_CONSOLE;
     int width = 0, height = 0;
-    if (e.help_page != 0) {
-        if (helpviewer_page_size(e.help_page - 1, &width, &height) &&
+    if (e.view.help_page != 0) {
+        if (helpviewer_page_size(app().help, e.view.help_page - 1, &width, &height) &&
             inside(x, y, 2, 2, width, height))
             return PANEL_HELP;
-    } else if (e.region_list_shown && inside(x, y, 4, 4, 160, regionlist_height())) {
+    } else if (e.view.region_list_shown && inside(x, y, 4, 4, 160, regionlist_height())) {
         return PANEL_REGION_LIST;
     }
     if (e.alt_held) {
         if (inside(x, y, editor_radar_x(), editor_radar_y(), 256, 256)) return PANEL_RADAR;
-    } else if (e.palette_shown &&
-               inside(x, y, e.screen_width - 314, e.screen_height - 190, 312, 188)) {
+    } else if (e.view.palette_shown &&
+               inside(x, y, e.view.screen_width - 314, e.view.screen_height - 190, 312, 188)) {
         return PANEL_PALETTE;
-    } else if (e.palette_shown && inside(x, y, editor_tool_strip_x(), editor_tool_strip_y(),
+    } else if (e.view.palette_shown && inside(x, y, editor_tool_strip_x(), editor_tool_strip_y(),
                                          kToolStripWidth, kToolStripHeight)) {
         return PANEL_TOOL_STRIP;
     }

@@ -1,57 +1,102 @@
-// editor_state.h - the one program-wide editor record, and the few editor calls that the
-// render and console subsystems may make. This is the only editor header they include.
+// editor_state.h - the Editor: the open Document, the View, the tools, the console, the
+// region list, the help pages and bookmarks, and the pointer and keys as input left them.
 #pragma once
 #include <cstdint>
+#include <memory>
+
+#include "console/console.h"
+#include "editor/document.h"
+#include "editor/keep.h"
+#include "editor/mouse_tools.h"
+#include "editor/regionlist.h"
+#include "editor/view.h"
+#include "map/edit/clipboard.h"
+#include "render/helpviewer.h"
 
 struct MapData;
 struct Region;
 
-struct EditorState {
-    int16_t screen_width; // window size in pixels
-    int16_t screen_height;
-    int16_t view_offset_x; // derived: 0, or at zoom 1 minus the sub-tile part of the centre
-    int16_t view_offset_y;
-    int16_t view_center_x; // map pixels (16 per tile at every zoom), 0..16384
-    int16_t view_center_y;
-    int16_t view_tile_x; // derived: map column drawn at the view's left edge
-    int16_t view_tile_y;
-    MapData* current_map; // owned
-    int32_t zoom;         // 1, 2 or 4: a tile is 16 / zoom pixels square
-    int32_t grid_shown;
-    int32_t console_shown; // 0 hidden, 1 four rows, 2 a third of the window (F5 cycles)
-    int32_t regions_all;   // "?regions all": every region's cells marked in its colour
-    int32_t menu_open;
-    int32_t region_list_shown;
-    int32_t help_page; // 0 none, k > 0 shows page k - 1
-    int32_t palette_shown;
-    int32_t alt_held;
-    int32_t mouse_x; // window pixels
-    int32_t mouse_y;
-    int32_t selected_tile; // the brush, 0..255
-    int32_t last_edit_x;
-    int32_t last_edit_y;
-    int32_t last_edit_value; // value painted, -2 after a pick, -3 after an erase
-    int32_t running;
-    int32_t pointer_x; // the pointer as polled, before the hover snap of mouse_x and mouse_y
-    int32_t pointer_y;
-    uint32_t buttons_held; // button mask of the previous input step
-    int32_t mouse_capture; // the panel (or the map) a press began on, until all are released
-    float scroll_rest_x;   // map pixels of right-button scrolling not yet applied
-    float scroll_rest_y;
-    int32_t fps_shown;             // the frame-rate figure (F6)
-    int32_t refused_discard;       // kind of the last refused DiscardRequest, 0 for none
-    uint32_t refused_discard_tick; // when it was refused
+// The right button: a short click ends what is under way, a held one scrolls.
+struct RightPress {
+    int32_t steps = 0; // input steps the button has been held
+    int32_t x = 0, y = 0; // where it went down
+    bool moved = false;
 };
 
-extern EditorState g_editor;
+// The editing tools that outlive a Document: the clipboard and how the held button strokes.
+struct EditorTools {
+    std::unique_ptr<ClipPiece> clipboard; // pieces move between maps
+    int32_t copy_regions = 0;             // "?copyregions on": copies carry the selected region's cells
+    int32_t paste_all = 0;                // "?paste all": pastes write the piece's empty cells too
+    uint32_t last_buttons = 0;
+    int32_t stroke_action = 0; // what the held button did last step (0 none), from the cell below
+    int32_t stroke_x = 0, stroke_y = 0;
+    int32_t stroke_cells = 0;     // map cells the open stroke has edited, for its label
+    bool told_no_region = false; // the brush-without-region line was shown during this press
+    RightPress right;            // the right button's press under way
+};
 
-// Gives every field of the editor record its default.
-void editor_set_defaults();
+struct Bookmark {
+    int16_t x = 0;
+    int16_t y = 0;
+    bool set = false;
+};
+
+// Hovered map tile of the last input step.
+struct HoverTile {
+    int32_t x = -1;
+    int32_t y = -1;
+};
+
+struct Editor {
+    Document doc;
+    View view;
+    EditorTools tools;
+    MouseTools mouse_tools;
+    KeptSettings kept;
+    Console console;
+    RegionList regionlist{};
+    HelpState help{};
+    Bookmark bookmarks[4];
+    HoverTile hover;
+    int32_t running = 1;
+    int32_t menu_open = 0;
+    int32_t alt_held = 0;
+    int32_t selected_tile = 1; // the brush, 0..255
+    int32_t mouse_x = 0;       // window pixels, snapped to the hovered cell after a step
+    int32_t mouse_y = 0;
+    int32_t pointer_x = 0; // the pointer as polled, before the hover snap
+    int32_t pointer_y = 0;
+    int32_t last_edit_x = -1;
+    int32_t last_edit_y = -1;
+    int32_t last_edit_value = -1; // value painted, -2 after a pick, -3 after an erase
+    uint32_t buttons_held = 0;    // button mask of the previous input step
+    int32_t mouse_capture = 0;    // the panel (or the map) a press began on, until all are released
+    float scroll_rest_x = 0;      // map pixels of right-button scrolling not yet applied
+    float scroll_rest_y = 0;
+    int32_t refused_discard = 0;       // kind of the last refused DiscardRequest, 0 for none
+    uint32_t refused_discard_tick = 0; // when it was refused
+    bool frame_requested = false;      // a change the user waits to see: compose and present at once
+    uint32_t start_millis = 0;         // platform clock when the editor started
+};
+
+// The editor the program runs, made in editor_main (tests make their own and bind it).
+Editor& app();
+void app_bind(Editor* editor);
+
+// The open map (null only before the first map is made).
+inline MapData* app_map() {
+    return app().doc.map.get();
+}
+
 // Clamps the view centre, derives offset and top-left tile, and invalidates the map view.
 void editor_update_view();
 // Centres the view on the median of the map's non-empty cells at the largest zoom that shows
 // them all (view_fit); the map's middle when empty.
 void editor_center_on_content();
+// Replaces the Document with one for the map (taking it over) and shows it from the middle of
+// what it holds.
+void editor_open_document(MapData* map);
 // Undo and redo one step of the current map, with one console line naming it.
 void editor_undo();
 void editor_redo();
@@ -73,25 +118,6 @@ enum DiscardRequest : int {
 // returns 0.
 int editor_may_discard(int request);
 int editor_may_discard_at(int request, uint32_t now_ticks);
-
-struct ClipPiece;
-
-// The editing tools: the selection, the clipboard and a paste under way. Cells, not pixels.
-struct EditorTools {
-    int32_t selection_shown; // a rectangle is selected
-    int32_t sel_x, sel_y, sel_w, sel_h;
-    int32_t selecting; // a Shift + left drag is under way, from (drag_x, drag_y)
-    int32_t drag_x, drag_y;
-    ClipPiece* clipboard; // owned; outlives maps, so pieces move between them
-    int32_t pasting;      // the piece follows the pointer until a right click
-    int32_t copy_regions; // "?copyregions on": copies carry the selected region's cells
-    int32_t paste_all;    // "?paste all": pastes write the piece's empty cells too
-    uint32_t last_buttons;
-    int32_t stroke_action; // what the held button did last step (0 none), from the cell below
-    int32_t stroke_x, stroke_y;
-};
-
-extern EditorTools g_tools;
 
 // The region a copy, cut or paste carries: the selected region with "?copyregions on".
 Region* editor_tools_region();

@@ -8,15 +8,15 @@
 namespace {
 
 void walk(bool back) {
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     if (!map) return;
     // A stroke still held is a step of its own: it is what gets undone.
     editor_end_stroke();
     const char* label = nullptr;
     if (back ? edit_undo(map, &label) : edit_redo(map, &label))
-        console_print(1, "%s: %s", back ? "undo" : "redo", label);
+        console_print(app().console, 1, "%s: %s", back ? "undo" : "redo", label);
     else
-        console_print(1, back ? "nothing to undo" : "nothing to redo");
+        console_print(app().console, 1, back ? "nothing to undo" : "nothing to redo");
 }
 
 } // namespace
@@ -30,6 +30,6 @@ void editor_redo() {
 }
 
 void editor_history_notice() {
-    if (g_editor.current_map && edit_take_cut_notice(g_editor.current_map))
-        console_print(1, "undo history full: the oldest steps were dropped");
+    if (app_map() && edit_take_cut_notice(app_map()))
+        console_print(app().console, 1, "undo history full: the oldest steps were dropped");
 }

@@ -2,6 +2,7 @@
 #include "editor/help.h"
 
 #include "console/console.h"
+#include "editor/editor_state.h"
 #include "editor/help_table.h"
 #include "render/helpviewer.h"
 
@@ -19,12 +20,12 @@ void add_pages(const char* title, std::span<const HelpRow> rows, int* page, int 
             ++*page;
             std::snprintf(line, sizeof line, "#%%YOstrel%%W - page %d of %d: %%G%s", *page, pages,
                           title);
-            helpviewer_add_line(line);
+            helpviewer_add_line(app().help, line);
         }
-        std::snprintf(line, sizeof line, "%%G%-28.*s%%W %.*s", static_cast<int>(rows[i].input.size()),
-                      rows[i].input.data(), static_cast<int>(rows[i].effect.size()),
-                      rows[i].effect.data());
-        helpviewer_add_line(line);
+        std::snprintf(line, sizeof line, "%%G%-28.*s%%W %.*s",
+                      static_cast<int>(rows[i].input.size()), rows[i].input.data(),
+                      static_cast<int>(rows[i].effect.size()), rows[i].effect.data());
+        helpviewer_add_line(app().help, line);
     }
 }
 
@@ -35,7 +36,7 @@ int pages_of(size_t rows) {
 } // namespace
 
 void help_fill_viewer() {
-    helpviewer_release();
+    helpviewer_release(app().help);
     const int pages = pages_of(std::size(kKeyHelp)) + pages_of(std::size(kCommandHelp));
     int page = 0;
     add_pages("keys and mouse", kKeyHelp, &page, pages);
@@ -43,13 +44,14 @@ void help_fill_viewer() {
 }
 
 void help_print() {
-    console_print(1, "keys and mouse (F1 shows them page by page):");
+    console_print(app().console, 1, "keys and mouse (F1 shows them page by page):");
     for (const HelpRow& row : kKeyHelp)
-        console_print(1, "  %.*s: %.*s", static_cast<int>(row.input.size()), row.input.data(),
-                      static_cast<int>(row.effect.size()), row.effect.data());
-    console_print(1, "commands:");
+        console_print(app().console, 1, "  %.*s: %.*s", static_cast<int>(row.input.size()),
+                      row.input.data(), static_cast<int>(row.effect.size()), row.effect.data());
+    console_print(app().console, 1, "commands:");
     for (const HelpRow& row : kCommandHelp)
-        console_print(1, "  %.*s: %.*s", static_cast<int>(row.input.size()), row.input.data(),
-                      static_cast<int>(row.effect.size()), row.effect.data());
-    console_print(1, "the wheel over the console, or Page Up in a console line, scrolls back");
+        console_print(app().console, 1, "  %.*s: %.*s", static_cast<int>(row.input.size()),
+                      row.input.data(), static_cast<int>(row.effect.size()), row.effect.data());
+    console_print(app().console, 1,
+                  "the wheel over the console, or Page Up in a console line, scrolls back");
 }

@@ -14,7 +14,7 @@ inline constexpr HelpRow kKeyHelp[] = {
     {"Middle button", "erase the tile"},
     {"Right button (held)", "scroll toward the pointer; Shift: whole tiles"},
     {"Right click", "end a paste, a shape or the selection (no scroll)"},
-    {"Mouse wheel", "zoom about the pointer; over the console, scroll it"},
+    {"Mouse wheel", "zoom; over the console, scroll; over the palette, brush +-1"},
     {"Alt (held) + left button on the radar", "centre the view there"},
     {"Brush 251 + left button", "add the cell to the selected region"},
     {"Brush 251 + middle button", "take the cell out of the selected region"},

@@ -17,17 +17,10 @@
 
 namespace {
 
-// What the start read: the zoom for maps without content, and a damaged file's problem.
-struct KeptSettings {
-    int32_t zoom = 1;
-    std::string problem;
-};
-KeptSettings g_kept;
-
 void warn(const std::string& problem) {
     if (problem.empty()) return;
     log_msg('W', "%s", problem.c_str());
-    console_print(3, "%s", problem.c_str());
+    console_print(app().console, 3, "%s", problem.c_str());
 }
 
 } // namespace
@@ -35,24 +28,26 @@ void warn(const std::string& problem) {
 void keep_load_settings(const EditorOptions& options) {
     SettingsLoad load = settings_load();
     const Settings& s = load.settings;
-    EditorState& e = g_editor;
-    e.screen_width = static_cast<int16_t>(options.width ? options.width : s.window_width);
-    e.screen_height = static_cast<int16_t>(options.height ? options.height : s.window_height);
+    Editor& e = app();
+    e.view.screen_width = static_cast<int16_t>(options.width ? options.width : s.window_width);
+    e.view.screen_height = static_cast<int16_t>(options.height ? options.height : s.window_height);
     e.selected_tile = s.brush;
-    e.grid_shown = s.grid;
-    e.console_shown = s.console == ConsoleSize::Hidden ? 0 : s.console == ConsoleSize::Third ? 2 : 1;
-    g_mouse_tools.tool = s.tool;
-    g_tools.paste_all = s.paste_all;
-    g_kept = {s.zoom, load.problem};
+    e.view.grid_shown = s.grid;
+    e.view.console_shown = s.console == ConsoleSize::Hidden  ? 0
+                           : s.console == ConsoleSize::Third ? 2
+                                                             : 1;
+    app().mouse_tools.tool = s.tool;
+    app().tools.paste_all = s.paste_all;
+    app().kept = {s.zoom, load.problem};
 }
 
 void keep_report() {
-    warn(g_kept.problem);
+    warn(app().kept.problem);
 }
 
 void keep_map_opened() {
-    EditorState& e = g_editor;
-    const MapData* map = e.current_map;
+    Editor& e = app();
+    const MapData* map = e.doc.map.get();
     bookmarks_clear();
     editor_center_on_content();
     if (!map) return;
@@ -60,8 +55,8 @@ void keep_map_opened() {
         // A map without content opens at the zoom of the last session.
         int32_t x0, y0, x1, y1;
         if (!map->tiles || !tilegrid_bounds(map->tiles, &x0, &y0, &x1, &y1)) {
-            e.zoom = g_kept.zoom;
-            gfx_set_zoom(e.zoom);
+            e.view.zoom = app().kept.zoom;
+            gfx_set_zoom(e.view.zoom);
             editor_update_view();
         }
         return;
@@ -72,48 +67,48 @@ void keep_map_opened() {
             bookmark_set(i, static_cast<int16_t>(state.bookmark_x[i]),
                          static_cast<int16_t>(state.bookmark_y[i]));
     if (state.has_view) {
-        e.view_center_x = static_cast<int16_t>(state.view_x);
-        e.view_center_y = static_cast<int16_t>(state.view_y);
-        e.zoom = state.zoom;
-        gfx_set_zoom(e.zoom);
+        e.view.center_x = static_cast<int16_t>(state.view_x);
+        e.view.center_y = static_cast<int16_t>(state.view_y);
+        e.view.zoom = state.zoom;
+        gfx_set_zoom(e.view.zoom);
         editor_update_view();
     }
     warn(recent_add(map->path));
 }
 
 void keep_map_closing() {
-    const EditorState& e = g_editor;
-    if (!e.current_map || !e.current_map->path) return;
+    const Editor& e = app();
+    if (!e.doc.map.get() || !e.doc.map.get()->path) return;
     MapState state;
     state.has_view = true;
-    state.view_x = e.view_center_x;
-    state.view_y = e.view_center_y;
-    state.zoom = e.zoom;
+    state.view_x = e.view.center_x;
+    state.view_y = e.view.center_y;
+    state.zoom = e.view.zoom;
     for (int i = 0; i < kBookmarkCount; ++i) {
         int16_t x = 0, y = 0;
         state.bookmark_set[i] = bookmark_get(i, &x, &y);
         state.bookmark_x[i] = x;
         state.bookmark_y[i] = y;
     }
-    warn(map_state_save(e.current_map->path, state));
+    warn(map_state_save(e.doc.map.get()->path, state));
 }
 
 void keep_save_all() {
     keep_map_closing();
     // A damaged file stays for its owner to mend; the session's settings are not kept.
-    if (!g_kept.problem.empty()) return;
-    const EditorState& e = g_editor;
+    if (!app().kept.problem.empty()) return;
+    const Editor& e = app();
     Settings s;
-    s.window_width = e.screen_width;
-    s.window_height = e.screen_height;
-    s.zoom = e.zoom;
+    s.window_width = e.view.screen_width;
+    s.window_height = e.view.screen_height;
+    s.zoom = e.view.zoom;
     s.brush = e.selected_tile;
-    s.tool = g_mouse_tools.tool;
-    s.grid = e.grid_shown != 0;
-    s.console = e.console_shown == 2 ? ConsoleSize::Third
-                : e.console_shown    ? ConsoleSize::Lines
-                                     : ConsoleSize::Hidden;
-    s.paste_all = g_tools.paste_all != 0;
+    s.tool = app().mouse_tools.tool;
+    s.grid = e.view.grid_shown != 0;
+    s.console = e.view.console_shown == 2 ? ConsoleSize::Third
+                : e.view.console_shown    ? ConsoleSize::Lines
+                                          : ConsoleSize::Hidden;
+    s.paste_all = app().tools.paste_all != 0;
     std::string problem = settings_save(s);
     if (!problem.empty()) log_msg('W', "settings not kept: %s", problem.c_str());
 }

@@ -3,7 +3,16 @@
 // opened and left, and the recent list.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 struct EditorOptions;
+
+// What the start read: the zoom for maps without content, and a damaged file's problem.
+struct KeptSettings {
+    int32_t zoom = 1;
+    std::string problem;
+};
 
 // Reads the settings file into the editor (the window size only where the command line gave
 // none). A damaged file is remembered for keep_report and left as it is at exit.

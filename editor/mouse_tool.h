@@ -7,15 +7,15 @@ enum class MouseTool : int32_t { Brush, Eraser, Line, Rect, Fill, Select, Pick }
 
 struct MouseToolInfo {
     MouseTool tool;
-    char key;              // chosen by this key (upper case) while the input line is empty
+    char key;               // chosen by this key (upper case) while the input line is empty
     std::string_view name;  // in the settings file, the status box and the help
     std::string_view label; // in the tool strip: five characters at most, the key in capitals
 };
 
 inline constexpr MouseToolInfo kMouseTools[] = {
-    {MouseTool::Brush, 'B', "brush", "Brush"},    {MouseTool::Eraser, 'E', "eraser", "Erase"},
-    {MouseTool::Line, 'L', "line", "Line"},       {MouseTool::Rect, 'R', "rectangle", "Rect"},
-    {MouseTool::Fill, 'F', "fill", "Fill"},       {MouseTool::Select, 'S', "select", "Sel"},
+    {MouseTool::Brush, 'B', "brush", "Brush"}, {MouseTool::Eraser, 'E', "eraser", "Erase"},
+    {MouseTool::Line, 'L', "line", "Line"},    {MouseTool::Rect, 'R', "rectangle", "Rect"},
+    {MouseTool::Fill, 'F', "fill", "Fill"},    {MouseTool::Select, 'S', "select", "Sel"},
     {MouseTool::Pick, 'I', "pick", "pIck"},
 };
 

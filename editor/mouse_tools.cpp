@@ -2,6 +2,8 @@
 // a drag shows the shape's cells and its release draws them as one step.
 #include "editor/mouse_tools.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -15,10 +17,6 @@
 #include "map/model/mapdata.h"
 #include "render/draw.h"
 #include "render/tools_overlay.h"
-
-#include <cstdio>
-
-MouseTools g_mouse_tools;
 
 namespace {
 
@@ -60,14 +58,15 @@ void draw_shape(MapData* map, const MouseTools& t, int brush) {
     else
         cells = clip_fill(map, clip_rect_between(t.x0, t.y0, t.x1, t.y1), brush, !t.filled,
                           map->selected_region);
-    console_print(1, "%s: %u cells", t.tool == MouseTool::Line ? "line" : "rectangle", cells);
+    console_print(app().console, 1, "%s: %u cells",
+                  t.tool == MouseTool::Line ? "line" : "rectangle", cells);
 }
 
 } // namespace
 
 void mouse_tools_choose(MouseTool tool) {
     mouse_tools_cancel();
-    g_mouse_tools.tool = tool;
+    app().mouse_tools.tool = tool;
 }
 
 int mouse_tools_key(int32_t key, int32_t modifiers) {
@@ -82,15 +81,15 @@ int mouse_tools_key(int32_t key, int32_t modifiers) {
 }
 
 int mouse_tools_cancel() {
-    int was = g_mouse_tools.shaping;
-    g_mouse_tools.shaping = 0;
-    g_mouse_tools.swallow_left = was != 0;
+    int was = app().mouse_tools.shaping;
+    app().mouse_tools.shaping = 0;
+    app().mouse_tools.swallow_left = was != 0;
     return was;
 }
 
 int mouse_tools_mouse(int32_t modifiers, uint32_t buttons, uint32_t pressed, int32_t x, int32_t y) {
-    MouseTools& t = g_mouse_tools;
-    MapData* map = g_editor.current_map;
+    MouseTools& t = app().mouse_tools;
+    MapData* map = app_map();
     // The left button that a right click took its shape from draws nothing until released.
     if (t.swallow_left) {
         t.swallow_left = (buttons & MOUSE_LEFT) != 0;
@@ -106,7 +105,7 @@ int mouse_tools_mouse(int32_t modifiers, uint32_t buttons, uint32_t pressed, int
         // Released: one step.
         t.shaping = 0;
         editor_end_stroke();
-        draw_shape(map, t, g_editor.selected_tile);
+        draw_shape(map, t, app().selected_tile);
         return 1;
     }
     if (!(pressed & MOUSE_LEFT) || (modifiers & MOD_CTRL)) return 0;
@@ -130,10 +129,10 @@ void mouse_tools_draw_strip(int32_t x, int32_t y) {
                    kToolStripHeight);
     for (int i = 0; i < 7; ++i) {
         const MouseToolInfo& info = kMouseTools[i];
-        const bool chosen = info.tool == g_mouse_tools.tool;
+        const bool chosen = info.tool == app().mouse_tools.tool;
         const int cx = x + i * kToolStripCell;
-        gfx_draw_outline(nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y),
-                         kToolStripCell, kToolStripHeight, chosen ? COLOUR_YELLOW : COLOUR_GREY);
+        gfx_draw_outline(nullptr, static_cast<int16_t>(cx), static_cast<int16_t>(y), kToolStripCell,
+                         kToolStripHeight, chosen ? COLOUR_YELLOW : COLOUR_GREY);
         char label[8];
         std::snprintf(label, sizeof label, "%.5s", info.label.data());
         gfx_draw_text(nullptr, static_cast<int16_t>(cx + 2), static_cast<int16_t>(y + 2), label,
@@ -148,12 +147,12 @@ bool mouse_tools_strip_hit(int32_t px, int32_t py, int32_t x, int32_t y, MouseTo
 }
 
 void mouse_tools_draw() {
-    const MouseTools& t = g_mouse_tools;
+    const MouseTools& t = app().mouse_tools;
     if (!t.shaping) return;
-    const EditorState& e = g_editor;
-    const int s = 16 / e.zoom;
+    const Editor& e = app();
+    const int s = 16 / e.view.zoom;
     ClipPiece p = shape_piece(t, e.selected_tile);
     ClipRect r = clip_rect_between(t.x0, t.y0, t.x1, t.y1);
-    gfx_draw_piece(nullptr, e.current_map, &p, e.view_offset_x + (r.x - e.view_tile_x) * s,
-                   e.view_offset_y + (r.y - e.view_tile_y) * s, s, true);
+    gfx_draw_piece(nullptr, e.doc.map.get(), &p, e.view.offset_x + (r.x - e.view.tile_x) * s,
+                   e.view.offset_y + (r.y - e.view.tile_y) * s, s, true);
 }

@@ -10,11 +10,9 @@ struct MouseTools {
     MouseTool tool = MouseTool::Brush;
     int32_t shaping = 0; // a line or rectangle is being dragged from (x0, y0) to (x1, y1)
     int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    bool filled = false; // the rectangle is filled (Shift held while dragging)
+    bool filled = false;       // the rectangle is filled (Shift held while dragging)
     bool swallow_left = false; // a shape was ended with the left button still down
 };
-
-extern MouseTools g_mouse_tools;
 
 // A tool letter (any case) with no Ctrl or Alt; 1 when it chose a tool.
 int mouse_tools_key(int32_t key, int32_t modifiers);

@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstring>
 
-RegionList g_regionlist;
 
 // The panel's width; rows with more than 4 flag letters widen it.
 constexpr int kBoxWidth = 160;
@@ -31,7 +30,7 @@ void add_region_entry(void*, Region* region) {
     char flags[8];
     region_flags(region, flags);
     regionlist_add(region_name(region), flags);
-    auto* entry = static_cast<RegionListEntry*>(g_regionlist.entries.tail->data);
+    auto* entry = static_cast<RegionListEntry*>(app().regionlist.entries.tail->data);
     entry->region = region;
     entry->has_colour = region_colour(region, entry->rgb);
 }
@@ -39,8 +38,8 @@ void add_region_entry(void*, Region* region) {
 // The entry under the cursor.
 const RegionListEntry* cursor_entry() {
     int32_t k = 0;
-    for (ListNode* node = g_regionlist.entries.head; node; node = node->next, ++k)
-        if (k == g_regionlist.cursor) return static_cast<const RegionListEntry*>(node->data);
+    for (ListNode* node = app().regionlist.entries.head; node; node = node->next, ++k)
+        if (k == app().regionlist.cursor) return static_cast<const RegionListEntry*>(node->data);
     return nullptr;
 }
 
@@ -56,7 +55,7 @@ void release_entry(void* data) {
 
 // After a downward move the window must end at or before the last entry.
 void clamp_top(int32_t n) {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     if (list.top + list.rows > n) list.top = n - list.rows;
     if (list.top < 0) list.top = 0;
 }
@@ -64,57 +63,57 @@ void clamp_top(int32_t n) {
 } // namespace
 
 int32_t regionlist_count() {
-    return static_cast<int32_t>(list_count(&g_regionlist.entries));
+    return static_cast<int32_t>(list_count(&app().regionlist.entries));
 }
 
 void regionlist_init(const char* name) {
-    list_init(&g_regionlist.entries);
-    g_regionlist.top = 0;
-    g_regionlist.cursor = 0;
+    list_init(&app().regionlist.entries);
+    app().regionlist.top = 0;
+    app().regionlist.cursor = 0;
     regionlist_add(name, nullptr);
 }
 
 void regionlist_set_rows(int32_t n) {
-    g_regionlist.rows = n;
+    app().regionlist.rows = n;
 }
 
 void regionlist_add(const char* name, const char* tag) {
     auto* entry = static_cast<RegionListEntry*>(mem_alloc(sizeof(RegionListEntry)));
     copy_field(entry->name, name);
     copy_field(entry->tag, tag);
-    list_append(&g_regionlist.entries, entry);
+    list_append(&app().regionlist.entries, entry);
 }
 
 int32_t regionlist_selected(char* name, char* tag) {
     int32_t k = 0;
-    for (ListNode* node = g_regionlist.entries.head; node; node = node->next, ++k) {
-        if (k != g_regionlist.cursor) continue;
+    for (ListNode* node = app().regionlist.entries.head; node; node = node->next, ++k) {
+        if (k != app().regionlist.cursor) continue;
         const auto* entry = static_cast<const RegionListEntry*>(node->data);
         if (name) std::memcpy(name, entry->name, kRegionListTextSize);
         if (tag) std::memcpy(tag, entry->tag, kRegionListTextSize);
         break;
     }
-    return g_regionlist.cursor - 1;
+    return app().regionlist.cursor - 1;
 }
 
 void regionlist_rebuild() {
     // The first entry survives every rebuild.
-    g_regionlist.cursor = 0;
+    app().regionlist.cursor = 0;
     char first[kRegionListTextSize] = {};
     regionlist_selected(first, nullptr);
     regionlist_free();
-    g_regionlist.top = 0;
-    g_regionlist.cursor = 0;
+    app().regionlist.top = 0;
+    app().regionlist.cursor = 0;
     regionlist_add(first, nullptr);
-    if (g_editor.current_map)
-        mapdata_for_each_region(g_editor.current_map, add_region_entry, nullptr);
+    if (app_map())
+        mapdata_for_each_region(app_map(), add_region_entry, nullptr);
 }
 
 void regionlist_sync() {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     int32_t top = list.top;
     regionlist_rebuild();
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     int32_t k = 1;
     for (ListNode* node = list.entries.head ? list.entries.head->next : nullptr;
          node && map && map->selected_region; node = node->next, ++k) {
@@ -133,7 +132,7 @@ void regionlist_follow_map() {
     static const MapData* seen_map = nullptr;
     static uint64_t seen_revision = 0;
     static const Region* seen_selected = nullptr;
-    const MapData* map = g_editor.current_map;
+    const MapData* map = app_map();
     if (!map) return;
     if (map == seen_map && map->revision == seen_revision && map->selected_region == seen_selected)
         return;
@@ -146,7 +145,7 @@ void regionlist_follow_map() {
 void regionlist_apply() {
     char name[kRegionListTextSize] = {};
     int32_t r = regionlist_selected(name, nullptr);
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     if (map) {
         // Each entry stands for its own region, also one of two that share a name; an entry
         // made without a region is found by its name.
@@ -160,14 +159,14 @@ void regionlist_apply() {
 }
 
 void regionlist_cursor_up() {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     if (list.cursor <= 0) return;
     --list.cursor;
     if (list.cursor < list.top) list.top = list.cursor;
 }
 
 void regionlist_cursor_down() {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     int32_t n = regionlist_count();
     if (list.cursor + 1 >= n) return;
     ++list.cursor;
@@ -176,7 +175,7 @@ void regionlist_cursor_down() {
 }
 
 void regionlist_page_up() {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     if (list.cursor <= 0) return;
     list.cursor -= list.rows - 1;
     if (list.cursor < 0) list.cursor = 0;
@@ -184,7 +183,7 @@ void regionlist_page_up() {
 }
 
 void regionlist_page_down() {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     int32_t n = regionlist_count();
     list.cursor += list.rows - 1;
     if (list.cursor + 1 >= n) list.cursor = n - 1;
@@ -193,7 +192,7 @@ void regionlist_page_down() {
 }
 
 void regionlist_more_rows() {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     int32_t n = regionlist_count();
     if (list.rows >= n) return;
     ++list.rows;
@@ -201,7 +200,7 @@ void regionlist_more_rows() {
 }
 
 void regionlist_fewer_rows() {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     if (list.rows <= 1) return;
     --list.rows;
     // The cursor moves up to stay inside the shown rows.
@@ -209,13 +208,13 @@ void regionlist_fewer_rows() {
 }
 
 int32_t regionlist_height() {
-    int32_t shown = regionlist_count() - g_regionlist.top;
-    if (shown > g_regionlist.rows) shown = g_regionlist.rows;
+    int32_t shown = regionlist_count() - app().regionlist.top;
+    if (shown > app().regionlist.rows) shown = app().regionlist.rows;
     return shown * 8 + 4;
 }
 
 void regionlist_draw() {
-    const RegionList& list = g_regionlist;
+    const RegionList& list = app().regionlist;
     int32_t n = regionlist_count();
     int32_t shown = n - list.top;
     if (shown > list.rows) shown = list.rows;
@@ -251,7 +250,7 @@ void regionlist_draw() {
 }
 
 bool regionlist_click(int32_t y) {
-    RegionList& list = g_regionlist;
+    RegionList& list = app().regionlist;
     // Rows start 6 pixels down the panel, 8 pixels each (as regionlist_draw puts them).
     if (y < 6) return false;
     const int32_t row = (y - 6) / 8;
@@ -263,6 +262,6 @@ bool regionlist_click(int32_t y) {
 }
 
 void regionlist_free() {
-    list_foreach(&g_regionlist.entries, release_entry);
-    list_clear(&g_regionlist.entries);
+    list_foreach(&app().regionlist.entries, release_entry);
+    list_clear(&app().regionlist.entries);
 }

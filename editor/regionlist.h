@@ -24,7 +24,6 @@ struct RegionList {
     int32_t cursor;     // selected entry; 0 stands for no region
 };
 
-extern RegionList g_regionlist;
 
 void regionlist_init(const char* name);
 void regionlist_set_rows(int32_t n);

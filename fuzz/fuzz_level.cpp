@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const LevelReadOptions quiet{false, false};
+    const LevelReadOptions quiet{false};
     MapData* map = mapdata_new();
     mapdata_read_bytes(map, std::span<const uint8_t>(data, size), quiet);
 

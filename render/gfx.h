@@ -19,14 +19,12 @@ void gfx_shutdown();
 SDL_Surface* gfx_create_surface(int width, int height, int depth);
 // The display-format copy (the argument is freed), or the argument when conversion fails.
 SDL_Surface* gfx_convert_surface(SDL_Surface* surface);
-// 0 when the map has a tileset surface on return; 1 when none loads, after calling the stop
-// hook (the editor ends its loop there).
+// 0 when the map has a tileset surface on return; 1 (logged) when not even the built-in
+// picture can be made.
 int gfx_ensure_tileset(const MapData* map);
 // The map's tileset picture in the screen's format (the built-in one when its bytes cannot be
 // decoded); null only when nothing can be.
 SDL_Surface* gfx_tileset(const MapData* map);
-// The function gfx_ensure_tileset calls when no tileset can be loaded at all; none by default.
-void gfx_set_stop_hook(void (*hook)());
 
 // Ends a frame: frame-rate figure (when shown), animation clock, flip.
 void gfx_present();

@@ -14,11 +14,6 @@
 GfxState g_gfx;
 
 // Told when no tileset can be loaded at all; the editor stops its loop.
-static void (*g_stop_hook)() = nullptr;
-
-void gfx_set_stop_hook(void (*hook)()) {
-    g_stop_hook = hook;
-}
 
 static constexpr const char* kCaption = "Ostrel v0.2.4";
 static constexpr const char* kProgramName = "ostrel";
@@ -162,8 +157,9 @@ SDL_Surface* gfx_tileset(const MapData* map) {
 
 int gfx_ensure_tileset(const MapData* map) {
     if (!map || gfx_tileset(map)) return 0;
-    log_msg(0, "*** %s exiting: failed to load tileset", kProgramName);
-    if (g_stop_hook) g_stop_hook();
+    // Not even the built-in picture could be made (memory ran out): the map is drawn without
+    // pictures this frame, and the editor goes on, so no work is lost.
+    log_msg('W', "<gfx> no tileset picture could be made for %s", map->name);
     return 1;
 }
 

@@ -205,8 +205,8 @@ void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int h
     dashed_run(s, x + width - 1, y, height, 0, 1, phase, colours);
 }
 
-void gfx_draw_piece(SDL_Surface* dest, MapData* map, const ClipPiece* piece, int x, int y,
-                    int size, bool skip_empty) {
+void gfx_draw_piece(SDL_Surface* dest, MapData* map, const ClipPiece* piece, int x, int y, int size,
+                    bool skip_empty) {
     SDL_Surface* s = target(dest);
     if (!s || !piece || piece->width <= 0 || size < 1) return;
     if (map && size == 16) gfx_ensure_tileset(map);

@@ -9,24 +9,23 @@
 #include "core/mem.h"
 #include "render/draw.h"
 
-HelpState g_help;
 
 static constexpr const char* kHelpFile = "Commands.hlp";
 
-void helpviewer_init() {
-    g_help = HelpState{};
-    helpviewer_load(platform_asset_path(kHelpFile).c_str());
+void helpviewer_init(HelpState& help) {
+    help = HelpState{};
+    helpviewer_load(help, platform_asset_path(kHelpFile).c_str());
 }
 
-void helpviewer_load(const char* path) {
+void helpviewer_load(HelpState& help, const char* path) {
     if (!path || !*path) return;
-    if (g_help.capacity > 0) {
-        mem_free(g_help.lines);
-        g_help.line_count = 0;
-        g_help.page_count = 0;
+    if (help.capacity > 0) {
+        mem_free(help.lines);
+        help.line_count = 0;
+        help.page_count = 0;
     }
-    g_help.capacity = 5;
-    g_help.lines = static_cast<HelpLine*>(mem_alloc(5 * sizeof(HelpLine)));
+    help.capacity = 5;
+    help.lines = static_cast<HelpLine*>(mem_alloc(5 * sizeof(HelpLine)));
     std::FILE* file = std::fopen(path, "r");
     if (!file) {
         log_msg('E', "<helpviewer> couldn't open help file: '%s'", path);
@@ -37,28 +36,28 @@ void helpviewer_load(const char* path) {
     while (std::fgets(piece, sizeof piece, file)) {
         if (char* end = std::strchr(piece, '\n')) *end = '\0';
         if (char* end = std::strchr(piece, '\r')) *end = '\0';
-        helpviewer_add_line(piece);
+        helpviewer_add_line(help, piece);
     }
     std::fclose(file);
 }
 
-void helpviewer_add_line(const char* text) {
-    if (g_help.line_count == g_help.capacity) {
+void helpviewer_add_line(HelpState& help, const char* text) {
+    if (help.line_count == help.capacity) {
         // Doubling a capacity that no load set up starts from the loader's five records.
-        g_help.capacity = g_help.capacity > 0 ? g_help.capacity * 2 : 5;
-        g_help.lines = static_cast<HelpLine*>(
-            mem_resize(g_help.lines, static_cast<uint32_t>(g_help.capacity) * sizeof(HelpLine)));
+        help.capacity = help.capacity > 0 ? help.capacity * 2 : 5;
+        help.lines = static_cast<HelpLine*>(
+            mem_resize(help.lines, static_cast<uint32_t>(help.capacity) * sizeof(HelpLine)));
     }
     if (text[0] == '#') {
         ++text;
-        ++g_help.page_count;
+        ++help.page_count;
     }
-    HelpLine& line = g_help.lines[g_help.line_count];
+    HelpLine& line = help.lines[help.line_count];
     std::memset(line.text, 0, sizeof line.text);
     std::strncpy(line.text, text, sizeof line.text - 1);
     line.visible_length = helpviewer_visible_length(line.text);
-    line.page = g_help.page_count - 1;
-    ++g_help.line_count;
+    line.page = help.page_count - 1;
+    ++help.line_count;
 }
 
 int helpviewer_colour_code(int letter) {
@@ -98,39 +97,39 @@ int helpviewer_visible_length(const char* text) {
     return count;
 }
 
-int helpviewer_page_count() {
-    return g_help.page_count;
+int helpviewer_page_count(const HelpState& help) {
+    return help.page_count;
 }
 
 // The first line of a page, its line count and its widest visible line.
-static int page_lines(int page, int* count, int* widest) {
+static int page_lines(const HelpState& help, int page, int* count, int* widest) {
     int first = 0;
-    while (first < g_help.line_count && g_help.lines[first].page != page)
+    while (first < help.line_count && help.lines[first].page != page)
         ++first;
     int n = 0;
     *widest = 0;
-    while (first + n < g_help.line_count && g_help.lines[first + n].page == page) {
-        if (g_help.lines[first + n].visible_length > *widest)
-            *widest = g_help.lines[first + n].visible_length;
+    while (first + n < help.line_count && help.lines[first + n].page == page) {
+        if (help.lines[first + n].visible_length > *widest)
+            *widest = help.lines[first + n].visible_length;
         ++n;
     }
     *count = n;
     return first;
 }
 
-int helpviewer_page_size(int page, int* width, int* height) {
-    if (page < 0 || page >= g_help.page_count) return 0;
+int helpviewer_page_size(const HelpState& help, int page, int* width, int* height) {
+    if (page < 0 || page >= help.page_count) return 0;
     int n = 0, widest = 0;
-    page_lines(page, &n, &widest);
+    page_lines(help, page, &n, &widest);
     *width = 8 * widest + 10;
     *height = 8 * n + 10;
     return 1;
 }
 
-void helpviewer_draw_page(int page) {
-    if (page < 0 || page >= g_help.page_count) return;
+void helpviewer_draw_page(const HelpState& help, int page) {
+    if (page < 0 || page >= help.page_count) return;
     int n = 0, widest = 0;
-    const int first = page_lines(page, &n, &widest);
+    const int first = page_lines(help, page, &n, &widest);
     const uint16_t width = static_cast<uint16_t>(8 * widest + 10);
     const uint16_t height = static_cast<uint16_t>(8 * n + 10);
     gfx_clear_rect(nullptr, 2, 2, width, height);
@@ -139,7 +138,7 @@ void helpviewer_draw_page(int page) {
     // The colour carries over from line to line within the page.
     uint32_t colour = COLOUR_GREEN;
     for (int k = 0; k < n; ++k) {
-        const char* text = g_help.lines[first + k].text;
+        const char* text = help.lines[first + k].text;
         const int16_t y = static_cast<int16_t>(6 + 8 * k);
         int16_t x = 6;
         char segment[HELP_LINE_CHARS + 1];
@@ -167,8 +166,8 @@ void helpviewer_draw_page(int page) {
     }
 }
 
-void helpviewer_release() {
-    if (g_help.capacity <= 0) return;
-    mem_free(g_help.lines);
-    g_help = HelpState{};
+void helpviewer_release(HelpState& help) {
+    if (help.capacity <= 0) return;
+    mem_free(help.lines);
+    help = HelpState{};
 }

@@ -18,22 +18,21 @@ struct HelpState {
     HelpLine* lines;
 };
 
-extern HelpState g_help;
 
 // Clears the help state and loads "Commands.hlp".
-void helpviewer_init();
+void helpviewer_init(HelpState& help);
 // Replaces all lines with those of the file at path.
-void helpviewer_load(const char* path);
+void helpviewer_load(HelpState& help, const char* path);
 // Appends one line; a leading '#' starts a new page.
-void helpviewer_add_line(const char* text);
+void helpviewer_add_line(HelpState& help, const char* text);
 // Characters shown of a text, colour codes excluded.
 int helpviewer_visible_length(const char* text);
 // Colour index of a colour code letter, -1 when the letter is no code.
 int helpviewer_colour_code(int letter);
-int helpviewer_page_count();
+int helpviewer_page_count(const HelpState& help);
 // The size of a page's box, drawn with its top-left corner at (2, 2); 0 for no such page.
-int helpviewer_page_size(int page, int* width, int* height);
+int helpviewer_page_size(const HelpState& help, int page, int* width, int* height);
 // Draws a page (0-based) in the window's top-left corner; nothing for a page out of range.
-void helpviewer_draw_page(int page);
+void helpviewer_draw_page(const HelpState& help, int page);
 // Frees the lines; harmless when called twice.
-void helpviewer_release();
+void helpviewer_release(HelpState& help);

@@ -15,5 +15,5 @@ void gfx_draw_marching_outline(SDL_Surface* dest, int x, int y, int width, int h
 // pictures at 16, class colours when smaller, each blended half and half with what is there;
 // cells without a picture darken what is there (the paste writes them as they are), unless
 // skip_empty leaves empty cells out (a paste that keeps the map under them).
-void gfx_draw_piece(SDL_Surface* dest, MapData* map, const ClipPiece* piece, int x, int y,
-                    int size, bool skip_empty = false);
+void gfx_draw_piece(SDL_Surface* dest, MapData* map, const ClipPiece* piece, int x, int y, int size,
+                    bool skip_empty = false);

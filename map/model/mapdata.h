@@ -1,6 +1,7 @@
 // mapdata.h - the record of one open map and its whole-map operations.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "core/hash.h"
 #include "core/list.h"
@@ -90,6 +91,11 @@ void mapdata_forget_history(MapData* map);
 void mapdata_take_tileset(MapData* map, uint8_t* bytes, uint32_t length, bool placeholder);
 void mapdata_clear(MapData* map);
 void mapdata_free(MapData* map);
+// The owner of a map record: frees it (and its history) when it goes.
+struct MapDataFree {
+    void operator()(MapData* map) const { mapdata_free(map); }
+};
+using MapPtr = std::unique_ptr<MapData, MapDataFree>;
 
 // Bounds rule: the one-cell ring outside the map reads 20, further out 0.
 inline int32_t mapdata_get_tile(const MapData* map, int32_t x, int32_t y) {

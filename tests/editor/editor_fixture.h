@@ -1,12 +1,11 @@
 // editor_fixture.h - the editor on the default map without a window, for the tests of keys,
 // mouse, console, commands and region list.
 #pragma once
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 #include "console/console.h"
 #include "core/hash.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_state.h"
-#include "editor/mouse_tools.h"
 #include "editor/regionlist.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
@@ -18,33 +17,35 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 
 class EditorFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        editor_set_defaults();
-        g_editor.current_map = mapdata_load("");
-        ASSERT_NE(g_editor.current_map, nullptr);
+        editor = std::make_unique<Editor>();
+        app_bind(editor.get());
+        app().doc.map.reset(mapdata_load(""));
+        ASSERT_NE(app_map(), nullptr);
         regionlist_init("New region");
         regionlist_set_rows(6);
         regionlist_rebuild();
-        bookmarks_clear();
-        g_mouse_tools = MouseTools{}; // a test that chose a tool must not leave it to the next
         editor_update_view();
-        console_init();
+        console_init(app().console, app().view.screen_width, app_map()->name);
+        app().console.on_line = [](const char* line) { console_command(line); };
     }
     void TearDown() override {
         console_shutdown();
         regionlist_free();
-        mapdata_free(g_editor.current_map);
-        g_editor.current_map = nullptr;
+        app_bind(nullptr);
+        editor.reset();
     }
-    MapData* map() { return g_editor.current_map; }
-    static std::string row(int k) { return console_row(k)->text; }
-    static int colour(int k) { return console_row(k)->colour; }
-    static std::pair<int, int> centre() { return {g_editor.view_center_x, g_editor.view_center_y}; }
+    std::unique_ptr<Editor> editor;
+    MapData* map() { return app_map(); }
+    static std::string row(int k) { return console_row(app().console, k)->text; }
+    static int colour(int k) { return console_row(app().console, k)->colour; }
+    static std::pair<int, int> centre() { return {app().view.center_x, app().view.center_y}; }
     static void type(const char* text, int32_t mods = 0) {
         for (const char* p = text; *p; ++p)
             editor_key(static_cast<unsigned char>(*p), mods);

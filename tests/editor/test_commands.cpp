@@ -1,5 +1,5 @@
 // The "?" commands: dispatch, arguments, attributes, saving and opening maps.
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 #include "core/mem.h"
 #include "editor_fixture.h"
 #include "map/model/attributes.h"
@@ -26,14 +26,14 @@ TEST_F(Commands, QuitWordsEchoesAndLocate) {
         EXPECT_EQ(std::pair(row(7), colour(7)),
                   std::pair("unknown command " + std::string(line) + ": ?help lists them", 3));
     }
-    EXPECT_EQ(g_editor.running, 1);
+    EXPECT_EQ(app().running, 1);
     for (const char* line : {"?shutdownnow", "?quit", "?exit"}) {
-        g_editor.running = 1;
+        app().running = 1;
         run(line);
-        EXPECT_EQ(g_editor.running, 0) << line;
+        EXPECT_EQ(app().running, 0) << line;
     }
     EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string("shutting down now!"), 1));
-    g_editor.view_center_x = g_editor.view_center_y = 8192;
+    app().view.center_x = app().view.center_y = 8192;
     editor_update_view();
     run("?locate");
     EXPECT_EQ(row(7), "current sector: K11 topleft: 492,497 middle: 512,512");
@@ -52,7 +52,7 @@ TEST_F(Commands, SettileAndWarptoReadNumbersAndRefuseBadOnes) {
     for (auto [line, brush, x, y] : cases) {
         run(line);
         EXPECT_EQ(
-            std::tuple(g_editor.selected_tile, g_editor.view_center_x, g_editor.view_center_y),
+            std::tuple(app().selected_tile, app().view.center_x, app().view.center_y),
             std::tuple(brush, x, y))
             << line;
     }
@@ -91,11 +91,11 @@ TEST_F(Commands, SaveWritesOrReportsInRedAndGoOpensTheFile) {
     MapData* before = map();
     run("?go    ");
     EXPECT_EQ(map(), before);
-    g_editor.view_center_x = 800;
+    app().view.center_x = 800;
     run("?go no-such-file.lvl");
     EXPECT_EQ(map(), before);
     EXPECT_EQ(row(7), "cannot open no-such-file.lvl: No such file or directory");
-    EXPECT_EQ(g_editor.view_center_x, 800);
+    EXPECT_EQ(app().view.center_x, 800);
     EXPECT_EQ(regionlist_count(), 1);
     // Tiled maps: "?go" opens one and a plain "?save" keeps its format.
     run("?save a.tmx");

@@ -1,6 +1,6 @@
 // test_keep_work.cpp - a map without a file, quitting and opening ask once about unsaved
 // changes, load problems (saving to the very file that was opened: save_in_place.sh).
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 #include "core/platform.h"
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
@@ -51,7 +51,7 @@ TEST_F(KeepWork, QuitAndOpenAskOnceAboutUnsavedChanges) {
     MapData* edited = map();
     const std::string warning = "unsaved changes: repeat within 5 seconds to discard them";
     run("?quit");
-    EXPECT_EQ(g_editor.running, 1);
+    EXPECT_EQ(app().running, 1);
     EXPECT_EQ(row(7), warning);
     EXPECT_EQ(colour(7), 3);
     // Another kind of request asks for itself, and so does a repeat after 5 seconds.
@@ -66,16 +66,16 @@ TEST_F(KeepWork, QuitAndOpenAskOnceAboutUnsavedChanges) {
     mapdata_set_tile(map(), 1, 1, 4);
     editor_key(KEY_ESCAPE, 0);
     editor_menu_key('q', 0);
-    EXPECT_EQ(g_editor.running, 1);
-    EXPECT_EQ(g_editor.menu_open, 0);
+    EXPECT_EQ(app().running, 1);
+    EXPECT_EQ(app().menu_open, 0);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     editor_window_event(&quit, 0);
-    EXPECT_EQ(g_editor.running, 0);
-    g_editor.running = 1;
+    EXPECT_EQ(app().running, 0);
+    app().running = 1;
     run("?save");
     run("?exit");
-    EXPECT_EQ(g_editor.running, 0);
+    EXPECT_EQ(app().running, 0);
 }
 
 // Without a tileset the regions of a map with tiles cannot be stored, and the save says how
@@ -97,7 +97,7 @@ TEST_F(KeepWork, IncompleteSaveKeepsTheMapUnsaved) {
     EXPECT_EQ(colour(7), 3);
     EXPECT_TRUE(mapdata_modified(map()));
     run("?quit");
-    EXPECT_EQ(g_editor.running, 1);
+    EXPECT_EQ(app().running, 1);
 }
 
 // Load problems are printed in red; what the read left out is never made permanent by a plain "?save"; "?save!" does it.

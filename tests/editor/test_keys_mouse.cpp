@@ -22,42 +22,42 @@ TEST_F(Keys, ScrollInsertMenuAndPanelSwitches) {
     EXPECT_EQ(centre(), std::pair(8208, 8208)); // a tile per press
     editor_key(KEY_ESCAPE, 0);
     EXPECT_EQ(editor_menu_key('x', 0), 0); // unlisted keys do nothing and reach no console
-    EXPECT_STREQ(console_input(), "");
+    EXPECT_STREQ(app().console.input, "");
     editor_menu_key('2', 0);
     editor_key(KEY_LEFT, 0); // a whole tile when zoomed out
-    EXPECT_EQ(std::tuple(g_editor.menu_open, g_editor.zoom, g_editor.view_center_x),
+    EXPECT_EQ(std::tuple(app().menu_open, app().view.zoom, app().view.center_x),
               std::tuple(0, 2, 8208 - 16));
     editor_key(KEY_ESCAPE, 0);
     for (int key : {int{KEY_F3}, int{KEY_F5}, int{KEY_F4}, int{'q'}})
         editor_menu_key(key, 0);
-    EXPECT_EQ(std::tuple(g_editor.grid_shown, g_editor.console_shown, g_editor.palette_shown,
-                         g_editor.running, g_editor.menu_open),
+    EXPECT_EQ(std::tuple(app().view.grid_shown, app().view.console_shown, app().view.palette_shown,
+                         app().running, app().menu_open),
               std::tuple(0, 2, 1, 0, 1)); // the console's four rows become a third of the window
     editor_menu_key(KEY_ESCAPE, 0);
     editor_key(KEY_F3, 0); // outside the menu F3 leaves the grid alone
-    EXPECT_EQ(std::pair(g_editor.menu_open, g_editor.grid_shown), std::pair(0, 0));
+    EXPECT_EQ(std::pair(app().menu_open, app().view.grid_shown), std::pair(0, 0));
     // F1 cycles the help pages and closes after the last; F2 closes the help too.
-    g_help.page_count = 2;
+    app().help.page_count = 2;
     for (int want : {1, 2, 0, 1}) {
         editor_key(KEY_F1, 0);
-        EXPECT_EQ(g_editor.help_page, want);
+        EXPECT_EQ(app().view.help_page, want);
     }
     editor_key(KEY_F2, 0);
-    EXPECT_EQ(std::pair(g_editor.help_page, g_editor.region_list_shown), std::pair(0, 1));
-    g_help.page_count = 0;
+    EXPECT_EQ(std::pair(app().view.help_page, app().view.region_list_shown), std::pair(0, 1));
+    app().help.page_count = 0;
 }
 
 TEST_F(Keys, BookmarksSetWithCtrlAndRecalledWithShift) {
-    g_editor.view_center_x = 8200;
-    g_editor.view_center_y = 4100;
+    app().view.center_x = 8200;
+    app().view.center_y = 4100;
     editor_update_view();
-    const auto view = std::pair(g_editor.view_tile_x, g_editor.view_tile_y);
+    const auto view = std::pair(app().view.tile_x, app().view.tile_y);
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x40), 1);
     EXPECT_EQ(row(7), "bookmark 0 set: (512, 256)");
     editor_key(KEY_INSERT, 0);
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x02), 1);
     EXPECT_EQ(centre(), std::pair(8200, 4100));
-    EXPECT_EQ(std::pair(g_editor.view_tile_x, g_editor.view_tile_y), view); // the view follows
+    EXPECT_EQ(std::pair(app().view.tile_x, app().view.tile_y), view); // the view follows
     editor_bookmark_key(KEY_F2, 0x41); // Ctrl wins over Shift
     EXPECT_EQ(row(7), "bookmark 1 set: (512, 256)");
     EXPECT_EQ(editor_bookmark_key(KEY_F2, 0), 0);
@@ -65,16 +65,16 @@ TEST_F(Keys, BookmarksSetWithCtrlAndRecalledWithShift) {
 }
 
 TEST_F(Mouse, PaintOnceAPlaceEraseAndPick) {
-    g_editor.selected_tile = 5;
+    app().selected_tile = 5;
     for (int x : {3, 4, 4, 5})
         editor_mouse(0, MOUSE_LEFT, x, 3);
     EXPECT_EQ(mapdata_get_tile(map(), 4, 3), 5);
     mapdata_set_tile(map(), 5, 3, 9); // the same place again with the same brush: no write
     editor_mouse(0, MOUSE_LEFT, 5, 3);
     EXPECT_EQ(mapdata_get_tile(map(), 5, 3), 9);
-    g_editor.mouse_x = 600; // left and right together: only the left acts
+    app().mouse_x = 600; // left and right together: only the left acts
     editor_mouse(0, MOUSE_LEFT | MOUSE_RIGHT, 6, 3);
-    EXPECT_EQ(std::pair(mapdata_get_tile(map(), 6, 3), int{g_editor.view_center_x}),
+    EXPECT_EQ(std::pair(mapdata_get_tile(map(), 6, 3), int{app().view.center_x}),
               std::pair(5, 0));
     mapdata_set_tile(map(), 1023, 5, 7); // erasing outside the map reaches neither side
     editor_mouse(0, MOUSE_MIDDLE, -1, 5);
@@ -83,9 +83,9 @@ TEST_F(Mouse, PaintOnceAPlaceEraseAndPick) {
     mapdata_set_tile(map(), 10, 10, 219);
     for (auto [x, want] : {std::pair{12, 219}, {-1, 20}, {-2, 0}}) {
         editor_mouse(0x40, MOUSE_LEFT, x, x < 0 ? 0 : 12);
-        EXPECT_EQ(g_editor.selected_tile, want) << x;
+        EXPECT_EQ(app().selected_tile, want) << x;
     }
-    g_editor.selected_tile = 3; // painting over any cell of an object removes it
+    app().selected_tile = 3; // painting over any cell of an object removes it
     editor_mouse(0, MOUSE_LEFT, 14, 14);
     EXPECT_EQ(std::pair(mapdata_get_tile(map(), 10, 10), mapdata_get_tile(map(), 14, 14)),
               std::pair(0, 3));
@@ -94,16 +94,16 @@ TEST_F(Mouse, PaintOnceAPlaceEraseAndPick) {
 TEST_F(Mouse, RegionBrushLeftAddsAndMiddleRemoves) {
     add_region_at(map(), "zone", 100);
     regionlist_rebuild();
-    g_editor.selected_tile = TILE_REGION_BRUSH;
+    app().selected_tile = TILE_REGION_BRUSH;
     editor_mouse(0, MOUSE_LEFT, 6, 7); // "New region" selected: nothing changes
     editor_mouse(0, 0, 6, 7);
-    g_editor.region_list_shown = 1; // a click on the list's second row selects its region
-    g_editor.mouse_x = 20;
-    g_editor.mouse_y = 16;
+    app().view.region_list_shown = 1; // a click on the list's second row selects its region
+    app().mouse_x = 20;
+    app().mouse_y = 16;
     editor_mouse(0, MOUSE_LEFT, 0, 0);
     editor_mouse(0, 0, 0, 0);
-    g_editor.region_list_shown = 0;
-    g_editor.mouse_x = g_editor.mouse_y = 300;
+    app().view.region_list_shown = 0;
+    app().mouse_x = app().mouse_y = 300;
     Region* zone = map()->selected_region;
     ASSERT_NE(zone, nullptr);
     mapdata_set_tile(map(), 7, 7, 5);
@@ -119,7 +119,7 @@ TEST_F(Mouse, RegionBrushLeftAddsAndMiddleRemoves) {
 
 TEST_F(Mouse, PalettePicksAndItsGaps) {
     EXPECT_EQ(palette_hit(340, 294), 0);
-    g_editor.palette_shown = 1;
+    app().view.palette_shown = 1;
     for (auto [x, y, want] : {std::tuple{340, 294, 216},
                               {486, 294, 251},
                               {330, 314, 1},
@@ -129,10 +129,10 @@ TEST_F(Mouse, PalettePicksAndItsGaps) {
         EXPECT_EQ(palette_pick(x, y), want) << x << "," << y;
     for (auto [x, y, want] : {std::tuple{326, 290, 1}, {638, 478, 1}, {639, 478, 0}, {325, 300, 0}})
         EXPECT_EQ(palette_hit(x, y), want) << x << "," << y;
-    g_editor.mouse_x = 630; // a click on the palette sets the brush and paints nothing
-    g_editor.mouse_y = 464;
+    app().mouse_x = 630; // a click on the palette sets the brush and paints nothing
+    app().mouse_y = 464;
     editor_mouse(0, MOUSE_LEFT, 20, 20);
-    EXPECT_EQ(std::pair(g_editor.selected_tile, mapdata_get_tile(map(), 20, 20)),
+    EXPECT_EQ(std::pair(app().selected_tile, mapdata_get_tile(map(), 20, 20)),
               std::pair(190, 0));
 }
 

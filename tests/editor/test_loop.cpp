@@ -19,7 +19,7 @@ class Loop : public EditorFixture {
             GTEST_SKIP() << "the generated graphics are missing in " OSTREL_RUN_DIR;
         std::filesystem::current_path(OSTREL_RUN_DIR);
         EditorFixture::SetUp();
-        gfx_set_video_size(g_editor.screen_width, g_editor.screen_height, 16);
+        gfx_set_video_size(app().view.screen_width, app().view.screen_height, 16);
         gfx_init();
         started = true;
     }
@@ -49,16 +49,16 @@ TEST_F(Loop, EventsRouteToMenuOrEditingKeysAndQuitEndsTheLoop) {
     push(SDL_KEYDOWN, 'l');
     push(SDL_KEYDOWN, SDLK_LALT);
     editor_input_step();
-    EXPECT_EQ(g_editor.zoom, 4);
-    EXPECT_EQ(g_editor.menu_open, 0);
-    EXPECT_EQ(g_mouse_tools.tool, MouseTool::Line);
-    EXPECT_EQ(g_editor.alt_held, 1);
+    EXPECT_EQ(app().view.zoom, 4);
+    EXPECT_EQ(app().menu_open, 0);
+    EXPECT_EQ(app().mouse_tools.tool, MouseTool::Line);
+    EXPECT_EQ(app().alt_held, 1);
     push(SDL_KEYUP, SDLK_RALT);
     editor_input_step();
-    EXPECT_EQ(g_editor.alt_held, 0);
+    EXPECT_EQ(app().alt_held, 0);
     push(SDL_QUIT);
     editor_run();
-    EXPECT_EQ(g_editor.running, 0);
+    EXPECT_EQ(app().running, 0);
 }
 
 } // namespace

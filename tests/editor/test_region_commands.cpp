@@ -1,5 +1,5 @@
 // "?region": bad arguments, one undoable step per change, the list and the region brush.
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 #include "editor/editor_mouse.h"
 #include "editor_fixture.h"
 #include "map/edit/edit.h"
@@ -12,7 +12,7 @@ class RegionCommands : public EditorFixture {
     // The newest message, also when it took two rows.
     static std::string said() { return row(5) + row(6) + "|" + row(7); }
     static const RegionListEntry* entry(int k) {
-        ListNode* node = g_regionlist.entries.head;
+        ListNode* node = app().regionlist.entries.head;
         while (node && k-- > 0)
             node = node->next;
         return node ? static_cast<const RegionListEntry*>(node->data) : nullptr;
@@ -42,7 +42,7 @@ TEST_F(RegionCommands, EachChangeIsOneStepAndTheListFollows) {
     run("?region new Landing zone");
     ASSERT_NE(map()->selected_region, nullptr);
     EXPECT_STREQ(region_name(map()->selected_region), "Landing zone");
-    EXPECT_EQ(g_regionlist.cursor, 1);
+    EXPECT_EQ(app().regionlist.cursor, 1);
     const char* lines[] = {"?region base on", "?region autowarp 512 -3 duel",
                            "?region colour #80ff10", "?region noweapons on", "?region rename Pad"};
     for (uint32_t i = 0; i < 5; ++i) {
@@ -70,7 +70,7 @@ TEST_F(RegionCommands, EachChangeIsOneStepAndTheListFollows) {
 }
 
 TEST_F(RegionCommands, RegionBrushWithoutARegionSaysHowToMakeOneOncePerPress) {
-    g_editor.selected_tile = TILE_REGION_BRUSH;
+    app().selected_tile = TILE_REGION_BRUSH;
     editor_mouse(0, MOUSE_LEFT, 5, 3);
     editor_mouse(0, MOUSE_LEFT, 6, 3);
     EXPECT_EQ(row(7), "select a region first, or create one: ?region new NAME");

@@ -5,7 +5,7 @@ namespace {
 
 class RegionListTest : public EditorFixture {
   protected:
-    std::pair<int, int> place() const { return {g_regionlist.cursor, g_regionlist.top}; }
+    std::pair<int, int> place() const { return {app().regionlist.cursor, app().regionlist.top}; }
     std::string selected_name() {
         char name[32];
         regionlist_selected(name, nullptr);
@@ -46,14 +46,14 @@ TEST_F(RegionListTest, PagingAndRowCounts) {
         EXPECT_EQ(place(), std::pair(s.cursor, s.top)) << s.key << " x" << s.times;
     }
     // In the menu Page Up and Down change the rows shown: fewer rows pull the cursor in.
-    g_editor.menu_open = 1;
+    app().menu_open = 1;
     editor_menu_key(KEY_PAGE_UP, 0);
-    EXPECT_EQ(std::pair(g_regionlist.rows, g_regionlist.cursor), std::pair(5, 19));
+    EXPECT_EQ(std::pair(app().regionlist.rows, app().regionlist.cursor), std::pair(5, 19));
     for (auto [key, want] : {std::pair{KEY_PAGE_DOWN, 21}, {KEY_PAGE_UP, 1}}) {
         press(key, 30);
         for (int i = 0; i < 30; ++i)
             editor_menu_key(key, 0);
-        EXPECT_EQ(g_regionlist.rows, want);
+        EXPECT_EQ(app().regionlist.rows, want);
     }
 }
 

@@ -31,7 +31,7 @@ class Tools : public EditorFixture {
 };
 
 TEST_F(Tools, StrokesFillTheCellsBetweenPolledPositions) {
-    g_editor.selected_tile = 5;
+    app().selected_tile = 5;
     editor_mouse(0, MOUSE_LEFT, 10, 10);
     editor_mouse(0, MOUSE_LEFT, 16, 13); // one step later, six cells on
     // Every column between holds exactly one painted cell: no gaps, no thick spots.
@@ -58,17 +58,18 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     editor_mouse(kShift, MOUSE_LEFT, 2, 2);
     editor_mouse(0, MOUSE_LEFT, 6, 5); // Shift may go once the drag has begun
     editor_mouse(0, 0, 6, 5);
-    EXPECT_EQ(g_tools.sel_x * 1000 + g_tools.sel_y, 2002);
-    EXPECT_EQ(g_tools.sel_w * 1000 + g_tools.sel_h, 5004);
+    EXPECT_EQ(app().doc.selection.x * 1000 + app().doc.selection.y, 2002);
+    EXPECT_EQ(app().doc.selection.w * 1000 + app().doc.selection.h, 5004);
     EXPECT_EQ(tile(6, 5), 0); // the drag painted nothing
     editor_key('c', kCtrl);
-    // Another map, as "?go" opens one: the clipboard outlives the map it came from.
-    mapdata_free(g_editor.current_map);
-    g_editor.current_map = mapdata_load("");
+    // Another map, as "?go" opens one: the clipboard outlives the map it came from, the
+    // selection does not.
+    editor_open_document(mapdata_load(""));
     ASSERT_EQ(tile(3, 3), 0);
+    EXPECT_EQ(app().doc.selection.shown, 0);
     mapdata_set_tile(map(), 20, 20, 9); // under an empty cell of the piece
     editor_key('v', kCtrl);
-    ASSERT_EQ(g_tools.pasting, 1);
+    ASSERT_EQ(app().doc.pasting, 1);
     uint32_t steps = edit_undo_count(map());
     editor_mouse(0, MOUSE_LEFT, 22, 21);  // the 5 x 4 piece centred here covers (20, 20) on
     editor_mouse(0, MOUSE_LEFT, 25, 20); // still held: no second piece, no paint
@@ -80,15 +81,16 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     EXPECT_EQ(tile(26, 21), 0);
     EXPECT_EQ(tile(20, 20), 9); // the piece's empty cells keep what was there
     // A short right click ends the paste, the next one drops the selection.
+    editor_key('a', kCtrl);
     for (int selection : {1, 0}) {
         editor_mouse(0, MOUSE_RIGHT, 25, 20);
         editor_mouse(0, 0, 25, 20);
-        EXPECT_EQ(std::pair(g_tools.pasting, g_tools.selection_shown), std::pair(0, selection));
+        EXPECT_EQ(std::pair(app().doc.pasting, app().doc.selection.shown), std::pair(0, selection));
     }
 }
 
 TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
-    g_editor.selected_tile = 3;
+    app().selected_tile = 3;
     struct Case {
         const char* line;
         const char* reply;
@@ -110,8 +112,8 @@ TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
     }
     EXPECT_EQ(tile(22, 22), 0); // inside the outline
     // Flood fill inside the outline stays inside it; Delete clears the selection.
-    g_hover = {22, 21};
-    g_editor.selected_tile = 9;
+    app().hover = {22, 21};
+    app().selected_tile = 9;
     editor_key('f', kCtrl);
     EXPECT_EQ(row(7), "flood fill: 6 cells");
     EXPECT_EQ(tile(23, 22), 9);
@@ -136,12 +138,12 @@ TEST_F(Tools, TypedToolsTurnThePieceAndFillTheSelection) {
     select(40, 40, 42, 41);
     command("?copyregions off");
     editor_key('c', kCtrl);
-    EXPECT_TRUE(g_tools.clipboard->region.empty());
+    EXPECT_TRUE(app().tools.clipboard->region.empty());
     command("?copyregions on");
     editor_key('c', kCtrl);
-    EXPECT_EQ(g_tools.clipboard->region.size(), 6u);
+    EXPECT_EQ(app().tools.clipboard->region.size(), 6u);
     const auto rows = [] { // the piece row by row
-        const ClipPiece& p = *g_tools.clipboard;
+        const ClipPiece& p = *app().tools.clipboard;
         std::vector<std::vector<int>> out(p.height);
         for (int y = 0; y < p.height; ++y)
             for (int x = 0; x < p.width; ++x)
@@ -156,7 +158,7 @@ TEST_F(Tools, TypedToolsTurnThePieceAndFillTheSelection) {
     command("?rotate");
     EXPECT_EQ(rows(), (Rows{{3, 6}, {2, 5}, {1, 4}}));
     select(50, 50, 53, 52);
-    g_editor.selected_tile = 9;
+    app().selected_tile = 9;
     command("?fill border");
     EXPECT_EQ(std::pair(tile(50, 50) + tile(53, 52), tile(51, 51)), std::pair(18, 0));
     command("?fill");

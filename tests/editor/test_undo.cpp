@@ -1,5 +1,5 @@
 // Undo and redo from the editor: strokes as steps, the keys, the commands and their lines.
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 #include "editor/editor_mouse.h"
 #include "editor_fixture.h"
 #include "map/edit/edit.h"
@@ -23,14 +23,14 @@ class Undo : public EditorFixture {
 
 TEST_F(Undo, StrokesAreStepsAndKeysAndCommandsWalkThem) {
     const std::vector<uint8_t> untouched = saved();
-    g_editor.selected_tile = 5;
+    app().selected_tile = 5;
     for (int x : {3, 4, 4, 5}) // a stroke of three cells
         editor_mouse(0, MOUSE_LEFT, x, 3);
     release();
     for (int x : {4, 5})
         editor_mouse(0, MOUSE_MIDDLE, x, 3);
     release();
-    g_editor.selected_tile = 219; // an object on the painted cell
+    app().selected_tile = 219; // an object on the painted cell
     editor_mouse(0, MOUSE_LEFT, 3, 3);
     release();
     EXPECT_EQ(edit_undo_count(map()), 3u);
@@ -51,7 +51,7 @@ TEST_F(Undo, StrokesAreStepsAndKeysAndCommandsWalkThem) {
         EXPECT_EQ(row(7), step.line);
         EXPECT_EQ(colour(7), 1);
     }
-    EXPECT_EQ(console_input()[0], '\0'); // Ctrl letters are not typed
+    EXPECT_EQ(app().console.input[0], '\0'); // Ctrl letters are not typed
     EXPECT_EQ(saved(), untouched);
     EXPECT_EQ(map()->revision, map()->saved_revision);
     console_command("?redo");
@@ -86,7 +86,7 @@ TEST_F(Undo, AStrokeHeldDuringUndoEndsFirstAndTheRegionBrushIsOneStep) {
         region_add_tile(region, x, 0);
     regionlist_rebuild();
     map()->selected_region = a;
-    g_editor.selected_tile = TILE_REGION_BRUSH;
+    app().selected_tile = TILE_REGION_BRUSH;
     for (int x : {7, 8, 9}) // already in A at 7; into A at 8 and 9
         editor_mouse(0, MOUSE_LEFT, x, 0);
     EXPECT_TRUE(region_contains(a, 7, 0) && region_contains(a, 9, 0));

@@ -1,7 +1,7 @@
 // Whole frames of the editor from fixed scenes under the dummy video driver, compared with the
 // stored images in tests/golden/ (make golden rewrites them after an intended change).
 // To add a scene: append a row to kScenes with a name, a window size and what to set up.
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 #include "console/console.h"
 #include "editor/editor.h"
 #include "editor/editor_keys.h"
@@ -56,7 +56,7 @@ void paint_scene_map(MapData* map) {
 
 void select_region(const char* name) {
     for (int k = 0; k < regionlist_count(); ++k) {
-        g_regionlist.cursor = k;
+        app().regionlist.cursor = k;
         char entry[kRegionListTextSize];
         regionlist_selected(entry, nullptr);
         if (std::string(entry) == name) break;
@@ -66,7 +66,7 @@ void select_region(const char* name) {
 
 void set_zoom(int zoom) {
     editor_menu_key(KEY_ESCAPE, 0);
-    g_editor.menu_open = 1;
+    app().menu_open = 1;
     editor_menu_key('0' + zoom, 0);
 }
 
@@ -79,8 +79,8 @@ void push_key(int key) {
 
 // Right button with the pointer at (x, y): one scroll step toward it.
 void scroll_toward(int x, int y) {
-    g_editor.mouse_x = x;
-    g_editor.mouse_y = y;
+    app().mouse_x = x;
+    app().mouse_y = y;
     editor_mouse(0, MOUSE_RIGHT, 0, 0);
 }
 
@@ -97,45 +97,45 @@ const Scene kScenes[] = {
     {"zoom1_grid", 320, 240, 92, 61,
      [] {
          select_region("Base");
-         console_print(COLOUR_TRANSLUCENT + 4, "a translucent yellow row");
+         console_print(app().console, COLOUR_TRANSLUCENT + 4, "a translucent yellow row");
          push_key(SDLK_RIGHT);
      }},
     // No grid; the menu over eight console rows in every colour and a two-piece input line.
     {"zoom1_menu", 320, 240, 40, 200,
      [] {
-         g_editor.grid_shown = 0;
+         app().view.grid_shown = 0;
          for (int c = 0; c < 10; ++c)
-             console_print(static_cast<uint8_t>(c < 5 ? c + 3 : c + 4), "row %d colour %d", c,
+             console_print(app().console, static_cast<uint8_t>(c < 5 ? c + 3 : c + 4), "row %d colour %d", c,
                            c < 5 ? c + 3 : c + 4);
          for (const char* p = "?warpto 512 512 and a line longer than forty chars"; *p; ++p)
-             console_key(static_cast<unsigned char>(*p), 0);
-         g_editor.menu_open = 1;
+             console_key(app().console, static_cast<unsigned char>(*p), 0);
+         app().menu_open = 1;
      }},
     // Zoom 2 with the grid on, the region highlight, a scroll step and the tile palette.
     {"zoom2_palette", 480, 300, 77, 53,
      [] {
-         g_editor.view_center_x = 8480;
-         g_editor.view_center_y = 8300;
+         app().view.center_x = 8480;
+         app().view.center_y = 8300;
          set_zoom(2);
          select_region("Base");
          scroll_toward(100, 20);
-         g_editor.palette_shown = 1;
-         g_editor.selected_tile = 217;
+         app().view.palette_shown = 1;
+         app().selected_tile = 217;
      }},
     // Zoom 4 without the grid, the highlight in the region's colour, a scroll step and the
     // radar (Alt held).
     {"zoom4_radar", 480, 300, 150, 90,
      [] {
          const uint8_t green[3] = {40, 220, 60};
-         g_editor.view_center_x = 8992;
+         app().view.center_x = 8992;
          set_zoom(4);
-         g_editor.grid_shown = 0;
-         edit_region_colour(g_editor.current_map,
-                            mapdata_find_region(g_editor.current_map, "Base"), green);
+         app().view.grid_shown = 0;
+         edit_region_colour(app_map(),
+                            mapdata_find_region(app_map(), "Base"), green);
          select_region("Base");
          scroll_toward(300, 30);
-         g_editor.alt_held = 1;
-         g_editor.selected_tile = 162;
+         app().alt_held = 1;
+         app().selected_tile = 162;
      }},
     // Zoom 4 tile pictures; the status box with the unsaved marker, the hovered cell and the
     // region; the frame rate (F6); the hover label turned back at the window's right edge.
@@ -143,16 +143,16 @@ const Scene kScenes[] = {
      [] {
          set_zoom(4);
          select_region("Base");
-         g_editor.current_map->revision = g_editor.current_map->saved_revision + 1;
+         app_map()->revision = app_map()->saved_revision + 1;
          editor_key(KEY_F6, 0);
-         g_editor.selected_tile = 25;
+         app().selected_tile = 25;
      }},
     // Zoom 2 with the pointer on the palette: the brush outlined, the pointed tile's number.
     {"zoom2_palette_hover", 480, 300, 300, 200,
      [] {
          set_zoom(2);
-         g_editor.palette_shown = 1;
-         g_editor.selected_tile = 40;
+         app().view.palette_shown = 1;
+         app().selected_tile = 40;
      }},
     // The region list paged down twice: the cursor on a later page; brush 255 in the status.
     {"region_list", 320, 240, 200, 150,
@@ -160,13 +160,13 @@ const Scene kScenes[] = {
          editor_key(KEY_F2, 0);
          editor_key(KEY_PAGE_DOWN, MOD_SHIFT);
          editor_key(KEY_PAGE_DOWN, MOD_SHIFT);
-         g_editor.selected_tile = 255;
+         app().selected_tile = 255;
      }},
     // Regions in colours of their own: the selected one highlighted in its colour, every one's
     // cells woven in it, swatches and flag letters in the list.
     {"region_colours", 320, 240, 200, 150,
      [] {
-         MapData* map = g_editor.current_map;
+         MapData* map = app_map();
          const uint8_t green[3] = {40, 220, 60}, orange[3] = {250, 140, 20};
          edit_region_colour(map, mapdata_find_region(map, "Base"), green);
          edit_region_flag(map, mapdata_find_region(map, "Base"), "rBSE", true);
@@ -204,7 +204,7 @@ const Scene kScenes[] = {
                                             ("ostrel-" + std::to_string(getpid()) + ".hlp");
          std::ofstream(path) << "#%YFirst page%W ends in grey\n#Second page %xred\n"
                                 "carried red, %Bblue%W, %Ggreen%Y yellow\nand %Pon\n";
-         helpviewer_load(path.c_str());
+         helpviewer_load(app().help, path.c_str());
          std::filesystem::remove(path);
          editor_key(KEY_F1, 0);
          editor_key(KEY_F1, 0);
@@ -220,13 +220,14 @@ class Frame : public ::testing::TestWithParam<Scene> {
         std::filesystem::current_path(OSTREL_RUN_DIR);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         const Scene& s = GetParam();
-        editor_set_defaults();
-        g_editor.screen_width = static_cast<int16_t>(s.width);
-        g_editor.screen_height = static_cast<int16_t>(s.height);
-        g_editor.view_center_x = kCentreX;
-        g_editor.view_center_y = kCentreY;
-        g_editor.current_map = mapdata_load("");
-        paint_scene_map(g_editor.current_map);
+        editor_ = std::make_unique<Editor>();
+        app_bind(editor_.get());
+        app().view.screen_width = static_cast<int16_t>(s.width);
+        app().view.screen_height = static_cast<int16_t>(s.height);
+        app().view.center_x = kCentreX;
+        app().view.center_y = kCentreY;
+        app().doc.map.reset(mapdata_load(""));
+        paint_scene_map(app_map());
         g_gfx = GfxState{};
         gfx_set_video_size(s.width, s.height, 16);
         editor_init();
@@ -235,12 +236,12 @@ class Frame : public ::testing::TestWithParam<Scene> {
     void TearDown() override {
         if (started_) {
             editor_shutdown();
-            mapdata_free(g_editor.current_map);
-            g_editor.current_map = nullptr;
+            app_bind(nullptr);
         }
         std::filesystem::current_path(old_cwd_);
     }
     std::filesystem::path old_cwd_;
+    std::unique_ptr<Editor> editor_;
     bool started_ = false;
 };
 

@@ -32,9 +32,6 @@ class Render : public ::testing::Test {
         fs::current_path(folder);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         g_gfx = GfxState{};
-        g_editor.running = 1;
-        // The editor's hook: a missing tileset ends its loop.
-        gfx_set_stop_hook([] { g_editor.running = 0; });
         gfx_set_video_size(320, 240, 16);
         gfx_init();
         ASSERT_NE(gfx_screen(), nullptr);
@@ -69,12 +66,13 @@ TEST_F(Render, UndecodableTilesetFallsBackToTheBuiltInOne) {
 }
 
 TEST(Help, PagesStartAtHashLinesAndLongLinesArriveIn89CharacterPieces) {
+    HelpState help{};
     const fs::path path = fs::temp_directory_path() / ("ostrel-" + std::to_string(getpid()));
     std::ofstream(path) << "intro\n#" + std::string(199, 'a') + "\n%Gx%Yy\n#two\n" +
                                std::string(89, 'b') + "\nc\r\n";
-    helpviewer_load(path.c_str());
+    helpviewer_load(help, path.c_str());
     fs::remove(path);
-    EXPECT_EQ(helpviewer_page_count(), 2);
+    EXPECT_EQ(helpviewer_page_count(help), 2);
     const struct {
         int page, visible;
         std::string text;
@@ -87,15 +85,15 @@ TEST(Help, PagesStartAtHashLinesAndLongLinesArriveIn89CharacterPieces) {
                  {1, 89, std::string(89, 'b')},
                  {1, 0, ""},
                  {1, 1, "c"}};
-    ASSERT_EQ(g_help.line_count, 9);
+    ASSERT_EQ(help.line_count, 9);
     for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(g_help.lines[i].page, lines[i].page) << i;
-        EXPECT_EQ(g_help.lines[i].visible_length, lines[i].visible) << i;
-        EXPECT_EQ(g_help.lines[i].text, lines[i].text) << i;
+        EXPECT_EQ(help.lines[i].page, lines[i].page) << i;
+        EXPECT_EQ(help.lines[i].visible_length, lines[i].visible) << i;
+        EXPECT_EQ(help.lines[i].text, lines[i].text) << i;
     }
-    helpviewer_load("/nonexistent/Commands.hlp");
-    EXPECT_EQ(helpviewer_page_count(), 0);
-    helpviewer_release();
+    helpviewer_load(help, "/nonexistent/Commands.hlp");
+    EXPECT_EQ(helpviewer_page_count(help), 0);
+    helpviewer_release(help);
 }
 
 TEST_F(Render, ViewRedrawsOnlyWhenStaleOrMoved) {

@@ -1,8 +1,8 @@
 // commands.cpp - the "?" commands: quit, open, save, help, locate, brush, jump, attributes.
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 
 #include "console/console.h"
-#include "console/tool_commands.h"
+#include "editor/commands/tool_commands.h"
 #include "core/hash.h"
 #include "core/mem.h"
 #include "core/platform.h"
@@ -50,8 +50,8 @@ char* copy_text(const char* text) {
 
 void command_quit() {
     if (!editor_may_discard(DISCARD_QUIT)) return;
-    console_print(1, "shutting down now!");
-    g_editor.running = 0;
+    console_print(app().console, 1, "shutting down now!");
+    app().running = 0;
 }
 
 // The name a map is known by in messages: its full path, or its label without a file.
@@ -63,19 +63,9 @@ const char* map_title(const MapData* map) {
 // paste and shape end with it (only the clipboard stays), and the new map opens where it was
 // left or on what it holds.
 void replace_map(MapData* map) {
-    keep_map_closing();
-    editor_select_none();
-    g_tools.pasting = 0;
-    mouse_tools_cancel();
-    mapdata_free(g_editor.current_map);
-    g_editor.current_map = map;
-    console_print(1, "now viewing %s", map_title(map));
+    editor_open_document(map);
+    console_print(app().console, 1, "now viewing %s", map_title(map));
     commands_report_load(map);
-    gfx_invalidate_view();
-    // The radar remembers its map by address, which a new map may reuse.
-    gfx_invalidate_radar();
-    regionlist_rebuild();
-    keep_map_opened();
 }
 
 void open_map(const char* path) {
@@ -83,11 +73,11 @@ void open_map(const char* path) {
     // A file that cannot be read leaves the open map as it is.
     ExchangeRead read = exchange_open(path);
     if (!read.map) {
-        console_print(3, "cannot open %s", read.error.c_str());
+        console_print(app().console, 3, "cannot open %s", read.error.c_str());
         return;
     }
     for (const std::string& note : read.notes)
-        console_print(1, "%s", note.c_str());
+        console_print(app().console, 1, "%s", note.c_str());
     replace_map(read.map.release());
 }
 
@@ -98,7 +88,7 @@ void command_go(const char* arg) {
 
 void command_new(const char* arg) {
     if (*arg != '\0') {
-        console_print(3, "usage: ?new (then ?save <file> names it)");
+        console_print(app().console, 3, "usage: ?new (then ?save <file> names it)");
         return;
     }
     if (!editor_may_discard(DISCARD_OPEN)) return;
@@ -110,16 +100,16 @@ void command_new(const char* arg) {
 void command_recent(const char* arg) {
     std::vector<std::string> recent = recent_load();
     if (*arg == '\0') {
-        if (recent.empty()) console_print(1, "no recent maps yet");
+        if (recent.empty()) console_print(app().console, 1, "no recent maps yet");
         for (size_t i = 0; i < recent.size(); ++i)
-            console_print(1, "%zu %s", i + 1, recent[i].c_str());
+            console_print(app().console, 1, "%zu %s", i + 1, recent[i].c_str());
         return;
     }
     int32_t n = 0;
     const char* end = nullptr;
     if (!command_read_number(arg, &n, &end) || *end != '\0' || n < 1 ||
         static_cast<size_t>(n) > recent.size()) {
-        console_print(3, "usage: ?recent [N], N from 1 to %zu", recent.size());
+        console_print(app().console, 3, "usage: ?recent [N], N from 1 to %zu", recent.size());
         return;
     }
     open_map(recent[static_cast<size_t>(n) - 1].c_str());
@@ -131,39 +121,41 @@ void command_fit(const char*) {
 
 void command_regions(const char* arg) {
     if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "selected") == 0)
-        g_editor.regions_all = arg[0] == 'a';
+        app().view.regions_all = arg[0] == 'a';
     else if (*arg != '\0')
-        console_print(3, "usage: ?regions all|selected");
-    console_print(1, "the map shows %s", g_editor.regions_all ? "every region in its colour"
-                                                             : "the selected region only");
+        console_print(app().console, 3, "usage: ?regions all|selected");
+    console_print(app().console, 1, "the map shows %s",
+                  app().view.regions_all ? "every region in its colour"
+                                         : "the selected region only");
 }
 
 void command_paste(const char* arg) {
     if (std::strcmp(arg, "all") == 0 || std::strcmp(arg, "nonempty") == 0)
-        g_tools.paste_all = arg[0] == 'a';
+        app().tools.paste_all = arg[0] == 'a';
     else if (*arg != '\0')
-        console_print(3, "usage: ?paste all|nonempty");
-    console_print(1, "pastes write %s", g_tools.paste_all ? "every cell of the piece"
-                                                          : "the piece's non-empty cells only");
+        console_print(app().console, 3, "usage: ?paste all|nonempty");
+    console_print(app().console, 1, "pastes write %s",
+                  app().tools.paste_all ? "every cell of the piece"
+                                        : "the piece's non-empty cells only");
 }
 
-
 void command_locate() {
-    const EditorState& e = g_editor;
-    int32_t tx = e.view_center_x >> 4;
-    int32_t ty = e.view_center_y >> 4;
-    console_print(1, "current sector: %c%d topleft: %d,%d middle: %d,%d", 'A' + (tx * 20) / 1024,
-                  (ty * 20) / 1024 + 1, e.view_tile_x, e.view_tile_y, tx, ty);
+    const Editor& e = app();
+    int32_t tx = e.view.center_x >> 4;
+    int32_t ty = e.view.center_y >> 4;
+    console_print(app().console, 1, "current sector: %c%d topleft: %d,%d middle: %d,%d",
+                  'A' + (tx * 20) / 1024, (ty * 20) / 1024 + 1, e.view.tile_x, e.view.tile_y, tx,
+                  ty);
 }
 
 // "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.
 void save_map(const char* arg, bool accept_losses) {
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     if (!map) return;
     // Without a name the map goes back to its own file; the default map has none.
     const char* target = *arg != '\0' ? arg : map->path;
     if (!target) {
-        console_print(3, "no file name yet: ?save <file>");
+        console_print(app().console, 3, "no file name yet: ?save <file>");
         return;
     }
     std::string path = target; // map->path changes below
@@ -175,8 +167,9 @@ void save_map(const char* arg, bool accept_losses) {
     // A Tiled map (by its name) is written with its images beside it.
     if (exchange_is_tiled(path.c_str())) {
         ExchangeWrite written = exchange_save(map, path.c_str(), accept_losses);
-        console_print(written.ok ? 1 : 3, "map %s %s%s", written.ok ? "saved as" : "not saved as",
-                      path.c_str(), written.ok ? "" : (": " + written.error).c_str());
+        console_print(app().console, written.ok ? 1 : 3, "map %s %s%s",
+                      written.ok ? "saved as" : "not saved as", path.c_str(),
+                      written.ok ? "" : (": " + written.error).c_str());
         return;
     }
     MapSave save = mapdata_save(map, path.c_str(), accept_losses);
@@ -184,7 +177,8 @@ void save_map(const char* arg, bool accept_losses) {
     // there; anything short of a complete save is said in red.
     if (save.result != MAPDATA_SAVE_FAILED) mapdata_set_path(map, path.c_str());
     bool whole = mapdata_save_complete(save) && save.hard_links <= 1 && save.owner_kept;
-    console_print(whole ? 1 : 3, "map %s", mapdata_save_message(save, path.c_str()).c_str());
+    console_print(app().console, whole ? 1 : 3, "map %s",
+                  mapdata_save_message(save, path.c_str()).c_str());
 }
 
 void command_save(const char* arg) {
@@ -197,7 +191,7 @@ void command_save_anyway(const char* arg) {
 
 // "?tileset <file.bmp>" gives the map a tileset; "?tileset none" takes it away.
 void command_tileset(const char* arg) {
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     if (!map || *arg == '\0') return;
     edit_begin(map, "");
     edit_label(map, "?tileset %s", arg);
@@ -205,17 +199,17 @@ void command_tileset(const char* arg) {
         uint32_t length = 0;
         const uint8_t* builtin = builtin_tileset(&length);
         edit_set_tileset(map, std::span<const uint8_t>(builtin, length), true);
-        console_print(1, "the map has no tileset now: it is saved without one");
+        console_print(app().console, 1, "the map has no tileset now: it is saved without one");
     } else {
         char reason[256];
         std::vector<uint8_t> bmp;
         if (!tileset_file_read(arg, &bmp, reason, sizeof reason) ||
             !edit_set_tileset(map, bmp, false)) {
             edit_end(map);
-            console_print(3, "cannot use %s as a tileset: %s", arg, reason);
+            console_print(app().console, 3, "cannot use %s as a tileset: %s", arg, reason);
             return;
         }
-        console_print(1, "tileset %s in use", arg);
+        console_print(app().console, 1, "tileset %s in use", arg);
     }
     edit_end(map);
     gfx_invalidate_view();
@@ -226,8 +220,8 @@ void command_settile(const char* arg) {
     int32_t value = 0;
     if (!command_read_number(arg, &value, nullptr)) return;
     if (value < 0 || value > 255) return;
-    g_editor.selected_tile = value;
-    console_print(1, "holding tile: %d", value);
+    app().selected_tile = value;
+    console_print(app().console, 1, "holding tile: %d", value);
 }
 
 // Keeps the low 16 bits of a map-pixel position, as the 16-bit centre fields do.
@@ -243,35 +237,35 @@ void command_warpto(const char* arg) {
         ++p;
     // A missing or non-numeric y refuses the jump, like any other bad argument.
     if (!command_read_number(p, &y, nullptr)) return;
-    g_editor.view_center_x = low16(static_cast<int64_t>(x) * 16);
-    g_editor.view_center_y = low16(static_cast<int64_t>(y) * 16);
+    app().view.center_x = low16(static_cast<int64_t>(x) * 16);
+    app().view.center_y = low16(static_cast<int64_t>(y) * 16);
     editor_update_view();
 }
 
 void command_insattr(const char* arg) {
     const char* equals = std::strchr(arg, '=');
-    if (!g_editor.current_map || !equals || equals[1] == '\0') return;
+    if (!app_map() || !equals || equals[1] == '\0') return;
     // Keys are cut to 63 characters, as the level reader cuts them.
     char key[kAttrKeyMax + 1] = {};
     size_t key_length = static_cast<size_t>(equals - arg);
     if (key_length > kAttrKeyMax) key_length = kAttrKeyMax;
     std::memcpy(key, arg, key_length);
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     edit_begin(map, "?insattr ");
     edit_label(map, "?insattr %s", key);
     edit_set_attribute(map, key, equals + 1);
     edit_end(map);
-    console_print(1, "added ATTR %s=%s", key, equals + 1);
+    console_print(app().console, 1, "added ATTR %s=%s", key, equals + 1);
 }
 
 void command_rmattr(const char* arg) {
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     if (!map) return;
     edit_begin(map, "?rmattr ");
     edit_label(map, "?rmattr %s", arg);
     int removed = edit_remove_attribute(map, arg);
     edit_end(map);
-    if (removed) console_print(1, "removed ATTR %s", arg);
+    if (removed) console_print(app().console, 1, "removed ATTR %s", arg);
 }
 
 void undo_fn(const char*) {
@@ -348,20 +342,24 @@ constexpr Command kCommands[] = {
 void commands_report_load(const MapData* map) {
     if (!map) return;
     if (map->error_count > 0)
-        console_print(3, "%u tile records were out of range and were skipped", map->error_count);
+        console_print(app().console, 3, "%u tile records were out of range and were skipped",
+                      map->error_count);
     if (map->bad_chunk_areas > 0)
-        console_print(3, "%u metadata chunk areas were damaged and were read only in part",
+        console_print(app().console, 3,
+                      "%u metadata chunk areas were damaged and were read only in part",
                       map->bad_chunk_areas);
     if (map->bad_region_data > 0)
-        console_print(3, "%u region cell lists were invalid and were read only in part",
+        console_print(app().console, 3,
+                      "%u region cell lists were invalid and were read only in part",
                       map->bad_region_data);
     if (map->region_cells_lost > 0)
-        console_print(3, "%u region cells were lost at the 255-set region limit",
+        console_print(app().console, 3, "%u region cells were lost at the 255-set region limit",
                       map->region_cells_lost);
     if (mapdata_region_data_cut(map))
-        console_print(3, "region cells past the decoding limit were left out");
+        console_print(app().console, 3, "region cells past the decoding limit were left out");
     if (!mapdata_read_losses(map).empty())
-        console_print(3, "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
+        console_print(app().console, 3,
+                      "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
 }
 
 int command_read_number(const char* text, int32_t* value, const char** end) {
@@ -387,9 +385,9 @@ void console_command(const char* line) {
     }
     // Typed lines begin with "?"; a line from elsewhere that is no command is a note.
     if (line[0] == '?')
-        console_print(3, "unknown command %.64s: ?help lists them", line);
+        console_print(app().console, 3, "unknown command %.64s: ?help lists them", line);
     else
-        console_print(2, "%s", line);
+        console_print(app().console, 2, "%s", line);
 }
 
 std::vector<std::string> commands_names() {

@@ -1,6 +1,6 @@
 // region_commands.cpp - "?region": create, rename and delete regions, set their properties and
 // report them. Each change is one undoable step labelled with the command line.
-#include "console/commands.h"
+#include "editor/commands/commands.h"
 #include "console/console.h"
 #include "core/hash.h"
 #include "editor/editor_state.h"
@@ -139,66 +139,69 @@ void region_property(MapData* map, Region* region, const std::vector<std::string
     for (const FlagWord& flag : kFlagWords) {
         if (!is(what, flag.word)) continue;
         if (w.size() != 2 || !(is(w[1], "on") || is(w[1], "off"))) {
-            console_print(kRed, "usage: ?region %s on|off", flag.word);
+            console_print(app().console, kRed, "usage: ?region %s on|off", flag.word);
             return;
         }
         bool on = is(w[1], "on");
         step(map, label, [&] { edit_region_flag(map, region, flag.type, on); });
-        console_print(kOk, "region %.64s: %s %s", name, flag.word, on ? "on" : "off");
+        console_print(app().console, kOk, "region %.64s: %s %s", name, flag.word,
+                      on ? "on" : "off");
         return;
     }
     if (is(what, "autowarp")) {
         RegionWarp warp{};
         if (w.size() == 2 && is(w[1], "off")) {
             step(map, label, [&] { edit_region_autowarp(map, region, nullptr); });
-            console_print(kOk, "region %.64s: autowarp off", name);
+            console_print(app().console, kOk, "region %.64s: autowarp off", name);
             return;
         }
         if (w.size() < 3 || w.size() > 4 || !read_i16(w[1], &warp.x) || !read_i16(w[2], &warp.y) ||
             (w.size() == 4 && w[3].size() > kRegionArenaMax)) {
-            console_print(kRed, "usage: ?region autowarp X Y [ARENA] (arena up to 16 characters)"
-                                " | ?region autowarp off");
+            console_print(app().console, kRed,
+                          "usage: ?region autowarp X Y [ARENA] (arena up to 16 characters)"
+                          " | ?region autowarp off");
             return;
         }
         if (w.size() == 4) std::memcpy(warp.arena, w[3].data(), w[3].size());
         step(map, label, [&] { edit_region_autowarp(map, region, &warp); });
-        console_print(kOk, "region %.64s: autowarp to %d,%d%s%s", name, warp.x, warp.y,
-                      warp.arena[0] ? " in " : "", warp.arena);
+        console_print(app().console, kOk, "region %.64s: autowarp to %d,%d%s%s", name, warp.x,
+                      warp.y, warp.arena[0] ? " in " : "", warp.arena);
         return;
     }
     // what is "colour" or "color".
     uint8_t rgb[3];
     bool off = w.size() == 2 && is(w[1], "off");
     if (w.size() != 2 || (!off && !read_colour(w[1], rgb))) {
-        console_print(kRed, "usage: ?region colour RRGGBB | ?region colour off");
+        console_print(app().console, kRed, "usage: ?region colour RRGGBB | ?region colour off");
         return;
     }
     step(map, label, [&] { edit_region_colour(map, region, off ? nullptr : rgb); });
     if (off)
-        console_print(kOk, "region %.64s: colour off", name);
+        console_print(app().console, kOk, "region %.64s: colour off", name);
     else
-        console_print(kOk, "region %.64s: colour %02X%02X%02X", name, rgb[0], rgb[1], rgb[2]);
+        console_print(app().console, kOk, "region %.64s: colour %02X%02X%02X", name, rgb[0], rgb[1],
+                      rgb[2]);
 }
 
 } // namespace
 
 void command_region(const char* line, const char* arg) {
-    MapData* map = g_editor.current_map;
+    MapData* map = app_map();
     if (!map) return;
     std::vector<std::string> w = words_of(arg);
     Region* region = map->selected_region;
     if (!w.empty() && is(w[0], "new")) {
         std::string name = rest_after_word(arg);
         if (w.size() < 2) {
-            console_print(kRed, "usage: ?region new NAME");
+            console_print(app().console, kRed, "usage: ?region new NAME");
         } else if (const char* problem = region_name_problem(map, nullptr, name.c_str())) {
-            console_print(kRed, "?region new: %s", problem);
+            console_print(app().console, kRed, "?region new: %s", problem);
         } else {
             Region* made = nullptr;
             step(map, line, [&] { made = edit_region_create(map, name.c_str()); });
             map->selected_region = made;
             changed();
-            console_print(kOk, "created region %.64s", name.c_str());
+            console_print(app().console, kOk, "created region %.64s", name.c_str());
         }
         return;
     }
@@ -207,49 +210,56 @@ void command_region(const char* line, const char* arg) {
     for (const FlagWord& flag : kFlagWords)
         known = known || is(w[0], flag.word);
     if (!known) {
-        console_print(kRed, "%s", kUsage);
+        console_print(app().console, kRed, "%s", kUsage);
         return;
     }
     if (!region) {
-        console_print(kRed, "select a region first, or create one: ?region new NAME");
+        console_print(app().console, kRed,
+                      "select a region first, or create one: ?region new NAME");
         return;
     }
     if (w.empty()) {
-        console_print(kOk, "%s", describe(region).c_str());
+        console_print(app().console, kOk, "%s", describe(region).c_str());
     } else if (is(w[0], "rename")) {
         std::string name = rest_after_word(arg);
         const char* problem = region_name_problem(map, region, name.c_str());
         if (w.size() < 2) {
-            console_print(kRed, "usage: ?region rename NAME");
+            console_print(app().console, kRed, "usage: ?region rename NAME");
         } else if (problem) {
-            console_print(kRed, "?region rename: %s", problem);
+            console_print(app().console, kRed, "?region rename: %s", problem);
         } else {
             std::string old = region_name(region);
             step(map, line, [&] { edit_region_rename(map, region, name.c_str()); });
-            console_print(kOk, "renamed region %.64s to %.64s", old.c_str(), name.c_str());
+            console_print(app().console, kOk, "renamed region %.64s to %.64s", old.c_str(),
+                          name.c_str());
         }
     } else if (is(w[0], "add") || is(w[0], "remove")) {
         const bool add = is(w[0], "add");
         if (w.size() != 1) {
-            console_print(kRed, "usage: ?region %s", add ? "add" : "remove");
-        } else if (!g_tools.selection_shown) {
-            console_print(kRed, "nothing is selected: Shift + left drag (or S) selects the cells");
+            console_print(app().console, kRed, "usage: ?region %s", add ? "add" : "remove");
+        } else if (!app().doc.selection.shown) {
+            console_print(app().console, kRed,
+                          "nothing is selected: Shift + left drag (or S) selects the cells");
         } else {
-            uint32_t cells = clip_region_area(
-                map, {g_tools.sel_x, g_tools.sel_y, g_tools.sel_w, g_tools.sel_h}, region, add);
+            uint32_t cells = clip_region_area(map,
+                                              {app().doc.selection.x, app().doc.selection.y,
+                                               app().doc.selection.w, app().doc.selection.h},
+                                              region, add);
             changed();
-            console_print(kOk, "%s %u cells %s region %.64s", add ? "added" : "removed", cells,
-                          add ? "to" : "from", region_name(region));
+            console_print(app().console, kOk, "%s %u cells %s region %.64s",
+                          add ? "added" : "removed", cells, add ? "to" : "from",
+                          region_name(region));
         }
     } else if (is(w[0], "delete")) {
         if (w.size() != 1) {
-            console_print(kRed, "usage: ?region delete");
+            console_print(app().console, kRed, "usage: ?region delete");
             return;
         }
         std::string old = region_name(region);
         uint32_t cells = region_extent(region).cells;
         step(map, line, [&] { edit_region_delete(map, region); });
-        console_print(kOk, "deleted region %.64s and its %u cells", old.c_str(), cells);
+        console_print(app().console, kOk, "deleted region %.64s and its %u cells", old.c_str(),
+                      cells);
     } else {
         region_property(map, region, w, line);
     }

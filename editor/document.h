@@ -1,0 +1,28 @@
+// document.h - one open map and everything about it besides its content: the selection and a
+// paste under way. Opening another map replaces the whole Document; only the clipboard (the
+// Editor's) outlives it.
+#pragma once
+#include <cstdint>
+
+#include "map/model/mapdata.h"
+
+// A rectangle of cells chosen with Shift + left drag or Ctrl+A.
+struct Selection {
+    int32_t shown = 0; // a rectangle is selected
+    int32_t x = 0, y = 0, w = 0, h = 0;
+    int32_t selecting = 0; // a Shift + left drag is under way, from (drag_x, drag_y)
+    int32_t drag_x = 0, drag_y = 0;
+};
+
+struct Document {
+    MapPtr map;
+    Selection selection;
+    int32_t pasting = 0; // the clipboard's piece follows the pointer until a right click
+};
+
+// A Document for the map (taking it over); nothing of an earlier one carries over.
+inline Document document_make(MapData* map) {
+    Document doc;
+    doc.map.reset(map);
+    return doc;
+}
