@@ -79,7 +79,7 @@ void make_map() {
     mapdata_read_bytes(g_map, file, LevelReadOptions{false});
     TiledMap tiled;
     ExchangeImages images;
-    if (!exchange_export(*g_map, "full", &tiled, &images).empty()) std::abort();
+    if (!exchange_export(*g_map, "full", nullptr, &tiled, &images).empty()) std::abort();
     g_tmx = tmx_format(tiled);
     g_json = tiled_json_format(tiled);
     auto write = [](const std::string& name, const void* data, size_t size) {
@@ -150,7 +150,7 @@ void BM_ExportTmx(benchmark::State& state) {
         double t0 = cpu_seconds();
         TiledMap tiled;
         ExchangeImages images;
-        (void)exchange_export(*g_map, "full", &tiled, &images);
+        (void)exchange_export(*g_map, "full", nullptr, &tiled, &images);
         std::string text = state.range(0) ? tiled_json_format(tiled) : tmx_format(tiled);
         benchmark::DoNotOptimize(text.data());
         state.SetIterationTime(cpu_seconds() - t0);

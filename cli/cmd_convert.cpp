@@ -38,16 +38,11 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
             status = 2;
             continue;
         }
-        if (stamp) {
-            size_t n = std::strlen(kProgramAttributeValue);
-            auto* value = static_cast<char*>(mem_alloc(static_cast<uint32_t>(n + 1)));
-            std::memcpy(value, kProgramAttributeValue, n);
-            mapdata_set_attribute(file.map, kProgramAttribute, value);
-        }
+        const char* program = stamp ? kProgramAttributeValue : nullptr;
         if (into != ExchangeFormat::lvl) {
             // As for a level file: what the read left out is said and sets status 1.
             std::string losses = mapdata_read_losses(file.map);
-            ExchangeWrite written = exchange_save(file.map, to.c_str(), true);
+            ExchangeWrite written = exchange_save(file.map, to.c_str(), true, program);
             lvl_close(&file);
             if (written.ok) {
                 if (!losses.empty()) {
@@ -64,7 +59,7 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
             continue;
         }
         // A conversion writes what the read gave; what it left out is said and sets status 1.
-        MapSave save = mapdata_save(file.map, to.c_str(), true);
+        MapSave save = mapdata_save(file.map, to.c_str(), true, program);
         lvl_close(&file);
         std::string message = mapdata_save_message(save, to.c_str());
         if (save.result == MAPDATA_SAVE_FAILED) {

@@ -1,5 +1,6 @@
-// help_table.h - every key, mouse action and console command with a short effect: the one
-// table F1's pages and "?help" are made from, and which the README's tables must match.
+// help_table.h - every key and mouse action with a short effect: the key table that F1's pages
+// and "?help" show before the commands (which come from the command table), and which the
+// README's key table must match.
 #pragma once
 #include <string_view>
 
@@ -42,38 +43,4 @@ inline constexpr HelpRow kKeyHelp[] = {
     {"?", "begin a console line; Return runs, Escape drops"},
     {"Up / Down (in a console line)", "recall the lines run before"},
     {"Page Up / Page Down (in a console line)", "scroll the console's history"},
-};
-
-inline constexpr HelpRow kCommandHelp[] = {
-    {"?go <file>", "open another map (level or Tiled file)"},
-    {"?new", "start an empty map"},
-    {"?recent, ?recent N", "list the last 10 maps; open one of them"},
-    {"?save [<file>]", "save to the map's file, or under a new name"},
-    {"?save!", "save also when the read left parts of the file out"},
-    {"?tileset <file.bmp>, ?tileset none", "give the map a tileset, or none"},
-    {"?settile <n>", "set the brush to tile n (0..255)"},
-    {"?warpto <x> <y>", "centre the view on tile (x, y)"},
-    {"?locate", "show the view's sector and position in tiles"},
-    {"?fit", "show the map's content whole"},
-    {"?insattr KEY=value, ?rmattr KEY", "add or replace, or remove, a map attribute"},
-    {"?undo, ?redo", "undo or redo one step"},
-    {"?rotate, ?flip h, ?flip v", "turn or mirror the clipboard's piece"},
-    {"?fill, ?fill border", "fill the selection, or its outline, with the brush"},
-    {"?line X1 Y1 X2 Y2", "draw a line of the brush"},
-    {"?rect X1 Y1 X2 Y2 [filled]", "draw a rectangle of the brush"},
-    {"?paste all, ?paste nonempty", "pastes write every cell, or skip empty ones"},
-    {"?copyregions on, off", "copies carry the selected region's cells"},
-    {"?help", "this list, in the console"},
-    {"?quit, ?exit, ?shutdown", "quit without saving"},
-    {"?region", "the selected region's facts"},
-    {"?region new NAME", "create a region and select it"},
-    {"?region rename NAME", "rename the selected region"},
-    {"?region delete", "delete the selected region"},
-    {"?region add, ?region remove", "put the selection in, or out of, the region"},
-    {"?regions all, ?regions selected", "mark every region's cells, or the selected one"},
-    {"?region base on|off", "base flag"},
-    {"?region noantiwarp on|off, noweapons, noflags", "region flags"},
-    {"?region autowarp X Y [ARENA]", "warp players who enter"},
-    {"?region autowarp off", "remove the autowarps"},
-    {"?region colour RRGGBB, ?region colour off", "the region's colour"},
 };

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)mapdata_save_bytes(first.map.get(), &saved);
     TiledMap tiled;
     ExchangeImages images;
-    std::string error = exchange_export(*first.map, "fuzz", &tiled, &images);
+    std::string error = exchange_export(*first.map, "fuzz", nullptr, &tiled, &images);
     if (!error.empty()) {
         std::fprintf(stderr, "an imported map does not export: %s\n", error.c_str());
         std::abort();

@@ -161,7 +161,7 @@ ExchangeRead exchange_open(const char* path) {
     return result;
 }
 
-ExchangeWrite exchange_write(const MapData& map, const char* path) {
+ExchangeWrite exchange_write(const MapData& map, const char* path, const char* program) {
     ExchangeWrite result;
     ExchangeFormat format = exchange_format_of(path);
     if (format != ExchangeFormat::tmx && format != ExchangeFormat::json) {
@@ -172,7 +172,7 @@ ExchangeWrite exchange_write(const MapData& map, const char* path) {
     std::string stem = stem_of(path), folder = folder_of(path);
     TiledMap tiled;
     ExchangeImages images;
-    result.error = exchange_export(map, stem, &tiled, &images);
+    result.error = exchange_export(map, stem, program, &tiled, &images);
     if (!result.error.empty()) return result;
     std::string text = format == ExchangeFormat::tmx ? tmx_format(tiled) : tiled_json_format(tiled);
     // The images first: a map is never left naming pictures that are not there.
@@ -194,14 +194,15 @@ ExchangeWrite exchange_write(const MapData& map, const char* path) {
     return result;
 }
 
-ExchangeWrite exchange_save(MapData* map, const char* path, bool accept_losses) {
+ExchangeWrite exchange_save(MapData* map, const char* path, bool accept_losses,
+                            const char* program) {
     ExchangeWrite result;
     std::string losses = mapdata_read_losses(map);
     if (!accept_losses && !losses.empty()) {
         result.error = "the read of its file left out " + losses + "; \"?save!\" saves it without them";
         return result;
     }
-    result = exchange_write(*map, path);
+    result = exchange_write(*map, path, program);
     if (!result.ok) return result;
     mapdata_set_path(map, path);
     // Losses accepted on request are permanent now, as for a level file.

@@ -56,13 +56,16 @@ struct ExchangeWrite {
 };
 
 // Writes the map as TMX or JSON (from the name), with its images beside it: NAME.bmp (the
-// map's tileset, byte for byte), NAME-extra.bmp and NAME-region.bmp.
-[[nodiscard]] ExchangeWrite exchange_write(const MapData& map, const char* path);
+// map's tileset, byte for byte), NAME-extra.bmp and NAME-region.bmp. A program name goes out
+// as the "PROGRAM" attribute, not into the map.
+[[nodiscard]] ExchangeWrite exchange_write(const MapData& map, const char* path,
+                                           const char* program = nullptr);
 
 // Saves the map as a Tiled map as mapdata_save saves a level file: refused while its read left
 // parts of its file out, unless accept_losses (which then clears them); once written the map
 // remembers the path and counts as saved.
-[[nodiscard]] ExchangeWrite exchange_save(MapData* map, const char* path, bool accept_losses);
+[[nodiscard]] ExchangeWrite exchange_save(MapData* map, const char* path, bool accept_losses,
+                                          const char* program = nullptr);
 
 // Largest TMX or JSON file read (a full map with 255 regions in CSV fits easily).
 inline constexpr uint64_t kExchangeMaxFileBytes = 256ull << 20;

@@ -11,6 +11,7 @@
 #include "map/exchange/exchange_doc.h"
 #include "map/exchange/exchange_internal.h"
 #include "map/exchange/exchange_names.h"
+#include "map/model/attributes.h"
 #include "map/model/mapdata.h"
 #include "map/model/region.h"
 #include "map/model/stamp.h"
@@ -138,8 +139,8 @@ void region_properties(const Region* region, TiledLayer* layer) {
 
 } // namespace
 
-std::string exchange_export(const MapData& map, const std::string& stem, TiledMap* out,
-                            ExchangeImages* images) {
+std::string exchange_export(const MapData& map, const std::string& stem, const char* program,
+                            TiledMap* out, ExchangeImages* images) {
     if (!map.tiles) return "the map holds no tiles";
     *out = TiledMap{};
     out->orientation = "orthogonal";
@@ -172,9 +173,9 @@ std::string exchange_export(const MapData& map, const std::string& stem, TiledMa
         std::string key, value;
     };
     std::vector<Attr> attrs;
-    if (map.attributes)
-        hash_foreach_settled(
-            map.attributes,
+    AttributeTable stamped = attributes_for_save(map, program);
+    hash_foreach_settled(
+            stamped.get(),
             [](const char* key, void* value, void* user) {
                 static_cast<std::vector<Attr>*>(user)->push_back({key, static_cast<const char*>(value)});
                 return 0;

@@ -18,9 +18,11 @@ struct ExchangeImages {
     std::vector<uint8_t> region; // the region mark
 };
 
-// Fills the Tiled record (images named after stem) or returns why the map cannot go out.
+// Fills the Tiled record (images named after stem) or returns why the map cannot go out; a
+// program name goes out as the "PROGRAM" attribute.
 [[nodiscard]] std::string exchange_export(const MapData& map, const std::string& stem,
-                                          TiledMap* out, ExchangeImages* images);
+                                          const char* program, TiledMap* out,
+                                          ExchangeImages* images);
 
 // Reads an image the map names (relative to its folder) within max bytes; false with the
 // reason in *error.

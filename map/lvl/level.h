@@ -66,8 +66,10 @@ std::string mapdata_read_losses(const MapData* map);
 // Writes the map through the safe save (core/safe_save.h): a symlink is followed and kept; a
 // target that is no regular file or cannot be opened for writing is refused. A map whose read
 // left parts of its file out is only written with accept_losses, which then clears them. The
-// map counts as saved only when the file holds everything it does.
-MapSave mapdata_save(MapData* map, const char* path, bool accept_losses = false);
+// map counts as saved only when the file holds everything it does. A program name is written
+// as the "PROGRAM" attribute of the file, never into the map.
+MapSave mapdata_save(MapData* map, const char* path, bool accept_losses = false,
+                     const char* program = nullptr);
 // Largest tileset bitmap: the elvl block that follows it is found through a 16-bit offset.
 inline constexpr uint32_t kTilesetMaxBytes = 0xFFFC;
 // True when the bytes are an 8-bit 304 x 160 uncompressed BMP whose rows lie inside them;
@@ -77,7 +79,7 @@ bool tileset_file_check(std::span<const uint8_t> bmp, char* reason, uint32_t siz
 // false with the reason otherwise, out then unchanged.
 bool tileset_file_read(const char* path, std::vector<uint8_t>* out, char* reason, uint32_t size);
 // Lays out the whole file in memory, back-patches included; same results as mapdata_save.
-int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out);
+int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out, const char* program = nullptr);
 // hash_filter visitor that appends one "ATTR" chunk; user is the writer's context.
 int mapdata_write_attr(const char* key, void* value, void* context);
 

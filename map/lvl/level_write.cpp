@@ -14,6 +14,7 @@
 #include "map/lvl/builtin_tileset.h"
 #include "map/lvl/elvl.h"
 #include "map/lvl/level.h"
+#include "map/model/attributes.h"
 #include "map/model/mapdata.h"
 #include "map/lvl/region_codec.h"
 #include "map/model/region.h"
@@ -174,7 +175,7 @@ bool has_metadata(MapData* map) {
 // Lays out everything before the tile records: the bitmap, then the elvl header, the "ATTR"
 // chunks, the "REGN" chunks and the kept chunks. The two header fields that depend on the
 // layout are filled in here already, as the records that follow cannot change them.
-bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
+bool lay_out_head(MapData* map, const char* program, std::vector<uint8_t>* out, Head* head) {
     out->clear();
     if (!map || !map->tiles) return false;
     // A bitmap too short to hold a BMP header cannot carry the two patched fields: such a
@@ -197,11 +198,12 @@ bool lay_out_head(MapData* map, std::vector<uint8_t>* out, Head* head) {
         const uint8_t header[12] = {'e', 'l', 'v', 'l', 12, 0, 0, 0, 0, 0, 0, 0};
         out->insert(out->end(), header, header + 12);
         log_written("elvl header", b, 12);
-        if (map->attributes) {
+        AttributeTable attributes = attributes_for_save(*map, program);
+        if (attributes->count > 0) {
             AttrContext ctx{out, 0, 0};
             // The table's order, as the table would be after reading this file back, so that
             // the next save of the reloaded map gives the same bytes; no resize on the way.
-            hash_foreach_settled(map->attributes, mapdata_write_attr, &ctx);
+            hash_foreach_settled(attributes.get(), mapdata_write_attr, &ctx);
             log_written("attr's", b + 12, ctx.length);
             chunks += ctx.length;
         }
@@ -269,7 +271,7 @@ struct FileImage {
     int result;
 };
 
-bool lay_out_file(MapData* map, FileImage* image) {
+bool lay_out_file(MapData* map, const char* program, FileImage* image) {
     std::vector<uint8_t> head_bytes;
     Head head{};
     // Without a record such a file would be empty, which no reader takes for a level: then
@@ -282,7 +284,7 @@ bool lay_out_file(MapData* map, FileImage* image) {
         if (head.lost_metadata)
             log_msg('W', "<mapdata> a map without a tileset cannot store its attributes, "
                          "regions or kept chunks: they are not saved");
-    } else if (!lay_out_head(map, &head_bytes, &head)) {
+    } else if (!lay_out_head(map, program, &head_bytes, &head)) {
         return false;
     }
     size_t head_size = head_bytes.size();
@@ -296,10 +298,10 @@ bool lay_out_file(MapData* map, FileImage* image) {
 
 } // namespace
 
-int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out) {
+int mapdata_save_bytes(MapData* map, std::vector<uint8_t>* out, const char* program) {
     out->clear();
     FileImage image{};
-    if (!lay_out_file(map, &image)) return MAPDATA_SAVE_FAILED;
+    if (!lay_out_file(map, program, &image)) return MAPDATA_SAVE_FAILED;
     out->assign(image.bytes.get(), image.bytes.get() + image.size);
     return image.result;
 }
@@ -351,7 +353,7 @@ std::string mapdata_save_message(const MapSave& save, const char* path) {
     return text;
 }
 
-MapSave mapdata_save(MapData* map, const char* path, bool accept_losses) {
+MapSave mapdata_save(MapData* map, const char* path, bool accept_losses, const char* program) {
     MapSave save;
     if (!map || !path || !*path) {
         save.error = ENOENT;
@@ -364,7 +366,7 @@ MapSave mapdata_save(MapData* map, const char* path, bool accept_losses) {
     }
     FileImage image{};
     SafeSave file;
-    if (!lay_out_file(map, &image)) {
+    if (!lay_out_file(map, program, &image)) {
         save.error = EFBIG;
     } else {
         save.error = safe_save_file(path, std::span<const uint8_t>(image.bytes.get(), image.size),

@@ -1,6 +1,8 @@
 // attributes.cpp - adding and removing a map's key=value attributes.
 #include "map/model/attributes.h"
 
+#include <cstring>
+
 #include "core/hash.h"
 #include "core/mem.h"
 #include "map/model/mapdata.h"
@@ -13,6 +15,21 @@ void mapdata_set_attribute(MapData* map, const char* key, char* value) {
     hash_put(map->attributes, key, value);
     if (old && old != value) mem_free(old);
     mapdata_touch(map);
+}
+
+void HashTableFree::operator()(HashTable* table) const {
+    hash_free(table);
+}
+
+AttributeTable attributes_for_save(const MapData& map, const char* program) {
+    AttributeTable table(map.attributes ? hash_clone(map.attributes, nullptr, nullptr)
+                                        : hash_create());
+    if (program) {
+        const void* old = hash_get(table.get(), kProgramAttribute);
+        if (!old || std::strcmp(static_cast<const char*>(old), program) != 0)
+            hash_put(table.get(), kProgramAttribute, const_cast<char*>(program));
+    }
+    return table;
 }
 
 int mapdata_remove_attribute(MapData* map, const char* key) {

@@ -86,7 +86,7 @@ TEST_F(Exchange, TmxrasterizerDrawsTheExportAsOurRenderer) {
     MapDataPtr map(parse(read_file("odd.lvl")));
     TiledMap tiled;
     ExchangeImages images;
-    ASSERT_EQ(exchange_export(*map, "odd", &tiled, &images), "");
+    ASSERT_EQ(exchange_export(*map, "odd", nullptr, &tiled, &images), "");
     for (TiledLayer& layer : tiled.layers) {
         if (layer.kind != TiledLayer::tiles) continue;
         std::vector<uint8_t> packed, raw;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/hash.h"
 #include "core/mem.h"
 #include "map/edit/edit.h"
 #include "map/lvl/level.h"
@@ -200,6 +201,24 @@ TEST(EditModel, RandomSessionsMatchThePlainModelAndUndoToTheLoadedBytes) {
             ASSERT_TRUE(edit_redo(s.map, nullptr));
         ASSERT_EQ(save(s.map), before) << "sequence " << seq;
     }
+}
+
+// The program's name is written into the saved file only: a save is no edit, so undoing and
+// redoing back to the saved state finds the map saved again.
+TEST(EditHistory, SaveStampsTheFileNotTheMap) {
+    ScratchFolder folder;
+    ScopedMap m;
+    mapdata_make_default(m.map);
+    edit_paint(m.map, 3, 4, 7);
+    ASSERT_EQ(mapdata_save(m.map, "stamped.lvl", false, "maker 1").result, MAPDATA_SAVE_OK);
+    EXPECT_EQ(m.map->attributes ? hash_get(m.map->attributes, "PROGRAM") : nullptr, nullptr);
+    ASSERT_TRUE(edit_undo(m.map, nullptr));
+    EXPECT_NE(m.map->revision, m.map->saved_revision);
+    ASSERT_TRUE(edit_redo(m.map, nullptr));
+    EXPECT_EQ(m.map->revision, m.map->saved_revision);
+    MapData* back = parse(read_file("stamped.lvl"));
+    EXPECT_STREQ(static_cast<const char*>(hash_get(back->attributes, "PROGRAM")), "maker 1");
+    mapdata_free(back);
 }
 
 TEST(EditHistory, BoundsDropTheOldestStepsAndSayItOnce) {
