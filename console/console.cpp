@@ -34,6 +34,16 @@ void build_shift_map(uint8_t* map) {
         map[static_cast<uint8_t>(kPlain[i])] = static_cast<uint8_t>(kShifted[i]);
 }
 
+// The character key 32..122 types on a US keyboard with these modifiers.
+uint8_t key_char(const Console& c, int32_t key, int32_t modifiers) {
+    if (modifiers & kShiftMask) {
+        const uint8_t ch = c.shift_map[key];
+        return key >= 97 ? static_cast<uint8_t>(ch - 32) : ch;
+    }
+    if ((modifiers & kCapsMask) && key >= 97) return static_cast<uint8_t>(key - 32);
+    return static_cast<uint8_t>(key);
+}
+
 void push_row(Console& c, std::string_view text, uint8_t colour) {
     if (c.rows.size() >= static_cast<size_t>(kConsoleKeep)) c.rows.pop_front();
     ConsoleRow& row = c.rows.emplace_back();
@@ -147,18 +157,14 @@ void console_extent(const Console& c, int32_t rows, int screen_height, int* top,
     console_walk(c, rows, screen_height, false, top, width);
 }
 
-void console_key(Console& c, int32_t key, int32_t modifiers) {
+void console_key(Console& c, int32_t key, int32_t modifiers, uint32_t text) {
     size_t n = std::strlen(c.input);
-    if (key >= 32 && key <= 122) {
+    // A printable character typed (Ctrl's control characters are not) counts as itself.
+    const bool typed = text >= 32 && text <= 126 && !(modifiers & kCtrlMask);
+    if (typed || (key >= 32 && key <= 122)) {
+        const uint8_t ch = typed ? static_cast<uint8_t>(text) : key_char(c, key, modifiers);
         // The input never starts with a space.
-        if (key == 32 && n == 0) return;
-        uint8_t ch = static_cast<uint8_t>(key);
-        if (modifiers & kShiftMask) {
-            ch = c.shift_map[key];
-            if (key >= 97) ch = static_cast<uint8_t>(ch - 32);
-        } else if ((modifiers & kCapsMask) && key >= 97) {
-            ch = static_cast<uint8_t>(key - 32);
-        }
+        if (ch == ' ' && n == 0) return;
         if (n >= kConsoleTextMax) return;
         c.input[n] = static_cast<char>(ch);
         c.input[n + 1] = '\0';

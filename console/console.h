@@ -47,10 +47,11 @@ void console_draw(const Console& console, int32_t rows, int screen_height);
 // The area console_draw covers: its top edge and the width of its widest line (0 when
 // nothing is drawn).
 void console_extent(const Console& console, int32_t rows, int screen_height, int* top, int* width);
-// Applies one key press (SDL key code, SDL modifier state) to the input line: characters,
-// Backspace, Return hands the line to on_line, Up and Down recall earlier lines, Page Up and
-// Down scroll.
-void console_key(Console& console, int32_t key, int32_t modifiers);
+// Applies one key press (SDL key code, SDL modifier state, and the printable character it
+// types or 0) to the input line: characters, Backspace, Return hands the line to on_line, Up
+// and Down recall earlier lines, Page Up and Down scroll. Without a character, a US
+// keyboard's Shift and Caps Lock give the one typed.
+void console_key(Console& console, int32_t key, int32_t modifiers, uint32_t text = 0);
 // Scrolls the history back (rows > 0) or forward; it stops at the oldest and the newest row.
 void console_scroll(Console& console, int32_t rows);
 // Drops the line being typed (Escape).

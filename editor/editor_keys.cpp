@@ -203,7 +203,7 @@ int editor_bookmark_key(int32_t key, int32_t modifiers) {
     return 0;
 }
 
-int editor_key(int32_t key, int32_t modifiers) {
+int editor_key(int32_t key, int32_t modifiers, uint32_t text) {
     Editor& e = app();
     bool plain_f = (modifiers & (MOD_CTRL | MOD_SHIFT)) == 0;
     // A console line, once begun with "?", takes every key until Return or Escape.
@@ -211,11 +211,13 @@ int editor_key(int32_t key, int32_t modifiers) {
         if (key == KEY_ESCAPE)
             console_clear_input(app().console);
         else
-            console_key(app().console, key, modifiers);
+            console_key(app().console, key, modifiers, text);
         return 1;
     }
-    if (key == '?' || (key == '/' && (modifiers & MOD_SHIFT))) {
-        console_key(app().console, key, modifiers);
+    const bool opens_line =
+        text != 0 ? text == '?' : key == '?' || (key == '/' && (modifiers & MOD_SHIFT));
+    if (opens_line) {
+        console_key(app().console, key, modifiers, text);
         return 1;
     }
     if (editor_tool_key(key, modifiers)) return 1;

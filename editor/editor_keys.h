@@ -24,10 +24,11 @@ enum : int32_t {
     MOD_CTRL = 0xC0,
 };
 
-// Each returns 1 when it used the key.
+// Each returns 1 when it used the key. text is the character the press types (0 when not
+// known): a begun console line takes it as typed, whatever the keyboard's layout.
 int editor_menu_key(int32_t key, int32_t modifiers);
 int editor_bookmark_key(int32_t key, int32_t modifiers);
-int editor_key(int32_t key, int32_t modifiers);
+int editor_key(int32_t key, int32_t modifiers, uint32_t text = 0);
 
 // Mouse wheel buttons of SDL 1.2's button events.
 enum : int32_t { MOUSE_WHEEL_UP = 4, MOUSE_WHEEL_DOWN = 5 };

@@ -4,6 +4,7 @@
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
 #include "editor/help.h"
+#include "editor/input_sdl.h"
 #include "editor/regionlist.h"
 
 #include "console/console.h"
@@ -27,6 +28,7 @@ void editor_init() {
     bookmarks_clear();
     editor_update_view();
     gfx_init();
+    input_sdl_start();
     Editor& ed = app();
     const MapData* map = ed.doc.map.get();
     // The full path of the map's file; a map without a file shows its label.

@@ -1,5 +1,5 @@
 // editor_loop.cpp - the main loop: input every tick, a frame every third, a present every
-// second; and the routers for window and key events.
+// second; and the router that hands each event to the window, the keys or the mouse.
 #include "editor/editor_loop.h"
 #include "editor/editor_panels.h"
 #include "editor/mouse_tools.h"
@@ -13,6 +13,7 @@
 #include "editor/editor_overlay.h"
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
+#include "editor/input_sdl.h"
 #include "editor/regionlist.h"
 #include "render/draw.h"
 #include "render/gfx.h"
@@ -20,85 +21,70 @@
 #include "render/mapview.h"
 #include "render/panels.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstring>
-
-
 
 void editor_request_frame() {
     app().frame_requested = true;
 }
 
-int editor_mouse_event(const SDL_Event* event, int32_t) {
-    if (event->type != SDL_MOUSEBUTTONDOWN) return 0;
-    const SDL_MouseButtonEvent& b = event->button;
-    if (b.button == MOUSE_WHEEL_UP || b.button == MOUSE_WHEEL_DOWN)
-        editor_wheel(b.button, b.x, b.y);
-    return 1;
+namespace {
+
+void window_resized(int32_t w, int32_t h) {
+    gfx_set_video_mode(w, h);
+    app().view.screen_width = static_cast<int16_t>(w);
+    app().view.screen_height = static_cast<int16_t>(h);
+    editor_update_view();
 }
 
-int editor_window_event(const SDL_Event* event, int32_t) {
-    if (event->type == EVENT_QUIT) {
+void key_pressed(const InputEvent& event) {
+    if (app().menu_open)
+        editor_menu_key(event.key, event.modifiers);
+    else if (!editor_bookmark_key(event.key, event.modifiers))
+        editor_key(event.key, event.modifiers, event.text);
+    if (event.key == KEY_RIGHT_ALT || event.key == KEY_LEFT_ALT) app().alt_held = 1;
+}
+
+} // namespace
+
+void editor_input_event(const InputEvent& event) {
+    switch (event.kind) {
+    case InputKind::Quit:
         // The close button asks once when there are unsaved changes.
-        if (!editor_may_discard(DISCARD_QUIT)) return 1;
+        if (!editor_may_discard(DISCARD_QUIT)) return;
         log_msg(0, "*** %s exiting: quit event", "ostrel");
         app().running = 0;
-        return 1;
+        return;
+    case InputKind::Resize:
+        window_resized(event.x, event.y);
+        return;
+    case InputKind::KeyDown:
+        key_pressed(event);
+        return;
+    case InputKind::KeyUp:
+        if (event.key == KEY_RIGHT_ALT || event.key == KEY_LEFT_ALT) app().alt_held = 0;
+        return;
+    case InputKind::ButtonDown:
+    case InputKind::ButtonUp:
+        editor_mouse_button(event);
+        return;
+    case InputKind::Motion:
+        // Keys that act under the pointer (a fill, the paste preview) see where it is now.
+        editor_point_at(event.x, event.y);
+        return;
+    case InputKind::None:
+        return;
     }
-    if (event->type == EVENT_RESIZE) {
-        int w = event->resize.w;
-        int h = event->resize.h;
-        gfx_set_video_mode(w, h);
-        app().view.screen_width = static_cast<int16_t>(w);
-        app().view.screen_height = static_cast<int16_t>(h);
-        editor_update_view();
-        return 1;
-    }
-    return 0;
-}
-
-int editor_key_event(const SDL_Event* event, int32_t modifiers) {
-    if (event->type == EVENT_KEY_DOWN) {
-        int32_t key = event->key.keysym.sym;
-        if (app().menu_open) {
-            editor_menu_key(key, modifiers);
-        } else if (!editor_bookmark_key(key, modifiers)) {
-            editor_key(key, modifiers);
-        }
-        if (key == KEY_RIGHT_ALT || key == KEY_LEFT_ALT) app().alt_held = 1;
-        return 1;
-    }
-    if (event->type == EVENT_KEY_UP) {
-        int32_t key = event->key.keysym.sym;
-        if (key == KEY_RIGHT_ALT || key == KEY_LEFT_ALT) {
-            app().alt_held = 0;
-            return 1;
-        }
-    }
-    return 0;
 }
 
 void editor_input_step() {
-    Editor& e = app();
-    int32_t s = 16 / e.view.zoom;
-    int mx = 0, my = 0;
-    uint32_t buttons = SDL_GetMouseState(&mx, &my);
-    e.mouse_x = mx;
-    e.mouse_y = my;
-    int32_t modifiers = SDL_GetModState();
-    // The hover tile is fixed before the events: a key that moves the view counts next step.
-    app().hover.x = (e.mouse_x - e.view.offset_x) / s + e.view.tile_x;
-    app().hover.y = (e.mouse_y - e.view.offset_y) / s + e.view.tile_y;
     // The list shows the map's regions as they are now (after commands, undo and redo).
     regionlist_follow_map();
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (!editor_window_event(&event, modifiers) && !editor_mouse_event(&event, modifiers))
-            editor_key_event(&event, modifiers);
-    }
-    editor_mouse(modifiers, buttons, app().hover.x, app().hover.y);
+    InputReader reader = input_sdl_reader();
+    InputEvent event;
+    while (input_sdl_next(reader, &event))
+        editor_input_event(event);
+    editor_mouse_step(input_sdl_state());
     editor_history_notice();
 }
 
@@ -106,8 +92,8 @@ void editor_redraw_step() {
     Editor& e = app();
     int32_t s = 16 / e.view.zoom;
     gfx_set_grid(e.view.grid_shown != 0);
-    gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y, -1,
-                 -1);
+    gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y,
+                 -1, -1);
     if (e.view.regions_all)
         gfx_draw_region_cells(nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
                               e.view.tile_x, e.view.tile_y, e.view.screen_width / s + 2,
@@ -121,8 +107,8 @@ void editor_redraw_step() {
     // cells next to it.
     editor_draw_status();
     if (e.alt_held)
-        gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258, e.view.tile_x,
-                       e.view.tile_y);
+        gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258,
+                       e.view.tile_x, e.view.tile_y);
     else if (e.view.palette_shown) {
         gfx_draw_palette(e.doc.map.get(), e.view.screen_width - 314, e.view.screen_height - 190);
         mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
@@ -132,7 +118,8 @@ void editor_redraw_step() {
         helpviewer_draw_page(app().help, e.view.help_page - 1);
     else if (e.view.region_list_shown)
         regionlist_draw();
-    if (editor_console_rows() > 0) console_draw(app().console, editor_console_rows(), app().view.screen_height);
+    if (editor_console_rows() > 0)
+        console_draw(app().console, editor_console_rows(), app().view.screen_height);
     if (e.menu_open) editor_draw_menu();
 }
 

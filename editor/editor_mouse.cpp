@@ -1,4 +1,5 @@
-// editor_mouse.cpp - turns the polled mouse into edits, picks and scrolling.
+// editor_mouse.cpp - turns button presses and releases, and the held buttons' motion, into
+// edits, picks and scrolling.
 #include "editor/editor_mouse.h"
 
 #include "console/console.h"
@@ -14,8 +15,6 @@
 #include "map/model/region.h"
 #include "map/model/stamp.h"
 #include "render/panels.h"
-
-#include <SDL.h>
 
 #include <charconv>
 #include <cstdlib>
@@ -74,7 +73,8 @@ void paint(int32_t x, int32_t y) {
                     console_print(app().console, 3,
                                   "region limit reached: cell (%d, %d) keeps its regions", x, y);
             }
-        } else {
+        } else if (mapdata_get_tile(e.doc.map.get(), x, y) != e.selected_tile) {
+            // A cell that holds the brush already is left alone: an object would be re-added.
             stroke_cell();
             edit_paint(e.doc.map.get(), x, y, e.selected_tile);
         }
@@ -145,10 +145,10 @@ void right_click() {
     if (!mouse_tools_cancel()) editor_tools_cancel();
 }
 
-void scroll() {
+void scroll(int32_t modifiers) {
     Editor& e = app();
     // Shift, or any zoomed-out view, keeps the centre on a tile boundary.
-    const bool snap = (static_cast<int32_t>(SDL_GetModState()) & MOD_SHIFT) || e.view.zoom > 1;
+    const bool snap = (modifiers & MOD_SHIFT) || e.view.zoom > 1;
     const int32_t dx = scroll_axis(e.pointer_x, e.view.screen_width, &e.scroll_rest_x, snap);
     const int32_t dy = scroll_axis(e.pointer_y, e.view.screen_height, &e.scroll_rest_y, snap);
     e.view.center_x = static_cast<int16_t>(e.view.center_x + dx);
@@ -188,7 +188,11 @@ void editor_end_stroke() {
     edit_end(map);
 }
 
-void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
+namespace {
+
+// The buttons now held, at map cell (x, y): what a press, a release or a held button does.
+// A step (not an event) also counts the right button's time and scrolls.
+void mouse_update(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y, bool step) {
     Editor& e = app();
     int32_t s = 16 / e.view.zoom;
     if (!(buttons & MOUSE_LEFT)) app().tools.told_no_region = false;
@@ -205,8 +209,10 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     const uint32_t released = e.buttons_held & ~buttons;
     e.buttons_held = buttons;
     if (pressed & MOUSE_RIGHT) app().tools.right = {0, e.pointer_x, e.pointer_y, false};
+    // Every press edits its cell, even the one the last stroke ended on.
+    if (pressed & (MOUSE_LEFT | MOUSE_MIDDLE)) e.last_edit_x = e.last_edit_y = -1;
     if (buttons & MOUSE_RIGHT) {
-        ++app().tools.right.steps;
+        if (step) ++app().tools.right.steps;
         app().tools.right.moved = app().tools.right.moved ||
                                   std::abs(e.pointer_x - app().tools.right.x) > kRightClickSlack ||
                                   std::abs(e.pointer_y - app().tools.right.y) > kRightClickSlack;
@@ -248,9 +254,9 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
         if (on_map) action = along_stroke(STROKE_ERASE, x, y, erase);
     } else if (buttons & MOUSE_RIGHT) {
         // Held past a click's time: scroll as long as it stays down.
-        if (e.mouse_capture == PANEL_NONE &&
+        if (step && e.mouse_capture == PANEL_NONE &&
             (app().tools.right.steps > kRightClickSteps || app().tools.right.moved))
-            scroll();
+            scroll(modifiers);
     }
     app().tools.stroke_action = action;
     app().tools.stroke_x = x;
@@ -259,6 +265,41 @@ void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
     // Snap the pointer to the tile grid for the hover box.
     e.mouse_x = ((e.mouse_x - e.view.offset_x) / s) * s;
     e.mouse_y = ((e.mouse_y - e.view.offset_y) / s) * s;
+}
+
+} // namespace
+
+void editor_point_at(int32_t px, int32_t py) {
+    Editor& e = app();
+    const int32_t s = 16 / e.view.zoom;
+    e.mouse_x = px;
+    e.mouse_y = py;
+    e.hover.x = (px - e.view.offset_x) / s + e.view.tile_x;
+    e.hover.y = (py - e.view.offset_y) / s + e.view.tile_y;
+}
+
+void editor_mouse(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y) {
+    mouse_update(modifiers, buttons, x, y, true);
+}
+
+void editor_mouse_button(const InputEvent& event) {
+    const bool down = event.kind == InputKind::ButtonDown;
+    if (event.button == MOUSE_WHEEL_UP || event.button == MOUSE_WHEEL_DOWN) {
+        if (down) editor_wheel(event.button, event.x, event.y);
+        return;
+    }
+    if (event.button < 1 || event.button > 3) return;
+    // Buttons 1, 2 and 3 are the mask's bits 0, 1 and 2.
+    const uint32_t bit = 1u << (event.button - 1);
+    const uint32_t buttons = down ? app().buttons_held | bit : app().buttons_held & ~bit;
+    if (buttons == app().buttons_held) return;
+    editor_point_at(event.x, event.y);
+    mouse_update(event.modifiers, buttons, app().hover.x, app().hover.y, false);
+}
+
+void editor_mouse_step(const InputState& state) {
+    editor_point_at(state.x, state.y);
+    mouse_update(state.modifiers, state.buttons, app().hover.x, app().hover.y, true);
 }
 
 int palette_hit(int32_t px, int32_t py) {

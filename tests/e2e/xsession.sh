@@ -49,43 +49,36 @@ x_find_window() {
     xdotool windowfocus --sync "$X_WIN" 2>/dev/null || xdotool windowfocus "$X_WIN"
 }
 
-# Keys are handled once per hundredth of a second with the modifier state sampled at the
-# start of the step, so each press gets time of its own and Shift is held across several
-# steps; the margins leave room for a busy machine.
+# Every key and click is handled as an event with its own modifiers; the short pauses only
+# let a busy machine keep up.
 x_key() {
     xdotool key "$@"
     sleep 0.04
 }
 
-# A key with a modifier held across several input steps (modifiers are sampled once a step).
-x_mod_key() {
-    xdotool keydown "$1"; sleep 0.12
-    xdotool key "$2"; sleep 0.08
-    xdotool keyup "$1"; sleep 0.06
-}
+# A key pressed with a modifier held (xdotool presses and releases both at once).
+x_mod_key() { xdotool key "$1+$2"; sleep 0.06; }
 x_shift_key() { x_mod_key shift "$1"; }
 x_ctrl_key() { x_mod_key ctrl "$1"; }
 
-# Types a line as key presses and submits it with Return.
+# Types a line, several keys to an input step, and submits it with Return. SDL 1.2 takes a
+# release and a press of one key that reach it within 2 ms for the key's own repeat and drops
+# both (no hand types that fast, but a busy X server hands xdotool's keys over in bursts), so
+# the second of two equal keys in a row waits a little.
 x_type_line() {
-    local text=$1 i c
-    for ((i = 0; i < ${#text}; i++)); do
-        c=${text:i:1}
-        case "$c" in
-            [a-z0-9]) x_key "$c" ;;
-            [A-Z]) x_shift_key "${c,,}" ;;
-            ' ') x_key space ;;
-            '?') x_shift_key slash ;;
-            '_') x_shift_key minus ;;
-            '=') x_key equal ;;
-            '.') x_key period ;;
-            ',') x_key comma ;;
-            '-') x_key minus ;;
-            '/') x_key slash ;;
-            *) echo "x_type_line: no key for '$c'"; return 1 ;;
-        esac
+    local text=$1 n a b
+    while [ -n "$text" ]; do
+        n=1
+        while [ "$n" -lt "${#text}" ]; do
+            a=${text:n-1:1} b=${text:n:1}
+            [ "${a,,}" != "${b,,}" ] || break
+            n=$((n + 1))
+        done
+        xdotool type --delay 6 "${text:0:n}"
+        text=${text:n}
+        [ -z "$text" ] || sleep 0.04
     done
-    x_key Return
+    xdotool key Return
     sleep 0.1
 }
 

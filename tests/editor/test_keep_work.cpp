@@ -7,8 +7,6 @@
 #include "editor_fixture.h"
 #include "map/lvl/level.h"
 
-#include <SDL.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -68,9 +66,7 @@ TEST_F(KeepWork, QuitAndOpenAskOnceAboutUnsavedChanges) {
     editor_menu_key('q', 0);
     EXPECT_EQ(app().running, 1);
     EXPECT_EQ(app().menu_open, 0);
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    editor_window_event(&quit, 0);
+    editor_input_event({.kind = InputKind::Quit});
     EXPECT_EQ(app().running, 0);
     app().running = 1;
     run("?save");

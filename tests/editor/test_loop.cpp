@@ -1,6 +1,8 @@
-// The main loop's event routers (the resize path: session.sh).
+// The main loop's event router and input step: SDL's queue read in order, each event with its
+// own modifiers and position (the resize path: session.sh).
 #include "editor/editor.h"
 #include "editor/editor_loop.h"
+#include "editor/editor_mouse.h"
 #include "editor/mouse_tools.h"
 #include "editor_fixture.h"
 #include "render/gfx.h"
@@ -30,11 +32,31 @@ class Loop : public EditorFixture {
         }
         std::filesystem::current_path(old_cwd);
     }
-    static void push(int type, int key = 0) {
+    static void push(int type, int key = 0, int mod = 0, int typed = 0) {
         SDL_Event event{};
         event.type = static_cast<Uint8>(type);
         event.key.keysym.sym = static_cast<SDLKey>(key);
+        event.key.keysym.mod = static_cast<SDLMod>(mod);
+        event.key.keysym.unicode = static_cast<Uint16>(typed);
         SDL_PushEvent(&event);
+    }
+    // A button event at window pixel at; click() queues a press and release for the same step.
+    static void button(int type, std::pair<int, int> at, int which = SDL_BUTTON_LEFT) {
+        SDL_Event event{};
+        event.type = static_cast<Uint8>(type);
+        event.button.button = static_cast<Uint8>(which);
+        event.button.x = static_cast<Uint16>(at.first);
+        event.button.y = static_cast<Uint16>(at.second);
+        SDL_PushEvent(&event);
+    }
+    static void click(std::pair<int, int> at) {
+        button(SDL_MOUSEBUTTONDOWN, at);
+        button(SDL_MOUSEBUTTONUP, at);
+    }
+    // The window pixel at the middle of map cell (x, y).
+    static std::pair<int, int> pixel(int x, int y) {
+        const View& v = app().view;
+        return {(x - v.tile_x) * 16 + v.offset_x + 8, (y - v.tile_y) * 16 + v.offset_y + 8};
     }
     std::filesystem::path old_cwd;
     bool started = false;
@@ -59,6 +81,47 @@ TEST_F(Loop, EventsRouteToMenuOrEditingKeysAndQuitEndsTheLoop) {
     push(SDL_QUIT);
     editor_run();
     EXPECT_EQ(app().running, 0);
+}
+
+// Presses and releases shorter than a step each count, at their own place: ten clicks paint
+// ten cells, a tap on the palette picks, a Ctrl held for one click picks from the map, a line
+// runs from its press to its release.
+TEST_F(Loop, EveryClickWithinOneStepActsAtItsOwnPlace) {
+    app().selected_tile = 5;
+    for (int i = 0; i < 10; ++i)
+        click(pixel(10 + i, 12 + i % 3));
+    editor_input_step();
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(mapdata_get_tile(map(), 10 + i, 12 + i % 3), 5) << i;
+    app().view.palette_shown = 1;
+    click({630, 464}); // the palette's last cell
+    editor_input_step();
+    EXPECT_EQ(app().selected_tile, 190);
+    app().view.palette_shown = 0;
+    push(SDL_KEYDOWN, SDLK_LCTRL);
+    click(pixel(11, 13));
+    push(SDL_KEYUP, SDLK_LCTRL);
+    click(pixel(30, 30));
+    push(SDL_KEYDOWN, 'l');
+    button(SDL_MOUSEBUTTONDOWN, pixel(40, 40));
+    button(SDL_MOUSEBUTTONUP, pixel(43, 40));
+    editor_input_step();
+    EXPECT_EQ(std::pair(app().selected_tile, mapdata_get_tile(map(), 30, 30)), std::pair(5, 5));
+    for (int x = 40; x <= 43; ++x)
+        EXPECT_EQ(mapdata_get_tile(map(), x, 40), 5) << x;
+}
+
+// Text typed faster than a step keeps each key's own Shift and character.
+TEST_F(Loop, FastTypingKeepsEachKeysShift) {
+    push(SDL_KEYDOWN, SDLK_LSHIFT);
+    push(SDL_KEYDOWN, '/', KMOD_LSHIFT, '?');
+    push(SDL_KEYUP, SDLK_LSHIFT, 0);
+    for (char c : std::string("rect"))
+        push(SDL_KEYDOWN, c, 0, c);
+    push(SDL_KEYDOWN, 'x', KMOD_LSHIFT); // without a character, the key and its Shift
+    push(SDL_KEYDOWN, ';', 0, ':');      // a character of another layout is taken as typed
+    editor_input_step();
+    EXPECT_STREQ(app().console.input, "?rectX:");
 }
 
 } // namespace

@@ -42,10 +42,10 @@ TEST_F(Tools, StrokesFillTheCellsBetweenPolledPositions) {
         EXPECT_EQ(painted, 1) << "column " << x;
     }
     editor_mouse(0, 0, 16, 13);
-    // The repeat rule still holds across a release: the same cell and brush edit nothing.
+    // The repeat rule paces a held button only: a new press edits the cell the last one ended on.
     mapdata_set_tile(map(), 16, 13, 1);
     editor_mouse(0, MOUSE_LEFT, 16, 13);
-    EXPECT_EQ(tile(16, 13), 1);
+    EXPECT_EQ(tile(16, 13), 5);
     editor_mouse(0, 0, 16, 13);
     editor_mouse(0, MOUSE_MIDDLE, 10, 10);
     editor_mouse(0, MOUSE_MIDDLE, 13, 10);

@@ -7,8 +7,6 @@
 #include "editor_fixture.h"
 #include "render/helpviewer.h"
 
-#include <SDL/SDL.h>
-
 #include <tuple>
 
 namespace {
@@ -29,12 +27,7 @@ void mouse_at(int px, int py, uint32_t buttons, int x = 3, int y = 3) {
 }
 
 void wheel(int button, int px, int py) {
-    SDL_Event event{};
-    event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.button = static_cast<Uint8>(button);
-    event.button.x = static_cast<Uint16>(px);
-    event.button.y = static_cast<Uint16>(py);
-    EXPECT_EQ(editor_mouse_event(&event, 0), 1);
+    editor_input_event({.kind = InputKind::ButtonDown, .button = button, .x = px, .y = py});
 }
 
 TEST_F(Moves, WheelZoomKeepsTheCellUnderThePointer) {

@@ -93,7 +93,7 @@ struct Scene {
 
 const Scene kScenes[] = {
     // Grid, objects, region highlight, hover at a non-zero view offset; a Right press queued
-    // in the same step moves the view by a tile after the hover tile was taken.
+    // in the same step moves the view by a tile, and the hover shows the cell now under it.
     {"zoom1_grid", 320, 240, 92, 61,
      [] {
          select_region("Base");
