@@ -31,14 +31,14 @@ uint32_t get_ticks() {
     return (platform_millis() / 10u) & 0x7FFFFFFFu;
 }
 
-MappedFile* mapped_file_open(const char* path, int* error, uint64_t limit) {
+int file_open_checked(const char* path, int* error, uint64_t limit, uint64_t* size) {
     int ignored = 0;
     if (!error) error = &ignored;
     // Non-blocking, so that a FIFO or a device opens at once and is refused below.
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         *error = errno;
-        return nullptr;
+        return -1;
     }
     struct stat st {};
     // Only regular files of 1 byte up to 4 GiB - 1 can be viewed; a zero-length file is unreadable.
@@ -55,11 +55,21 @@ MappedFile* mapped_file_open(const char* path, int* error, uint64_t limit) {
         *error = FILE_TOO_LARGE;
     if (*error != 0) {
         close(fd);
-        return nullptr;
+        return -1;
     }
+    *size = static_cast<uint64_t>(st.st_size);
+    return fd;
+}
+
+MappedFile* mapped_file_open(const char* path, int* error, uint64_t limit) {
+    int ignored = 0;
+    if (!error) error = &ignored;
+    uint64_t size = 0;
+    int fd = file_open_checked(path, error, limit, &size);
+    if (fd < 0) return nullptr;
     // One read into our own buffer rather than a mapping: a file truncated by another
     // program while we read it then gives a short view instead of a bus error.
-    size_t want = static_cast<size_t>(st.st_size);
+    size_t want = static_cast<size_t>(size);
     // A file too large for the memory left is a refusal, never the end of the program.
     auto* bytes = static_cast<uint8_t*>(std::malloc(want));
     auto* file = static_cast<MappedFile*>(std::malloc(sizeof(MappedFile)));

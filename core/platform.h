@@ -31,6 +31,9 @@ enum : int {
 // a FIFO or a device: such files are refused before any read.
 MappedFile* mapped_file_open(const char* path, int* error = nullptr,
                              uint64_t limit = 0xFFFFFFFFull);
+// The checks of mapped_file_open without the read: an open descriptor (the caller closes it)
+// and the file's size in *size, or -1 with the reason in *error.
+int file_open_checked(const char* path, int* error, uint64_t limit, uint64_t* size);
 void mapped_file_close(MappedFile* file);
 // The text of a reason from mapped_file_open or a file save: strerror or our own words.
 const char* file_error_text(int error);

@@ -4,10 +4,19 @@
 #pragma once
 #include <cstdint>
 
-#include "map/model/region.h"
+#include "map/lvl/level.h"
+#include "map/model/mapdata.h"
 
 inline constexpr uint64_t kFuzzRegionBudget = uint64_t{8} << 20;
 
-inline void fuzz_lower_region_budget() {
-    region_set_decode_budget(kFuzzRegionBudget);
+// Read options of every target: no tileset copy, no report, the lowered budget.
+inline LevelReadOptions fuzz_read_options(LevelReport* report = nullptr) {
+    return LevelReadOptions{false, report, kFuzzRegionBudget};
+}
+
+// A fresh map whose rTIL decoding (reads, chunk handlers, journal steps) takes the lowered budget.
+inline MapData* fuzz_new_map() {
+    MapData* map = mapdata_new();
+    map->decode_budget = kFuzzRegionBudget;
+    return map;
 }

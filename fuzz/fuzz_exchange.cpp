@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "fuzz/fuzz_budget.h"
 #include "map/lvl/builtin_tileset.h"
 #include "map/exchange/exchange_internal.h"
 #include "map/lvl/level.h"
@@ -26,17 +27,12 @@ ExchangeRead import(std::span<const uint8_t> bytes, bool tmx) {
     TiledMap tiled;
     std::string error = tmx ? tmx_parse(bytes, "fuzz", &tiled) : tiled_json_parse(bytes, "fuzz", &tiled);
     if (!error.empty()) return {nullptr, error, {}};
-    return exchange_import(tiled, "fuzz", builtin_image, {});
+    return exchange_import(tiled, "fuzz", builtin_image, {false, kFuzzRegionBudget});
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool once = [] {
-        region_set_decode_budget(uint64_t{8} << 20);
-        return true;
-    }();
-    (void)once;
     if (size == 0) return 0;
     bool tmx = data[0] % 2 == 0;
     // The same bytes as a tileset file of that syntax: only that it never fails badly.

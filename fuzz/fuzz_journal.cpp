@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "fuzz/fuzz_budget.h"
 #include "map/edit/journal.h"
 #include "map/edit/journal_codec.h"
 #include "map/lvl/level.h"
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t start = journal_rebuild_start(journal);
     if (start >= journal.records.size()) return 0;
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, journal.records[start].body, LevelReadOptions{false});
+    mapdata_read_bytes(map, journal.records[start].body, fuzz_read_options());
     std::string problem;
     for (size_t i = start + 1; i < journal.records.size(); ++i)
         if (!journal_apply_step(map, journal.records[i].body, &problem, tileset_ok)) break;

@@ -95,7 +95,6 @@ void expect_same_metadata(const MapData* a, const MapData* b) {
 
 // The reader logs a line per problem; at millions of runs that output is only noise.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_lower_region_budget();
     if (!std::getenv("OSTREL_FUZZ_LOG")) {
         if (std::FILE* null = std::fopen("/dev/null", "w")) stderr = null;
     }
@@ -103,7 +102,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const LevelReadOptions quiet{false};
+    const LevelReadOptions quiet = fuzz_read_options();
     MapData* map = mapdata_new();
     mapdata_read_bytes(map, std::span<const uint8_t>(data, size), quiet);
 

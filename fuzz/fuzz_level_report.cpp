@@ -13,7 +13,6 @@
 #include "map/model/mapdata.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_lower_region_budget();
     if (!std::getenv("OSTREL_FUZZ_LOG")) log_set_enabled(false);
     return 0;
 }
@@ -21,10 +20,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::span<const uint8_t> bytes(data, size);
     MapData* plain = mapdata_new();
-    mapdata_read_bytes(plain, bytes, LevelReadOptions{false});
+    mapdata_read_bytes(plain, bytes, fuzz_read_options());
     LevelReport report;
     MapData* reported = mapdata_new();
-    mapdata_read_bytes(reported, bytes, LevelReadOptions{false, &report});
+    mapdata_read_bytes(reported, bytes, fuzz_read_options(&report));
     std::vector<uint8_t> a, b;
     if (mapdata_save_bytes(plain, &a) != mapdata_save_bytes(reported, &b) || a != b) std::abort();
     if (plain->error_count != reported->error_count ||

@@ -74,23 +74,18 @@ std::vector<Region*> table_regions(const MapData* map) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_lower_region_budget();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1 || size > 200000) return 0;
     uint8_t mode = data[0];
     ++data;
     --size;
-    MapData* map = mapdata_new();
+    MapData* map = fuzz_new_map();
     if (mode & 1) {
         // The whole input as the data of one "REGN" chunk; then written and read back.
         mapdata_read_region(map, data, static_cast<uint32_t>(size));
         std::vector<uint8_t> area;
         int complete = mapdata_write_regions(map, &area);
-        MapData* back = mapdata_new();
+        MapData* back = fuzz_new_map();
         HashTable* table = hash_create();
         if (!elvl_read_chunks(table, area.data(), static_cast<int32_t>(area.size()))) abort();
         hash_filter(table, mapdata_handle_chunk, back);
@@ -124,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The encoder and the decoder agree on whatever set came out.
         std::vector<uint8_t> bytes;
         region_encode_tiles(region, &bytes);
-        MapData* back = mapdata_new();
+        MapData* back = fuzz_new_map();
         mapdata_read_region(back, regn.data(), static_cast<uint32_t>(regn.size()));
         Region* copy = mapdata_find_region(back, "F");
         if (region_decode_tiles(copy, bytes.data(), static_cast<int32_t>(bytes.size())) != 1)

@@ -15,7 +15,6 @@
 uint32_t g_pixel_sum;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_lower_region_budget();
     if (!std::getenv("OSTREL_FUZZ_LOG")) {
         if (std::FILE* null = std::fopen("/dev/null", "w")) stderr = null;
     }
@@ -24,7 +23,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MapData* map = mapdata_new();
-    mapdata_load_tileset(map, std::span<const uint8_t>(data, size), LevelReadOptions{false});
+    mapdata_load_tileset(map, std::span<const uint8_t>(data, size), fuzz_read_options());
     if (!map->tileset || map->tileset_length % 4 != 0) abort();
     // Only bytes whose header passed the size checks reach the decoder, as when drawing.
     SDL_Surface* s = nullptr;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "map/model/region.h"
+
 struct MapData;
 
 enum class ExchangeFormat { lvl, tmx, json, unknown };
@@ -25,6 +27,7 @@ using MapDataPtr = std::unique_ptr<MapData, MapDataRelease>;
 
 struct ExchangeReadOptions {
     bool write_tileset_copy = false; // as a level file's open does (the editor's open)
+    uint64_t region_budget = kRegionDecodeBudget; // as LevelReadOptions::region_budget
 };
 
 // An imported map, or the reason with its place ("map.tmx:12: layer 'tiles': ...").

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "map/model/region.h"
+
 struct MapData;
 struct LevelReport;
 
@@ -24,6 +26,9 @@ enum MapSaveResult : int {
 struct LevelReadOptions {
     bool write_tileset_copy;       // rewrite "./graphics/last-tiles.bmp" from a file's bitmap
     LevelReport* report = nullptr; // when given, filled with what the read met
+    // Cell steps the map's rTIL decoding may take: the default decodes every file the format
+    // allows in full; fuzzing lowers it so that every input stays fast under the sanitizers.
+    uint64_t region_budget = kRegionDecodeBudget;
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.

@@ -1,13 +1,16 @@
 // level_read.cpp - turning a level file's bytes into a map: tileset, elvl block, tile records.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <SDL/SDL.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/hash.h"
 #include "core/log.h"
@@ -87,17 +90,63 @@ bool tileset_bmp_fits(const uint8_t* bmp, uint32_t length) {
 
 namespace {
 
+// True when path names a regular file (not a link) holding exactly these bytes: reopening a
+// map with the same tileset then costs one read instead of a save.
+bool same_regular_file(const char* path, const uint8_t* bytes, uint32_t length) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool same = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                st.st_size == static_cast<off_t>(length);
+    std::vector<uint8_t> held(same ? length : 0);
+    // One read of at most a tileset's size; a short read counts as different.
+    same = same && read(fd, held.data(), length) == static_cast<ssize_t>(length) &&
+           std::memcmp(held.data(), bytes, length) == 0;
+    close(fd);
+    return same;
+}
+
 // The copy goes through the safe save like every file we write; a link or anything but a
 // regular file under its name is left alone, so a load never writes through it to another
 // file. Not synced: it is made again by the next load.
 void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
     // A missing graphics folder or a read-only disk only costs the copy.
     std::string copy_path = platform_asset_path(kTilesetCopyPath);
+    if (same_regular_file(copy_path.c_str(), bytes, length)) return;
     SafeSaveOptions options;
     options.refuse_links = true;
     options.sync = false;
     // A refusal is logged by the save; the map loads all the same.
     (void)safe_save_file(copy_path.c_str(), std::span<const uint8_t>(bytes, length), options);
+}
+
+// Stores eight records at p when they are cells x .. x + 7 of row y (x a multiple of 8 inside
+// the map, y inside it: the caller checks the first) and none is an object; false, storing
+// nothing, otherwise. The compares run on all eight words at once.
+bool store_row_of_eight(TileGrid* grid, const uint8_t* p) {
+    // Four words at a time: the width every x86-64 and ARM64 processor has.
+    using Words = uint32_t __attribute__((vector_size(16)));
+    constexpr Words kLow = {0, 1, 2, 3}, kHigh = {4, 5, 6, 7};
+    Words low, high;
+    std::memcpy(&low, p, sizeof low);
+    std::memcpy(&high, p + 16, sizeof high);
+    const uint32_t first = low[0] & 0xFFFFFFu;
+    const Words bad = ((low & 0xFFFFFFu) != first + kLow) | ((high & 0xFFFFFFu) != first + kHigh) |
+                      ((low >> 24) - 216u <= 4u) | ((high >> 24) - 216u <= 4u);
+    uint64_t lanes[2];
+    std::memcpy(lanes, &bad, sizeof lanes);
+    if ((lanes[0] | lanes[1]) != 0) return false;
+    const auto x = static_cast<int32_t>(first & 0xFFFu), y = static_cast<int32_t>(first >> 12);
+    // Cell (x mod 8) * 8 + (y mod 8) of the sub-block: the eight go eight bytes apart.
+    uint8_t* row = tilegrid_sub_for_write(grid, x, y)->cells + tilegrid_cell_index(0, y);
+    // Two records per 64-bit word: their tiles are bits 24 to 31 and 56 to 63.
+    uint64_t pairs[4];
+    std::memcpy(pairs, p, sizeof pairs);
+    for (int i = 0; i < 4; ++i) {
+        row[i * 16] = static_cast<uint8_t>(pairs[i] >> 24);
+        row[i * 16 + 8] = static_cast<uint8_t>(pairs[i] >> 56);
+    }
+    return true;
 }
 
 // Places an object read from a file: filler cells first, then the anchor, then its stamp.
@@ -182,14 +231,11 @@ void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length) {
                          LevelReadOptions{true});
 }
 
-void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
-    if (count >= 4 && map->tiles && map->read_report) {
-        const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
-        map->error_count += read_tiles_reporting(map, map->read_report, records, end);
-    } else if (count >= 4 && map->tiles) {
+// Applies the whole records from records to end to the map's grid; returns how many lay outside
+// the map.
+static uint32_t apply_records(MapData* map, const uint8_t* records, const uint8_t* end) {
         TileGrid* grid = map->tiles;
         uint32_t errors = 0;
-        const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
         // Records usually come row by row, so runs of them share one row of an 8 x 8
         // sub-block: where that row starts is looked up only when the run changes
         // (sub-blocks never move during a read). The key holds the upper 9 bits of x and all of
@@ -198,8 +244,14 @@ void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
         constexpr uint32_t kKeyMask = 0xFFFFF8u;
         uint8_t* row = nullptr; // the sub-block's cells + y mod 8
         uint32_t row_key = ~0u;
-        // The hot loop of a load: one word, two compares, one store per record.
+        // The hot loop of a load. Eight records that fill one row of a sub-block in x order
+        // (how a full map is written) are checked together and stored together; any other
+        // record costs one word, two compares and one store.
         for (const uint8_t* p = records; p != end; p += 4) {
+            if (end - p >= 32 && (load_u32(p) & 0xC00C07u) == 0 && store_row_of_eight(grid, p)) {
+                p += 28;
+                continue;
+            }
             uint32_t word = load_u32(p);
             auto tile = static_cast<uint8_t>(word >> 24);
             uint32_t key = word & kKeyMask;
@@ -220,8 +272,15 @@ void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
             // Cell (x mod 8) * 8 + (y mod 8) of the sub-block.
             row[(word & 7u) << 3] = tile;
         }
-        map->error_count += errors;
-    }
+        return errors;
+}
+
+void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
+    const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
+    if (count >= 4 && map->tiles && map->read_report)
+        map->error_count += read_tiles_reporting(map, map->read_report, records, end);
+    else if (count >= 4 && map->tiles)
+        map->error_count += apply_records(map, records, end);
     if (map->error_count != 0)
         log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
                        static_cast<int>(map->error_count));
@@ -311,6 +370,7 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
                         const LevelReadOptions& options) {
     LevelReport* report = options.report;
     map->read_report = report;
+    map->decode_budget = options.region_budget;
     if (report) {
         report->base = bytes.data();
         report->base_offset = 0;
@@ -323,11 +383,81 @@ void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
     map->read_report = nullptr;
 }
 
+// Reads up to want bytes at the descriptor's position into out; fewer only at the file's end
+// (a file cut short while we read it) or on an error.
+static size_t read_some(int fd, uint8_t* out, size_t want) {
+    size_t got = 0;
+    while (got < want) {
+        ssize_t n = read(fd, out + got, want - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
 int mapdata_read_level(MapData* map, const char* path, int* error) {
-    MappedFile* file = mapped_file_open(path, error, kLevelFileLimit);
-    if (!file) return 0;
-    mapdata_read_bytes(map, std::span<const uint8_t>(file->data, file->length),
-                       LevelReadOptions{true});
-    mapped_file_close(file);
+    uint64_t size = 0;
+    int fd = file_open_checked(path, error, kLevelFileLimit, &size);
+    if (fd < 0) return 0;
+    // The part before the tile records (bitmap and elvl block, to a multiple of 4 as the
+    // tileset keeps it) is read whole; the records are read in pieces that stay in the cache and
+    // applied as they come, never copied whole. Files whose records start nowhere sensible, cut
+    // while we read, or whose elvl block reaches into the records are read whole like the report
+    // reads them.
+    uint8_t first[14] = {};
+    size_t got = read_some(fd, first, sizeof first);
+    bool bitmap = got == sizeof first && first[0] == 'B' && first[1] == 'M';
+    uint64_t start = bitmap ? load_u32(first + 2) : 0;
+    bool whole = bitmap && (start < sizeof first || start > size);
+    std::vector<uint8_t> head;
+    // Memory that runs out is a refusal, as for a file read whole.
+    try {
+        if (bitmap) {
+            head.assign(first, first + got);
+            head.resize(whole ? size : std::min(round_up4(start), size));
+            size_t want = head.size() - sizeof first;
+            if (read_some(fd, head.data() + sizeof first, want) != want) {
+                whole = true;
+            } else if (!whole && (first[6] | first[7]) != 0 && !find_elvl(head).present) {
+                whole = true;
+                size_t held = head.size();
+                head.resize(size);
+                head.resize(held + read_some(fd, head.data() + held, size - held));
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        close(fd);
+        *error = ENOMEM;
+        return 0;
+    }
+    if (whole) {
+        close(fd);
+        mapdata_read_bytes(map, head, LevelReadOptions{true});
+        return 1;
+    }
+    // The records begin in what was read already: the first bytes of a file without a
+    // bitmap, or the head's last bytes past the records' start.
+    const uint8_t* begun = bitmap ? head.data() + start : first;
+    size_t held = bitmap ? head.size() - start : got;
+    alignas(64) uint8_t piece[64 * 1024];
+    std::memcpy(piece, begun, held);
+    // The head's bytes past the records' start are too few to make a record: read_bytes
+    // applies none, and keeps them in the tileset as a whole read does.
+    read_bytes(map, head, LevelReadOptions{true});
+    uint32_t errors = 0;
+    for (;;) {
+        held += read_some(fd, piece + held, sizeof piece - held);
+        size_t records = held & ~size_t{3};
+        if (records != 0) errors += apply_records(map, piece, piece + records);
+        if (held < sizeof piece) break; // the file's end: a cut record is left out
+        held -= records;
+        std::memcpy(piece, piece + records, held);
+    }
+    close(fd);
+    map->error_count += errors;
+    if (errors != 0)
+        log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
+                       static_cast<int>(map->error_count));
     return 1;
 }

@@ -65,6 +65,9 @@ struct MapData {
     EditHistory* history;
     void (*history_release)(MapData* map);
     LevelReport* read_report; // not owned; set only while a read that was asked for one runs
+    // Cell steps rTIL decoding of this map may take (kRegionDecodeBudget from mapdata_new; a
+    // read sets it from its options, tests and fuzzing give a small one).
+    uint64_t decode_budget;
 };
 
 // Sets the full path the map is saved to and its display label; null or "" means no file.

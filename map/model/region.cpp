@@ -25,18 +25,12 @@ void mapdata_init_region_store(MapData* map) {
     if (!map->region_sets) map->region_sets = region_sets_new();
 }
 
-// The one program-wide setting of this module: fixed outside tests and fuzzing.
-static uint64_t g_decode_budget = kRegionDecodeBudget;
-
-void region_set_decode_budget(uint64_t cell_steps) {
-    g_decode_budget = cell_steps;
-}
-
 bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
     mapdata_init_region_store(map);
     RegionSetTable* sets = map->region_sets;
-    if (!sets->decode_cut && sets->decode_work <= g_decode_budget &&
-        cells <= g_decode_budget - sets->decode_work) {
+    uint64_t budget = map->decode_budget;
+    if (!sets->decode_cut && sets->decode_work <= budget &&
+        cells <= budget - sets->decode_work) {
         sets->decode_work += cells;
         return true;
     }
@@ -44,7 +38,7 @@ bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
         log_msg('W',
                 "<mapdata> region data asks for more than %u million cell steps: the "
                 "region cells after that are not read",
-                static_cast<unsigned>(g_decode_budget >> 20));
+                static_cast<unsigned>(budget >> 20));
     sets->decode_cut = true;
     return false;
 }

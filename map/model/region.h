@@ -74,9 +74,7 @@ void region_retire(Region* region);
 
 // Creates the region grid and the region set table when absent.
 void mapdata_init_region_store(MapData* map);
-// Sets the budget every later load starts with (tests and fuzzing use a small one).
-void region_set_decode_budget(uint64_t cell_steps);
-// Takes cells steps from the map's decode budget (creating the store when absent); false,
+// Takes cell steps from the map's decode budget (MapData::decode_budget) (creating the store when absent); false,
 // with the warning logged once per map, when they do not fit.
 bool mapdata_take_decode_budget(MapData* map, uint64_t cells);
 // True once rTIL decoding of the map ran out of its budget.

@@ -35,15 +35,14 @@ TEST(HostileFile, RegionDataPastTheBudgetIsCut) {
         int32_t sets; // one per rTIL whose first row was paid for
     } cases[] = {{3, 3 * fill, false, 3}, {3, 3 * fill - 1, true, 3}, {40, 2 * fill, true, 2}};
     for (const auto& c : cases) {
-        region_set_decode_budget(c.budget);
         ScopedMap map;
+        map.map->decode_budget = c.budget;
         Quiet quiet;
         read_regn(map.map, filling_region(c.rtils));
         EXPECT_EQ(mapdata_region_data_cut(map.map), c.cut) << c.rtils;
         EXPECT_EQ(mapdata_region_set_count(map.map), c.sets) << c.rtils;
         EXPECT_EQ(region_cells(mapdata_find_region(map.map, "r")).size(), 1024u * 1024u);
     }
-    region_set_decode_budget(kRegionDecodeBudget);
 }
 
 // The most the format allows, 255 regions that each fill the map, comes in whole; past the
@@ -62,12 +61,10 @@ TEST(HostileFile, EveryLegalFileDecodesInFullAndCutsAreLosses) {
     EXPECT_EQ(mapdata_read_losses(map), "");
     mapdata_free(map);
 
-    region_set_decode_budget(1 << 20);
     LevelReport report;
     ScopedMap cut;
     Quiet quiet;
-    mapdata_read_bytes(cut.map, file, LevelReadOptions{false, &report});
-    region_set_decode_budget(kRegionDecodeBudget);
+    mapdata_read_bytes(cut.map, file, LevelReadOptions{false, &report, 1 << 20});
     EXPECT_TRUE(std::any_of(report.problems.begin(), report.problems.end(), [](const auto& p) {
         return contains(p.text, "region 'R0' and the regions after it lost cells");
     }));

@@ -128,6 +128,40 @@ TEST_F(ScratchDir, PlainBitmapLoadsWithItsTilesetAndWritesTheCopy) {
     mapdata_free(map);
 }
 
+// Opening a file reads its records in pieces; it must give what reading its bytes whole gives,
+// wherever the records start, however the pieces cut them, and on layouts read whole instead.
+TEST_F(ScratchDir, OpenedFilesReadAsTheirBytesDo) {
+    auto tile_at = [](uint32_t x, uint32_t y) { return 1 + (x * 7 + y * 13) % 190; };
+    Bytes rows = records({{1030, 5, 9}, {8, 70, 219}}); // one outside the map, one object
+    for (uint32_t y = 0; y < 64; ++y)
+        for (uint32_t x = 0; x < 1024; ++x)
+            append(rows, records({{x, y, tile_at(x, y)}}));
+    Bytes into_records = level_with_chunks(64, chunk("ATTR", "A=1"), rows);
+    put_u32(into_records, 68, static_cast<uint32_t>(into_records.size() - 64));
+    const Bytes files[] = {concat({bmp_head(62, 62), rows}), into_records,
+                           records({{3, 4, 5}, {6, 7, 8}}), concat({bmp_head(62, 9999), rows})};
+    for (const Bytes& file : files) {
+        write_file("in.lvl", file);
+        MapData* opened = mapdata_open("in.lvl", nullptr);
+        MapData* parsed = parse(file);
+        ASSERT_NE(opened, nullptr);
+        EXPECT_EQ(opened->error_count, parsed->error_count);
+        EXPECT_EQ(Bytes(opened->tileset, opened->tileset + opened->tileset_length),
+                  Bytes(parsed->tileset, parsed->tileset + parsed->tileset_length));
+        for (int32_t y = 0; y < 1024; ++y)
+            for (int32_t x = 0; x < 1024; ++x)
+                ASSERT_EQ(mapdata_get_tile(opened, x, y), mapdata_get_tile(parsed, x, y))
+                    << x << "," << y;
+        mapdata_free(opened);
+        mapdata_free(parsed);
+    }
+    MapData* map = parse(files[0]);
+    EXPECT_EQ(map->error_count, 1);
+    for (auto [x, y] : {std::pair{0u, 0u}, {1023u, 7u}, {13u, 63u}, {8u, 9u}})
+        EXPECT_EQ(mapdata_get_tile(map, x, y), tile_at(x, y)) << x << "," << y;
+    mapdata_free(map);
+}
+
 // Where the bitmap ends and the records begin: at an accepted elvl block, else at bfSize
 // (raised to a multiple of 4, never past the file's end).
 TEST(LevelRead, BitmapEndsAtTheElvlBlockOrBfSize) {
