@@ -2,7 +2,6 @@
 // picking, erasing and palette picks.
 #include "editor/editor.h"
 #include "editor/editor_mouse.h"
-#include "editor/options.h"
 #include "editor_fixture.h"
 #include "render/helpviewer.h"
 
@@ -134,33 +133,6 @@ TEST_F(Mouse, PalettePicksAndItsGaps) {
     editor_mouse(0, MOUSE_LEFT, 20, 20);
     EXPECT_EQ(std::pair(app().selected_tile, mapdata_get_tile(map(), 20, 20)),
               std::pair(190, 0));
-}
-
-TEST(Options, SizesFileNameAndRefusals) {
-    const struct {
-        std::vector<const char*> args;
-        std::string map;
-        int width, height;
-        bool error;
-    } cases[] = {
-        {{"-w800", "-h", "0x258", "maps/a.lvl"}, "maps/a.lvl", 800, 600, false},
-        {{"--", "-odd.lvl"}, "-odd.lvl", 0, 0, false},
-        {{"--help"}, "", 0, 0, false},
-        {{"-w319"}, "", 0, 0, true},
-        {{"-w1024x"}, "", 0, 0, true},
-        {{"-h"}, "", 0, 0, true},
-        {{"-W800"}, "", 0, 0, true},
-        {{"--frobnicate", "a.lvl"}, "", 0, 0, true},
-        {{"a.lvl", "b.lvl"}, "a.lvl", 0, 0, true},
-    };
-    for (const auto& c : cases) {
-        EditorOptions o = editor_options_parse(c.args);
-        EXPECT_EQ(o.map, c.map) << c.args[0];
-        EXPECT_EQ(o.width, c.width) << c.args[0];
-        EXPECT_EQ(o.height, c.height) << c.args[0];
-        EXPECT_EQ(!o.error.empty(), c.error) << c.args[0] << ": " << o.error;
-    }
-    EXPECT_TRUE(editor_options_parse(std::vector<const char*>{"--help"}).help);
 }
 
 } // namespace
