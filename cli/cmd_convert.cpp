@@ -39,39 +39,19 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
             continue;
         }
         const char* program = stamp ? kProgramAttributeValue : nullptr;
-        if (into != ExchangeFormat::lvl) {
-            // As for a level file: what the read left out is said and sets status 1.
-            std::string losses = mapdata_read_losses(file.map);
-            ExchangeWrite written = exchange_save(file.map, to.c_str(), true, program);
-            lvl_close(&file);
-            if (written.ok) {
-                if (!losses.empty()) {
-                    std::fprintf(err, "ostrel-lvl: %s: saved as %s without what the read of its file left out (%s)\n",
-                                 in.c_str(), to.c_str(), losses.c_str());
-                    if (status == 0) status = 1;
-                } else {
-                    std::fprintf(out, "%s -> %s\n", in.c_str(), to.c_str());
-                }
-            } else {
-                std::fprintf(err, "ostrel-lvl: %s\n", written.error.c_str());
-                status = 2;
-            }
-            continue;
-        }
         // A conversion writes what the read gave; what it left out is said and sets status 1.
-        MapSave save = mapdata_save(file.map, to.c_str(), true, program);
+        MapSave save = into != ExchangeFormat::lvl
+                           ? exchange_save(file.map, to.c_str(), true, program)
+                           : mapdata_save(file.map, to.c_str(), true, program);
         lvl_close(&file);
-        std::string message = mapdata_save_message(save, to.c_str());
-        if (save.result == MAPDATA_SAVE_FAILED) {
-            std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), message.c_str());
-            status = 2;
-        } else if (!mapdata_save_complete(save)) {
-            std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), message.c_str());
-            if (status == 0) status = 1;
-        } else {
-            if (save.hard_links > 1 || !save.owner_kept)
-                std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), message.c_str());
-            std::fprintf(out, "%s -> %s\n", in.c_str(), to.c_str());
+        SaveWords words = save_words(save, to.c_str());
+        if (words.outcome != SaveOutcome::whole)
+            std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), words.text.c_str());
+        switch (words.outcome) {
+        case SaveOutcome::failed: status = 2; break;
+        case SaveOutcome::partial: status = status == 0 ? 1 : status; break;
+        case SaveOutcome::whole:
+        case SaveOutcome::noted: std::fprintf(out, "%s -> %s\n", in.c_str(), to.c_str()); break;
         }
     }
     return status;

@@ -78,20 +78,15 @@ void save_map(const std::string& arg, bool accept_losses) {
     }
     std::string path = target; // map->path changes below
     // A Tiled map (by its name) is written with its images beside it.
-    if (exchange_is_tiled(path.c_str())) {
-        ExchangeWrite written = exchange_save(map, path.c_str(), accept_losses, kProgramAttributeValue);
-        console_print(app().console, written.ok ? 1 : 3, "map %s %s%s",
-                      written.ok ? "saved as" : "not saved as", path.c_str(),
-                      written.ok ? "" : (": " + written.error).c_str());
-        return;
-    }
-    MapSave save = mapdata_save(map, path.c_str(), accept_losses, kProgramAttributeValue);
+    MapSave save = exchange_is_tiled(path.c_str())
+                       ? exchange_save(map, path.c_str(), accept_losses, kProgramAttributeValue)
+                       : mapdata_save(map, path.c_str(), accept_losses, kProgramAttributeValue);
     // A save that wrote nothing keeps the map's file as it was, so a plain "?save" still goes
-    // there; anything short of a complete save is said in red.
+    // there; anything short of a whole save is said in red.
     if (save.result != MAPDATA_SAVE_FAILED) mapdata_set_path(map, path.c_str());
-    bool whole = mapdata_save_complete(save) && save.hard_links <= 1 && save.owner_kept;
-    console_print(app().console, whole ? 1 : 3, "map %s",
-                  mapdata_save_message(save, path.c_str()).c_str());
+    SaveWords words = save_words(save, path.c_str());
+    console_print(app().console, words.outcome == SaveOutcome::whole ? 1 : 3, "map %s",
+                  words.text.c_str());
 }
 
 // Keeps the low 16 bits of a map-pixel position, as the 16-bit centre fields do.

@@ -194,19 +194,22 @@ ExchangeWrite exchange_write(const MapData& map, const char* path, const char* p
     return result;
 }
 
-ExchangeWrite exchange_save(MapData* map, const char* path, bool accept_losses,
-                            const char* program) {
-    ExchangeWrite result;
-    std::string losses = mapdata_read_losses(map);
-    if (!accept_losses && !losses.empty()) {
-        result.error = "the read of its file left out " + losses + "; \"?save!\" saves it without them";
-        return result;
+MapSave exchange_save(MapData* map, const char* path, bool accept_losses, const char* program) {
+    MapSave save;
+    save.losses = mapdata_read_losses(map);
+    if (!accept_losses && !save.losses.empty()) {
+        save.refused_losses = true;
+        return save;
     }
-    result = exchange_write(*map, path, program);
-    if (!result.ok) return result;
+    ExchangeWrite written = exchange_write(*map, path, program);
+    if (!written.ok) {
+        save.failure = written.error;
+        return save;
+    }
+    save.result = MAPDATA_SAVE_OK;
     mapdata_set_path(map, path);
     // Losses accepted on request are permanent now, as for a level file.
     if (accept_losses) map->read_losses_accepted = true;
     map->saved_revision = map->revision;
-    return result;
+    return save;
 }

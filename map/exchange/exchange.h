@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "map/lvl/level.h"
 #include "map/model/region.h"
 
 struct MapData;
@@ -64,10 +65,11 @@ struct ExchangeWrite {
 [[nodiscard]] ExchangeWrite exchange_write(const MapData& map, const char* path,
                                            const char* program = nullptr);
 
-// Saves the map as a Tiled map as mapdata_save saves a level file: refused while its read left
-// parts of its file out, unless accept_losses (which then clears them); once written the map
-// remembers the path and counts as saved.
-[[nodiscard]] ExchangeWrite exchange_save(MapData* map, const char* path, bool accept_losses,
+// Saves the map as a Tiled map as mapdata_save saves a level file, with a result of the same
+// kind (save_words says it): refused while its read left parts of its file out, unless
+// accept_losses (which then clears them); once written the map remembers the path and counts
+// as saved.
+MapSave exchange_save(MapData* map, const char* path, bool accept_losses,
                                           const char* program = nullptr);
 
 // Largest TMX or JSON file read (a full map with 255 regions in CSV fits easily).

@@ -50,7 +50,7 @@ void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
 void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count);
 
 // What a save did: whether the file was written, and what the map holds that the file does not.
-struct [[nodiscard]] MapSave {
+struct [[nodiscard("a save that went wrong must be said")]] MapSave {
     int result = MAPDATA_SAVE_FAILED; // MapSaveResult
     int error = 0;                    // why nothing was written, for file_error_text
     std::string losses;               // what the read left out (mapdata_read_losses): not in
@@ -58,12 +58,24 @@ struct [[nodiscard]] MapSave {
     bool refused_losses = false;      // not written because of those losses
     uint64_t hard_links = 0;          // names the replaced file had; the others keep the old map
     bool owner_kept = true;           // the replaced file's owner and group went to the new one
+    std::string failure;              // why nothing was written, in words (a Tiled map's images)
 };
 // True when the file holds everything the map does (the map then counts as saved).
 bool mapdata_save_complete(const MapSave& save);
-// The outcome in words, for the editor's console and ostrel-lvl alike: "saved as PATH" for a
-// complete save, else what was not written or not stored, and why.
-std::string mapdata_save_message(const MapSave& save, const char* path);
+// How a save went, by weight: the editor's colour and ostrel-lvl's exit status follow it.
+enum class SaveOutcome : uint8_t {
+    whole,   // the file holds the map
+    noted,   // the file holds the map, with something to know (hard links, a new owner)
+    partial, // written without part of the map (attributes, regions, what the read left out)
+    failed,  // nothing written; the old file, if any, is untouched
+};
+struct SaveWords {
+    SaveOutcome outcome;
+    std::string text; // "saved as PATH", else what was not written or not stored, and why
+};
+// A save of a level or Tiled file in words, for the editor's console and ostrel-lvl alike.
+[[nodiscard("the words are how the user learns what was saved")]] SaveWords
+save_words(const MapSave& save, const char* path);
 // What the read of the map's file left out (skipped records, damaged chunks or region data,
 // region cells past the set limit or the decode budget), in words; empty when nothing was.
 std::string mapdata_read_losses(const MapData* map);

@@ -326,13 +326,15 @@ std::string mapdata_read_losses(const MapData* map) {
     return text;
 }
 
-std::string mapdata_save_message(const MapSave& save, const char* path) {
+SaveWords save_words(const MapSave& save, const char* path) {
     const std::string as = std::string("saved as ") + text_escaped(path ? path : "");
     if (save.refused_losses)
-        return "not " + as + ": the read of its file left out " + save.losses +
-               "; \"?save!\" saves it without them";
+        return {SaveOutcome::failed, "not " + as + ": the read of its file left out " +
+                                         save.losses + "; \"?save!\" saves it without them"};
     if (save.result == MAPDATA_SAVE_FAILED)
-        return "could not be " + as + ": " + file_error_text(save.error);
+        return {SaveOutcome::failed,
+                "could not be " + as + ": " +
+                    (save.failure.empty() ? file_error_text(save.error) : save.failure)};
     std::vector<std::string> parts;
     if (save.result == MAPDATA_SAVE_NO_METADATA)
         parts.push_back("without attributes or regions: tileset too large");
@@ -343,14 +345,16 @@ std::string mapdata_save_message(const MapSave& save, const char* path) {
         parts.push_back(", but a region too large to store was cut");
     if (!save.losses.empty())
         parts.push_back(", without what the read of its file left out (" + save.losses + ")");
+    SaveOutcome outcome = parts.empty() ? SaveOutcome::whole : SaveOutcome::partial;
     if (save.hard_links > 1)
         parts.push_back("; the file had " + text_count(save.hard_links) +
                         " hard links: the others keep the old map");
     if (!save.owner_kept) parts.push_back("; the file now belongs to you, not to its old owner");
+    if (outcome == SaveOutcome::whole && !parts.empty()) outcome = SaveOutcome::noted;
     std::string text = as;
     for (const std::string& part : parts)
         text += (part[0] == ',' || part[0] == ';' ? "" : " ") + part;
-    return text;
+    return {outcome, text};
 }
 
 MapSave mapdata_save(MapData* map, const char* path, bool accept_losses, const char* program) {
