@@ -1,11 +1,13 @@
 // bench_journal.cpp - the edit journal's budgets in one run: a stroke with the journal on
 // against the same stroke without it, journal bytes per step against the step's undo record,
-// and the recovery of 10,000 steps.
+// the recovery of 10,000 steps; and the time a stroke waits to be durable and the rewrite of a
+// full map.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -19,6 +21,7 @@
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 #include "map/model/region.h"
+#include "map/model/tilegrid.h"
 #include "map/edit/region_edit.h"
 
 namespace {
@@ -54,7 +57,8 @@ void BM_Stroke(benchmark::State& state) {
     std::vector<uint8_t> sink;
     if (state.range(0) == 2)
         edit_set_observer(
-            map, [](void* user, MapData* m, const EditStepView& step) {
+            map,
+            [](void* user, MapData* m, const EditStepView& step) {
                 auto* out = static_cast<std::vector<uint8_t>*>(user);
                 if (out->size() > (1 << 20)) out->clear();
                 (void)journal_encode_step(m, step, out, false);
@@ -130,7 +134,8 @@ void BM_Recover10000Steps(benchmark::State& state) {
     journal_encode_header(JournalHeader{}, &file);
     journal_encode_map(JOURNAL_BASE, base, &file);
     edit_set_observer(
-        map, [](void* user, MapData* m, const EditStepView& step) {
+        map,
+        [](void* user, MapData* m, const EditStepView& step) {
             (void)journal_encode_step(m, step, static_cast<std::vector<uint8_t>*>(user));
         },
         &file);
@@ -152,6 +157,62 @@ void BM_Recover10000Steps(benchmark::State& state) {
     state.counters["journal_mib"] = double(file.size()) / (1 << 20);
 }
 BENCHMARK(BM_Recover10000Steps)->Unit(benchmark::kMillisecond)->Repetitions(3);
+
+// The loss window: from the end of a stroke until the writer, at its own pace (nobody hurries
+// it), has made the stroke durable on the disk of the scratch folder.
+void BM_StepToDurable(benchmark::State& state) {
+    MapData* map = bench_map();
+    JournalSession* session = journal_session_start(map, scratch_folder() + "/durable.journal");
+    double worst = 0;
+    int n = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        edit_begin(map, "stroke");
+        for (int32_t x = 400; x < 424; ++x)
+            edit_paint(map, x, 300 + n % 64, 5 + (n / 64) % 2);
+        edit_end(map);
+        ++n;
+        journal_session_flush(session, false);
+        worst = std::max(worst, std::chrono::duration<double, std::milli>(
+                                    std::chrono::steady_clock::now() - start)
+                                    .count());
+    }
+    state.counters["worst_ms"] = worst;
+    journal_session_end(session, map, true);
+    mapdata_free(map);
+}
+BENCHMARK(BM_StepToDurable)->Iterations(100)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The rewrite past the bound on a full map (every cell set, many objects): the whole map laid
+// out on the painting thread, then written and made durable by the journal's thread.
+void BM_SnapshotRewrite(benchmark::State& state) {
+    MapData* map = bench_map();
+    for (int32_t y = 0; y < 1024; ++y)
+        for (int32_t x = 0; x < 1024; ++x)
+            tilegrid_put(map->tiles, x, y, static_cast<uint8_t>(1 + (x * 7 + y * 13) % 190));
+    JournalWriter* writer = journal_writer_new(scratch_folder() + "/rewrite.journal");
+    std::vector<uint8_t> base;
+    mapdata_save_bytes(map, &base);
+    journal_writer_begin(writer, JournalHeader{}, base, false);
+    journal_writer_append(writer, {});
+    journal_writer_flush(writer);
+    double layout_ms = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        std::vector<uint8_t> whole;
+        mapdata_save_bytes(map, &whole);
+        layout_ms +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        state.counters["map_mib"] = double(whole.size()) / (1 << 20);
+        journal_writer_rewrite(writer, std::move(whole));
+        journal_writer_flush(writer);
+    }
+    state.counters["painting_thread_ms"] = layout_ms / double(state.iterations());
+    journal_writer_free(writer, true);
+    mapdata_free(map);
+}
+BENCHMARK(BM_SnapshotRewrite)->Iterations(10)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 class BudgetReporter : public benchmark::ConsoleReporter {
   public:
@@ -196,8 +257,11 @@ int main(int argc, char** argv) {
                     t["BM_Stroke/1"] / t["BM_Stroke/0"]);
     }
     if (c.count("worst_journal_minus_undo_bytes"))
-        check("journal bytes beyond the undo record, worst step", c["worst_journal_minus_undo_bytes"],
-              64, "B");
+        check("journal bytes beyond the undo record, worst step",
+              c["worst_journal_minus_undo_bytes"], 64, "B");
+    if (c.count("worst_ms"))
+        std::printf("%-52s %10.3f ms (mean %.3f)\n", "loss window: stroke to durable, worst",
+                    c["worst_ms"], t["BM_StepToDurable/"]);
     if (t.count("BM_Recover10000Steps/"))
         check("recovery of 10,000 steps", t["BM_Recover10000Steps/"], 1000, "ms");
     return 0;

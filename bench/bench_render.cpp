@@ -8,7 +8,6 @@
 #include <cstring>
 #include <random>
 
-#include "editor/editor_state.h"
 #include "map/model/mapdata.h"
 #include "map/model/stamp.h"
 #include "map/model/tilegrid.h"
@@ -50,21 +49,17 @@ void open_window() {
     if (chdir(OSTREL_RUN_DIR) != 0) std::abort();
     gfx_set_video_size(1920, 1080, 16);
     gfx_init();
-    gfx_set_grid(true);
-    app().running = 1;
     g_map = make_busy_map();
     gfx_ensure_tileset(g_map);
 }
 
 void redraw(benchmark::State& state, int zoom) {
     open_window();
-    gfx_set_zoom(zoom);
     for (auto _ : state) {
         gfx_invalidate_view();
-        gfx_draw_map(g_map, -3, -5, 400, 300, -1, -1);
+        gfx_draw_map(g_map, {-3, -5, 400, 300, -1, -1, zoom});
         benchmark::ClobberMemory();
     }
-    gfx_set_zoom(1);
 }
 
 void BM_RedrawZoom1(benchmark::State& state) {
@@ -107,9 +102,9 @@ void BM_BaselineFlatZoom4(benchmark::State& state) {
 void BM_CachedFrame(benchmark::State& state) {
     open_window();
     gfx_invalidate_view();
-    gfx_draw_map(g_map, -3, -5, 400, 300, -1, -1);
+    gfx_draw_map(g_map, {-3, -5, 400, 300, -1, -1, 1});
     for (auto _ : state) {
-        gfx_draw_map(g_map, -3, -5, 400, 300, -1, -1);
+        gfx_draw_map(g_map, {-3, -5, 400, 300, -1, -1, 1});
         gfx_draw_outline(nullptr, 500, 400, 16, 16, COLOUR_RED);
         gfx_draw_text(nullptr, 516, 416, "(512, 300)", COLOUR_GREY);
         gfx_draw_text(nullptr, 1880, 8, "171", COLOUR_GREY);
@@ -123,7 +118,7 @@ void BM_RadarRebuild(benchmark::State& state) {
     open_window();
     for (auto _ : state) {
         gfx_invalidate_radar();
-        gfx_draw_radar(g_map, 1920 - 258, 1080 - 258, 400, 300);
+        gfx_draw_radar(g_map, 1920 - 258, 1080 - 258, 400, 300, 1);
         benchmark::ClobberMemory();
     }
 }
@@ -158,7 +153,7 @@ void BM_BaselineBlitMapBuffer(benchmark::State& state) {
 
 void BM_BaselineMemsetRadar(benchmark::State& state) {
     open_window();
-    gfx_draw_radar(g_map, 0, 0, 0, 0);
+    gfx_draw_radar(g_map, 0, 0, 0, 0, 1);
     SDL_Surface* radar = g_gfx.radar;
     for (auto _ : state) {
         std::memset(radar->pixels, static_cast<int>(state.iterations() & 1),
@@ -170,7 +165,7 @@ void BM_BaselineMemsetRadar(benchmark::State& state) {
 // The radar as one fill call per tile: what writing the pixels avoids.
 void BM_BaselineRadarFillPerTile(benchmark::State& state) {
     open_window();
-    gfx_draw_radar(g_map, 0, 0, 0, 0);
+    gfx_draw_radar(g_map, 0, 0, 0, 0, 1);
     SDL_Surface* radar = g_gfx.radar;
     for (auto _ : state) {
         for (int y = 0; y < 1024; ++y)

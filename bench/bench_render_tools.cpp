@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 
-#include "editor/editor_state.h"
 #include "map/edit/clipboard.h"
 #include "map/model/mapdata.h"
 #include "map/model/tilegrid.h"
@@ -25,14 +24,13 @@ void open_window() {
     if (chdir(OSTREL_RUN_DIR) != 0) std::abort();
     gfx_set_video_size(1920, 1080, 16);
     gfx_init();
-    app().running = 1;
     g_map = mapdata_new();
     g_map->tiles = tilegrid_new();
     for (int x = 0; x < 1024; ++x)
         for (int y = 0; y < 1024; ++y)
             tilegrid_put(g_map->tiles, x, y, static_cast<uint8_t>((x * 7 + y * 3) % 200));
     gfx_ensure_tileset(g_map);
-    gfx_draw_map(g_map, 0, 0, 400, 300, -1, -1);
+    gfx_draw_map(g_map, {0, 0, 400, 300, -1, -1, 1});
 }
 
 ClipPiece piece_of(int side) {
@@ -45,10 +43,10 @@ ClipPiece piece_of(int side) {
 // and a 64 x 64 cell paste preview.
 void BM_SteadyFrame(benchmark::State& state) {
     open_window();
-    gfx_set_zoom(static_cast<int>(state.range(0)));
+    const int zoom = static_cast<int>(state.range(0));
     gfx_invalidate_view();
     for (auto _ : state) {
-        gfx_draw_map(g_map, 0, 0, 400, 300, -1, -1);
+        gfx_draw_map(g_map, {0, 0, 400, 300, -1, -1, zoom});
         benchmark::ClobberMemory();
     }
 }
@@ -57,11 +55,10 @@ BENCHMARK(BM_SteadyFrame)->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
 void frame_with_tools(benchmark::State& state, int side) {
     open_window();
     const int zoom = static_cast<int>(state.range(0)), s = 16 / zoom;
-    gfx_set_zoom(zoom);
     gfx_invalidate_view();
     ClipPiece piece = piece_of(side);
     for (auto _ : state) {
-        gfx_draw_map(g_map, 0, 0, 400, 300, -1, -1);
+        gfx_draw_map(g_map, {0, 0, 400, 300, -1, -1, zoom});
         gfx_draw_piece(nullptr, g_map, &piece, 300, 200, s);
         gfx_draw_marching_outline(nullptr, 300 - 1, 200 - 1, side * s + 2, side * s + 2, true);
         gfx_draw_marching_outline(nullptr, -400 * s, -300 * s, 1024 * s, 1024 * s, false);

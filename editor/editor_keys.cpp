@@ -28,7 +28,6 @@ void region_list_toggle() {
 void set_zoom(int32_t zoom) {
     if (app().view.zoom == zoom) return;
     app().view.zoom = zoom;
-    gfx_set_zoom(zoom);
     editor_update_view();
     editor_request_frame();
 }
@@ -61,7 +60,6 @@ void editor_zoom_at(int32_t zoom, int32_t px, int32_t py) {
     const int32_t map_x = e.view.tile_x * 16 + (px - e.view.offset_x) * e.view.zoom;
     const int32_t map_y = e.view.tile_y * 16 + (py - e.view.offset_y) * e.view.zoom;
     e.view.zoom = zoom;
-    gfx_set_zoom(zoom);
     const int32_t half_w = e.view.screen_width / 2, half_h = e.view.screen_height / 2;
     if (zoom == 1) {
         e.view.center_x = static_cast<int16_t>(map_x - px + half_w);

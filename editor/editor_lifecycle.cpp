@@ -11,6 +11,7 @@
 #include "editor/editor_mouse.h"
 #include "editor/keep.h"
 #include "editor/mouse_tools.h"
+#include "editor/recovery/editor_journal.h"
 #include "render/panels.h"
 #include "editor/commands/commands.h"
 #include "map/model/mapdata.h"
@@ -42,6 +43,7 @@ void editor_open_document(MapData* map) {
     // The old map's view and bookmarks are kept for its next opening.
     keep_map_closing();
     mouse_tools_cancel();
+    editor_journal_closing(app().journal, app_map());
     // Nothing of the old map (selection, paste, selected region) carries over; the clipboard does.
     app().doc = document_make(map);
     gfx_invalidate_view();
@@ -50,6 +52,7 @@ void editor_open_document(MapData* map) {
     regionlist_rebuild();
     // The new map opens where it was left, else on what it holds.
     keep_map_opened();
+    editor_journal_opened(app().journal, app_map());
 }
 
 void editor_shutdown() {

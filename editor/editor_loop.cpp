@@ -14,6 +14,7 @@
 #include "editor/editor_state.h"
 #include "editor/editor_tools.h"
 #include "editor/input_sdl.h"
+#include "editor/recovery/editor_journal.h"
 #include "editor/regionlist.h"
 #include "render/draw.h"
 #include "render/gfx.h"
@@ -91,9 +92,8 @@ void editor_input_step() {
 void editor_redraw_step() {
     Editor& e = app();
     int32_t s = 16 / e.view.zoom;
-    gfx_set_grid(e.view.grid_shown != 0);
-    gfx_draw_map(e.doc.map.get(), e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y,
-                 -1, -1);
+    gfx_draw_map(e.doc.map.get(), {e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y,
+                                   -1, -1, e.view.zoom, e.view.grid_shown != 0});
     if (e.view.regions_all)
         gfx_draw_region_cells(nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
                               e.view.tile_x, e.view.tile_y, e.view.screen_width / s + 2,
@@ -106,12 +106,13 @@ void editor_redraw_step() {
     // The cell's coordinates are in the status box: a label by the pointer would hide the
     // cells next to it.
     editor_draw_status();
+    const PanelLayout layout = editor_layout();
     if (e.alt_held)
-        gfx_draw_radar(e.doc.map.get(), e.view.screen_width - 258, e.view.screen_height - 258,
-                       e.view.tile_x, e.view.tile_y);
+        gfx_draw_radar(e.doc.map.get(), layout.radar.x, layout.radar.y, e.view.tile_x, e.view.tile_y,
+                       e.view.zoom);
     else if (e.view.palette_shown) {
-        gfx_draw_palette(e.doc.map.get(), e.view.screen_width - 314, e.view.screen_height - 190);
-        mouse_tools_draw_strip(editor_tool_strip_x(), editor_tool_strip_y());
+        gfx_draw_palette(e.doc.map.get(), layout.palette.x, layout.palette.y);
+        mouse_tools_draw_strip(layout.tool_strip.x, layout.tool_strip.y);
         editor_draw_palette_marks();
     }
     if (e.view.help_page != 0)
@@ -169,6 +170,7 @@ void editor_run() {
             log_msg(0, "*** %s exiting: terminated", "ostrel");
             app().running = 0;
         }
+        editor_journal_check(app().journal);
         if (!app().running) break;
     }
 }

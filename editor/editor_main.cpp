@@ -4,6 +4,7 @@
 #include "editor/editor_state.h"
 #include "editor/keep.h"
 #include "editor/options.h"
+#include "editor/recovery/editor_journal.h"
 #include "editor/view_fit.h"
 
 #include "editor/commands/commands.h"
@@ -79,7 +80,6 @@ void editor_center_on_content() {
     e.view.center_x = static_cast<int16_t>(fit.cell_x * 16 + 8);
     e.view.center_y = static_cast<int16_t>(fit.cell_y * 16 + 8);
     e.view.zoom = fit.zoom;
-    gfx_set_zoom(fit.zoom);
     editor_update_view();
 }
 
@@ -114,6 +114,11 @@ int editor_main(int argc, char** argv) {
     editor_init();
     // The map opens where it was left, else on what it holds.
     keep_map_opened();
+    // The open map's edit journal follows it from here to the end.
+    std::unique_ptr<EditorJournal, void (*)(EditorJournal*)> journal(editor_journal_new(),
+                                                                     editor_journal_free);
+    app().journal = journal.get();
+    editor_journal_opened(app().journal, app_map());
     keep_report();
     if (*level && !app_map()->path)
         console_print(app().console, 3, "cannot open %s", opened.error.c_str());
@@ -121,6 +126,8 @@ int editor_main(int argc, char** argv) {
         console_print(app().console, 1, "%s", note.c_str());
     commands_report_load(app_map());
     editor_run();
+    editor_journal_closing(app().journal, app_map());
+    app().journal = nullptr;
     keep_save_all();
     editor_shutdown();
     app_bind(nullptr);

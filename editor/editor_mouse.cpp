@@ -164,8 +164,9 @@ void scroll(int32_t modifiers) {
 // drag past the radar's edge along it.
 void follow_radar() {
     Editor& e = app();
-    int32_t rx = e.pointer_x - editor_radar_x();
-    int32_t ry = e.pointer_y - editor_radar_y();
+    const PanelRect radar = editor_layout().radar;
+    int32_t rx = e.pointer_x - radar.x;
+    int32_t ry = e.pointer_y - radar.y;
     rx = rx < 0 ? 0 : (rx > 255 ? 255 : rx);
     ry = ry < 0 ? 0 : (ry > 255 ? 255 : ry);
     e.view.center_x = static_cast<int16_t>(rx * 64 + 32);
@@ -236,8 +237,8 @@ void mouse_update(int32_t modifiers, uint32_t buttons, int32_t x, int32_t y, boo
             follow_radar();
         } else if ((pressed & MOUSE_LEFT) && here == PANEL_TOOL_STRIP) {
             MouseTool chosen;
-            if (mouse_tools_strip_hit(e.pointer_x, e.pointer_y, editor_tool_strip_x(),
-                                      editor_tool_strip_y(), &chosen))
+            const PanelRect strip = editor_layout().tool_strip;
+            if (mouse_tools_strip_hit(e.pointer_x, e.pointer_y, strip.x, strip.y, &chosen))
                 mouse_tools_choose(chosen);
         } else if ((pressed & MOUSE_LEFT) && here == PANEL_REGION_LIST) {
             regionlist_click(e.pointer_y);
@@ -304,16 +305,16 @@ void editor_mouse_step(const InputState& state) {
 
 int palette_hit(int32_t px, int32_t py) {
     if (!app().view.palette_shown) return 0;
-    int32_t a = px - (app().view.screen_width - 314);
-    int32_t b = py - (app().view.screen_height - 190);
-    return a >= 0 && a <= 312 && b >= 0 && b <= 188;
+    const PanelRect p = editor_layout().palette;
+    // The outline's far edges count too: a paste guard a pixel wider than the panel.
+    return px >= p.x && px <= p.x + p.w && py >= p.y && py <= p.y + p.h;
 }
 
 int palette_pick(int32_t px, int32_t py) {
-    int32_t a = px - (app().view.screen_width - 310);
-    int32_t b = py - (app().view.screen_height - 186);
-    if (a < 0) return 0;
-    if (a < 160 && b >= 0 && b < 16) return kPaletteStrip[a / 16];
-    if (a >= 304 || b < 20 || b >= 180) return 0;
-    return ((b - 20) / 16) * 19 + a / 16 + 1;
+    const PanelLayout layout = editor_layout();
+    const PanelRect& strip = layout.palette_strip;
+    const PanelRect& tiles = layout.palette_tiles;
+    if (panelrect_contains(strip, px, py)) return kPaletteStrip[(px - strip.x) / 16];
+    if (!panelrect_contains(tiles, px, py)) return 0;
+    return ((py - tiles.y) / 16) * 19 + (px - tiles.x) / 16 + 1;
 }

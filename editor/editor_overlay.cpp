@@ -24,9 +24,6 @@ struct MenuLine {
     uint32_t colour;
 };
 
-// The status box in the top-right corner.
-constexpr int kStatusWidth = 208;
-constexpr int kStatusHeight = 56;
 
 constexpr MenuLine kMenuLines[] = {
     {"-= Menu =-", -49, 4, COLOUR_GREEN},
@@ -61,18 +58,11 @@ void short_name(const MapData* map, char* out, size_t size) {
 
 } // namespace
 
-void editor_status_box(int* x, int* y, int* width, int* height) {
-    *x = app().view.screen_width - kStatusWidth - 2;
-    *y = 2;
-    *width = kStatusWidth;
-    *height = kStatusHeight;
-}
-
 void editor_draw_status() {
     const Editor& e = app();
     const MapData* map = e.doc.map.get();
-    int w = e.view.screen_width, left = 0, top = 0, width = 0, height = 0;
-    editor_status_box(&left, &top, &width, &height);
+    const PanelRect box = editor_layout().status;
+    const int w = e.view.screen_width, left = box.x, top = box.y, width = box.w, height = box.h;
     gfx_clear_rect(nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
                    static_cast<uint16_t>(width), static_cast<uint16_t>(height));
     gfx_draw_outline(nullptr, static_cast<int16_t>(left), static_cast<int16_t>(top),
@@ -118,18 +108,20 @@ void editor_draw_status() {
 
 void editor_draw_palette_marks() {
     const Editor& e = app();
-    const int x0 = e.view.screen_width - 314, y0 = e.view.screen_height - 190;
+    const PanelLayout layout = editor_layout();
+    const int x0 = layout.palette.x, y0 = layout.palette.y;
     // The brush's cell in the strip or the tileset, outlined.
     int cell_x = -1, cell_y = -1;
     for (int k = 0; k < 10; ++k)
-        if (kPaletteStrip[k] == e.selected_tile) cell_x = 4 + 16 * k, cell_y = 4;
+        if (kPaletteStrip[k] == e.selected_tile)
+            cell_x = layout.palette_strip.x + 16 * k, cell_y = layout.palette_strip.y;
     if (e.selected_tile >= 1 && e.selected_tile <= 190) {
-        cell_x = 4 + (e.selected_tile - 1) % 19 * 16;
-        cell_y = 24 + (e.selected_tile - 1) / 19 * 16;
+        cell_x = layout.palette_tiles.x + (e.selected_tile - 1) % 19 * 16;
+        cell_y = layout.palette_tiles.y + (e.selected_tile - 1) / 19 * 16;
     }
     if (cell_x >= 0)
-        gfx_draw_outline(nullptr, static_cast<int16_t>(x0 + cell_x),
-                         static_cast<int16_t>(y0 + cell_y), 16, 16, COLOUR_YELLOW);
+        gfx_draw_outline(nullptr, static_cast<int16_t>(cell_x), static_cast<int16_t>(cell_y), 16,
+                         16, COLOUR_YELLOW);
     // The number of the tile under the pointer, right of the strip.
     if (editor_panel_at(e.pointer_x, e.pointer_y) != PANEL_PALETTE) return;
     const int tile = palette_pick(e.pointer_x, e.pointer_y);
@@ -141,9 +133,12 @@ void editor_draw_palette_marks() {
 }
 
 void editor_draw_menu() {
-    int m = app().view.screen_width / 2;
-    gfx_clear_rect(nullptr, static_cast<int16_t>(m - 139), 2, 278, 78);
-    gfx_draw_outline(nullptr, static_cast<int16_t>(m - 139), 2, 278, 78, COLOUR_GREY);
+    const int m = app().view.screen_width / 2;
+    const PanelRect box = editor_layout().menu;
+    gfx_clear_rect(nullptr, static_cast<int16_t>(box.x), static_cast<int16_t>(box.y),
+                   static_cast<uint16_t>(box.w), static_cast<uint16_t>(box.h));
+    gfx_draw_outline(nullptr, static_cast<int16_t>(box.x), static_cast<int16_t>(box.y),
+                     static_cast<uint16_t>(box.w), static_cast<uint16_t>(box.h), COLOUR_GREY);
     for (const MenuLine& line : kMenuLines)
         gfx_draw_text(nullptr, static_cast<int16_t>(m + line.dx), static_cast<int16_t>(line.y),
                       line.text, line.colour);

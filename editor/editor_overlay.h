@@ -5,8 +5,6 @@
 // unsaved marker, the cell under the pointer and its value, the selected region, the zoom,
 // and the brush as a number and a 16 x 16 picture.
 void editor_draw_status();
-// Where the status box lies.
-void editor_status_box(int* x, int* y, int* width, int* height);
 // Over the palette: the brush's cell outlined and the number of the tile under the pointer.
 void editor_draw_palette_marks();
 // The menu box at the top centre, drawn while the menu is open.

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "editor/layout.h"
+
 // What lies under a window position, topmost first; PANEL_NONE is the map itself.
 enum PanelId : int32_t {
     PANEL_NONE = 0,
@@ -25,9 +27,5 @@ void editor_console_cycle();
 // The topmost panel drawn at (x, y) in the current frame, or PANEL_NONE.
 PanelId editor_panel_at(int32_t x, int32_t y);
 
-// Top-left corners of the corner panels (their sizes: radar 256 x 256, palette 312 x 188,
-// the tool strip just above the palette).
-int32_t editor_radar_x();
-int32_t editor_radar_y();
-int32_t editor_tool_strip_x();
-int32_t editor_tool_strip_y();
+// The panels' rectangles for the current window, region list and all.
+PanelLayout editor_layout();

@@ -13,6 +13,7 @@
 #include "map/edit/clipboard.h"
 #include "render/helpviewer.h"
 
+struct EditorJournal;
 struct MapData;
 struct Region;
 
@@ -78,6 +79,7 @@ struct Editor {
     uint32_t refused_discard_tick = 0; // when it was refused
     bool frame_requested = false;      // a change the user waits to see: compose and present at once
     uint32_t start_millis = 0;         // platform clock when the editor started
+    EditorJournal* journal = nullptr;  // the open map's edit journal (editor_main owns it)
 };
 
 // The editor the program runs, made in editor_main (tests make their own and bind it).

@@ -56,7 +56,6 @@ void keep_map_opened() {
         int32_t x0, y0, x1, y1;
         if (!map->tiles || !tilegrid_bounds(map->tiles, &x0, &y0, &x1, &y1)) {
             e.view.zoom = app().kept.zoom;
-            gfx_set_zoom(e.view.zoom);
             editor_update_view();
         }
         return;
@@ -70,7 +69,6 @@ void keep_map_opened() {
         e.view.center_x = static_cast<int16_t>(state.view_x);
         e.view.center_y = static_cast<int16_t>(state.view_y);
         e.view.zoom = state.zoom;
-        gfx_set_zoom(e.view.zoom);
         editor_update_view();
     }
     warn(recent_add(map->path));

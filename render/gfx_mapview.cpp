@@ -37,13 +37,13 @@ void refresh_small_tilesets(const SDL_Surface* tiles) {
 }
 
 // The pictures of the window's bitmaps and the map's tileset, for the map buffer's format.
-MapPictures window_pictures(MapData* map) {
+MapPictures window_pictures(MapData* map, int zoom) {
     MapPictures pictures;
     pictures.tileset[0] = gfx_tileset(map);
     for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
         pictures.sprites[0][i] = g_gfx.sprites[i];
     pictures.extra_tiles[0] = g_gfx.extra_tiles;
-    if (g_gfx.zoom > 1 && gfx_tileset(map) && !SDL_MUSTLOCK(gfx_tileset(map))) {
+    if (zoom > 1 && gfx_tileset(map) && !SDL_MUSTLOCK(gfx_tileset(map))) {
         refresh_small_tilesets(gfx_tileset(map));
         for (int k = 0; k < 2; ++k) {
             pictures.tileset[k + 1] = g_gfx.tileset_small[k];
@@ -62,15 +62,6 @@ MapPictures window_pictures(MapData* map) {
 
 void gfx_invalidate_view() {
     g_gfx.view_stale = true;
-}
-
-void gfx_set_zoom(int zoom) {
-    if (zoom >= 1 && zoom <= 4) g_gfx.zoom = zoom;
-}
-
-void gfx_set_grid(bool shown) {
-    if (g_gfx.grid_shown != shown) g_gfx.view_stale = true;
-    g_gfx.grid_shown = shown;
 }
 
 int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile) {
@@ -93,8 +84,10 @@ int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile) {
     return 1;
 }
 
-void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin_x, int origin_y,
-                  int columns, int rows) {
+void gfx_draw_map(MapData* map, const MapViewFrame& frame) {
+    const int origin_x = frame.origin_x, origin_y = frame.origin_y;
+    const int zoom = frame.zoom >= 1 && frame.zoom <= 4 ? frame.zoom : 1;
+    int columns = frame.columns, rows = frame.rows;
     if (columns < 1 || rows < 1) {
         columns = g_gfx.video_width / kTile + 2;
         rows = g_gfx.video_height / kTile + 2;
@@ -102,11 +95,14 @@ void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin
     // The map's revision changes with every edit, undo and redo: that is what redraws the view.
     const uint64_t revision = map ? map->revision : 0;
     if (g_gfx.view_stale || origin_x != g_gfx.view_x || origin_y != g_gfx.view_y ||
-        map != g_gfx.view_map || revision != g_gfx.view_revision) {
+        map != g_gfx.view_map || revision != g_gfx.view_revision || zoom != g_gfx.view_zoom ||
+        frame.grid != g_gfx.view_grid) {
         g_gfx.view_x = origin_x;
         g_gfx.view_y = origin_y;
         g_gfx.view_map = map;
         g_gfx.view_revision = revision;
+        g_gfx.view_zoom = zoom;
+        g_gfx.view_grid = frame.grid;
         g_gfx.view_stale = false;
         gfx_fill(g_gfx.map_buffer, 0, 0, kTile * columns, kTile * rows, 0);
         // Tile pictures need the tileset; without one the buffer stays black.
@@ -115,17 +111,17 @@ void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin
             scene.map = map;
             scene.origin_x = origin_x;
             scene.origin_y = origin_y;
-            scene.columns = g_gfx.zoom * columns;
-            scene.rows = g_gfx.zoom * rows;
-            scene.zoom = g_gfx.zoom;
-            scene.grid = g_gfx.grid_shown;
+            scene.columns = zoom * columns;
+            scene.rows = zoom * rows;
+            scene.zoom = zoom;
+            scene.grid = frame.grid;
             scene.region = map->selected_region;
-            gfx_render_map(g_gfx.map_buffer, scene, window_pictures(map));
+            gfx_render_map(g_gfx.map_buffer, scene, window_pictures(map, zoom));
         }
     }
     if (!g_gfx.map_buffer || !g_gfx.screen) return;
-    if (g_gfx.zoom == 1) {
-        gfx_blit(g_gfx.map_buffer, nullptr, g_gfx.screen, view_offset_x, view_offset_y);
+    if (zoom == 1) {
+        gfx_blit(g_gfx.map_buffer, nullptr, g_gfx.screen, frame.offset_x, frame.offset_y);
     } else {
         gfx_blit(g_gfx.map_buffer, nullptr, g_gfx.screen, 0, 0);
     }

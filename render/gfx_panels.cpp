@@ -52,7 +52,7 @@ void gfx_invalidate_radar() {
     g_gfx.radar_map = nullptr;
 }
 
-void gfx_draw_radar(MapData* map, int x, int y, int origin_x, int origin_y) {
+void gfx_draw_radar(MapData* map, int x, int y, int origin_x, int origin_y, int zoom) {
     if (!g_gfx.screen) return;
     // Rebuilt for another map, and when the map's revision moved (an edit, undo or redo).
     if (!g_gfx.radar || g_gfx.radar_map != map || (map && g_gfx.radar_revision != map->revision)) {
@@ -89,8 +89,8 @@ void gfx_draw_radar(MapData* map, int x, int y, int origin_x, int origin_y) {
     gfx_draw_outline(nullptr, static_cast<int16_t>(x), static_cast<int16_t>(y), kRadarSize,
                      kRadarSize, COLOUR_GREY);
     // Arithmetic shifts: a view origin left of or above the map floors toward minus infinity.
-    const int width = ((g_gfx.video_width >> 6) + 1) * g_gfx.zoom;
-    const int height = ((g_gfx.video_height >> 6) + 1) * g_gfx.zoom;
+    const int width = ((g_gfx.video_width >> 6) + 1) * zoom;
+    const int height = ((g_gfx.video_height >> 6) + 1) * zoom;
     gfx_draw_outline(nullptr, static_cast<int16_t>(x + (origin_x >> 2)),
                      static_cast<int16_t>(y + (origin_y >> 2)), static_cast<uint16_t>(width),
                      static_cast<uint16_t>(height), COLOUR_YELLOW);

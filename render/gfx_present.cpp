@@ -32,7 +32,7 @@ void gfx_present() {
     if (now - g_gfx.anim_last_tick >= 10) {
         g_gfx.anim_last_tick = now;
         ++g_gfx.anim_counter;
-        if (g_gfx.zoom == 1) gfx_invalidate_view();
+        if (g_gfx.view_zoom == 1) gfx_invalidate_view();
     }
     if (SDL_Flip(g_gfx.screen) != 0) SDL_UpdateRect(g_gfx.screen, 0, 0, 0, 0);
 }

@@ -120,7 +120,6 @@ void gfx_init() {
     g_gfx.radar_map = nullptr;
     g_gfx.radar = nullptr;
     g_gfx.view_stale = true;
-    g_gfx.zoom = 1;
 }
 
 void gfx_set_video_mode(int width, int height) {

@@ -19,8 +19,6 @@ struct GfxState {
     int32_t video_height = 480;
     int32_t video_depth = 16;
     bool video_size_set = false;
-    int32_t zoom = 1;       // renderer zoom 1..4: a tile is 16 / zoom pixels
-    bool grid_shown = true; // grid lines on empty cells at zoom 1
     SDL_Surface* font = nullptr;
     SDL_Surface* sprites[GFX_SPRITE_SHEETS] = {}; // tiles 216..220
     SDL_Surface* highlight = nullptr;             // region highlight, alpha 128
@@ -43,6 +41,8 @@ struct GfxState {
     uint64_t view_revision = 0;
     int32_t view_x = 0; // view origin last drawn into the map buffer
     int32_t view_y = 0;
+    int32_t view_zoom = 1; // and the zoom and grid it was drawn with (a cache key)
+    bool view_grid = true;
     bool view_stale = true;
     uint32_t fps_window_end = 0;
     uint32_t frames_counted = 0;

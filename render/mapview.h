@@ -1,4 +1,4 @@
-// mapview.h - the window's map view: the map buffer with its redraw cache, zoom and grid.
+// mapview.h - the window's map view: the map buffer with its redraw cache.
 // gfx_invalidate_view is declared in render/gfx.h.
 #pragma once
 #include <cstdint>
@@ -6,14 +6,21 @@
 struct SDL_Surface;
 struct MapData;
 
-// Per-frame call: redraws the map buffer when the origin changed or the view is stale,
-// then blits it to the screen. Columns or rows below 1 derive both from the window size.
-void gfx_draw_map(MapData* map, int view_offset_x, int view_offset_y, int origin_x, int origin_y,
-                  int columns, int rows);
-// Sets the renderer zoom (1..4; other values are ignored).
-void gfx_set_zoom(int zoom);
-// Shows or hides the grid lines on empty cells (zoom 1); a change redraws the view.
-void gfx_set_grid(bool shown);
+// What of the map the window shows in a frame, handed over by the view that owns it.
+struct MapViewFrame {
+    int offset_x = 0; // where the buffer lands at zoom 1: 0 or minus the sub-tile part
+    int offset_y = 0;
+    int origin_x = 0; // the map cell at the top-left corner
+    int origin_y = 0;
+    int columns = 0; // cells across and down; below 1 derives both from the window size
+    int rows = 0;
+    int zoom = 1;     // 1, 2 or 4: a tile is 16 / zoom pixels
+    bool grid = true; // grid lines on empty cells at zoom 1
+};
+
+// Per-frame call: redraws the map buffer when what it shows changed or the view is stale,
+// then blits it to the screen.
+void gfx_draw_map(MapData* map, const MapViewFrame& frame);
 // Draws the 16 x 16 picture of a tile value at (x, y); 1 when the value has one, else 0.
 int gfx_draw_tile(SDL_Surface* dest, MapData* map, int x, int y, int tile);
 

@@ -61,8 +61,9 @@ inline Region* region_at(MapData* map, uint32_t index) {
     return node ? static_cast<Region*>(node->data) : nullptr;
 }
 
-// One random step: a stroke, region cells, a region command, an attribute, a fill, the tileset,
-// an undo or a redo. Changes stay near (500, 500) so that objects and regions meet.
+// One random step: a stroke, region cells, a region command, an attribute, a fill, a cut or copy
+// and a paste (two steps), the tileset, an undo or a redo. Changes stay near (500, 500) so that
+// objects and regions meet.
 inline void random_step(MapData* map, std::mt19937& rng) {
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
     int x = 480 + pick(48), y = 480 + pick(48);
@@ -109,8 +110,18 @@ inline void random_step(MapData* map, std::mt19937& rng) {
             edit_remove_attribute(map, "NAME");
         break;
     case 11:
-        clip_fill(map, ClipRect{x, y, 1 + pick(12), 1 + pick(12)}, pick(2) ? 217 : pick(200),
-                  pick(2) == 0, region);
+        if (pick(2)) {
+            clip_fill(map, ClipRect{x, y, 1 + pick(12), 1 + pick(12)}, pick(2) ? 217 : pick(200),
+                      pick(2) == 0, region);
+            break;
+        }
+        // A piece copied or cut (a step of its own), then pasted elsewhere.
+        if (ClipPiece piece; pick(3) ? clip_copy(map, ClipRect{x, y, 1 + pick(10), 1 + pick(10)},
+                                                 region, &piece)
+                                     : clip_cut(map, ClipRect{x, y, 1 + pick(10), 1 + pick(10)},
+                                                region, &piece))
+            clip_paste(map, piece, 480 + pick(48), 480 + pick(48), region,
+                       pick(2) ? CLIP_PASTE_ALL : CLIP_PASTE_NONEMPTY);
         break;
     case 12:
         if (pick(8) == 0 || map->tileset_placeholder) {

@@ -66,6 +66,8 @@ constexpr CommandRow kCommands[] = {
     {"?rmattr", kKey, {}, command_rmattr, joined},
     {"?undo", {}, "undo or redo one step", command_undo},
     {"?redo", {}, {}, command_redo, joined},
+    {"?recover", {}, "restore, or drop, the unsaved work found at the open", command_recover},
+    {"?discard", {}, {}, command_discard, joined},
     {"?rotate", {}, "turn or mirror the clipboard's piece", command_rotate},
     {"?flip", kFlip, {}, command_flip, joined},
     {"?fill", kFill, "fill the selection, or its outline, with the brush", command_fill},

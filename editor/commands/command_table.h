@@ -91,6 +91,8 @@ void command_insattr(const CommandCall& call);
 void command_rmattr(const CommandCall& call);
 void command_undo(const CommandCall& call);
 void command_redo(const CommandCall& call);
+void command_recover(const CommandCall& call);
+void command_discard(const CommandCall& call);
 void command_rotate(const CommandCall& call);
 void command_flip(const CommandCall& call);
 void command_fill(const CommandCall& call);

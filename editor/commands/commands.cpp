@@ -11,6 +11,8 @@
 #include "editor/help.h"
 #include "editor/keep.h"
 #include "editor/mouse_tools.h"
+#include "editor/regionlist.h"
+#include "editor/recovery/editor_journal.h"
 #include "editor/settings.h"
 #include "map/model/attributes.h"
 #include "map/edit/edit.h"
@@ -87,6 +89,7 @@ void save_map(const std::string& arg, bool accept_losses) {
     SaveWords words = save_words(save, path.c_str());
     console_print(app().console, words.outcome == SaveOutcome::whole ? 1 : 3, "map %s",
                   words.text.c_str());
+    editor_journal_saved(app().journal, map);
 }
 
 // Keeps the low 16 bits of a map-pixel position, as the 16-bit centre fields do.
@@ -257,6 +260,19 @@ void command_undo(const CommandCall&) {
 
 void command_redo(const CommandCall&) {
     editor_redo();
+}
+
+// "?recover" restores the unsaved work offered at the open: in place, or as a new untitled map
+// when the map's file changed since; "?discard" drops it.
+void command_recover(const CommandCall&) {
+    if (MapData* map = editor_journal_recover(app().journal, app_map())) replace_map(map);
+    gfx_invalidate_view();
+    gfx_invalidate_radar();
+    regionlist_rebuild();
+}
+
+void command_discard(const CommandCall&) {
+    editor_journal_discard(app().journal);
 }
 
 void commands_report_load(const MapData* map) {

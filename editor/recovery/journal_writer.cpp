@@ -227,11 +227,13 @@ bool journal_writer_wants_rewrite(const JournalWriter* w) {
     return w->wants_rewrite;
 }
 
-void journal_writer_flush(JournalWriter* w) {
+void journal_writer_flush(JournalWriter* w, bool hurry) {
     std::unique_lock<std::mutex> hold(w->lock);
     uint64_t target = w->queued;
-    w->urgent = true;
-    w->wake.notify_one();
+    if (hurry) {
+        w->urgent = true;
+        w->wake.notify_one();
+    }
     w->done.wait(hold, [&] { return w->finished >= target; });
 }
 

@@ -46,8 +46,9 @@ void journal_writer_append(JournalWriter* writer, std::vector<uint8_t> records);
 void journal_writer_rewrite(JournalWriter* writer, std::vector<uint8_t> base);
 // True once the file grew past its bound, until a rewrite is queued.
 [[nodiscard]] bool journal_writer_wants_rewrite(const JournalWriter* writer);
-// Waits until everything queued so far is written and durable.
-void journal_writer_flush(JournalWriter* writer);
+// Waits until everything queued so far is written and durable; without hurry, at the thread's
+// own pace (the time a step waits to be durable).
+void journal_writer_flush(JournalWriter* writer, bool hurry = true);
 // The reason of a failure not told yet (at most once per failure), or false.
 [[nodiscard]] bool journal_writer_take_failure(JournalWriter* writer, std::string* reason);
 const std::string& journal_writer_file(const JournalWriter* writer);

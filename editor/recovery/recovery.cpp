@@ -16,6 +16,7 @@
 #include "core/log.h"
 #include "core/platform.h"
 #include "map/edit/edit.h"
+#include "map/exchange/exchange.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 
@@ -84,7 +85,16 @@ void begin(JournalSession* s, MapData* map) {
     std::vector<uint8_t> base;
     if (map->path) header.path = real_path(map->path);
     if (!mapdata_modified(map) && map->path && read_file(header.path, &base, &header)) {
-        journal_writer_begin(s->writer, header, std::move(base), true);
+        header.base = JOURNAL_BASE_FILE;
+        // A level file is its own base; a Tiled map's base is the level it reads as.
+        if (!exchange_is_tiled(map->path)) {
+            journal_writer_begin(s->writer, header, std::move(base), true);
+            return;
+        }
+        journal_hash(base, header.hash);
+        base.clear();
+        mapdata_save_bytes(map, &base);
+        journal_writer_begin(s->writer, header, std::move(base), false);
         return;
     }
     header.size = 0;
@@ -153,8 +163,8 @@ void journal_session_end(JournalSession* s, MapData* map, bool remove) {
     delete s;
 }
 
-void journal_session_flush(JournalSession* s) {
-    if (s) journal_writer_flush(s->writer);
+void journal_session_flush(JournalSession* s, bool hurry) {
+    if (s) journal_writer_flush(s->writer, hurry);
 }
 
 bool journal_session_take_failure(JournalSession* s, std::string* reason) {

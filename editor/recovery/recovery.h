@@ -38,8 +38,8 @@ struct JournalSession;
 void journal_session_saved(JournalSession* session, MapData* map);
 // Ends journaling (the map stops reporting steps); remove deletes the journal.
 void journal_session_end(JournalSession* session, MapData* map, bool remove);
-// Waits until every step so far is durable.
-void journal_session_flush(JournalSession* session);
+// Waits until every step so far is durable (without hurry: at the journal's own pace).
+void journal_session_flush(JournalSession* session, bool hurry = true);
 // A failure to tell the user (once per failure).
 [[nodiscard]] bool journal_session_take_failure(JournalSession* session, std::string* reason);
 // Steps handed to the journal so far.

@@ -41,10 +41,11 @@ x_type_line "?save"
 sleep 0.3
 x_type_line "?quit"
 x_quit_ok
+x_stop
 for y in 601 602 603; do
     for x in 601 602 603; do check "tile $x $y" 7 "$(q map.lvl tile $x $y)"; done
 done
-check "attribute" "journal" "$(q map.lvl attr KEY)"
+check "attribute" "journal" "$(info map.lvl '.attributes[] | select(.[0] == "KEY") | .[1]')"
 check "journals left after a clean quit" "" "$(ls -A "$WORK/state/ostrel/recovery")"
 
 x_launch "" map.lvl
@@ -55,6 +56,7 @@ killed
 x_launch "" map.lvl
 x_type_line "?quit"
 x_quit_ok
+x_stop
 grep -q "unsaved work" "$WORK/editor.log" && fail "work offered after a clean save"
 [ "$errors" -eq 0 ] || fail "$errors mismatches"
 echo "PASS: killed work offered and recovered into the saved file; nothing offered after a save"

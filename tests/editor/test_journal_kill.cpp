@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 
 #include "core/log.h"
 #include "editor/recovery/recovery.h"
@@ -23,7 +24,10 @@
 namespace {
 
 constexpr int kSeeds = 8;
-constexpr int kMaxSteps = 400;
+constexpr uint32_t kMaxSteps = 3000;
+constexpr int kKills = 200;
+// Every kIdleEvery-th writer stops after a few steps and is killed over a second later.
+constexpr int kIdleEvery = 25;
 
 using Hash = std::array<uint8_t, kJournalHashBytes>;
 
@@ -36,7 +40,8 @@ Hash hash_of(MapData* map) {
 // What the child publishes: its steps so far and when each ended.
 struct Shared {
     std::atomic<uint32_t> steps;
-    int64_t ended_ns[kMaxSteps + 1];
+    uint32_t stop_at; // the child stops stepping once it has made this many steps
+    int64_t ended_ns[kMaxSteps + 2];
 };
 
 int64_t now_ns() {
@@ -58,19 +63,31 @@ struct Scratch {
     ~Scratch() { std::filesystem::remove_all(dir); }
 };
 
-[[noreturn]] void child(const std::string& level, const std::string& journal, int seed, Shared* shared) {
+void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+
+[[noreturn]] void child(const std::string& level, const std::string& journal, int seed,
+                        Shared* shared) {
     log_set_enabled(false);
     MapData* map = mapdata_open(level.c_str(), nullptr);
     JournalSession* session = journal_session_start(map, journal);
     std::mt19937 rng(static_cast<uint32_t>(seed));
     std::mt19937 pause(static_cast<uint32_t>(seed * 31 + 1));
-    while (shared->steps < kMaxSteps) {
+    while (shared->steps < shared->stop_at) {
         journaltest::random_step(map, rng);
         auto steps = static_cast<uint32_t>(journal_session_steps(session));
-        if (steps != shared->steps) {
-            shared->ended_ns[steps] = now_ns();
-            shared->steps = steps;
-        }
+        for (uint32_t s = shared->steps + 1; s <= steps; ++s)
+            shared->ended_ns[s] = now_ns();
+        shared->steps = steps;
         if (pause() % 4 == 0) ::usleep(pause() % 400);
     }
     for (;;)
@@ -81,9 +98,7 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
     log_set_enabled(false);
     Scratch scratch;
     std::string level = scratch.dir / "map.lvl", journal = scratch.dir / "map.journal";
-    std::vector<uint8_t> base = journaltest::base_level();
-    std::ofstream(level, std::ios::binary).write(reinterpret_cast<const char*>(base.data()),
-                                                 static_cast<std::streamsize>(base.size()));
+    write_file(level, journaltest::base_level());
     // The state after each step of each seed, as the child makes them, computed as far as a
     // kill needs.
     struct Replica {
@@ -99,7 +114,8 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
             r.rng.seed(static_cast<uint32_t>(seed));
             r.states.push_back(hash_of(r.map));
             edit_set_observer(
-                r.map, [](void* user, MapData* m, const EditStepView&) {
+                r.map,
+                [](void* user, MapData* m, const EditStepView&) {
                     static_cast<std::vector<Hash>*>(user)->push_back(hash_of(m));
                 },
                 &r.states);
@@ -113,33 +129,45 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
     ASSERT_NE(shared, MAP_FAILED);
     std::mt19937 rng(2026);
     int64_t worst_loss_ns = 0;
-    uint32_t recovered_steps = 0;
-    for (int kill = 0; kill < 200; ++kill) {
+    uint64_t recovered_steps = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
         int seed = kill % kSeeds;
+        bool idle = kill % kIdleEvery == kIdleEvery - 1;
         std::filesystem::remove(journal);
         shared->steps = 0;
+        shared->stop_at = idle ? 1 + rng() % 40 : kMaxSteps;
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) child(level, journal, seed, shared);
-        ::usleep(1000 + rng() % 12000);
+        if (idle) {
+            for (int wait = 0; wait < 5000 && shared->steps < shared->stop_at; ++wait)
+                ::usleep(1000);
+            ::usleep(1050000);
+        } else {
+            ::usleep(rng() % 150000);
+        }
         int64_t killed_at = now_ns();
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
         uint32_t ended = shared->steps;
-        std::ifstream in(journal, std::ios::binary);
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+        ASSERT_LE(ended, kMaxSteps) << "kill " << kill << " came after the child's last step";
+        std::vector<uint8_t> bytes = read_file(journal);
+        // The latest step whose state the journal rebuilds (a rewrite leaves no step count).
         uint32_t k = 0;
         if (!bytes.empty()) {
             JournalContents contents = journal_parse(bytes);
             ASSERT_EQ(contents.status, JOURNAL_OK) << contents.problem;
-            k = contents.steps();
             std::string problem;
             MapData* map = recovery_build_map(contents, &problem);
             ASSERT_TRUE(map) << problem;
-            ASSERT_LE(k, ended) << "kill " << kill;
-            ASSERT_EQ(hash_of(map), state_after(seed, k)) << "kill " << kill << ", step " << k;
+            Hash rebuilt = hash_of(map);
             mapdata_free(map);
+            k = ended;
+            while (k > 0 && state_after(seed, k) != rebuilt)
+                --k;
+            ASSERT_EQ(rebuilt, state_after(seed, k)) << "kill " << kill << ": a torn state";
         }
+        if (idle) ASSERT_EQ(k, ended) << "kill " << kill << ": steps over a second old were lost";
         recovered_steps += k;
         if (k < ended) worst_loss_ns = std::max(worst_loss_ns, killed_at - shared->ended_ns[k + 1]);
     }
@@ -147,10 +175,92 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
     for (Replica& r : replicas)
         mapdata_free(r.map);
     EXPECT_LT(worst_loss_ns, 1000000000) << "a step older than a second was lost";
-    EXPECT_GT(recovered_steps, 100u) << "too few kills met written steps";
-    std::printf("journal kill test: 200 kills, %u steps recovered, oldest lost step ended %.2f ms "
+    EXPECT_GT(recovered_steps, 1000u) << "too few kills met written steps";
+    std::printf("journal kill test: %d kills, %llu steps recovered, oldest lost step ended %.2f ms "
                 "before its kill\n",
-                recovered_steps, static_cast<double>(worst_loss_ns) / 1e6);
+                kKills, static_cast<unsigned long long>(recovered_steps),
+                static_cast<double>(worst_loss_ns) / 1e6);
+}
+
+// The offer and its answers, and the journals that are never applied, on real files.
+TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
+    log_set_enabled(false);
+    Scratch scratch;
+    std::string folder = scratch.dir / "recovery", level = scratch.dir / "map.lvl";
+    std::filesystem::create_directories(folder);
+    write_file(level, journaltest::base_level());
+    // A map given up with four unsaved steps leaves its journal.
+    MapData* map = mapdata_open(level.c_str(), nullptr);
+    const std::vector<uint8_t> before = journaltest::save_bytes(map);
+    JournalSession* session =
+        journal_session_start(map, recovery_journal_file(folder, level.c_str()));
+    for (int i = 0; i < 3; ++i) {
+        edit_begin(map, "stroke");
+        edit_paint(map, 600 + i, 600, 7);
+        edit_end(map);
+    }
+    edit_set_attribute(map, "KEY", "journal");
+    const std::vector<uint8_t> worked = journaltest::save_bytes(map);
+    journal_session_end(session, map, false);
+    mapdata_free(map);
+
+    RecoveryOffer offer;
+    std::string message;
+    ASSERT_EQ(recovery_find(folder, level.c_str(), &offer, &message), RECOVERY_OFFERED);
+    EXPECT_TRUE(
+        std::regex_match(recovery_offer_text(offer),
+                         std::regex(R"(unsaved work from \d{4}-\d\d-\d\d \d\d:\d\d \(4 steps\) )"
+                                    R"(found: \?recover restores it, \?discard drops it)")))
+        << recovery_offer_text(offer);
+    // On the unchanged file: in place, unsaved, one undo step.
+    map = mapdata_open(level.c_str(), nullptr);
+    RecoveryResult result = recovery_apply(offer, map);
+    ASSERT_TRUE(result.ok) << result.message;
+    EXPECT_EQ(result.new_map, nullptr);
+    EXPECT_EQ(journaltest::save_bytes(map), worked);
+    EXPECT_TRUE(mapdata_modified(map));
+    EXPECT_TRUE(edit_undo(map, nullptr));
+    EXPECT_EQ(journaltest::save_bytes(map), before);
+    EXPECT_FALSE(mapdata_modified(map));
+    mapdata_free(map);
+    // The file changed since: a new untitled map, and the file stays as it is.
+    map = mapdata_open(level.c_str(), nullptr);
+    edit_paint(map, 10, 10, 3);
+    std::vector<uint8_t> changed = journaltest::save_bytes(map);
+    mapdata_free(map);
+    write_file(level, changed);
+    map = mapdata_open(level.c_str(), nullptr);
+    result = recovery_apply(offer, map);
+    ASSERT_TRUE(result.ok && result.new_map) << result.message;
+    EXPECT_EQ(result.new_map->path, nullptr);
+    EXPECT_TRUE(mapdata_modified(result.new_map));
+    EXPECT_EQ(journaltest::save_bytes(result.new_map), worked);
+    EXPECT_EQ(journaltest::save_bytes(map), changed);
+    EXPECT_EQ(read_file(level), changed);
+    mapdata_free(result.new_map);
+    recovery_discard(offer);
+    EXPECT_FALSE(std::filesystem::exists(offer.file));
+    EXPECT_EQ(recovery_find(folder, level.c_str(), &offer, &message), RECOVERY_NONE);
+
+    // A damaged journal is renamed aside and said, never offered.
+    std::string file = recovery_journal_file(folder, level.c_str());
+    write_file(file, {'O', 'S', 'T', 'R', 'J', 'R', 'N', 'L', 1, 0, 0, 0, 9});
+    EXPECT_EQ(recovery_find(folder, level.c_str(), &offer, &message), RECOVERY_SET_ASIDE);
+    EXPECT_NE(message.find(".unreadable-"), std::string::npos) << message;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    EXPECT_EQ(recovery_find(folder, level.c_str(), &offer, &message), RECOVERY_NONE);
+
+    // A journal that cannot be written is said once; the map's steps go on.
+    session = journal_session_start(map, level + "/under-a-file.journal");
+    for (int i = 0; i < 2; ++i) {
+        edit_paint(map, 20, 20 + i, 4);
+        journal_session_flush(session);
+        std::string reason;
+        EXPECT_EQ(journal_session_take_failure(session, &reason), i == 0) << reason;
+    }
+    EXPECT_EQ(edit_undo_count(map), 2u);
+    journal_session_end(session, map, true);
+    mapdata_free(map);
 }
 
 } // namespace

@@ -101,12 +101,11 @@ TEST_F(Render, ShrunkTilesetFollowsTheTilesetPicture) {
     open();
     ASSERT_EQ(gfx_ensure_tileset(map_), 0);
     tilegrid_put(map_->tiles, 0, 0, 1);
-    gfx_set_zoom(2);
-    gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
+    gfx_draw_map(map_, {0, 0, 0, 0, -1, -1, 2});
     SDL_Surface* tiles = gfx_tileset(map_);
     SDL_FillRect(tiles, nullptr, SDL_MapRGB(tiles->format, 255, 255, 255));
     gfx_invalidate_view();
-    gfx_draw_map(map_, 0, 0, 0, 0, -1, -1);
+    gfx_draw_map(map_, {0, 0, 0, 0, -1, -1, 2});
     const uint32_t white = SDL_MapRGB(g_gfx.map_buffer->format, 255, 255, 255);
     EXPECT_EQ(buffer_pixel(0, 0, 8), 64 * white);
 }
@@ -116,7 +115,7 @@ TEST_F(Render, ShrunkTilesetFollowsTheTilesetPicture) {
 TEST_F(Render, RadarFollowsEditsUndoAndRedo) {
     open();
     const auto radar_pixel = [this] {
-        gfx_draw_radar(map_, 0, 0, 0, 0);
+        gfx_draw_radar(map_, 0, 0, 0, 0, 1);
         return *static_cast<uint16_t*>(g_gfx.radar->pixels);
     };
     EXPECT_EQ(radar_pixel(), 0u);
