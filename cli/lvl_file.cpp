@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "cli/lvl_tool.h"
@@ -73,27 +74,46 @@ std::vector<LvlRegion> lvl_regions(const LvlFile& file) {
         regions.push_back({&read, region_name(read.region), 0, 1024, 1024, -1, -1});
     const MapData* map = file.map;
     if (!map->region_grid || regions.empty()) return regions;
-    // For each region set, the regions it lists, each once.
+    // For each region set, the regions it lists, each once (a file may name a million regions).
+    std::unordered_map<const Region*, std::vector<size_t>> places;
+    for (size_t r = 0; r < regions.size(); ++r)
+        places[regions[r].read->region].push_back(r);
     std::vector<std::vector<size_t>> members(256);
     for (int32_t k = 1; k <= mapdata_region_set_count(map); ++k) {
         int32_t length = 0;
         Region* const* list = mapdata_region_set(map, k, &length);
-        for (int32_t i = 0; i < length; ++i)
-            for (size_t r = 0; r < regions.size(); ++r)
-                if (regions[r].read->region == list[i] &&
-                    std::find(members[k].begin(), members[k].end(), r) == members[k].end())
+        for (int32_t i = 0; i < length; ++i) {
+            auto found = places.find(list[i]);
+            if (found == places.end()) continue;
+            for (size_t r : found->second)
+                if (std::find(members[k].begin(), members[k].end(), r) == members[k].end())
                     members[k].push_back(r);
-    }
-    tilegrid_for_each_set(map->region_grid, [&](int32_t x, int32_t y, uint8_t set) {
-        for (size_t r : members[set]) {
-            LvlRegion& region = regions[r];
-            ++region.cells;
-            region.x0 = std::min(region.x0, x);
-            region.y0 = std::min(region.y0, y);
-            region.x1 = std::max(region.x1, x);
-            region.y1 = std::max(region.y1, y);
         }
+    }
+    // Cells and bounds per set first, then per region: one pass over the cells whatever the
+    // number of regions each cell lies in (255 whole-map regions are 267 million memberships).
+    struct SetCells {
+        uint64_t cells = 0;
+        int32_t x0 = 1024, y0 = 1024, x1 = -1, y1 = -1;
+    };
+    std::vector<SetCells> sets(256);
+    tilegrid_for_each_set(map->region_grid, [&](int32_t x, int32_t y, uint8_t set) {
+        SetCells& s = sets[set];
+        ++s.cells;
+        s.x0 = std::min(s.x0, x);
+        s.y0 = std::min(s.y0, y);
+        s.x1 = std::max(s.x1, x);
+        s.y1 = std::max(s.y1, y);
     });
+    for (size_t k = 1; k < sets.size(); ++k)
+        for (size_t r : members[k]) {
+            LvlRegion& region = regions[r];
+            region.cells += sets[k].cells;
+            region.x0 = std::min(region.x0, sets[k].x0);
+            region.y0 = std::min(region.y0, sets[k].y0);
+            region.x1 = std::max(region.x1, sets[k].x1);
+            region.y1 = std::max(region.y1, sets[k].y1);
+        }
     return regions;
 }
 
@@ -124,15 +144,24 @@ bool lvl_is_kept_chunk(const LevelChunk& chunk) {
 
 std::vector<LevelProblem> lvl_problems(const LvlFile& file, const std::vector<LvlRegion>& regions) {
     std::vector<LevelProblem> problems = file.report.problems;
+    uint64_t dropped = file.report.problems_dropped;
+    // The reader's cap holds for these too: past it a problem is only counted.
+    auto add = [&](int64_t offset, auto&& text) {
+        if (problems.size() >= kLevelReportProblemLimit)
+            ++dropped;
+        else
+            problems.push_back({offset, text()});
+    };
     for (const LvlRegion& region : regions)
         if (region.cells == 0)
-            problems.push_back({static_cast<int64_t>(region.read->offset),
-                                "region '" + text_name(region.name) + "' has no cells"});
+            add(static_cast<int64_t>(region.read->offset),
+                [&] { return "region '" + text_name(region.name) + "' has no cells"; });
     std::unordered_set<std::string> keys;
     for (const LevelAttribute& attribute : file.report.attributes)
         if (!keys.insert(fold_key(attribute.key)).second)
-            problems.push_back({static_cast<int64_t>(attribute.offset),
-                                "attribute key '" + text_name(attribute.key) + "' repeats an earlier key"});
+            add(static_cast<int64_t>(attribute.offset), [&] {
+                return "attribute key '" + text_name(attribute.key) + "' repeats an earlier key";
+            });
     // The elvl block's offset must fit the BMP header's 16-bit field.
     uint64_t bitmap = (uint64_t{file.map->tileset_length} + 3) & ~uint64_t{3};
     if (file.report.bitmap && bitmap > 0xFFFF)
@@ -143,9 +172,7 @@ std::vector<LevelProblem> lvl_problems(const LvlFile& file, const std::vector<Lv
                      [](const LevelProblem& a, const LevelProblem& b) {
                          return static_cast<uint64_t>(a.offset) < static_cast<uint64_t>(b.offset);
                      });
-    if (file.report.problems_dropped > 0)
-        problems.push_back(
-            {-1, std::to_string(file.report.problems_dropped) + " more problems not listed"});
+    if (dropped > 0) problems.push_back({-1, std::to_string(dropped) + " more problems not listed"});
     return problems;
 }
 

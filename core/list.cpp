@@ -37,6 +37,8 @@ int list_remove(LinkedList* list, void* data) {
 }
 
 ListNode* list_insert_at(LinkedList* list, uint32_t index, void* data) {
+    // The tail without the walk: a reader appends a million regions one by one.
+    if (index == UINT32_MAX) return list_append(list, data);
     if (index == 0 || !list->head) {
         if (!list->head) return list_append(list, data);
         auto* node = static_cast<ListNode*>(mem_alloc(sizeof(ListNode)));

@@ -16,7 +16,8 @@ void list_init(LinkedList* list);
 ListNode* list_append(LinkedList* list, void* data);
 // Unlinks the first node (from the head) holding data; 1 if one was removed.
 int list_remove(LinkedList* list, void* data);
-// Inserts data so that it becomes node number index (0 = head); past the end it is appended.
+// Inserts data so that it becomes node number index (0 = head); past the end it is appended
+// (UINT32_MAX: at once, without walking the list).
 ListNode* list_insert_at(LinkedList* list, uint32_t index, void* data);
 // Unlinks node number index and returns its data; null when the list is shorter.
 void* list_remove_at(LinkedList* list, uint32_t index);

@@ -4,6 +4,8 @@
 #include "cli/lvl_run.h"
 #include "test_util.h"
 
+#include <algorithm>
+
 namespace {
 
 // rTIL data of one region cell at (x, 0), from the map's own encoder.
@@ -102,6 +104,18 @@ TEST_F(LvlCheck, EachProblemKindWithItsOffset) {
         EXPECT_EQ(run.out, want) << c.name;
         EXPECT_EQ(run.status, c.lines.empty() ? 0 : 1) << c.name;
     }
+}
+
+// Problems the tool adds to the reader's (regions without cells here) keep to its cap.
+TEST_F(LvlCheck, ProblemsPastTheCapAreOnlyCounted) {
+    Bytes chunks;
+    for (int32_t k = 0; k < 1200; ++k)
+        append(chunks, chunk("REGN", chunk("rNAM", bytes("E" + std::to_string(k)))));
+    write_file("in.lvl", level_with_chunks(64, chunks, {}));
+    LvlRun run = lvl_run({"check", "in.lvl"});
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1001);
+    EXPECT_TRUE(run.out.ends_with("in.lvl: 200 more problems not listed\n")) << run.out.substr(0, 200);
+    EXPECT_EQ(run.status, 1);
 }
 
 TEST_F(LvlCheck, StatusOfSeveralFiles) {
