@@ -66,7 +66,9 @@ bool read_file(const std::string& path, std::vector<uint8_t>* bytes, JournalHead
 void observe(void* user, MapData* map, const EditStepView& step) {
     auto* s = static_cast<JournalSession*>(user);
     ++s->steps;
-    if (journal_writer_wants_rewrite(s->writer)) {
+    // A map with a placeholder tileset saves without its regions and attributes: such a
+    // snapshot would not hold the map, so the journal grows on until a real tileset is in.
+    if (journal_writer_wants_rewrite(s->writer) && !map->tileset_placeholder) {
         std::vector<uint8_t> whole;
         mapdata_save_bytes(map, &whole);
         journal_writer_rewrite(s->writer, std::move(whole));

@@ -1,8 +1,6 @@
 // test_exchange.cpp - maps through Tiled and back: the real Tiled re-saves our exports as TMX
 // and JSON and the imports are the level file's very bytes; tmxrasterizer draws an export as
 // our renderer does; hostile Tiled maps are refused with the place, never a crash.
-#include <png.h>
-
 #include <cstdlib>
 
 #include "cli/lvl_run.h"
@@ -50,26 +48,6 @@ Bytes odd_map() {
     return b;
 }
 
-struct Rgba {
-    uint32_t width = 0, height = 0;
-    std::vector<uint8_t> px;
-    // Transparent pixels read as black: the tileset's black is drawn transparent.
-    uint32_t at(uint32_t x, uint32_t y) const {
-        const uint8_t* p = &px[4 * (size_t(y) * width + x)];
-        return p[3] == 0 ? 0 : uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-    }
-};
-Rgba read_rgba(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Rgba p;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return p;
-    image.format = PNG_FORMAT_RGBA;
-    p.px.resize(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, p.px.data(), 0, nullptr)) p.width = image.width, p.height = image.height;
-    return p;
-}
-
 class Exchange : public ScratchDir {};
 
 TEST_F(Exchange, MapsComeBackFromTiledByteForByte) {
@@ -103,7 +81,7 @@ TEST_F(Exchange, TmxrasterizerDrawsTheExportAsOurRenderer) {
     ASSERT_EQ(lvl_run({"convert", "odd.lvl", "odd.tmx"}).status, 0);
     // The whole export, one pixel per cell (full size would be 16384 pixels square).
     run_quiet("tmxrasterizer --tilesize 1 odd.tmx whole.png");
-    EXPECT_EQ(read_rgba("whole.png").width, 1024u);
+    EXPECT_EQ(read_png("whole.png").width, 1024u);
     // Full size, a corner of it: the same export record cut to 16 x 16 cells.
     MapDataPtr map(parse(read_file("odd.lvl")));
     TiledMap tiled;
@@ -126,13 +104,13 @@ TEST_F(Exchange, TmxrasterizerDrawsTheExportAsOurRenderer) {
     write_file("corner.tmx", text);
     run_quiet("tmxrasterizer corner.tmx corner.png");
     ASSERT_EQ(lvl_run({"render", "odd.lvl", "ours.png", "--scale", "16", "--area", "0", "0", "16", "16"}).status, 0);
-    Rgba theirs = read_rgba("corner.png"), ours = read_rgba("ours.png");
+    Picture theirs = read_png("corner.png"), ours = read_png("ours.png");
     ASSERT_EQ(theirs.width, 256u);
     ASSERT_EQ(ours.width, 256u);
     // Cell (4, 2) holds tileset tile 5.
     for (uint32_t y = 32; y < 48; ++y)
         for (uint32_t x = 64; x < 80; ++x)
-            ASSERT_EQ(theirs.at(x, y), ours.at(x, y)) << "pixel " << x << ", " << y;
+            ASSERT_EQ(theirs.rgb(x, y), ours.rgb(x, y)) << "pixel " << x << ", " << y;
 }
 
 // A 4 x 4 map made in Tiled: CSV cells, one object, one region layer.

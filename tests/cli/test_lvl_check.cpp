@@ -1,5 +1,6 @@
 // test_lvl_check.cpp - `ostrel-lvl check` on crafted files: each kind of problem once, with the
-// offset it lies at, and the exit status for sound, faulty and unreadable files.
+// offset it lies at, the exit status for sound, faulty and unreadable files, and names from a
+// file shown escaped and cut.
 #include "cli/lvl_run.h"
 #include "test_util.h"
 
@@ -127,6 +128,26 @@ TEST_F(LvlCheck, StatusOfSeveralFiles) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "ostrel-lvl: missing.lvl: No such file or directory\n"
                        "ostrel-lvl: empty.lvl: the file is empty\n");
+}
+
+// Control bytes in names are escaped, so three problems are three lines; a huge name is cut.
+TEST_F(LvlCheck, NamesAreShownSafely) {
+    // The longest name a chunk can hold: a region of its name alone.
+    const std::string long_name(131064, 'n');
+    Bytes regions = chunk("REGN", concat({chunk("rNAM", bytes("A\x1b[31m\x1f\nB")),
+                                          chunk("rTIL", Bytes{0xA3, 0xFF})}));
+    append(regions, chunk("REGN", chunk("rNAM", bytes(long_name))));
+    append(regions, chunk("ATTR", "K\x9b=1"));
+    append(regions, chunk("ATTR", "k\x9b=2"));
+    write_file("in.lvl", level_with_chunks(64, regions, {}));
+    LvlRun run = lvl_run({"check", "in.lvl"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 3) << run.out;
+    EXPECT_TRUE(contains(run.out, "region 'A\\x1b[31m\\x1f\\x0aB' has no cells")) << run.out;
+    EXPECT_TRUE(contains(run.out, "attribute key 'k\\x9b'")) << run.out;
+    EXPECT_TRUE(contains(run.out, "region '" + std::string(64, 'n') + "... (131,064 bytes)'"))
+        << run.out.substr(0, 300);
+    EXPECT_LT(run.out.size(), 500u);
 }
 
 } // namespace

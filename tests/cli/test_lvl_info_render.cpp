@@ -1,12 +1,15 @@
 // test_lvl_info_render.cpp - `ostrel-lvl info --json` against the shared maps' known contents,
-// `convert` against the editor's save, and `render` pixels against the map's cells.
-#include <SDL/SDL.h>
-#include <png.h>
+// `convert` keeping what info describes, `render` pixels against the map's cells (full-size tile
+// pictures: the exchange test's tmxrasterizer comparison) and render outputs that are pictures
+// only.
 
 #include "cli/lvl_run.h"
-#include "map/lvl/builtin_tileset.h"
 #include "map/lvl/level.h"
 #include "test_util.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 
 namespace {
 
@@ -14,26 +17,6 @@ const std::string kMaps = OSTREL_TESTDATA;
 
 bool have_maps() {
     return std::filesystem::exists(kMaps + "/duelpub.lvl");
-}
-
-struct Picture {
-    uint32_t width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    const uint8_t* at(uint32_t x, uint32_t y) const { return &rgb[3 * (y * width + x)]; }
-};
-
-Picture read_png(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Picture p;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return p;
-    image.format = PNG_FORMAT_RGB;
-    p.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, p.rgb.data(), 0, nullptr)) {
-        p.width = image.width;
-        p.height = image.height;
-    }
-    return p;
 }
 
 class LvlInfoRender : public ScratchDir {};
@@ -52,9 +35,10 @@ TEST_F(LvlInfoRender, InfoJsonOfTheSharedMaps) {
         R"("kept_chunks": [{"type": "DCID", "bytes": 12}])",
         // smallmape: sub-chunks other than rNAM and rTIL, in file order.
         R"("subchunks": ["rAWP", "rCOL"])",
-        // scf: its own 304 x 160 tileset and 235 objects.
+        // scf: its own 304 x 160 tileset and 235 objects, by type.
         R"("tileset": {"width": 304, "height": 160, "bytes": 49720},)",
         R"("objects": 235,)",
+        R"("objects_by_type": {"216": 195, "217": 38, "218": 0, "219": 0, "220": 2})",
         // smallmap: no bitmap, 1,236 tiles.
         R"("tileset": null,)",
         R"("tiles": 1236,)",
@@ -65,15 +49,22 @@ TEST_F(LvlInfoRender, InfoJsonOfTheSharedMaps) {
     EXPECT_EQ(run.out.substr(run.out.size() - 3), "\n]\n");
 }
 
-TEST_F(LvlInfoRender, ConvertWritesWhatTheEditorSaves) {
+// A converted shared map holds everything info describes of the original (attributes in any
+// order; a map without an elvl block gains an empty one), and converting it again changes no byte.
+TEST_F(LvlInfoRender, ConvertKeepsWhatInfoDescribesAndIsStable) {
     if (!have_maps()) GTEST_SKIP() << "shared test maps not present in " << kMaps;
+    const auto facts = [](const std::string& path) {
+        nlohmann::json j = nlohmann::json::parse(lvl_run({"info", "--json", path}).out).at(0);
+        j.erase("file");
+        j.erase("elvl");
+        std::sort(j["attributes"].begin(), j["attributes"].end());
+        return j;
+    };
     for (const char* name : {"duelpub.lvl", "smallmape.lvl", "scf.lvl", "smallmap.lvl"}) {
-        MapData* map = mapdata_load((kMaps + "/" + name).c_str());
-        Bytes saved;
-        mapdata_save_bytes(map, &saved);
-        mapdata_free(map);
-        ASSERT_EQ(lvl_run({"convert", kMaps + "/" + name, "out.lvl"}).status, 0);
-        EXPECT_EQ(read_file("out.lvl"), saved) << name;
+        ASSERT_EQ(lvl_run({"convert", kMaps + "/" + name, "a.lvl"}).status, 0);
+        ASSERT_EQ(lvl_run({"convert", "a.lvl", "b.lvl"}).status, 0);
+        EXPECT_EQ(facts("a.lvl"), facts(kMaps + "/" + name)) << name;
+        EXPECT_TRUE(read_file("b.lvl") == read_file("a.lvl")) << name;
     }
     ASSERT_EQ(lvl_run({"convert", "--stamp", kMaps + "/duelpub.lvl", "stamped.lvl"}).status, 0);
     EXPECT_TRUE(
@@ -99,37 +90,6 @@ TEST_F(LvlInfoRender, ScaleOneUsesTheRadarColours) {
         EXPECT_EQ(Bytes(p.at(x, 0), p.at(x, 0) + 3), Bytes(want[x], want[x] + 3)) << "cell " << x;
 }
 
-TEST_F(LvlInfoRender, FullSizeShowsTheTilesetCells) {
-    write_file("in.lvl", records({{2, 3, 45}, {3, 3, 190}}));
-    ASSERT_EQ(
-        lvl_run({"render", "in.lvl", "out.png", "--scale", "16", "--area", "2", "3", "2", "1"})
-            .status,
-        0);
-    Picture p = read_png("out.png");
-    ASSERT_EQ(p.width, 32u);
-    ASSERT_EQ(p.height, 16u);
-    uint32_t length = 0;
-    const uint8_t* bytes = builtin_tileset(&length);
-    SDL_Surface* tileset = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes, static_cast<int>(length)), 1);
-    ASSERT_NE(tileset, nullptr);
-    int mismatches = 0;
-    for (int cell = 0; cell < 2; ++cell) {
-        const int t = cell == 0 ? 45 : 190;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const int sx = (t - 1) % 19 * 16 + x, sy = (t - 1) / 19 * 16 + y;
-                const uint8_t index =
-                    static_cast<uint8_t*>(tileset->pixels)[sy * tileset->pitch + sx];
-                const SDL_Color& c = tileset->format->palette->colors[index];
-                const uint8_t* got =
-                    p.at(static_cast<uint32_t>(cell * 16 + x), static_cast<uint32_t>(y));
-                mismatches += got[0] != c.r || got[1] != c.g || got[2] != c.b;
-            }
-    }
-    EXPECT_EQ(mismatches, 0);
-    SDL_FreeSurface(tileset);
-}
-
 TEST_F(LvlInfoRender, WideRendersDrawAcrossTheSeamBetweenPieces) {
     // The sprites live in the editor's graphics folder; the tool finds them in ./graphics.
     std::filesystem::copy(std::string(OSTREL_RUN_DIR) + "/graphics", "graphics",
@@ -153,6 +113,34 @@ TEST_F(LvlInfoRender, WideRendersDrawAcrossTheSeamBetweenPieces) {
         }
     EXPECT_EQ(differing, 0);
     EXPECT_GT(lit, 16 * 16 * 6);
+}
+
+// A list of maps must not turn every second map into a picture; a non-PNG under a picture's
+// name is replaced only on request; a symlinked picture stays a link.
+TEST_F(LvlInfoRender, RenderWritesOnlyPictures) {
+    const Bytes map = {5, 0, 0, 7};
+    write_file("a.lvl", map);
+    write_file("b.lvl", map);
+    LvlRun run = lvl_run({"render", "a.lvl", "b.lvl"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "'b.lvl' is no picture name")) << run.err;
+    EXPECT_EQ(read_file("b.lvl"), map);
+
+    write_file("notes.png", {'h', 'i'});
+    run = lvl_run({"render", "a.lvl", "notes.png"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "ostrel-lvl: notes.png: not written: the file there is not a PNG picture "
+                       "(--force replaces it)\n");
+    EXPECT_EQ(read_file("notes.png"), (Bytes{'h', 'i'}));
+    EXPECT_EQ(lvl_run({"render", "a.lvl", "notes.png", "--force"}).status, 0);
+
+    std::filesystem::create_directory("pics");
+    std::filesystem::create_symlink("pics/real.png", "link.png");
+    for (int i = 0; i < 2; ++i) // a new picture, then one over the old picture
+        ASSERT_EQ(lvl_run({"render", "a.lvl", "link.png"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink("link.png"));
+    EXPECT_EQ(read_file("pics/real.png"), read_file("notes.png"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("pics"), std::filesystem::directory_iterator()), 1);
 }
 
 } // namespace

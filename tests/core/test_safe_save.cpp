@@ -15,16 +15,11 @@
 
 #include "core/platform.h"
 #include "core/safe_save.h"
+#include "test_util.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
-
-Bytes read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 size_t entries(const fs::path& dir) {
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
@@ -39,17 +34,12 @@ template <typename Fn> int in_child(Fn fn) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
-class SafeSaveTest : public ::testing::Test {
+// Saves into a scratch folder that holds only graphics/ at the start.
+class SafeSaveTest : public ScratchDir {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/ostrel-save-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        target_ = (dir_ / "map.lvl").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
-    std::string target_;
+    void SetUp() override { fs::remove(dir_ / "graphics"); }
+    const fs::path& dir_ = scratch.dir;
+    std::string target_ = (dir_ / "map.lvl").string();
 };
 
 // Kills during saves, with unnamed and with named temporaries: the file is always one whole
@@ -71,7 +61,7 @@ TEST_F(SafeSaveTest, KilledSavesLeaveNothingBehind) {
             usleep(std::uniform_int_distribution<useconds_t>(200, 4000)(random));
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
-            Bytes now = read_all(target_);
+            Bytes now = read_file(target_);
             ASSERT_TRUE(now == a || now == b) << "a torn file after kill " << kill_number;
             left += entries(dir_) > 1;
         }
@@ -97,30 +87,37 @@ TEST_F(SafeSaveTest, FileSizeLimitIsAReasonNotADeath) {
         });
         EXPECT_EQ(status, 0) << (unnamed ? "unnamed" : "named");
     }
-    EXPECT_EQ(read_all(target_), old);
+    EXPECT_EQ(read_file(target_), old);
     EXPECT_EQ(entries(dir_), 1u);
 }
 
-// A symlink is followed and stays, unless the caller refuses links; hard links are reported.
+// A symlink is followed and stays, unless the caller refuses links; hard links are reported;
+// what is no regular file is refused.
 TEST_F(SafeSaveTest, LinksAreKeptRefusedOrReported) {
     const fs::path real = dir_ / "real.lvl", link = dir_ / "link.lvl", other = dir_ / "other.lvl";
     ASSERT_EQ(safe_save_file(real.c_str(), Bytes{1}), 0);
     fs::create_symlink("real.lvl", link);
     ASSERT_EQ(safe_save_file(link.c_str(), Bytes{2}), 0);
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(read_all(real), Bytes{2});
+    EXPECT_EQ(read_file(real), Bytes{2});
     SafeSaveOptions no_links;
     no_links.refuse_links = true;
     EXPECT_EQ(safe_save_file(link.c_str(), Bytes{3}, no_links), FILE_IS_LINK);
+    // Nobody reads the FIFO: the save must not block on it. A folder is refused too.
     ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0600), 0);
-    EXPECT_EQ(safe_save_file((dir_ / "pipe").c_str(), Bytes{3}, no_links), FILE_NOT_REGULAR);
-    EXPECT_EQ(read_all(real), Bytes{2});
+    EXPECT_EQ(safe_save_file((dir_ / "pipe").c_str(), Bytes{3}), FILE_NOT_REGULAR);
+    EXPECT_EQ(safe_save_file(dir_.c_str(), Bytes{3}), EISDIR);
+    EXPECT_EQ(read_file(real), Bytes{2});
+    // A name with no room left for a temporary's suffix is saved all the same.
+    const fs::path long_name = dir_ / std::string(250, 'n');
+    ASSERT_EQ(safe_save_file(long_name.c_str(), Bytes{5}), 0);
+    EXPECT_EQ(read_file(long_name), Bytes{5});
 
     fs::create_hard_link(real, other);
     SafeSave facts;
     ASSERT_EQ(safe_save_file(real.c_str(), Bytes{4}, {}, &facts), 0);
     EXPECT_EQ(facts.hard_links, 2u);
-    EXPECT_EQ(read_all(other), Bytes{2}); // the other name keeps the old file
+    EXPECT_EQ(read_file(other), Bytes{2}); // the other name keeps the old file
 }
 
 // Root saving someone else's file gives it back to its owner and group, mode included.
@@ -149,7 +146,7 @@ TEST_F(SafeSaveTest, UnprivilegedSaves) {
         if (safe_save_file(target_.c_str(), Bytes{1}) != 0 || chmod(target_.c_str(), 0604) != 0)
             return 11;
         if (safe_save_file(ro.c_str(), Bytes{1}) != 0 || chmod(ro.c_str(), 0444) != 0) return 12;
-        if (safe_save_file(ro.c_str(), Bytes{2}) != EACCES || read_all(ro) != Bytes{1}) return 13;
+        if (safe_save_file(ro.c_str(), Bytes{2}) != EACCES || read_file(ro) != Bytes{1}) return 13;
         // A named temporary of a process that is gone (pid 1 never is, so use a dead child).
         pid_t dead = fork();
         if (dead == 0) _exit(0);

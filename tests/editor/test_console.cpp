@@ -55,10 +55,6 @@ TEST_F(Console, TypingShiftCapsBackspaceAndReturn) {
     EXPECT_STREQ(app().console.input, "");
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(Console, WordWrapScrollbackAndRecall) {
     console_print(app().console, 1, "ab %s", std::string(78, 'x').c_str()); // the word goes whole to row 7
     EXPECT_EQ(std::pair(row(6), row(7)), std::pair(std::string("ab "), std::string(78, 'x')));
@@ -71,8 +67,10 @@ TEST_F(Console, WordWrapScrollbackAndRecall) {
     type("?settile 5");
     enter();
     EXPECT_EQ(app().console.back, 0); // running a line shows the newest rows
-    type("?settile 7");
-    enter();
+    for (int i = 0; i < 2; ++i) { // a line run twice in a row is recalled once
+        type("?settile 7");
+        enter();
+    }
     type("?");
     editor_key(KEY_PAGE_UP, 0); // a begun line takes the page keys
     EXPECT_EQ(app().console.back, 4);

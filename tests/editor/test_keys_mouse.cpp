@@ -2,7 +2,6 @@
 // picking, erasing and palette picks.
 #include "editor/editor.h"
 #include "editor/editor_mouse.h"
-#include "editor/options.h"
 #include "editor_fixture.h"
 #include "render/helpviewer.h"
 
@@ -50,11 +49,14 @@ TEST_F(Keys, ScrollInsertMenuAndPanelSwitches) {
 TEST_F(Keys, BookmarksSetWithCtrlAndRecalledWithShift) {
     app().view.center_x = 8200;
     app().view.center_y = 4100;
+    editor_update_view();
+    const auto view = std::pair(app().view.tile_x, app().view.tile_y);
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x40), 1);
     EXPECT_EQ(row(7), "bookmark 0 set: (512, 256)");
     editor_key(KEY_INSERT, 0);
     EXPECT_EQ(editor_bookmark_key(KEY_F1, 0x02), 1);
     EXPECT_EQ(centre(), std::pair(8200, 4100));
+    EXPECT_EQ(std::pair(app().view.tile_x, app().view.tile_y), view); // the view follows
     editor_bookmark_key(KEY_F2, 0x41); // Ctrl wins over Shift
     EXPECT_EQ(row(7), "bookmark 1 set: (512, 256)");
     EXPECT_EQ(editor_bookmark_key(KEY_F2, 0), 0);
@@ -131,33 +133,6 @@ TEST_F(Mouse, PalettePicksAndItsGaps) {
     editor_mouse(0, MOUSE_LEFT, 20, 20);
     EXPECT_EQ(std::pair(app().selected_tile, mapdata_get_tile(map(), 20, 20)),
               std::pair(190, 0));
-}
-
-TEST(Options, SizesFileNameAndRefusals) {
-    const struct {
-        std::vector<const char*> args;
-        std::string map;
-        int width, height;
-        bool error;
-    } cases[] = {
-        {{"-w800", "-h", "0x258", "maps/a.lvl"}, "maps/a.lvl", 800, 600, false},
-        {{"--", "-odd.lvl"}, "-odd.lvl", 0, 0, false},
-        {{"--help"}, "", 0, 0, false},
-        {{"-w319"}, "", 0, 0, true},
-        {{"-w1024x"}, "", 0, 0, true},
-        {{"-h"}, "", 0, 0, true},
-        {{"-W800"}, "", 0, 0, true},
-        {{"--frobnicate", "a.lvl"}, "", 0, 0, true},
-        {{"a.lvl", "b.lvl"}, "a.lvl", 0, 0, true},
-    };
-    for (const auto& c : cases) {
-        EditorOptions o = editor_options_parse(c.args);
-        EXPECT_EQ(o.map, c.map) << c.args[0];
-        EXPECT_EQ(o.width, c.width) << c.args[0];
-        EXPECT_EQ(o.height, c.height) << c.args[0];
-        EXPECT_EQ(!o.error.empty(), c.error) << c.args[0] << ": " << o.error;
-    }
-    EXPECT_TRUE(editor_options_parse(std::vector<const char*>{"--help"}).help);
 }
 
 } // namespace

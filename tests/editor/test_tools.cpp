@@ -101,6 +101,7 @@ TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
         {"?rect 20 20 24 23", "rectangle: 14 cells", 24, 22, 3},
         {"?rect 30,30,31,31 filled", "rectangle: 4 cells", 31, 31, 3},
         {"?line 0 0 1024 5", nullptr, 0, 0, 3}, // off the map: refused
+        {"?rect 0 0 1024 5", nullptr, 0, 0, 3}, // refused too, not cut to the map
     };
     for (const Case& c : cases) {
         uint32_t steps = edit_undo_count(map());

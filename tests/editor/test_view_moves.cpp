@@ -1,5 +1,6 @@
-// Moving around the map: wheel zoom about the pointer, arrow steps, the radar, the paced
-// right-button scroll, the opening view, and panels that keep their clicks from the map.
+// Moving around the map: wheel zoom about the pointer (and its limits), the paced right-button
+// scroll, the opening view, and panels that keep their clicks from the map (arrow steps and
+// radar clicks: view_session.sh).
 #include "editor/editor_loop.h"
 #include "editor/editor_mouse.h"
 #include "editor/mouse_tools.h"
@@ -53,17 +54,6 @@ TEST_F(Moves, WheelZoomKeepsTheCellUnderThePointer) {
     EXPECT_EQ(std::pair(app().selected_tile, app().view.zoom), std::pair(0, 1));
     wheel(MOUSE_WHEEL_UP, 400, 400);
     EXPECT_EQ(app().selected_tile, 255);
-}
-
-TEST_F(Moves, ArrowsMoveOneTileAndShiftMostOfTheWindow) {
-    for (int zoom : {1, 2, 4}) {
-        app().view.zoom = zoom;
-        app().view.center_x = app().view.center_y = 4000;
-        editor_key(KEY_RIGHT, 0);
-        editor_key(KEY_DOWN, MOD_SHIFT);
-        // Three quarters of the 480-pixel height, in map pixels at this zoom.
-        EXPECT_EQ(centre(), std::pair(4016, 4000 + ((360 * zoom) & ~15))) << zoom;
-    }
 }
 
 TEST_F(Moves, RightButtonScrollIsPacedByTheDistanceFromTheCentre) {
@@ -143,15 +133,6 @@ TEST_F(Moves, PanelsKeepTheirClicks) {
         mouse_at(pointer, pointer, buttons, x, 20);
     for (int x = 20; x <= 23; ++x)
         EXPECT_EQ(mapdata_get_tile(map(), x, 20), x == 20 ? 5 : 0) << x;
-}
-
-TEST_F(Moves, RadarClickCentresTheViewAndADragFollows) {
-    app().alt_held = 1;
-    mouse_at((640 - 258) + 100, (480 - 258) + 50, MOUSE_LEFT);
-    EXPECT_EQ(centre(), std::pair(100 * 64 + 32, 50 * 64 + 32));
-    mouse_at(639, 0, MOUSE_LEFT);
-    EXPECT_EQ(centre(), std::pair(255 * 64 + 32, 32));
-    EXPECT_EQ(mapdata_get_tile(map(), 3, 3), 0);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // Hostile level files: region data past the decode budget is cut and counted as a loss; file
-// sizes are checked before reading.
+// sizes are checked before reading, and a FIFO is refused without waiting on it.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -76,11 +77,14 @@ TEST(HostileFile, EveryLegalFileDecodesInFullAndCutsAreLosses) {
 using SizeChecks = ScratchDir;
 
 TEST_F(SizeChecks, FileSizesAreCheckedBeforeReading) {
+    ASSERT_EQ(mkfifo("pipe.lvl", 0600), 0); // nobody writes to it: the open must not block
+    int error = 0;
+    EXPECT_EQ(mapdata_open("pipe.lvl", &error), nullptr);
+    EXPECT_EQ(error, FILE_NOT_REGULAR);
     std::ofstream("big.lvl").close();
     std::ofstream("big.bmp").close();
     ASSERT_EQ(truncate("big.lvl", kLevelFileLimit + 1), 0);
     ASSERT_EQ(truncate("big.bmp", 3ll << 30), 0);
-    int error = 0;
     EXPECT_EQ(mapdata_open("big.lvl", &error), nullptr);
     EXPECT_EQ(file_error_describe(error, "big.lvl", kLevelFileLimit),
               "the file is too large: 67,108,865 bytes, more than the 64 MiB it may have");

@@ -1,4 +1,4 @@
-// test_region.cpp - the rTIL decoder, the membership store and reading "REGN" chunks.
+// test_region.cpp - the rTIL decoder and reading "REGN" chunks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,31 +62,6 @@ TEST(RegionDecode, CellsPastTheMapEdgeAreNeverAdded) {
     EXPECT_TRUE(region_contains(past_row.region, 0, 1023));
     EXPECT_FALSE(region_contains(past_row.region, 0, 0));
     EXPECT_EQ(region_cells(past_row.region).size(), 6u);
-}
-
-TEST(RegionMembership, SharedCellsAndToggling) {
-    ScopedMap map;
-    Region* a = add_region(map.map, "A");
-    Region* b = add_region(map.map, "B");
-    region_add_tile(a, 10, 20);
-    region_add_tile(b, 10, 20);
-    region_add_tile(b, 11, 20);
-    region_add_tile(b, -1, 5); // edits outside the map do nothing
-    const auto in = [&] {
-        return std::vector<int>{region_contains(a, 10, 20), region_contains(b, 10, 20),
-                                region_contains(a, 11, 20), region_contains(b, 1023, 5)};
-    };
-    EXPECT_EQ(in(), (std::vector<int>{1, 1, 0, 0}));
-    int32_t length = 0;
-    Region* const* members =
-        mapdata_region_set(map.map, tilegrid_get(map->region_grid, 10, 20), &length);
-    EXPECT_EQ(std::vector<Region*>(members, members + length), (std::vector<Region*>{a, b}));
-    region_toggle_tile(a, 10, 20); // a shared cell of A leaves A only: B keeps it
-    EXPECT_EQ(in(), (std::vector<int>{0, 1, 0, 0}));
-    region_toggle_tile(a, 10, 20);
-    region_set_tile(a, 10 + 1024, 20, 0); // ignored; reads wrap like every grid read
-    EXPECT_EQ(in(), (std::vector<int>{1, 1, 0, 0}));
-    EXPECT_TRUE(region_contains(a, 10 + 1024, 20 - 1024));
 }
 
 TEST(RegionRead, NamesAndSubChunks) {

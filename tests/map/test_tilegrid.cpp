@@ -1,4 +1,6 @@
-// test_tilegrid.cpp - the sparse grid's addressing and storage, the border ring, the default map.
+// test_tilegrid.cpp - the sparse grid's addressing and storage, the border ring, the default map,
+// and the lookup of objects.
+#include "map/model/stamp.h"
 #include "test_util.h"
 
 #include "map/lvl/level.h"
@@ -37,6 +39,11 @@ TEST(TileGrid, CompactionReleasesOnlyEmptyStorage) {
     tilegrid_compact(grid);
     EXPECT_EQ(shape(grid), Shape(1, 1));
     EXPECT_EQ(tilegrid_get(grid, 15, 15), 1);
+    // The bounds the opening view fits: the inclusive corners of the non-zero cells.
+    tilegrid_put(grid, 3, 20, 2);
+    int32_t box[4] = {};
+    ASSERT_TRUE(tilegrid_bounds(grid, &box[0], &box[1], &box[2], &box[3]));
+    EXPECT_EQ(std::vector<int32_t>(box, box + 4), (std::vector<int32_t>{3, 15, 15, 20}));
     tilegrid_free(grid);
 }
 
@@ -49,6 +56,21 @@ TEST(MapData, BorderRingReadsTwentyAndBeyondItZero) {
         EXPECT_EQ(mapdata_get_tile(map, x, y), 0) << x << "," << y;
     EXPECT_EQ(mapdata_get_tile(map, 1023, 1023), 0);
     mapdata_free(map);
+}
+
+// An object covers its square for the lookup; erasing it gives its storage back. (Painting
+// over objects and their squares at the edge: the random edit sessions.)
+TEST(Stamp, FindCoversTheSquareAndErasedStorageIsGivenBack) {
+    ScopedMap map;
+    map->tiles = tilegrid_new();
+    mapdata_set_tile(map.map, 10, 10, 219);
+    int tile = 0;
+    EXPECT_NE(stamp_find(map.map, 15, 15, &tile), nullptr);
+    EXPECT_EQ(tile, 219);
+    EXPECT_EQ(stamp_find(map.map, 16, 15, nullptr), nullptr);
+    EXPECT_EQ(stamp_find(map.map, -1, 10, nullptr), nullptr);
+    mapdata_set_tile(map.map, 14, 14, 0);
+    EXPECT_EQ(tilegrid_storage_bytes(map->tiles), sizeof(TileGrid));
 }
 
 } // namespace
