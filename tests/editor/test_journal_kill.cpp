@@ -164,12 +164,17 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
             ASSERT_TRUE(map) << problem;
             Hash rebuilt = hash_of(map);
             mapdata_free(map);
-            k = ended;
+            // A busy child publishes its count after a random step, which makes up to two
+            // steps: those may be in the journal already.
+            k = idle ? ended : ended + 2;
             while (k > 0 && state_after(seed, k) != rebuilt)
                 --k;
             ASSERT_EQ(rebuilt, state_after(seed, k)) << "kill " << kill << ": a torn state";
+            k = std::min(k, ended);
         }
-        if (idle) ASSERT_EQ(k, ended) << "kill " << kill << ": steps over a second old were lost";
+        if (idle) {
+            ASSERT_EQ(k, ended) << "kill " << kill << ": steps over a second old were lost";
+        }
         recovered_steps += k;
         if (k < ended) worst_loss_ns = std::max(worst_loss_ns, killed_at - shared->ended_ns[k + 1]);
     }
