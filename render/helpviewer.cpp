@@ -12,7 +12,7 @@
 static constexpr const char* kHelpFile = "Commands.hlp";
 
 void helpviewer_init(HelpState& help) {
-    help = HelpState{};
+    helpviewer_release(help);
     helpviewer_load(help, platform_asset_path(kHelpFile).c_str());
 }
 
@@ -168,5 +168,6 @@ void helpviewer_draw_page(GfxState& gfx, const HelpState& help, int page) {
 void helpviewer_release(HelpState& help) {
     if (help.capacity <= 0) return;
     mem_free(help.lines);
-    help = HelpState{};
+    help.lines = nullptr;
+    help.capacity = help.line_count = help.page_count = 0;
 }

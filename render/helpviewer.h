@@ -12,11 +12,18 @@ struct HelpLine {
     char text[HELP_LINE_CHARS + 1];
 };
 
+void helpviewer_release(struct HelpState& help);
+
+// Owns its lines: they go with it.
 struct HelpState {
-    int32_t capacity;
-    int32_t line_count;
-    int32_t page_count;
-    HelpLine* lines;
+    int32_t capacity = 0;
+    int32_t line_count = 0;
+    int32_t page_count = 0;
+    HelpLine* lines = nullptr;
+    HelpState() = default;
+    HelpState(const HelpState&) = delete;
+    HelpState& operator=(const HelpState&) = delete;
+    ~HelpState() { helpviewer_release(*this); }
 };
 
 // Clears the help state and loads "Commands.hlp".

@@ -34,13 +34,6 @@ namespace {
 
 constexpr size_t kAttrKeyMax = 63;
 
-char* copy_text(const char* text) {
-    size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(mem_alloc(static_cast<uint32_t>(length + 1)));
-    std::memcpy(copy, text, length);
-    return copy;
-}
-
 // The name a map is known by in messages: its full path, or its label without a file.
 const char* map_title(const MapData* map) {
     return map->path ? map->path : map->name;
