@@ -91,7 +91,7 @@ void BM_DecodeDuelpubRegions(benchmark::State& state) {
     for (auto _ : state) {
         MapData* map = mapdata_new();
         read_area(map, area);
-        benchmark::DoNotOptimize(map->regions);
+        benchmark::DoNotOptimize(map->region_order.head);
         mapdata_free(map);
     }
 }
@@ -211,7 +211,7 @@ void BM_HostileOverlap(benchmark::State& state) {
     for (auto _ : state) {
         MapData* map = mapdata_new();
         mapdata_read_bytes(map, file, LevelReadOptions{false});
-        regions = map->regions ? map->regions->count : 0;
+        regions = static_cast<int32_t>(list_count(&map->region_order));
         sets = mapdata_region_set_count(map);
         mapdata_free(map);
     }

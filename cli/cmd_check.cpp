@@ -8,7 +8,7 @@ int lvl_check(const std::vector<std::string>& files, FILE* out, FILE* err) {
     for (const std::string& path : files) {
         LvlFile file;
         const std::string shown = text_escaped(path);
-        if (!lvl_open(&file, path.c_str(), false)) {
+        if (!lvl_open(&file, path.c_str())) {
             std::fprintf(err, "ostrel-lvl: %s: %s\n", shown.c_str(), file.error.c_str());
             status = 2;
             continue;

@@ -33,7 +33,7 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
                 continue;
             }
             file.map = read.map.release();
-        } else if (!lvl_open(&file, in.c_str(), false)) {
+        } else if (!lvl_open(&file, in.c_str())) {
             std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), file.error.c_str());
             status = 2;
             continue;

@@ -170,7 +170,7 @@ int lvl_info(const std::vector<std::string>& files, bool json, FILE* out, FILE* 
     if (json) std::fputs("[\n", out);
     for (size_t i = 0; i < files.size(); ++i) {
         LvlFile file;
-        bool ok = lvl_open(&file, files[i].c_str(), false);
+        bool ok = lvl_open(&file, files[i].c_str());
         if (json && i > 0) std::fputs(",\n", out);
         if (!ok) {
             status = 2;

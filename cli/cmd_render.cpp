@@ -190,7 +190,7 @@ int lvl_render(const std::vector<std::string>& pairs, const LvlRenderOptions& op
         }
         LvlFile file;
         // Scale 1 needs only the tile values, not the tileset's picture.
-        if (!lvl_open(&file, pairs[i].c_str(), options.scale != 1)) {
+        if (!lvl_open(&file, pairs[i].c_str())) {
             std::fprintf(err, "ostrel-lvl: %s: %s\n", pairs[i].c_str(), file.error.c_str());
             status = 2;
             continue;

@@ -30,7 +30,7 @@ std::string fold_key(const std::string& key) {
 
 } // namespace
 
-bool lvl_open(LvlFile* file, const char* path, bool decode_tileset) {
+bool lvl_open(LvlFile* file, const char* path) {
     file->path = path;
     int error = 0;
     MappedFile* bytes = mapped_file_open(path, &error, kLevelFileLimit);

@@ -62,7 +62,7 @@ int usage_error(FILE* err, const std::string& what) {
 int lvl_main(int argc, char** argv, FILE* out, FILE* err) {
     std::vector<std::string> files;
     std::string command;
-    bool json = false, stamp = false, verbose = false, help = false;
+    bool json = false, stamp = false, help = false;
     LvlRenderOptions render;
     bool area = false;
     for (int i = 1; i < argc; ++i) {
@@ -74,7 +74,7 @@ int lvl_main(int argc, char** argv, FILE* out, FILE* err) {
         } else if (arg == "--stamp") {
             stamp = true;
         } else if (arg == "--verbose") {
-            verbose = true;
+            // main already let the log through to the standard error stream
         } else if (arg == "--regions") {
             render.regions = true;
         } else if (arg == "--grid") {

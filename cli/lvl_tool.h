@@ -19,7 +19,7 @@ struct LvlFile {
 };
 
 // Reads a file with its report; false (and error set) when it cannot be read.
-bool lvl_open(LvlFile* file, const char* path, bool decode_tileset);
+bool lvl_open(LvlFile* file, const char* path);
 void lvl_close(LvlFile* file);
 
 struct LvlTileset {

@@ -5,6 +5,7 @@
 void list_init(LinkedList* list) {
     list->head = nullptr;
     list->tail = nullptr;
+    list->count = 0;
 }
 
 ListNode* list_append(LinkedList* list, void* data) {
@@ -16,6 +17,7 @@ ListNode* list_append(LinkedList* list, void* data) {
     } else {
         list->head = list->tail = node;
     }
+    ++list->count;
     return node;
 }
 
@@ -31,6 +33,7 @@ int list_remove(LinkedList* list, void* data) {
             if (list->tail == node) list->tail = prev;
         }
         mem_free(node);
+        --list->count;
         return 1;
     }
     return 0;
@@ -45,6 +48,7 @@ ListNode* list_insert_at(LinkedList* list, uint32_t index, void* data) {
         node->data = data;
         node->next = list->head;
         list->head = node;
+        ++list->count;
         return node;
     }
     ListNode* prev = list->head;
@@ -55,6 +59,7 @@ ListNode* list_insert_at(LinkedList* list, uint32_t index, void* data) {
     node->data = data;
     node->next = prev->next;
     prev->next = node;
+    ++list->count;
     return node;
 }
 
@@ -73,14 +78,8 @@ void* list_remove_at(LinkedList* list, uint32_t index) {
     if (list->tail == node) list->tail = prev;
     void* data = node->data;
     mem_free(node);
+    --list->count;
     return data;
-}
-
-uint32_t list_count(const LinkedList* list) {
-    uint32_t count = 0;
-    for (const ListNode* node = list->head; node; node = node->next)
-        ++count;
-    return count;
 }
 
 void list_foreach(LinkedList* list, void (*visitor)(void* data)) {
@@ -98,4 +97,5 @@ void list_clear(LinkedList* list) {
         node = next;
     }
     list->head = list->tail = nullptr;
+    list->count = 0;
 }

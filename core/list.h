@@ -10,6 +10,7 @@ struct ListNode {
 struct LinkedList {
     ListNode* head;
     ListNode* tail;
+    uint32_t count; // kept by every call below: a map may hold millions of regions or objects
 };
 
 void list_init(LinkedList* list);
@@ -21,7 +22,7 @@ int list_remove(LinkedList* list, void* data);
 ListNode* list_insert_at(LinkedList* list, uint32_t index, void* data);
 // Unlinks node number index and returns its data; null when the list is shorter.
 void* list_remove_at(LinkedList* list, uint32_t index);
-uint32_t list_count(const LinkedList* list);
+inline uint32_t list_count(const LinkedList* list) { return list->count; }
 // Visits each node's data head to tail; the visitor must not remove the current node.
 void list_foreach(LinkedList* list, void (*visitor)(void* data));
 // Releases every node (not the data).

@@ -106,7 +106,7 @@ void editor_undo();
 void editor_redo();
 // Says once on the console when the current map's history had to drop its oldest steps.
 void editor_history_notice();
-// Refills the region list from current_map (after the console opened another map).
+// Refills the region list from the open map (after the console opened another map).
 void regionlist_rebuild();
 // Refills the region list after the map's regions changed, keeping the selected region under
 // the cursor.

@@ -1,7 +1,6 @@
 // regionlist.cpp - the region list panel and its cursor, which picks the selected region.
 #include "editor/regionlist.h"
 
-#include "core/mem.h"
 #include "editor/editor_state.h"
 #include "map/model/mapdata.h"
 #include "map/model/region.h"
@@ -26,31 +25,15 @@ void copy_field(char* field, const char* text) {
     if (text) std::strncpy(field, text, kRegionListTextSize - 1);
 }
 
-void add_region_entry(void*, Region* region) {
-    char flags[8];
-    region_flags(region, flags);
-    regionlist_add(region_name(region), flags);
-    auto* entry = static_cast<RegionListEntry*>(app().regionlist.entries.tail->data);
-    entry->region = region;
-    entry->has_colour = region_colour(region, entry->rgb);
-}
-
-// The entry under the cursor.
-const RegionListEntry* cursor_entry() {
-    int32_t k = 0;
-    for (ListNode* node = app().regionlist.entries.head; node; node = node->next, ++k)
-        if (k == app().regionlist.cursor) return static_cast<const RegionListEntry*>(node->data);
-    return nullptr;
+Region* entry_region(int32_t k) {
+    const RegionList& list = app().regionlist;
+    return k >= 1 && static_cast<size_t>(k) <= list.regions.size() ? list.regions[k - 1] : nullptr;
 }
 
 bool in_map(const MapData* map, const Region* region) {
     for (const ListNode* node = map->region_order.head; node; node = node->next)
         if (node->data == region) return true;
     return false;
-}
-
-void release_entry(void* data) {
-    mem_free(data);
 }
 
 // After a downward move the window must end at or before the last entry.
@@ -63,50 +46,51 @@ void clamp_top(int32_t n) {
 } // namespace
 
 int32_t regionlist_count() {
-    return static_cast<int32_t>(list_count(&app().regionlist.entries));
+    return 1 + static_cast<int32_t>(app().regionlist.regions.size());
 }
 
 void regionlist_init(const char* name) {
-    list_init(&app().regionlist.entries);
-    app().regionlist.top = 0;
-    app().regionlist.cursor = 0;
-    regionlist_add(name, nullptr);
+    RegionList& list = app().regionlist;
+    list.first = name ? name : "";
+    list.regions.clear();
+    list.top = 0;
+    list.cursor = 0;
 }
 
 void regionlist_set_rows(int32_t n) {
     app().regionlist.rows = n;
 }
 
-void regionlist_add(const char* name, const char* tag) {
-    auto* entry = static_cast<RegionListEntry*>(mem_alloc(sizeof(RegionListEntry)));
-    copy_field(entry->name, name);
-    copy_field(entry->tag, tag);
-    list_append(&app().regionlist.entries, entry);
+RegionListRow regionlist_row(int32_t k) {
+    RegionListRow row{};
+    if (k == 0) copy_field(row.name, app().regionlist.first.c_str());
+    if (const Region* region = entry_region(k)) {
+        copy_field(row.name, region_name(region));
+        char flags[8];
+        region_flags(region, flags);
+        copy_field(row.tag, flags);
+        row.has_colour = region_colour(region, row.rgb);
+    }
+    return row;
 }
 
 int32_t regionlist_selected(char* name, char* tag) {
-    int32_t k = 0;
-    for (ListNode* node = app().regionlist.entries.head; node; node = node->next, ++k) {
-        if (k != app().regionlist.cursor) continue;
-        const auto* entry = static_cast<const RegionListEntry*>(node->data);
-        if (name) std::memcpy(name, entry->name, kRegionListTextSize);
-        if (tag) std::memcpy(tag, entry->tag, kRegionListTextSize);
-        break;
-    }
+    RegionListRow row = regionlist_row(app().regionlist.cursor);
+    if (name) std::memcpy(name, row.name, kRegionListTextSize);
+    if (tag) std::memcpy(tag, row.tag, kRegionListTextSize);
     return app().regionlist.cursor - 1;
 }
 
 void regionlist_rebuild() {
-    // The first entry survives every rebuild.
-    app().regionlist.cursor = 0;
-    char first[kRegionListTextSize] = {};
-    regionlist_selected(first, nullptr);
-    regionlist_free();
-    app().regionlist.top = 0;
-    app().regionlist.cursor = 0;
-    regionlist_add(first, nullptr);
-    if (app_map())
-        mapdata_for_each_region(app_map(), add_region_entry, nullptr);
+    RegionList& list = app().regionlist;
+    list.regions.clear();
+    list.top = 0;
+    list.cursor = 0;
+    if (MapData* map = app_map()) {
+        list.regions.reserve(list_count(&map->region_order));
+        for (const ListNode* node = map->region_order.head; node; node = node->next)
+            list.regions.push_back(static_cast<Region*>(node->data));
+    }
 }
 
 void regionlist_sync() {
@@ -114,12 +98,9 @@ void regionlist_sync() {
     int32_t top = list.top;
     regionlist_rebuild();
     MapData* map = app_map();
-    int32_t k = 1;
-    for (ListNode* node = list.entries.head ? list.entries.head->next : nullptr;
-         node && map && map->selected_region; node = node->next, ++k) {
-        if (static_cast<RegionListEntry*>(node->data)->region != map->selected_region) continue;
-        list.cursor = k;
-        break;
+    if (map && map->selected_region) {
+        auto at = std::find(list.regions.begin(), list.regions.end(), map->selected_region);
+        if (at != list.regions.end()) list.cursor = 1 + static_cast<int32_t>(at - list.regions.begin());
     }
     // The window stays where it was while it shows the cursor.
     list.top = top;
@@ -129,31 +110,24 @@ void regionlist_sync() {
 }
 
 void regionlist_follow_map() {
-    static const MapData* seen_map = nullptr;
-    static uint64_t seen_revision = 0;
-    static const Region* seen_selected = nullptr;
+    RegionList& list = app().regionlist;
     const MapData* map = app_map();
     if (!map) return;
-    if (map == seen_map && map->revision == seen_revision && map->selected_region == seen_selected)
+    if (map == list.seen_map && map->revision == list.seen_revision &&
+        map->selected_region == list.seen_selected)
         return;
-    seen_map = map;
-    seen_revision = map->revision;
-    seen_selected = map->selected_region;
+    list.seen_map = map;
+    list.seen_revision = map->revision;
+    list.seen_selected = map->selected_region;
     regionlist_sync();
 }
 
 void regionlist_apply() {
-    char name[kRegionListTextSize] = {};
-    int32_t r = regionlist_selected(name, nullptr);
     MapData* map = app_map();
     if (map) {
-        // Each entry stands for its own region, also one of two that share a name; an entry
-        // made without a region is found by its name.
-        const RegionListEntry* entry = cursor_entry();
-        Region* region = entry ? entry->region : nullptr;
-        if (region && !in_map(map, region)) region = nullptr;
-        if (!region && r >= 0) region = mapdata_find_region(map, name);
-        map->selected_region = r == -1 ? nullptr : region;
+        // Each entry stands for its own region, also one of two that share a name.
+        Region* region = entry_region(app().regionlist.cursor);
+        map->selected_region = region && in_map(map, region) ? region : nullptr;
     }
     gfx_invalidate_view(app().gfx);
 }
@@ -218,34 +192,30 @@ void regionlist_draw() {
     int32_t n = regionlist_count();
     int32_t shown = n - list.top;
     if (shown > list.rows) shown = list.rows;
+    std::vector<RegionListRow> rows;
     int width = kBoxWidth;
-    int32_t k = 0;
-    for (ListNode* node = list.entries.head; node && k < list.top + list.rows;
-         node = node->next, ++k) {
-        size_t flags = std::strlen(static_cast<const RegionListEntry*>(node->data)->tag);
-        if (k >= list.top && k > 0 && flags > 4)
-            width = std::max(width, kBoxWidth + 8 * int(flags - 4));
+    for (int32_t k = list.top; k < list.top + shown; ++k) {
+        rows.push_back(regionlist_row(k));
+        size_t flags = std::strlen(rows.back().tag);
+        if (k > 0 && flags > 4) width = std::max(width, kBoxWidth + 8 * int(flags - 4));
     }
     gfx_clear_rect(app().gfx, nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4);
     gfx_draw_outline(app().gfx, nullptr, 4, 4, static_cast<uint16_t>(width), shown * 8 + 4, 0);
     gfx_draw_text(app().gfx, nullptr, 6, (list.cursor - list.top) * 8 + 6, ">", 3);
-    k = 0;
-    for (ListNode* node = list.entries.head; node && k < list.top + list.rows;
-         node = node->next, ++k) {
-        if (k < list.top) continue;
-        const auto* entry = static_cast<const RegionListEntry*>(node->data);
+    for (int32_t k = list.top; k < list.top + shown; ++k) {
+        const RegionListRow& row = rows[static_cast<size_t>(k - list.top)];
         int y = 6 + 8 * (k - list.top);
         if (k == 0) {
-            gfx_draw_text(app().gfx, nullptr, 14, y, entry->name, 0);
+            gfx_draw_text(app().gfx, nullptr, 14, y, row.name, 0);
             continue;
         }
         // Number, name and flag letters, held to 47 characters; the colour swatch sits in the
         // space after the number.
         char line[96];
-        std::snprintf(line, sizeof line, "%2d %-10.10s %-4s", k - 1, entry->name, entry->tag);
+        std::snprintf(line, sizeof line, "%2d %-10.10s %-4s", k - 1, row.name, row.tag);
         line[47] = '\0';
         gfx_draw_text(app().gfx, nullptr, 14, y, line, 0);
-        gfx_draw_swatch(app().gfx, nullptr, 31, y + 1, 6, entry->has_colour ? entry->rgb : nullptr);
+        gfx_draw_swatch(app().gfx, nullptr, 31, y + 1, 6, row.has_colour ? row.rgb : nullptr);
     }
 }
 
@@ -262,6 +232,6 @@ bool regionlist_click(int32_t y) {
 }
 
 void regionlist_free() {
-    list_foreach(&app().regionlist.entries, release_entry);
-    list_clear(&app().regionlist.entries);
+    std::vector<Region*>().swap(app().regionlist.regions);
+    app().regionlist.seen_map = nullptr;
 }

@@ -3,32 +3,40 @@
 #pragma once
 #include <cstdint>
 
-#include "core/list.h"
+#include <string>
+#include <vector>
 
 inline constexpr int kRegionListTextSize = 32; // 31 characters and a terminator
 
 struct Region;
+struct MapData;
 
-struct RegionListEntry {
+// One row as the panel shows it: texts cut to 31 characters.
+struct RegionListRow {
     char name[kRegionListTextSize];
     char tag[kRegionListTextSize]; // the region's flag letters (region_flags)
-    Region* region;                // the map's region the entry stands for; none for entry 0
     bool has_colour;
     uint8_t rgb[3]; // the region's colour, shown as a swatch
 };
 
+// Entry 0 is the first text and stands for no region; entry k is regions[k - 1]. The rows
+// shown are described when drawn, so a map of a million regions costs a pointer each.
 struct RegionList {
-    LinkedList entries; // owned RegionListEntry records; entry 0 is the head
-    int32_t top;        // first entry shown
-    int32_t rows;       // rows shown at most, at least 1
-    int32_t cursor;     // selected entry; 0 stands for no region
+    std::string first;
+    std::vector<Region*> regions;
+    int32_t top = 0;    // first entry shown
+    int32_t rows = 1;   // rows shown at most, at least 1
+    int32_t cursor = 0; // selected entry; 0 stands for no region
+    // What the entries were last built from (regionlist_follow_map).
+    const MapData* seen_map = nullptr;
+    uint64_t seen_revision = 0;
+    const Region* seen_selected = nullptr;
 };
-
 
 void regionlist_init(const char* name);
 void regionlist_set_rows(int32_t n);
-// Appends an entry; missing texts leave their field empty, long ones are cut to 31.
-void regionlist_add(const char* name, const char* tag);
+// Entry k as the panel shows it; entry 0 has only its name.
+RegionListRow regionlist_row(int32_t k);
 // Copies the name and tag of the cursor entry (32-byte destinations); returns cursor - 1.
 int32_t regionlist_selected(char* name, char* tag);
 void regionlist_rebuild();

@@ -105,7 +105,7 @@ inline void read_chunk_area(MapData* map, const std::vector<uint8_t>& area) {
 // Kept sub-chunks of a region by type, each type's copies in table order.
 inline std::map<std::string, std::vector<std::vector<uint8_t>>> kept_subchunks(const Region* r) {
     std::map<std::string, std::vector<std::vector<uint8_t>>> kept;
-    for (int32_t i = 0; i <= r->subchunks->mask; ++i)
+    for (int32_t i = 0; r->subchunks && i <= r->subchunks->mask; ++i)
         for (HashEntry* e = r->subchunks->buckets[i]; e; e = e->next) {
             auto* p = static_cast<const uint8_t*>(e->value);
             kept[hash_entry_key(e)].emplace_back(p, p + 8 + elvl_chunk_length(p));
@@ -115,10 +115,8 @@ inline std::map<std::string, std::vector<std::vector<uint8_t>>> kept_subchunks(c
 
 inline std::vector<Region*> all_regions(const MapData* map) {
     std::vector<Region*> regions;
-    if (!map->regions) return regions;
-    for (int32_t i = 0; i <= map->regions->mask; ++i)
-        for (HashEntry* e = map->regions->buckets[i]; e; e = e->next)
-            regions.push_back(static_cast<Region*>(e->value));
+    for (const ListNode* node = map->region_order.head; node; node = node->next)
+        regions.push_back(static_cast<Region*>(node->data));
     return regions;
 }
 

@@ -30,7 +30,7 @@ struct LevelAttribute {
 };
 
 struct LevelRegionRead {
-    const Region* region;              // in the map's region table
+    const Region* region;              // in the map's region order
     uint64_t offset;                   // of its "REGN" chunk
     std::vector<LevelChunk> subchunks; // every sub-chunk, in file order
 };

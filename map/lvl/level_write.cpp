@@ -167,7 +167,7 @@ int keep_unless_program(const char* key, void*, void* found) {
 bool has_metadata(MapData* map) {
     bool found = false;
     if (map->attributes) hash_filter(map->attributes, keep_unless_program, &found);
-    if (map->regions && map->regions->count > 0) found = true;
+    if (map->region_order.head) found = true;
     if (map->kept_chunks && map->kept_chunks->count > 0) found = true;
     return found;
 }

@@ -88,6 +88,11 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
             strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
                     elvl_chunk_length(name_chunk)));
     hash_filter(region->subchunks, region_handle_subchunk, region);
+    // Most regions keep no sub-chunks: an empty table would cost more than the region.
+    if (region->subchunks->count == 0) {
+        hash_free(region->subchunks);
+        region->subchunks = nullptr;
+    }
     mapdata_link_region(map, region, UINT32_MAX);
     if (report) report->regions.push_back({region, report->base_offset, std::move(walked)});
 }

@@ -41,7 +41,7 @@ void mapdata_clear(MapData* map) {
         tilegrid_free(map->tiles);
         map->tiles = nullptr;
     }
-    // The region grid, the region set table and the region table (with every Region).
+    // The region grid, the region set table and every Region.
     mapdata_clear_regions(map);
     map->selected_region = nullptr;
     if (map->attributes) {

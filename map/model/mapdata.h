@@ -32,10 +32,8 @@ struct MapData {
     TileGrid* region_grid;       // region-set index per cell; absent until regions appear
     RegionSetTable* region_sets; // created with region_grid
     HashTable* attributes;       // key -> owned value text
-    HashTable* regions;          // name -> owned Region, for finding a region by name
-    // The same regions in file order, regions made in the editor appended at the end: saves
+    // The owned regions in file order, regions made in the editor appended at the end: saves
     // write "REGN" chunks in this order, so a map's region sets come back as they were.
-    // A region joins both (mapdata_add_region) and leaves both.
     LinkedList region_order;
     LinkedList retired_regions; // records of regions deleted for good (region_retire)
     // Type -> owned chunk copy of a type the reader keeps as is; written back in the order

@@ -1,4 +1,4 @@
-// region.cpp - region records, the shared membership store and the region table.
+// region.cpp - region records, the shared membership store and the map's region order.
 #include "map/model/region.h"
 #include "core/log.h"
 #include "core/mem.h"
@@ -257,10 +257,7 @@ int region_toggle_tile(Region* region, int32_t x, int32_t y) {
     return region_set_tile(region, x, y, region_contains(region, x, y) ? 0 : 1);
 }
 
-// The region keeps its own name; the region table holds a copy as its key.
 static void add_to_map(MapData* map, Region* region) {
-    if (!map->regions) map->regions = hash_create();
-    hash_add(map->regions, region->name, region);
     list_append(&map->region_order, region);
 }
 
@@ -276,7 +273,6 @@ Region* mapdata_new_region(MapData* map, const char* name) {
     auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
     region->owner = map;
     region->name = copy_name(name);
-    region->subchunks = hash_create();
     return region;
 }
 
@@ -291,27 +287,17 @@ uint32_t mapdata_unlink_region(MapData* map, Region* region) {
     for (ListNode* node = map->region_order.head; node && node->data != region; node = node->next)
         ++index;
     list_remove(&map->region_order, region);
-    if (map->regions) hash_remove(map->regions, region->name, region);
     if (map->selected_region == region) map->selected_region = nullptr;
     return index;
 }
 
 void mapdata_link_region(MapData* map, Region* region, uint32_t index) {
-    if (!map->regions) map->regions = hash_create();
-    hash_add(map->regions, region->name, region);
     list_insert_at(&map->region_order, index, region);
 }
 
 char* region_swap_name(Region* region, char* name) {
-    MapData* map = region->owner;
-    // The region keeps its place in the file order; only the table's key changes.
-    bool linked = false;
-    for (const ListNode* node = map->region_order.head; node && !linked; node = node->next)
-        linked = node->data == region;
-    if (linked) hash_remove(map->regions, region->name, region);
     char* old = region->name;
     region->name = name;
-    if (linked) hash_add(map->regions, region->name, region);
     return old;
 }
 
@@ -366,11 +352,6 @@ void region_retire(Region* region) {
     list_append(&region->owner->retired_regions, region);
 }
 
-static int free_region(const char*, void* region, void*) {
-    region_free(static_cast<Region*>(region));
-    return 0;
-}
-
 void mapdata_clear_regions(MapData* map) {
     if (map->region_grid) {
         tilegrid_free(map->region_grid);
@@ -378,14 +359,10 @@ void mapdata_clear_regions(MapData* map) {
     }
     region_sets_free(map->region_sets);
     map->region_sets = nullptr;
-    if (map->regions) {
-        hash_filter(map->regions, free_region, nullptr);
-        hash_free(map->regions);
-        map->regions = nullptr;
-    }
+    list_foreach(&map->region_order, [](void* region) { region_free(static_cast<Region*>(region)); });
     list_clear(&map->region_order);
     list_foreach(&map->retired_regions, [](void* region) { mem_free(region); });
     list_clear(&map->retired_regions);
-    // The selected region went with the table.
+    // The selected region went with the others.
     map->selected_region = nullptr;
 }

@@ -9,8 +9,8 @@
 
 struct Region {
     MapData* owner;
-    char* name;           // owned; the region table holds a copy as its key
-    HashTable* subchunks; // kept sub-chunks of types this module does not handle
+    char* name;           // owned
+    HashTable* subchunks; // kept sub-chunks of types this module does not handle; null for none
     uint32_t mask[8];     // bit k set when region set k lists this region
 };
 
@@ -49,15 +49,15 @@ int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
 // column of a sub-block that holds one region set moves to the next set in one store, so
 // decoding copied rows costs a fraction of a step per cell.
 int32_t region_add_block(Region* region, int32_t x, int32_t y, int32_t count, int32_t rows);
-// Makes an empty region (no cells, no kept sub-chunks) named name and adds it to the region
-// table and to the end of the map's region order.
+// Makes an empty region (no cells, no kept sub-chunks) named name and adds it to the end of
+// the map's region order.
 Region* mapdata_add_region(MapData* map, const char* name);
 // The same region record, not yet part of the map (mapdata_link_region adds it).
 Region* mapdata_new_region(MapData* map, const char* name);
-// Takes a region out of the map's region table and order (its cells stay in the grid) and
+// Takes a region out of the map's region order (its cells stay in the grid) and
 // returns its place in the order; a selected region is no longer selected.
 uint32_t mapdata_unlink_region(MapData* map, Region* region);
-// Puts a region back at place index of the order (past the end: last) and into the table.
+// Puts a region back at place index of the order (past the end: last).
 void mapdata_link_region(MapData* map, Region* region, uint32_t index);
 // Gives the region the owned name text and returns the old one (the caller's to release).
 char* region_swap_name(Region* region, char* name);

@@ -58,10 +58,22 @@ TEST(List, RemovalKeepsHeadAndTailAndTakesTheFirstOfDuplicates) {
         items.push_back(node->data);
     EXPECT_EQ(items, (std::vector<void*>{&b, &a, &c}));
     EXPECT_EQ(list.tail->data, &c);
+    // The kept count follows every kind of change.
+    list_insert_at(&list, 0, &c);
+    list_insert_at(&list, 2, &b);
+    EXPECT_EQ(list_count(&list), 5u);
+    EXPECT_EQ(list_remove_at(&list, 4), &c);
+    EXPECT_EQ(list_remove_at(&list, 9), nullptr);
+    EXPECT_EQ(list_remove_at(&list, 0), &c);
+    EXPECT_EQ(list_remove_at(&list, 1), &b);
+    EXPECT_EQ(list_count(&list), 2u);
+    EXPECT_EQ(list.tail->data, &a);
+    list_append(&list, &c);
     EXPECT_EQ(list_remove(&list, &b) + list_remove(&list, &a) + list_remove(&list, &c), 3);
     EXPECT_EQ(list.head, nullptr);
     EXPECT_EQ(list.tail, nullptr);
     EXPECT_EQ(list_remove(&list, &a), 0);
+    EXPECT_EQ(list_count(&list), 0u);
 }
 
 TEST(MemDeathTest, ExhaustionIsTheFatalStop) {

@@ -11,12 +11,6 @@ class RegionCommands : public EditorFixture {
     static void run(const char* line) { console_command(line); }
     // The newest message, also when it took two rows.
     static std::string said() { return row(5) + row(6) + "|" + row(7); }
-    static const RegionListEntry* entry(int k) {
-        ListNode* node = app().regionlist.entries.head;
-        while (node && k-- > 0)
-            node = node->next;
-        return node ? static_cast<const RegionListEntry*>(node->data) : nullptr;
-    }
 };
 
 TEST_F(RegionCommands, BadArgumentsPrintUsageInRedAndChangeNothing) {
@@ -51,10 +45,11 @@ TEST_F(RegionCommands, EachChangeIsOneStepAndTheListFollows) {
         EXPECT_EQ(edit_undo_count(map()), i + 2) << lines[i];
     }
     ASSERT_EQ(regionlist_count(), 2);
-    EXPECT_STREQ(entry(1)->name, "Pad");
-    EXPECT_STREQ(entry(1)->tag, "BWN");
-    EXPECT_TRUE(entry(1)->has_colour);
-    EXPECT_EQ(entry(1)->rgb[0] << 16 | entry(1)->rgb[1] << 8 | entry(1)->rgb[2], 0x80FF10);
+    RegionListRow listed = regionlist_row(1);
+    EXPECT_STREQ(listed.name, "Pad");
+    EXPECT_STREQ(listed.tag, "BWN");
+    EXPECT_TRUE(listed.has_colour);
+    EXPECT_EQ(listed.rgb[0] << 16 | listed.rgb[1] << 8 | listed.rgb[2], 0x80FF10);
     run("?region");
     EXPECT_EQ(row(7), "region Pad: no cells, base, noweapons, autowarp 512,-3 duel, colour 80FF10");
     run("?region base on"); // already so: nothing to undo

@@ -68,7 +68,7 @@ TEST(RegionRead, NamesAndSubChunks) {
     ScopedMap map;
     // rTIL without rNAM: nothing at all.
     read_regn(map.map, chunk("rTIL", {0x63, 0xFF, 0xA3, 0xFE}));
-    EXPECT_EQ(map->regions, nullptr);
+    EXPECT_EQ(map->region_order.head, nullptr);
     EXPECT_EQ(map->region_grid, nullptr);
 
     // rNAM only: a region with no cells, listed all the same.
@@ -106,11 +106,11 @@ TEST(RegionRead, TwoRegionsOfOneNameAndClearing) {
     ScopedMap map;
     Region* first = add_region(map.map, "Same", {0x40, 0x23, 0xFE, 0xA3, 0xFE});
     add_region(map.map, "same", {0x00, 0x40, 0x23, 0xFD, 0xA3, 0xFE});
-    EXPECT_EQ(map->regions->count, 2);
+    EXPECT_EQ(list_count(&map->region_order), 2u);
     EXPECT_EQ(mapdata_find_region(map.map, "SAME"), first);
     map->selected_region = first;
     mapdata_clear_regions(map.map);
-    EXPECT_EQ(map->regions, nullptr);
+    EXPECT_EQ(map->region_order.head, nullptr);
     EXPECT_EQ(map->region_grid, nullptr);
     EXPECT_EQ(map->region_sets, nullptr);
     EXPECT_EQ(map->selected_region, nullptr);
