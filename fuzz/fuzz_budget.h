@@ -3,6 +3,8 @@
 // slow paths.
 #pragma once
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
@@ -19,4 +21,12 @@ inline MapData* fuzz_new_map() {
     MapData* map = mapdata_new();
     map->decode_budget = kFuzzRegionBudget;
     return map;
+}
+
+// The reader's log goes to /dev/null unless OSTREL_FUZZ_LOG is set: millions of inputs would
+// bury libFuzzer's own report. Returns 0 for LLVMFuzzerInitialize.
+inline int fuzz_quiet_log() {
+    if (!std::getenv("OSTREL_FUZZ_LOG"))
+        if (std::FILE* null = std::fopen("/dev/null", "w")) stderr = null;
+    return 0;
 }

@@ -38,13 +38,7 @@ std::vector<uint8_t> base_level() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool quiet = [] {
-        if (!std::getenv("OSTREL_FUZZ_LOG")) {
-            if (std::FILE* null = std::fopen("/dev/null", "w")) stderr = null;
-        }
-        return true;
-    }();
-    (void)quiet;
+    [[maybe_unused]] static const int quiet = fuzz_quiet_log();
     static const std::vector<uint8_t> base = base_level();
     std::vector<uint8_t> file;
     if (size >= sizeof kJournalMagic && std::memcmp(data, kJournalMagic, sizeof kJournalMagic) == 0) {

@@ -94,12 +94,7 @@ void expect_same_metadata(const MapData* a, const MapData* b) {
 } // namespace
 
 // The reader logs a line per problem; at millions of runs that output is only noise.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    if (!std::getenv("OSTREL_FUZZ_LOG")) {
-        if (std::FILE* null = std::fopen("/dev/null", "w")) stderr = null;
-    }
-    return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return fuzz_quiet_log(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const LevelReadOptions quiet = fuzz_read_options();

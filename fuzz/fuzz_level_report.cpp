@@ -12,12 +12,7 @@
 #include "map/lvl/level_report.h"
 #include "map/model/mapdata.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    if (!std::getenv("OSTREL_FUZZ_LOG")) {
-        if (std::FILE* null = std::fopen("/dev/null", "w")) stderr = null;
-    }
-    return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return fuzz_quiet_log(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::span<const uint8_t> bytes(data, size);

@@ -199,17 +199,17 @@ inline bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// A fresh folder with a graphics/ subfolder, the current one for the object's life; removed
-// with everything in it afterwards.
+// A fresh folder with a graphics/ subfolder (made from pattern, else in /tmp), the current one
+// for the object's life; removed with everything in it afterwards.
 struct ScratchFolder {
-    std::filesystem::path old = std::filesystem::current_path(), dir = [] {
-        char pattern[] = "/tmp/ostrel-test-XXXXXX";
-        std::filesystem::path made = mkdtemp(pattern);
-        std::filesystem::create_directory(made / "graphics");
-        std::filesystem::current_path(made);
-        return made;
-    }();
-    ScratchFolder() = default;
+    std::filesystem::path old = std::filesystem::current_path(), dir;
+    explicit ScratchFolder(std::string pattern = "/tmp/ostrel-test-XXXXXX") {
+        const char* made = mkdtemp(pattern.data());
+        std::string fallback = "/tmp/ostrel-test-XXXXXX";
+        dir = made ? made : mkdtemp(fallback.data());
+        std::filesystem::create_directory(dir / "graphics");
+        std::filesystem::current_path(dir);
+    }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     ~ScratchFolder() {

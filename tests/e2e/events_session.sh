@@ -31,13 +31,7 @@ x_type_line "?save TenCells.lvl"
 x_type_line "?quit"
 x_quit_ok
 
-declare -A cell=([100,97]=190)
-for dx in $(seq -5 4); do cell[$((100 + dx)),$((100 + dx % 3))]=5; done
-want=""
-for y in $(seq 97 102); do
-    for x in $(seq 95 104); do [ -n "${cell[$x,$y]:-}" ] && want+="$x,$y=${cell[$x,$y]} "; done
-done
-[ -f TenCells.lvl ] || fail "the typed ?save did not run: no TenCells.lvl"
-got=$(q TenCells.lvl cells)
-[ "$got" = "$want" ] || fail "cells: got '$got', want '$want'"
+want=([100,97]=190)
+for dx in $(seq -5 4); do want[$((100 + dx)),$((100 + dx % 3))]=5; done
+x_expect_cells TenCells.lvl # not saved: the typed ?save did not run
 echo "PASS: ten instant clicks, a palette tap and fast typing"

@@ -11,7 +11,6 @@ OSTREL=$1 INSPECT=$2 RUN=$3 MAP=$4
 x_require_tools
 x_require_map "$MAP"
 x_workdir recovery "$RUN"
-export XDG_STATE_HOME="$WORK/state" XDG_CONFIG_HOME="$WORK/config"
 cp "$MAP" map.lvl
 BEFORE=$(q map.lvl tile 601 601)
 

@@ -151,6 +151,28 @@ x_drag_tiles() {
     xdotool mouseup 1; sleep 0.08
 }
 
+# A short right click at the window's very centre, which scrolls nothing anyway.
+x_right_click_centre() {
+    xdotool mousemove --window "$X_WIN" $((X_W / 2)) $((X_H / 2)); sleep 0.12
+    xdotool mousedown 3; sleep 0.1
+    xdotool mouseup 3; sleep 0.1
+}
+
+# The cells of the array want (want[x,y]=tile), row by row as level_inspect lists them.
+declare -A want=()
+want_cells() {
+    local key
+    for key in "${!want[@]}"; do echo "${key#*,} ${key%,*} ${want[$key]}"; done |
+        sort -n -k1,1 -k2,2 | while read -r y x tile; do printf '%s,%s=%s ' "$x" "$y" "$tile"; done
+}
+# Fails unless the saved file FILE holds exactly the cells of want.
+x_expect_cells() {
+    [ -f "$1" ] || fail "$1 was not saved"
+    local got
+    got=$(q "$1" cells)
+    [ "$got" = "$(want_cells)" ] || fail "$1 cells: got '$got', want '$(want_cells)'"
+}
+
 # check NAME WANT GOT: counts mismatches in $errors.
 errors=0
 check() {

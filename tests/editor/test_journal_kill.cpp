@@ -20,6 +20,7 @@
 #include "editor/recovery/recovery.h"
 #include "journal_steps.h"
 #include "map/edit/journal.h"
+#include "test_util.h"
 
 namespace {
 
@@ -53,30 +54,9 @@ int64_t now_ns() {
         .count();
 }
 
-struct Scratch {
-    std::filesystem::path dir;
-    Scratch() {
-        // A SIGKILL leaves what was written in the page cache: memory-backed files show the
-        // same and keep the test fast.
-        char name[] = "/dev/shm/ostrel-journal-XXXXXX";
-        char fallback[] = "/tmp/ostrel-journal-XXXXXX";
-        const char* made = ::mkdtemp(name);
-        dir = made ? made : ::mkdtemp(fallback);
-    }
-    ~Scratch() { std::filesystem::remove_all(dir); }
-};
-
-void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
-}
-
+// A SIGKILL leaves what was written in the page cache: memory-backed files show the same and
+// keep the test fast.
+constexpr const char* kMemoryFolder = "/dev/shm/ostrel-journal-XXXXXX";
 
 [[noreturn]] void child(const std::string& level, const std::string& journal, int seed,
                         Shared* shared) {
@@ -98,7 +78,7 @@ std::vector<uint8_t> read_file(const std::string& path) {
 }
 
 TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
-    Scratch scratch;
+    ScratchFolder scratch{kMemoryFolder};
     std::string level = scratch.dir / "map.lvl", journal = scratch.dir / "map.journal";
     write_file(level, journaltest::base_level());
     // The state after each step of each seed, as the child makes them, computed as far as a
@@ -191,7 +171,7 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
 
 // The offer and its answers, and the journals that are never applied, on real files.
 TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
-    Scratch scratch;
+    ScratchFolder scratch{kMemoryFolder};
     std::string folder = scratch.dir / "recovery", level = scratch.dir / "map.lvl";
     std::filesystem::create_directories(folder);
     write_file(level, journaltest::base_level());

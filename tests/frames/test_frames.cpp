@@ -64,6 +64,15 @@ void select_region(const char* name) {
     regionlist_apply();
 }
 
+// Shift + drag from one window point to another, then Ctrl+C and Ctrl+V.
+void copy_and_paste(int x0, int y0, int x1, int y1) {
+    editor_mouse(MOD_SHIFT, MOUSE_LEFT, x0, y0);
+    editor_mouse(0, MOUSE_LEFT, x1, y1);
+    editor_mouse(0, 0, x1, y1);
+    editor_key('c', MOD_CTRL);
+    editor_key('v', MOD_CTRL);
+}
+
 void set_zoom(int zoom) {
     editor_menu_key(KEY_ESCAPE, 0);
     app().menu_open = 1;
@@ -178,23 +187,12 @@ const Scene kScenes[] = {
      }},
     // A Shift + drag selection copied and being pasted: the marching outline around the
     // selection and the translucent piece under the pointer, outlined too.
-    {"tools_zoom1", 320, 240, 60, 150,
-     [] {
-         editor_mouse(MOD_SHIFT, MOUSE_LEFT, 508, 509);
-         editor_mouse(0, MOUSE_LEFT, 514, 512);
-         editor_mouse(0, 0, 514, 512);
-         editor_key('c', MOD_CTRL);
-         editor_key('v', MOD_CTRL);
-     }},
+    {"tools_zoom1", 320, 240, 60, 150, [] { copy_and_paste(508, 509, 514, 512); }},
     // The same at zoom 4, the piece reaching past the window's edge.
     {"tools_zoom4", 320, 240, 290, 40,
      [] {
          set_zoom(4);
-         editor_mouse(MOD_SHIFT, MOUSE_LEFT, 500, 500);
-         editor_mouse(0, MOUSE_LEFT, 530, 520);
-         editor_mouse(0, 0, 530, 520);
-         editor_key('c', MOD_CTRL);
-         editor_key('v', MOD_CTRL);
+         copy_and_paste(500, 500, 530, 520);
      }},
     // The second page of a help file of our own: colours carry from line to line within a
     // page, and each page starts in green.

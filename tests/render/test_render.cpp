@@ -92,7 +92,6 @@ TEST(Help, PagesStartAtHashLinesAndLongLinesArriveIn89CharacterPieces) {
     }
     helpviewer_load(help, "/nonexistent/Commands.hlp");
     EXPECT_EQ(helpviewer_page_count(help), 0);
-    helpviewer_release(help);
 }
 
 // The shrunk tileset of zoom 2 follows the tileset's picture, even when it changes in place.
