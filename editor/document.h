@@ -1,5 +1,5 @@
 // document.h - one open map and everything about it besides its content: the selection and a
-// paste under way. Opening another map replaces the whole Document; only the clipboard (the
+// paste under way, the selected region. Opening another map replaces the whole Document; only the clipboard (the
 // Editor's) outlives it.
 #pragma once
 #include <cstdint>
@@ -18,7 +18,20 @@ struct Document {
     MapPtr map;
     Selection selection;
     int32_t pasting = 0; // the clipboard's piece follows the pointer until a right click
+    // The region that region commands, the region brush and copies act on: one of the map's
+    // regions or none (document_check_selection).
+    Region* selected_region = nullptr;
 };
+
+// Drops the selected region once it is no longer one of the map's (deleted, or its making
+// undone): its record may live on in the history, but it is not to be drawn or edited.
+inline void document_check_selection(Document& doc) {
+    if (!doc.selected_region) return;
+    for (const ListNode* node = doc.map ? doc.map->region_order.head : nullptr; node;
+         node = node->next)
+        if (node->data == doc.selected_region) return;
+    doc.selected_region = nullptr;
+}
 
 // A Document for the map (taking it over); nothing of an earlier one carries over.
 inline Document document_make(MapData* map) {

@@ -93,7 +93,8 @@ void editor_redraw_step() {
     Editor& e = app();
     int32_t s = 16 / e.view.zoom;
     gfx_draw_map(app().gfx, e.doc.map.get(), {e.view.offset_x, e.view.offset_y, e.view.tile_x, e.view.tile_y,
-                                   -1, -1, e.view.zoom, e.view.grid_shown != 0});
+                                   -1, -1, e.view.zoom, e.view.grid_shown != 0,
+                                   e.doc.selected_region});
     if (e.view.regions_all)
         gfx_draw_region_cells(app().gfx, nullptr, e.doc.map.get(), e.view.offset_x, e.view.offset_y,
                               e.view.tile_x, e.view.tile_y, e.view.screen_width / s + 2,

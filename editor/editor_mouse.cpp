@@ -58,7 +58,7 @@ void paint(int32_t x, int32_t y) {
     if (x == e.last_edit_x && y == e.last_edit_y && e.selected_tile == e.last_edit_value) return;
     if (inside_map(x, y)) {
         if (e.selected_tile == TILE_REGION_BRUSH) {
-            Region* region = e.doc.map.get()->selected_region;
+            Region* region = e.doc.selected_region;
             if (!region) {
                 // Once per press: the brush has nothing to paint into.
                 if (!app().tools.told_no_region)
@@ -87,7 +87,7 @@ void paint(int32_t x, int32_t y) {
 void erase(int32_t x, int32_t y) {
     Editor& e = app();
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_ERASE) return;
-    Region* region = e.doc.map.get()->selected_region;
+    Region* region = e.doc.selected_region;
     if (inside_map(x, y) && e.selected_tile == TILE_REGION_BRUSH && region) {
         // With the region brush the middle button takes cells out of the selected region.
         if (region_contains(region, x, y)) {

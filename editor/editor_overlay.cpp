@@ -87,7 +87,7 @@ void editor_draw_status() {
                       mapdata_get_tile(map, app().hover.x, app().hover.y));
     }
     gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 14), text, COLOUR_GREY);
-    const Region* region = map ? map->selected_region : nullptr;
+    const Region* region = map ? app().doc.selected_region : nullptr;
     std::snprintf(text, sizeof text, "region %.11s", region ? region->name : "-");
     gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 24), text, COLOUR_PURPLE);
     std::snprintf(text, sizeof text, "zoom %d  %.12s", static_cast<int>(e.view.zoom),

@@ -65,7 +65,7 @@ void editor_flood_fill(int32_t x, int32_t y) {
         return;
     }
     uint32_t n = clip_flood_fill(app_map(), x, y, app().selected_tile,
-                                 within ? &sel : nullptr, app_map()->selected_region);
+                                 within ? &sel : nullptr, app().doc.selected_region);
     console_print(app().console, 1, "flood fill: %u cells%s", n, within ? " (inside the selection)" : "");
 }
 
@@ -94,7 +94,7 @@ int editor_tools_cancel() {
 }
 
 Region* editor_tools_region() {
-    return app().tools.copy_regions && app_map() ? app_map()->selected_region
+    return app().tools.copy_regions && app_map() ? app().doc.selected_region
                                                         : nullptr;
 }
 

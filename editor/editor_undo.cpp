@@ -13,7 +13,9 @@ void walk(bool back) {
     // A stroke still held is a step of its own: it is what gets undone.
     editor_end_stroke();
     const char* label = nullptr;
-    if (back ? edit_undo(map, &label) : edit_redo(map, &label))
+    bool walked = back ? edit_undo(map, &label) : edit_redo(map, &label);
+    document_check_selection(app().doc);
+    if (walked)
         console_print(app().console, 1, "%s: %s", back ? "undo" : "redo", label);
     else
         console_print(app().console, 1, back ? "nothing to undo" : "nothing to redo");

@@ -54,10 +54,10 @@ ClipPiece shape_piece(const MouseTools& t, int brush) {
 void draw_shape(MapData* map, const MouseTools& t, int brush) {
     uint32_t cells = 0;
     if (t.tool == MouseTool::Line)
-        cells = clip_line(map, t.x0, t.y0, t.x1, t.y1, brush, map->selected_region);
+        cells = clip_line(map, t.x0, t.y0, t.x1, t.y1, brush, app().doc.selected_region);
     else
         cells = clip_fill(map, clip_rect_between(t.x0, t.y0, t.x1, t.y1), brush, !t.filled,
-                          map->selected_region);
+                          app().doc.selected_region);
     console_print(app().console, 1, "%s: %u cells",
                   t.tool == MouseTool::Line ? "line" : "rectangle", cells);
 }

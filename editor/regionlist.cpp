@@ -98,9 +98,12 @@ void regionlist_sync() {
     int32_t top = list.top;
     regionlist_rebuild();
     MapData* map = app_map();
-    if (map && map->selected_region) {
-        auto at = std::find(list.regions.begin(), list.regions.end(), map->selected_region);
-        if (at != list.regions.end()) list.cursor = 1 + static_cast<int32_t>(at - list.regions.begin());
+    Region*& selected = app().doc.selected_region;
+    if (map && selected) {
+        auto at = std::find(list.regions.begin(), list.regions.end(), selected);
+        // A selected region that left the map is no longer selected.
+        if (at == list.regions.end()) selected = nullptr;
+        else list.cursor = 1 + static_cast<int32_t>(at - list.regions.begin());
     }
     // The window stays where it was while it shows the cursor.
     list.top = top;
@@ -114,11 +117,11 @@ void regionlist_follow_map() {
     const MapData* map = app_map();
     if (!map) return;
     if (map == list.seen_map && map->revision == list.seen_revision &&
-        map->selected_region == list.seen_selected)
+        app().doc.selected_region == list.seen_selected)
         return;
     list.seen_map = map;
     list.seen_revision = map->revision;
-    list.seen_selected = map->selected_region;
+    list.seen_selected = app().doc.selected_region;
     regionlist_sync();
 }
 
@@ -127,7 +130,7 @@ void regionlist_apply() {
     if (map) {
         // Each entry stands for its own region, also one of two that share a name.
         Region* region = entry_region(app().regionlist.cursor);
-        map->selected_region = region && in_map(map, region) ? region : nullptr;
+        app().doc.selected_region = region && in_map(map, region) ? region : nullptr;
     }
     gfx_invalidate_view(app().gfx);
 }

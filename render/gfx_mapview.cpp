@@ -36,7 +36,7 @@ void refresh_small_tilesets(GfxState& gfx, const SDL_Surface* tiles) {
 }
 
 // The pictures of the window's bitmaps and the map's tileset, for the map buffer's format.
-MapPictures window_pictures(GfxState& gfx, MapData* map, int zoom) {
+MapPictures window_pictures(GfxState& gfx, MapData* map, int zoom, const Region* selected) {
     MapPictures pictures;
     pictures.tileset[0] = gfx_tileset(gfx, map);
     for (int i = 0; i < GFX_SPRITE_SHEETS; ++i)
@@ -52,7 +52,7 @@ MapPictures window_pictures(GfxState& gfx, MapData* map, int zoom) {
         }
     }
     // The selected region shows in its own colour when it has one.
-    pictures.highlight = gfx_region_highlight(gfx, map->selected_region);
+    pictures.highlight = gfx_region_highlight(gfx, selected);
     pictures.anim_counter = gfx.anim_counter;
     return pictures;
 }
@@ -113,8 +113,8 @@ void gfx_draw_map(GfxState& gfx, MapData* map, const MapViewFrame& frame) {
             scene.rows = zoom * rows;
             scene.zoom = zoom;
             scene.grid = frame.grid;
-            scene.region = map->selected_region;
-            gfx_render_map(gfx.map_buffer, scene, window_pictures(gfx, map, zoom));
+            scene.region = frame.selected_region;
+            gfx_render_map(gfx.map_buffer, scene, window_pictures(gfx, map, zoom, frame.selected_region));
         }
     }
     if (!gfx.map_buffer || !gfx.screen) return;

@@ -8,6 +8,8 @@ struct SDL_Surface;
 struct MapData;
 
 // What of the map the window shows in a frame, handed over by the view that owns it.
+struct Region;
+
 struct MapViewFrame {
     int offset_x = 0; // where the buffer lands at zoom 1: 0 or minus the sub-tile part
     int offset_y = 0;
@@ -17,6 +19,7 @@ struct MapViewFrame {
     int rows = 0;
     int zoom = 1;     // 1, 2 or 4: a tile is 16 / zoom pixels
     bool grid = true; // grid lines on empty cells at zoom 1
+    const Region* selected_region = nullptr; // drawn highlighted, in its colour when it has one
 };
 
 // Per-frame call: redraws the map buffer when what it shows changed or the view is stale,
@@ -25,7 +28,6 @@ void gfx_draw_map(GfxState& gfx, MapData* map, const MapViewFrame& frame);
 // Draws the 16 x 16 picture of a tile value at (x, y); 1 when the value has one, else 0.
 int gfx_draw_tile(GfxState& gfx, SDL_Surface* dest, MapData* map, int x, int y, int tile);
 
-struct Region;
 // The highlight of a region's cells: in the region's colour ("rCOL") when it has one, else the
 // default highlight bitmap (none when that is absent). Alpha 128.
 SDL_Surface* gfx_region_highlight(GfxState& gfx, const Region* region);

@@ -89,7 +89,7 @@ template <typename Change> bool step(MapData* map, const char* label, Change cha
 Region* selected(MapData** map) {
     *map = app_map();
     if (!*map) return nullptr;
-    Region* region = (*map)->selected_region;
+    Region* region = app().doc.selected_region;
     if (!region)
         console_print(app().console, kRed,
                       "select a region first, or create one: ?region new NAME");
@@ -143,7 +143,7 @@ void command_region_new(const CommandCall& call) {
     }
     Region* made = nullptr;
     step(map, call.line, [&] { made = edit_region_create(map, name); });
-    map->selected_region = made;
+    app().doc.selected_region = made;
     changed();
     console_print(app().console, kOk, "created region %.64s", name);
 }

@@ -49,14 +49,14 @@ void command_fill(const CommandCall& call) {
     ClipRect sel{app().doc.selection.x, app().doc.selection.y, app().doc.selection.w,
                  app().doc.selection.h};
     report(border ? "border" : "fill",
-           clip_fill(app_map(), sel, app().selected_tile, border, app_map()->selected_region));
+           clip_fill(app_map(), sel, app().selected_tile, border, app().doc.selected_region));
 }
 
 void command_line(const CommandCall& call) {
     const std::vector<int32_t>& c = call.numbers;
     if (!app_map()) return;
     report("line", clip_line(app_map(), c[0], c[1], c[2], c[3], app().selected_tile,
-                             app_map()->selected_region));
+                             app().doc.selected_region));
 }
 
 void command_rect(const CommandCall& call) {
@@ -64,7 +64,7 @@ void command_rect(const CommandCall& call) {
     if (!app_map()) return;
     bool filled = call.words.size() == 5;
     report("rectangle", clip_fill(app_map(), clip_rect_between(c[0], c[1], c[2], c[3]),
-                                  app().selected_tile, !filled, app_map()->selected_region));
+                                  app().selected_tile, !filled, app().doc.selected_region));
 }
 
 void command_copyregions(const CommandCall& call) {

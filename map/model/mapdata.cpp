@@ -43,7 +43,6 @@ void mapdata_clear(MapData* map) {
     }
     // The region grid, the region set table and every Region.
     mapdata_clear_regions(map);
-    map->selected_region = nullptr;
     if (map->attributes) {
         hash_filter(map->attributes, hash_free_value, nullptr);
         hash_free(map->attributes);

@@ -45,7 +45,6 @@ struct MapData {
     char* path;                   // owned full path of the file, null for a map with no file yet
     LinkedList stamps;            // owned Stamp records, oldest first
     uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
-    Region* selected_region;      // not owned
     uint8_t* tileset; // owned BMP bytes (render/ decodes them for drawing)
     uint32_t tileset_length;
     // The tileset is the built-in one shown for a file that had none: it is never saved.

@@ -287,7 +287,6 @@ uint32_t mapdata_unlink_region(MapData* map, Region* region) {
     for (ListNode* node = map->region_order.head; node && node->data != region; node = node->next)
         ++index;
     list_remove(&map->region_order, region);
-    if (map->selected_region == region) map->selected_region = nullptr;
     return index;
 }
 
@@ -363,6 +362,4 @@ void mapdata_clear_regions(MapData* map) {
     list_clear(&map->region_order);
     list_foreach(&map->retired_regions, [](void* region) { mem_free(region); });
     list_clear(&map->retired_regions);
-    // The selected region went with the others.
-    map->selected_region = nullptr;
 }

@@ -103,7 +103,7 @@ TEST_F(Mouse, RegionBrushLeftAddsAndMiddleRemoves) {
     editor_mouse(0, 0, 0, 0);
     app().view.region_list_shown = 0;
     app().mouse_x = app().mouse_y = 300;
-    Region* zone = map()->selected_region;
+    Region* zone = app().doc.selected_region;
     ASSERT_NE(zone, nullptr);
     mapdata_set_tile(map(), 7, 7, 5);
     // Strokes never toggle: each new press over a cell of the region keeps or removes it.

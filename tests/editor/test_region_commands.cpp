@@ -34,8 +34,8 @@ TEST_F(RegionCommands, BadArgumentsPrintUsageInRedAndChangeNothing) {
 
 TEST_F(RegionCommands, EachChangeIsOneStepAndTheListFollows) {
     run("?region new Landing zone");
-    ASSERT_NE(map()->selected_region, nullptr);
-    EXPECT_STREQ(region_name(map()->selected_region), "Landing zone");
+    ASSERT_NE(app().doc.selected_region, nullptr);
+    EXPECT_STREQ(region_name(app().doc.selected_region), "Landing zone");
     EXPECT_EQ(app().regionlist.cursor, 1);
     const char* lines[] = {"?region base on", "?region autowarp 512 -3 duel",
                            "?region colour #80ff10", "?region noweapons on", "?region rename Pad"};
@@ -55,13 +55,18 @@ TEST_F(RegionCommands, EachChangeIsOneStepAndTheListFollows) {
     run("?region base on"); // already so: nothing to undo
     EXPECT_EQ(edit_undo_count(map()), 6u);
     run("?region delete");
-    EXPECT_EQ(map()->selected_region, nullptr);
+    EXPECT_EQ(app().doc.selected_region, nullptr);
     EXPECT_EQ(regionlist_count(), 1);
     const char* label = nullptr;
     ASSERT_EQ(edit_undo(map(), &label), 1);
     EXPECT_STREQ(label, "?region delete");
     regionlist_sync();
     EXPECT_EQ(regionlist_count(), 2);
+    // Undoing the region's making takes it out of the map, and out of the selection.
+    run("?region new Gone");
+    ASSERT_NE(app().doc.selected_region, nullptr);
+    editor_undo();
+    EXPECT_EQ(app().doc.selected_region, nullptr);
 }
 
 TEST_F(RegionCommands, RegionBrushWithoutARegionSaysHowToMakeOneOncePerPress) {
@@ -75,7 +80,7 @@ TEST_F(RegionCommands, RegionBrushWithoutARegionSaysHowToMakeOneOncePerPress) {
     run("?region new Door");
     editor_mouse(0, MOUSE_LEFT, 7, 3);
     editor_mouse(0, 0, 7, 3);
-    EXPECT_TRUE(region_contains(map()->selected_region, 7, 3));
+    EXPECT_TRUE(region_contains(app().doc.selected_region, 7, 3));
     EXPECT_EQ(edit_undo_count(map()), 2u);
 }
 

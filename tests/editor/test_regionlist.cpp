@@ -24,18 +24,18 @@ TEST_F(RegionListTest, RegionsWithOrWithoutCellsAreListedAndEachEntrySelectsItsO
     ASSERT_EQ(regionlist_count(), 4);
     for (int i = 0; i < 3; ++i) {
         editor_key(KEY_PAGE_DOWN, 0);
-        ASSERT_NE(map()->selected_region, nullptr);
-        EXPECT_EQ(std::string(region_name(map()->selected_region)), selected_name());
+        ASSERT_NE(app().doc.selected_region, nullptr);
+        EXPECT_EQ(std::string(region_name(app().doc.selected_region)), selected_name());
     }
     press(KEY_PAGE_UP, 3);
-    EXPECT_EQ(map()->selected_region, nullptr);
+    EXPECT_EQ(app().doc.selected_region, nullptr);
     // A long name shows cut to 31 characters, and its region stays selectable.
     std::string long_name(40, 'q');
     add_region(map(), long_name);
     regionlist_sync();
     press(KEY_PAGE_DOWN, 4);
-    ASSERT_NE(map()->selected_region, nullptr);
-    EXPECT_EQ(region_name(map()->selected_region), long_name);
+    ASSERT_NE(app().doc.selected_region, nullptr);
+    EXPECT_EQ(region_name(app().doc.selected_region), long_name);
     EXPECT_EQ(selected_name(), std::string(31, 'q'));
 }
 

@@ -129,7 +129,7 @@ TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
 TEST_F(Tools, TypedToolsTurnThePieceAndFillTheSelection) {
     for (int i = 0; i < 6; ++i) // 1 2 3 over 4 5 6
         mapdata_set_tile(map(), 40 + i % 3, 40 + i / 3, i + 1);
-    map()->selected_region = add_region_at(map(), "Base", 40);
+    app().doc.selected_region = add_region_at(map(), "Base", 40);
     const auto select = [](int x0, int y0, int x1, int y1) {
         editor_mouse(kShift, MOUSE_LEFT, x0, y0);
         editor_mouse(0, MOUSE_LEFT, x1, y1);

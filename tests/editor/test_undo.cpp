@@ -85,7 +85,7 @@ TEST_F(Undo, AStrokeHeldDuringUndoEndsFirstAndTheRegionBrushIsOneStep) {
     for (auto [region, x] : {std::pair{a, 7}, {b, 7}, {b, 8}})
         region_add_tile(region, x, 0);
     regionlist_rebuild();
-    map()->selected_region = a;
+    app().doc.selected_region = a;
     app().selected_tile = TILE_REGION_BRUSH;
     for (int x : {7, 8, 9}) // already in A at 7; into A at 8 and 9
         editor_mouse(0, MOUSE_LEFT, x, 0);

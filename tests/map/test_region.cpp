@@ -108,12 +108,10 @@ TEST(RegionRead, TwoRegionsOfOneNameAndClearing) {
     add_region(map.map, "same", {0x00, 0x40, 0x23, 0xFD, 0xA3, 0xFE});
     EXPECT_EQ(list_count(&map->region_order), 2u);
     EXPECT_EQ(mapdata_find_region(map.map, "SAME"), first);
-    map->selected_region = first;
     mapdata_clear_regions(map.map);
     EXPECT_EQ(map->region_order.head, nullptr);
     EXPECT_EQ(map->region_grid, nullptr);
     EXPECT_EQ(map->region_sets, nullptr);
-    EXPECT_EQ(map->selected_region, nullptr);
 }
 
 } // namespace
