@@ -54,24 +54,33 @@ SDL_Surface* gfx_scale_surface(SDL_Surface* src, int factor) {
         return nullptr;
     }
     const int area = factor * factor;
+    // A true-colour picture is averaged in its own channel widths (5-6-5 on a 16-bit screen):
+    // SDL builds widen such channels to 8 bits differently, and averages of widened values
+    // would come back to the screen depth differently too.
+    const bool native = f->BitsPerPixel > 8;
+    const uint32_t masks[3] = {f->Rmask, f->Gmask, f->Bmask};
+    const uint8_t shifts[3] = {f->Rshift, f->Gshift, f->Bshift};
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            int red = 0, green = 0, blue = 0;
+            uint32_t sum[3] = {0, 0, 0};
             for (int j = 0; j < factor; ++j) {
                 for (int i = 0; i < factor; ++i) {
-                    uint8_t r, g, b;
-                    SDL_GetRGB(read_pixel(src, x * factor + i, y * factor + j), src->format, &r, &g,
-                               &b);
-                    red += r;
-                    green += g;
-                    blue += b;
+                    uint32_t pixel = read_pixel(src, x * factor + i, y * factor + j);
+                    uint8_t rgb[3];
+                    if (!native) SDL_GetRGB(pixel, src->format, &rgb[0], &rgb[1], &rgb[2]);
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += native ? (pixel & masks[c]) >> shifts[c] : rgb[c];
                 }
             }
             // Rounded averages, so a flat area keeps its exact colour.
+            uint32_t mean[3];
+            for (int c = 0; c < 3; ++c)
+                mean[c] = (sum[c] + area / 2) / area;
             write_pixel(out, x, y,
-                        SDL_MapRGB(out->format, static_cast<uint8_t>((red + area / 2) / area),
-                                   static_cast<uint8_t>((green + area / 2) / area),
-                                   static_cast<uint8_t>((blue + area / 2) / area)));
+                        native ? (mean[0] << shifts[0]) | (mean[1] << shifts[1]) | (mean[2] << shifts[2])
+                               : SDL_MapRGB(out->format, static_cast<uint8_t>(mean[0]),
+                                            static_cast<uint8_t>(mean[1]),
+                                            static_cast<uint8_t>(mean[2])));
         }
     }
     if (SDL_MUSTLOCK(src)) SDL_UnlockSurface(src);
