@@ -20,7 +20,7 @@ build: deps
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # Runs in the folder where make ran, so that relative names given to "?save" and "?go" land
-# there; the editor finds graphics/ and Commands.hlp next to its executable.
+# there; the editor finds graphics/ next to its executable.
 run: build
 	@echo "ostrel: built with SDL $$(pkg-config --modversion sdl 2>/dev/null || sdl-config --version)"
 	$(BUILD)/run/ostrel $(if $(MAP),"$(MAP)")

@@ -17,7 +17,6 @@ MAP=$(cd "$(dirname "$MAP")" && pwd)/$(basename "$MAP")
 WORK=$(mktemp -d /tmp/ostrel-budget.XXXXXX)
 trap 'x_stop; rm -rf "$WORK"' EXIT
 cp -r "$RUN_DIR/graphics" "$WORK/"
-cp "$RUN_DIR/Commands.hlp" "$WORK/" 2>/dev/null
 cd "$WORK" || exit 1
 x_start 640x480
 

@@ -21,7 +21,6 @@
 // The region list is built from the loaded map before anything is drawn; the console comes
 // last, once the window exists.
 void editor_init() {
-    helpviewer_init(app().help);
     help_fill_viewer();
     regionlist_init("New region");
     regionlist_set_rows(6);

@@ -1,49 +1,15 @@
-// helpviewer.cpp - reads "Commands.hlp" into pages of help lines and draws one page.
+// helpviewer.cpp - help lines in pages and the drawing of one page.
 #include "render/helpviewer.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "core/platform.h"
-#include "core/log.h"
 #include "core/mem.h"
 #include "render/draw.h"
 
-static constexpr const char* kHelpFile = "Commands.hlp";
-
-void helpviewer_init(HelpState& help) {
-    helpviewer_release(help);
-    helpviewer_load(help, platform_asset_path(kHelpFile).c_str());
-}
-
-void helpviewer_load(HelpState& help, const char* path) {
-    if (!path || !*path) return;
-    if (help.capacity > 0) {
-        mem_free(help.lines);
-        help.line_count = 0;
-        help.page_count = 0;
-    }
-    help.capacity = 5;
-    help.lines = static_cast<HelpLine*>(mem_alloc(5 * sizeof(HelpLine)));
-    std::FILE* file = std::fopen(path, "r");
-    if (!file) {
-        log_msg('E', "<helpviewer> couldn't open help file: '%s'", path);
-        return;
-    }
-    // Each read takes at most 89 characters, so a long line arrives in pieces.
-    char piece[HELP_LINE_CHARS + 1];
-    while (std::fgets(piece, sizeof piece, file)) {
-        if (char* end = std::strchr(piece, '\n')) *end = '\0';
-        if (char* end = std::strchr(piece, '\r')) *end = '\0';
-        helpviewer_add_line(help, piece);
-    }
-    std::fclose(file);
-}
-
 void helpviewer_add_line(HelpState& help, const char* text) {
     if (help.line_count == help.capacity) {
-        // Doubling a capacity that no load set up starts from the loader's five records.
-        help.capacity = help.capacity > 0 ? help.capacity * 2 : 5;
+        help.capacity = help.capacity > 0 ? help.capacity * 2 : 16;
         help.lines = static_cast<HelpLine*>(
             mem_resize(help.lines, static_cast<uint32_t>(help.capacity) * sizeof(HelpLine)));
     }

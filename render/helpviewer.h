@@ -1,9 +1,10 @@
-// helpviewer.h - pages of the help file "Commands.hlp" drawn as a boxed overlay.
+// helpviewer.h - pages of help lines drawn as a boxed overlay; the editor fills them from its
+// key and command tables.
 #pragma once
 #include <cstdint>
 
 struct GfxState;
-// Characters of one stored help line; longer file lines are read in pieces of this size.
+// Characters of one stored help line.
 constexpr int HELP_LINE_CHARS = 89;
 
 struct HelpLine {
@@ -26,11 +27,7 @@ struct HelpState {
     ~HelpState() { helpviewer_release(*this); }
 };
 
-// Clears the help state and loads "Commands.hlp".
-void helpviewer_init(HelpState& help);
-// Replaces all lines with those of the file at path.
-void helpviewer_load(HelpState& help, const char* path);
-// Appends one line; a leading '#' starts a new page.
+// Appends one line, cut to HELP_LINE_CHARS characters; a leading '#' starts a new page.
 void helpviewer_add_line(HelpState& help, const char* text);
 // Characters shown of a text, colour codes excluded.
 int helpviewer_visible_length(const char* text);

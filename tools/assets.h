@@ -1,5 +1,5 @@
 // assets.h - the picture type and painters of the asset generator that writes the editor's
-// graphics and help file into its run folder.
+// graphics into its run folder.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -32,5 +32,3 @@ Image make_region_highlight();
 Image make_extra_tiles();
 // The 304 x 160 fall-back tileset of 190 tiles.
 Image make_tileset();
-// The help file's text.
-const char* help_text();

@@ -1,18 +1,9 @@
-// make_assets.cpp - writes the editor's graphics/ folder and "Commands.hlp" into the folder
-// given on the command line (the folder the editor runs in).
+// make_assets.cpp - writes the editor's graphics/ folder into the folder given on the command
+// line (the folder the editor runs in).
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "assets.h"
-
-static bool write_text(const std::string& path, const char* text) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                         std::fclose);
-    if (!file) return false;
-    const std::string body(text);
-    return std::fwrite(body.data(), 1, body.size(), file.get()) == body.size();
-}
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -29,7 +20,6 @@ int main(int argc, char** argv) {
     ok = image_write_bmp(make_region_highlight(), graphics + "purple.bmp") && ok;
     ok = image_write_bmp(make_extra_tiles(), graphics + "extratiles.bmp") && ok;
     ok = image_write_bmp(make_tileset(), graphics + "tiles.bm2") && ok;
-    ok = write_text(run + "/Commands.hlp", help_text()) && ok;
     if (!ok) {
         std::fprintf(stderr, "make_assets: could not write into %s\n", run.c_str());
         return 1;

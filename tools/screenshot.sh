@@ -14,7 +14,6 @@ WORK=$(mktemp -d /tmp/ostrel-shot.XXXXXX)
 EDITOR_PID=
 trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
 cp -r "$BUILD/run/graphics" "$WORK/"
-cp "$BUILD/run/Commands.hlp" "$WORK/" 2>/dev/null || true
 OUT_ABS=$(cd "$(dirname "$OUT")" && pwd)/$(basename "$OUT")
 cd "$WORK"
 "$BUILD/tools/demo_map" demo.lvl 2>/dev/null

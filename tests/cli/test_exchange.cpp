@@ -9,7 +9,6 @@
 #include "map/exchange/exchange_internal.h"
 #include "test_util.h"
 
-
 namespace {
 
 const std::string kMaps = OSTREL_TESTDATA;

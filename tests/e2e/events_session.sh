@@ -2,7 +2,7 @@
 # events_session.sh - input faster than the editor's 10 ms input step, under Xvfb: ten instant
 # clicks on ten cells paint all ten, a tap on the palette picks its tile, and commands typed
 # fast (x_type_line: "?", capitals) run as typed.
-# Arguments: ostrel binary, level_inspect binary, run folder (graphics/, Commands.hlp).
+# Arguments: ostrel binary, level_inspect binary, run folder (graphics/).
 set -uo pipefail
 OSTREL=$1 INSPECT=$2 RUN_DIR=$3
 . "$(cd "$(dirname "$0")" && pwd)/xsession.sh"

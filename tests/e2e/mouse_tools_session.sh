@@ -2,7 +2,7 @@
 # mouse_tools_session.sh - a new user's session under Xvfb: a rectangle and a line drawn with
 # the mouse tools, a piece with a hole pasted over a tile (the tile stays), a "?new" map with
 # one cell and a bookmark saved, then a restart that finds the brush and the bookmark kept.
-# Arguments: ostrel binary, level_inspect binary, run folder (graphics/, Commands.hlp).
+# Arguments: ostrel binary, level_inspect binary, run folder (graphics/).
 set -uo pipefail
 OSTREL=$1 INSPECT=$2 RUN_DIR=$3
 . "$(cd "$(dirname "$0")" && pwd)/xsession.sh"

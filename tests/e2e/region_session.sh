@@ -2,7 +2,7 @@
 # region_session.sh - makes a region in the editor under Xvfb: creates it, paints three cells
 # into it with the region brush, sets base, autowarp and colour, renames it and saves; the file
 # read back has the region with those cells and sub-chunks and the other regions unchanged.
-# Arguments: ostrel binary, level_inspect binary, run folder (graphics/, Commands.hlp), map.
+# Arguments: ostrel binary, level_inspect binary, run folder (graphics/), map.
 set -uo pipefail
 OSTREL=$1 INSPECT=$2 RUN_DIR=$3 MAP=$4
 . "$(cd "$(dirname "$0")" && pwd)/xsession.sh"

@@ -3,7 +3,7 @@
 # "?rect" and "?line", select a piece with Shift + drag, copy it with Ctrl+C, paste it
 # elsewhere with Ctrl+V and a click, flood-fill the enclosure with Ctrl+F, undo the fill with
 # Ctrl+Z, save; the files must hold exactly the expected cells.
-# Arguments: ostrel binary, level_inspect binary, run folder (graphics/, Commands.hlp).
+# Arguments: ostrel binary, level_inspect binary, run folder (graphics/).
 set -uo pipefail
 OSTREL=$1 INSPECT=$2 RUN_DIR=$3
 . "$(cd "$(dirname "$0")" && pwd)/xsession.sh"

@@ -2,7 +2,7 @@
 # undo_session.sh - in the editor under Xvfb: erase a tile, paint a stroke, place an object
 # and set an attribute; undo them with Ctrl+Z and "?undo" (a redo with Ctrl+Y in between);
 # the map must then save byte for byte as it did untouched.
-# Arguments: ostrel binary, level_inspect binary, run folder (graphics/, Commands.hlp), map.
+# Arguments: ostrel binary, level_inspect binary, run folder (graphics/), map.
 set -uo pipefail
 OSTREL=$1 INSPECT=$2 RUN_DIR=$3 MAP=$4
 . "$(cd "$(dirname "$0")" && pwd)/xsession.sh"

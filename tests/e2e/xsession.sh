@@ -101,12 +101,12 @@ x_click_tile() {
 
 # Enters a private work folder removed at exit, with the editor (if still running) and Xvfb.
 # The editor runs there so that saving and the tileset copy stay there; given the run folder,
-# its graphics/ and Commands.hlp are copied in. fail() prints the reason and the editor's log.
+# its graphics/ is copied in. fail() prints the reason and the editor's log.
 x_workdir() {
     WORK=$(mktemp -d "/tmp/ostrel-$1.XXXXXX")
     EDITOR_PID=
     trap '[ -n "$EDITOR_PID" ] && kill "$EDITOR_PID" 2>/dev/null; x_stop; rm -rf "$WORK"' EXIT
-    [ -z "${2:-}" ] || cp -r "$2/graphics" "$2/Commands.hlp" "$WORK/" 2>/dev/null
+    [ -z "${2:-}" ] || cp -r "$2/graphics" "$WORK/"
     cd "$WORK" || exit 1
     # Settings and per-map state stay in the scratch folder.
     export XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state"

@@ -117,7 +117,6 @@ TEST_F(Commands, IncompleteSavesAreReportedInRed) {
               std::pair(std::string("map saved as big.lvl without attributes or regions: "
                                     "tileset too large"),
                         3));
-
 }
 
 } // namespace

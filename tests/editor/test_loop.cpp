@@ -71,10 +71,8 @@ TEST_F(Loop, EventsRouteToMenuOrEditingKeysAndQuitEndsTheLoop) {
     push(SDL_KEYDOWN, 'l');
     push(SDL_KEYDOWN, SDLK_LALT);
     editor_input_step();
-    EXPECT_EQ(app().view.zoom, 4);
-    EXPECT_EQ(app().menu_open, 0);
+    EXPECT_TRUE(app().view.zoom == 4 && app().menu_open == 0 && app().alt_held == 1);
     EXPECT_EQ(app().mouse_tools.tool, MouseTool::Line);
-    EXPECT_EQ(app().alt_held, 1);
     push(SDL_KEYUP, SDLK_RALT);
     editor_input_step();
     EXPECT_EQ(app().alt_held, 0);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -27,9 +28,8 @@ TEST(Options, SizesFileNameAndRefusals) {
     };
     for (const auto& c : cases) {
         EditorOptions o = editor_options_parse(c.args);
-        EXPECT_EQ(o.map, c.map) << c.args[0];
-        EXPECT_EQ(o.width, c.width) << c.args[0];
-        EXPECT_EQ(o.height, c.height) << c.args[0];
+        EXPECT_EQ(std::tuple(o.map, o.width, o.height), std::tuple(c.map, c.width, c.height))
+            << c.args[0];
         EXPECT_EQ(!o.error.empty(), c.error) << c.args[0] << ": " << o.error;
     }
     EXPECT_TRUE(editor_options_parse(std::vector<const char*>{"--help"}).help);

@@ -23,11 +23,9 @@
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -194,16 +192,14 @@ const Scene kScenes[] = {
          set_zoom(4);
          copy_and_paste(500, 500, 530, 520);
      }},
-    // The second page of a help file of our own: colours carry from line to line within a
+    // The second page of help lines of our own: colours carry from line to line within a
     // page, and each page starts in green.
     {"help_page", 320, 120, 300, 100,
      [] {
-         const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                            ("ostrel-" + std::to_string(getpid()) + ".hlp");
-         std::ofstream(path) << "#%YFirst page%W ends in grey\n#Second page %xred\n"
-                                "carried red, %Bblue%W, %Ggreen%Y yellow\nand %Pon\n";
-         helpviewer_load(app().help, path.c_str());
-         std::filesystem::remove(path);
+         helpviewer_release(app().help);
+         for (const char* line : {"#%YFirst page%W ends in grey", "#Second page %xred",
+                                  "carried red, %Bblue%W, %Ggreen%Y yellow", "and %Pon"})
+             helpviewer_add_line(app().help, line);
          editor_key(KEY_F1, 0);
          editor_key(KEY_F1, 0);
      }},

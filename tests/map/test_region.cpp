@@ -99,7 +99,6 @@ TEST(RegionRead, NamesAndSubChunks) {
     listed = 0;
     mapdata_for_each_region(map.map, count, &listed);
     EXPECT_EQ(listed, 3);
-
 }
 
 TEST(RegionRead, TwoRegionsOfOneNameAndClearing) {
