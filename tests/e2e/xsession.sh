@@ -133,10 +133,11 @@ x_launch() {
     x_key 1
 }
 
-# Waits for the editor to quit by itself and fails unless it ended with status 0.
+# Waits for the editor to quit by itself (a loaded machine may take many seconds to play the
+# queued input) and fails unless it ended with status 0.
 x_quit_ok() {
     local i
-    for i in $(seq 1 200); do kill -0 "$EDITOR_PID" 2>/dev/null || break; sleep 0.05; done
+    for i in $(seq 1 600); do kill -0 "$EDITOR_PID" 2>/dev/null || break; sleep 0.05; done
     kill -0 "$EDITOR_PID" 2>/dev/null && fail "the editor did not quit"
     wait "$EDITOR_PID" || fail "exit status $?"
     EDITOR_PID=
