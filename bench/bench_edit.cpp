@@ -91,8 +91,8 @@ BENCHMARK(BM_RedoMillionCells)->UseManualTime()->Unit(benchmark::kMillisecond)->
 // The object lookup as it was before the history: a walk of the whole stamp list.
 Stamp* find_by_walk(const MapData* map, int32_t x, int32_t y) {
     auto ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
-    for (ListNode* node = map->stamps.head; node; node = node->next) {
-        auto* s = static_cast<Stamp*>(node->data);
+    for (uint32_t i = 0; i < map->stamps.count; ++i) {
+        Stamp* s = &map->stamps.items[i];
         uint32_t ax = s->anchor & 0xFFFu, ay = (s->anchor >> 12) & 0xFFFu;
         if (ax <= ux && ux < ax + s->width && ay <= uy && uy < ay + s->height) return s;
     }
@@ -108,8 +108,7 @@ void paint_without_history(MapData* map, int32_t x, int32_t y, int tile) {
                 tilegrid_put(map->tiles, static_cast<int32_t>(ax + i), static_cast<int32_t>(ay + j),
                              0);
         tilegrid_compact(map->tiles);
-        list_remove(&map->stamps, s);
-        mem_free(s);
+        stamp_delete(map, static_cast<uint32_t>(s - map->stamps.items));
     }
     tilegrid_put(map->tiles, x, y, static_cast<uint8_t>(tile));
     if (tile == 0) tilegrid_compact(map->tiles);

@@ -129,9 +129,8 @@ uint64_t lvl_tile_count(const MapData* map) {
 
 void lvl_object_counts(const MapData* map, uint64_t counts[5]) {
     std::fill(counts, counts + 5, 0);
-    for (const ListNode* node = map->stamps.head; node; node = node->next) {
-        const auto* stamp = static_cast<const Stamp*>(node->data);
-        int tile = static_cast<int>(stamp->anchor >> 24);
+    for (const Stamp& stamp : stamp_span(map->stamps)) {
+        int tile = static_cast<int>(stamp.anchor >> 24);
         if (is_object_tile(tile)) ++counts[tile - 216];
     }
 }

@@ -239,8 +239,8 @@ int clip_copy(const MapData* map, ClipRect rect, const Region* region, ClipPiece
             for (int32_t y = 0; y < r.height; ++y)
                 column[y] = tilegrid_get(map->tiles, r.x + x, r.y + y);
         }
-    for (const ListNode* node = map->stamps.head; node; node = node->next) {
-        StampBox b = box_of(static_cast<const Stamp*>(node->data));
+    for (const Stamp& stamp : stamp_span(map->stamps)) {
+        StampBox b = box_of(&stamp);
         if (!boxes_meet(b, r)) continue;
         if (b.x >= r.x && b.y >= r.y && b.x + b.width <= r.x + r.width &&
             b.y + b.height <= r.y + r.height) {
@@ -423,8 +423,8 @@ uint32_t clip_flood_fill(MapData* map, int32_t x, int32_t y, int brush, const Cl
     if (x < b.x || y < b.y || x >= b.x + b.width || y >= b.y + b.height) return 0;
     // Every object's square stops the fill, whatever its cells hold.
     CellSet blocked;
-    for (const ListNode* node = map->stamps.head; node; node = node->next) {
-        StampBox s = box_of(static_cast<const Stamp*>(node->data));
+    for (const Stamp& stamp : stamp_span(map->stamps)) {
+        StampBox s = box_of(&stamp);
         for (int32_t i = 0; i < s.width && s.x + i < kSide; ++i)
             for (int32_t j = 0; j < s.height && s.y + j < kSide; ++j)
                 blocked.set(s.x + i, s.y + j);

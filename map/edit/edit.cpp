@@ -166,10 +166,7 @@ void swap_op(MapData* map, Op& op) {
 }
 
 uint32_t stamp_index(const MapData* map, const Stamp* stamp) {
-    uint32_t index = 0;
-    for (const ListNode* node = map->stamps.head; node && node->data != stamp; node = node->next)
-        ++index;
-    return index;
+    return static_cast<uint32_t>(stamp - map->stamps.items);
 }
 
 void record_stamp(EditHistory* h, const Stamp* stamp, uint32_t index, bool present) {
@@ -208,7 +205,7 @@ void paint_cell(MapData* map, EditHistory* h, int32_t x, int32_t y, int tile) {
         // Added after the filler paints, so that they never find the new object.
         touch(map, h);
         Stamp* stamp = stamp_add(map, x, y, tile);
-        record_stamp(h, stamp, list_count(&map->stamps) - 1, true);
+        record_stamp(h, stamp, map->stamps.count - 1, true);
     }
     put_cell(map, h, 0, x, y, static_cast<uint8_t>(tile));
 }
@@ -359,32 +356,35 @@ Stamp* edit_add_stamp(MapData* map, int32_t x, int32_t y, int tile) {
     EditHistory* h = scope.h;
     touch(map, h);
     Stamp* stamp = stamp_add(map, x, y, tile & 0xFF);
-    record_stamp(h, stamp, list_count(&map->stamps) - 1, true);
+    record_stamp(h, stamp, map->stamps.count - 1, true);
     return stamp;
 }
 
 void edit_remove_stamps(MapData* map, bool (*pick)(const Stamp* stamp, void* user), void* user) {
-    if (!map || !map->tiles || !pick || !map->stamps.head) return;
+    if (!map || !map->tiles || !pick || map->stamps.count == 0) return;
     Scope scope(map);
-    EditHistory* h = scope.h;
-    uint32_t index = 0; // place of the current node in the list as it stands now
-    for (ListNode* node = map->stamps.head; node;) {
-        ListNode* next = node->next;
-        auto* stamp = static_cast<Stamp*>(node->data);
-        if (!pick(stamp, user)) {
-            ++index;
-            node = next;
-            continue;
-        }
-        uint32_t ax = stamp->anchor & 0xFFFu, ay = (stamp->anchor >> 12) & 0xFFFu;
-        for (uint32_t i = 0; i < stamp->width && ax + i < 1024; ++i)
-            for (uint32_t j = 0; j < stamp->height && ay + j < 1024; ++j)
-                put_cell(map, h, 0, static_cast<int32_t>(ax + i), static_cast<int32_t>(ay + j), 0);
-        touch(map, h);
-        record_stamp(h, stamp, index, false);
-        stamp_delete(map, index); // frees node and stamp; next stays valid
-        node = next;
-    }
+    struct Removal {
+        MapData* map;
+        EditHistory* h;
+        bool (*pick)(const Stamp* stamp, void* user);
+        void* user;
+    } removal{map, scope.h, pick, user};
+    // One pass over the objects: each record's index is its place as the list stood then.
+    stamp_delete_where(
+        map,
+        [](const Stamp& stamp, uint32_t index, void* data) {
+            auto* r = static_cast<Removal*>(data);
+            if (!r->pick(&stamp, r->user)) return false;
+            uint32_t ax = stamp.anchor & 0xFFFu, ay = (stamp.anchor >> 12) & 0xFFFu;
+            for (uint32_t i = 0; i < stamp.width && ax + i < 1024; ++i)
+                for (uint32_t j = 0; j < stamp.height && ay + j < 1024; ++j)
+                    put_cell(r->map, r->h, 0, static_cast<int32_t>(ax + i),
+                             static_cast<int32_t>(ay + j), 0);
+            touch(r->map, r->h);
+            record_stamp(r->h, &stamp, index, false);
+            return true;
+        },
+        &removal);
 }
 
 void edit_put_tile(MapData* map, int32_t x, int32_t y, uint8_t value) {
@@ -484,20 +484,17 @@ void edit_insert_stamp_at(MapData* map, uint32_t index, uint32_t anchor, uint16_
     if (!map || !map->tiles) return;
     Scope scope(map);
     touch(map, scope.h);
-    index = std::min(index, list_count(&map->stamps));
+    index = std::min(index, map->stamps.count);
     Stamp stamp{anchor, width, height};
     stamp_insert(map, index, stamp);
     record_stamp(scope.h, &stamp, index, true);
 }
 
 void edit_remove_stamp_at(MapData* map, uint32_t index) {
-    if (!map || !map->tiles || index >= list_count(&map->stamps)) return;
+    if (!map || !map->tiles || index >= map->stamps.count) return;
     Scope scope(map);
     touch(map, scope.h);
-    const ListNode* node = map->stamps.head;
-    for (uint32_t i = 0; i < index; ++i)
-        node = node->next;
-    record_stamp(scope.h, static_cast<const Stamp*>(node->data), index, false);
+    record_stamp(scope.h, &map->stamps.items[index], index, false);
     stamp_delete(map, index);
 }
 

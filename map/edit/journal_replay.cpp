@@ -118,7 +118,7 @@ struct Replay {
             return true;
         }
         case JC_OBJECT_REMOVED:
-            if (!map->tiles || index >= list_count(&map->stamps)) return fail("no such object");
+            if (!map->tiles || index >= map->stamps.count) return fail("no such object");
             edit_remove_stamp_at(map, index);
             return true;
         case JC_REGION_NAME: {

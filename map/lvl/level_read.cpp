@@ -152,12 +152,8 @@ bool store_row_of_eight(TileGrid* grid, const uint8_t* p) {
 // Places an object read from a file: filler cells first, then the anchor, then its stamp.
 // Cells past column or row 1023 are left out rather than wrapped to the opposite edge.
 [[gnu::noinline]] void place_object(MapData* map, uint32_t x, uint32_t y, uint8_t tile) {
-    uint32_t n = static_cast<uint32_t>(object_size(tile));
-    for (uint32_t i = 0; i < n && x + i < 1024; ++i)
-        for (uint32_t j = 0; j < n && y + j < 1024; ++j)
-            if (i != 0 || j != 0)
-                tilegrid_put(map->tiles, static_cast<int32_t>(x + i), static_cast<int32_t>(y + j),
-                             TILE_FILLER);
+    auto n = static_cast<uint32_t>(object_size(tile));
+    tilegrid_fill(map->tiles, x, y, n, n, TILE_FILLER);
     tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
     stamp_add(map, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
 }

@@ -78,11 +78,17 @@ void level_report_object(LevelReport* report, const uint8_t* record, uint32_t x,
     if (report->object_cover.empty()) report->object_cover.resize(1024 * 1024 / 64);
     uint32_t n = tile == 216 || tile == 218 ? 1 : tile == 217 ? 2 : tile == 219 ? 6 : 5;
     bool overlaps = false;
+    uint32_t width = std::min(n, 1024 - x);
     for (uint32_t j = 0; j < n && y + j < 1024; ++j)
-        for (uint32_t i = 0; i < n && x + i < 1024; ++i) {
-            uint32_t cell = (y + j) * 1024 + x + i;
-            overlaps = overlaps || cover_test(report->object_cover, cell);
-            report->object_cover[cell >> 6] |= uint64_t{1} << (cell & 63);
+        // A row of the square is at most two runs of bits, one per 64-bit word.
+        for (uint32_t i = 0; i < width;) {
+            uint32_t cell = (y + j) * 1024 + x + i, bit = cell & 63;
+            uint32_t take = std::min(width - i, 64 - bit);
+            uint64_t mask = (take == 64 ? ~uint64_t{0} : (uint64_t{1} << take) - 1) << bit;
+            uint64_t& word = report->object_cover[cell >> 6];
+            overlaps = overlaps || (word & mask) != 0;
+            word |= mask;
+            i += take;
         }
     if (overlaps)
         level_report_problem(report, record, "object %d at (%u, %u) overlaps another object", tile,

@@ -12,7 +12,6 @@
 
 MapData* mapdata_new() {
     auto* map = static_cast<MapData*>(mem_alloc(sizeof(MapData)));
-    list_init(&map->stamps);
     map->decode_budget = kRegionDecodeBudget;
     return map;
 }

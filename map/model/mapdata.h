@@ -5,6 +5,7 @@
 
 #include "core/hash.h"
 #include "core/list.h"
+#include "map/model/stamp.h"
 #include "map/model/tilegrid.h"
 
 struct Region;
@@ -43,7 +44,7 @@ struct MapData {
     uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
     char name[32];                    // display label: the first 31 characters of the path
     char* path;                   // owned full path of the file, null for a map with no file yet
-    LinkedList stamps;            // owned Stamp records, oldest first
+    StampList stamps;             // the placed objects, oldest first
     uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
     uint8_t* tileset; // owned BMP bytes (render/ decodes them for drawing)
     uint32_t tileset_length;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "core/list.h"
 #include "core/mem.h"
 #include "map/model/mapdata.h"
 
@@ -33,15 +32,24 @@ static void cover(MapData* map, const Stamp* stamp, uint32_t delta) {
             map->stamp_cover[bx * 32 + by] += delta;
 }
 
+// Room for one more stamp at the end of the array.
+static Stamp* grow(StampList& list) {
+    if (list.count == list.capacity) {
+        // A level holds at most 4 M records, so the count stays far below 2^31.
+        list.capacity = list.capacity ? list.capacity * 2 : 16;
+        list.items = static_cast<Stamp*>(mem_resize(list.items, list.capacity * sizeof(Stamp)));
+    }
+    return &list.items[list.count++];
+}
+
 Stamp* stamp_add(MapData* map, int32_t x, int32_t y, int tile) {
-    auto* stamp = static_cast<Stamp*>(mem_alloc(sizeof(Stamp)));
+    Stamp* stamp = grow(map->stamps);
     stamp->anchor = (static_cast<uint32_t>(x) & 0xFFFu) |
                     (static_cast<uint32_t>(y) & 0xFFFu) << 12 |
                     (static_cast<uint32_t>(tile) & 0xFFu) << 24;
     auto n = static_cast<uint16_t>(object_size(tile));
     stamp->width = n;
     stamp->height = n;
-    list_append(&map->stamps, stamp);
     cover(map, stamp, 1);
     return stamp;
 }
@@ -53,8 +61,8 @@ Stamp* stamp_find(const MapData* map, int32_t x, int32_t y, int* tile) {
     if (ux < 1024 && uy < 1024 &&
         (!map->stamp_cover || map->stamp_cover[(ux >> 5) * 32 + (uy >> 5)] == 0))
         return nullptr;
-    for (ListNode* node = map->stamps.head; node; node = node->next) {
-        auto* stamp = static_cast<Stamp*>(node->data);
+    for (uint32_t i = 0; i < map->stamps.count; ++i) {
+        Stamp* stamp = &map->stamps.items[i];
         uint32_t ax = stamp->anchor & 0xFFFu, ay = (stamp->anchor >> 12) & 0xFFFu;
         if (ax <= ux && ux < ax + stamp->width && ay <= uy && uy < ay + stamp->height) {
             if (tile) *tile = static_cast<int>(stamp->anchor >> 24);
@@ -64,27 +72,40 @@ Stamp* stamp_find(const MapData* map, int32_t x, int32_t y, int* tile) {
     return nullptr;
 }
 
-static void free_stamp(void* stamp) {
-    mem_free(stamp);
-}
-
 void stamp_clear_all(MapData* map) {
-    list_foreach(&map->stamps, free_stamp);
-    list_clear(&map->stamps);
+    mem_free(map->stamps.items);
+    map->stamps = StampList{};
     mem_free(map->stamp_cover);
     map->stamp_cover = nullptr;
 }
 
 void stamp_insert(MapData* map, uint32_t index, const Stamp& stamp) {
-    auto* copy = static_cast<Stamp*>(mem_alloc(sizeof(Stamp)));
-    *copy = stamp;
-    list_insert_at(&map->stamps, index, copy);
-    cover(map, copy, 1);
+    StampList& list = map->stamps;
+    grow(list);
+    if (index > list.count - 1) index = list.count - 1;
+    std::copy_backward(list.items + index, list.items + list.count - 1, list.items + list.count);
+    list.items[index] = stamp;
+    cover(map, &stamp, 1);
 }
 
 void stamp_delete(MapData* map, uint32_t index) {
-    auto* stamp = static_cast<Stamp*>(list_remove_at(&map->stamps, index));
-    if (!stamp) return;
-    cover(map, stamp, static_cast<uint32_t>(-1));
-    mem_free(stamp);
+    StampList& list = map->stamps;
+    if (index >= list.count) return;
+    cover(map, &list.items[index], static_cast<uint32_t>(-1));
+    std::copy(list.items + index + 1, list.items + list.count, list.items + index);
+    --list.count;
+}
+
+void stamp_delete_where(MapData* map, bool (*drop)(const Stamp& stamp, uint32_t index, void* user),
+                        void* user) {
+    StampList& list = map->stamps;
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < list.count; ++i) {
+        Stamp stamp = list.items[i];
+        if (drop(stamp, kept, user))
+            cover(map, &stamp, static_cast<uint32_t>(-1));
+        else
+            list.items[kept++] = stamp;
+    }
+    list.count = kept;
 }

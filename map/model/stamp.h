@@ -1,6 +1,7 @@
 // stamp.h - multi-cell objects (tiles 216 to 220) and the paint operation that keeps them whole.
 #pragma once
 #include <cstdint>
+#include <span>
 
 struct MapData;
 
@@ -10,12 +11,24 @@ struct Stamp {
     uint16_t height;
 };
 
+// A map's placed objects, oldest first, in one owned array: a file can hold millions of
+// object records, and one block per object cost more than reading the file.
+struct StampList {
+    Stamp* items;
+    uint32_t count;
+    uint32_t capacity;
+};
+inline std::span<const Stamp> stamp_span(const StampList& list) {
+    return {list.items, list.count};
+}
+
 // Side of the square an object tile covers: 216: 1, 217: 2, 218: 1, 219: 6, 220: 5; else 1.
 int object_size(int tile);
 inline bool is_object_tile(int tile) {
     return tile >= 216 && tile <= 220;
 }
 
+// Appends an object; the pointer stays valid until the next stamp is added or dropped.
 Stamp* stamp_add(MapData* map, int32_t x, int32_t y, int tile);
 // First stamp (oldest first) covering the cell; stores its object tile in *tile when given.
 // Cells of the map in an area no stamp touches are answered without walking the list.
@@ -25,6 +38,11 @@ void stamp_clear_all(MapData* map);
 void stamp_insert(MapData* map, uint32_t index, const Stamp& stamp);
 // Drops the stamp at place index of the list (its cells are not written).
 void stamp_delete(MapData* map, uint32_t index);
+// Asks drop about every stamp, oldest first, and drops those it answers true for, in one
+// pass. index is the stamp's place once the dropped ones before it are gone: what
+// stamp_delete would take, one drop after another.
+void stamp_delete_where(MapData* map, bool (*drop)(const Stamp& stamp, uint32_t index, void* user),
+                        void* user);
 // Paints one cell through the change path (edit_paint; a step of its own outside a step):
 // painting any cell of an object removes the whole object first.
 void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile);

@@ -200,3 +200,18 @@ bool tilegrid_median(const TileGrid* grid, int32_t* x, int32_t* y) {
     *y = median(rows);
     return true;
 }
+
+void tilegrid_fill(TileGrid* grid, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                   uint8_t value) {
+    if (x >= 1024 || y >= 1024) return;
+    uint32_t x_end = x + std::min(width, 1024 - x), y_end = y + std::min(height, 1024 - y);
+    for (uint32_t sx = x; sx < x_end; sx = (sx | 7u) + 1)
+        for (uint32_t sy = y; sy < y_end; sy = (sy | 7u) + 1) {
+            // One sub-block: its columns hold y mod 8 side by side.
+            TileSubBlock* sub =
+                tilegrid_sub_for_write(grid, static_cast<int32_t>(sx), static_cast<int32_t>(sy));
+            uint32_t cx_end = std::min((sx | 7u) + 1, x_end), rows = std::min((sy | 7u) + 1, y_end) - sy;
+            for (uint32_t cx = sx; cx < cx_end; ++cx)
+                std::memset(&sub->cells[(cx & 7u) * 8 + (sy & 7u)], value, rows);
+        }
+}

@@ -92,3 +92,7 @@ inline TileSubBlock* tilegrid_sub_for_write(TileGrid* grid, int32_t x, int32_t y
 inline void tilegrid_put(TileGrid* grid, int32_t x, int32_t y, uint8_t value) {
     tilegrid_sub_for_write(grid, x, y)->cells[tilegrid_cell_index(x, y)] = value;
 }
+// Writes value into the cells of a rectangle, the part past column or row 1023 left out (no
+// wrap): one storage lookup per 8 x 8 area it touches, not one per cell.
+void tilegrid_fill(TileGrid* grid, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                   uint8_t value);

@@ -144,11 +144,8 @@ void expect_same(MapData* map, Model& m, int step) {
             ASSERT_EQ(mapdata_get_tile(map, x, y), m.at(x, y))
                 << "cell " << x << "," << y << " after step " << step;
     std::vector<Obj> got;
-    for (ListNode* n = map->stamps.head; n; n = n->next) {
-        auto* s = static_cast<Stamp*>(n->data);
-        got.push_back(
-            {int(s->anchor & 0xFFF), int((s->anchor >> 12) & 0xFFF), int(s->anchor >> 24)});
-    }
+    for (const Stamp& s : stamp_span(map->stamps))
+        got.push_back({int(s.anchor & 0xFFF), int((s.anchor >> 12) & 0xFFF), int(s.anchor >> 24)});
     ASSERT_EQ(got, m.objs) << "objects after step " << step;
 }
 
@@ -328,7 +325,7 @@ TEST(ClipboardModel, ObjectsAtTheSelectionEdgeAndRegionCells) {
     ASSERT_EQ(p.objects.size(), 1u); // the 217 inside; the 219 crosses the edge
     EXPECT_EQ(p.tiles[0], 0);        // (12, 12) belonged to the 219
     EXPECT_EQ(mapdata_get_tile(map, 10, 10), 0);
-    EXPECT_EQ(list_count(&map->stamps), 0u);
+    EXPECT_EQ(map->stamps.count, 0u);
     EXPECT_FALSE(region_contains(r, 21, 21));
     clip_rotate(&p); // 217 at (8, 8) of a 10 x 10 piece goes to (0, 8)
     ASSERT_TRUE(clip_paste(map, p, 1018, 0, r));

@@ -121,12 +121,10 @@ struct Session {
             for (int r = 0; r < 3; ++r)
                 m.cells[i] |= static_cast<uint16_t>(region_contains(regions[r], x, y) << (8 + r));
         }
-        for (ListNode* node = map->stamps.head; node; node = node->next) {
-            auto* s = static_cast<Stamp*>(node->data);
-            m.stamps.push_back({static_cast<int>(s->anchor & 0xFFF),
-                                static_cast<int>((s->anchor >> 12) & 0xFFF),
-                                static_cast<int>(s->anchor >> 24), s->width});
-        }
+        for (const Stamp& s : stamp_span(map->stamps))
+            m.stamps.push_back({static_cast<int>(s.anchor & 0xFFF),
+                                static_cast<int>((s.anchor >> 12) & 0xFFF),
+                                static_cast<int>(s.anchor >> 24), s.width});
         for (const char* key : kKeys)
             if (auto* v = map->attributes ? hash_get(map->attributes, key) : nullptr)
                 m.attributes[fold(key)] = static_cast<const char*>(v);

@@ -102,7 +102,7 @@ TEST(LevelRead, RecordsOutsideTheMapAreCountedAndTrailingBytesIgnored) {
 TEST(LevelRead, ObjectRecordsRebuildSquaresAndStampsClippedAtTheEdge) {
     MapData* map =
         parse(records({{0, 0, 3}, {10, 10, 220}, {12, 12, 219}, {11, 11, 7}, {1020, 1022, 220}}));
-    EXPECT_EQ(list_count(&map->stamps), 3u);
+    EXPECT_EQ(map->stamps.count, 3u);
     for (auto [x, y, v] : {std::tuple{12, 12, 219},
                            {17, 17, 250},
                            {11, 11, 7},
