@@ -213,7 +213,7 @@ bool journal_encode_step(const MapData* map, const EditStepView& view, std::vect
     // listed twice carries its final byte both times.
     size_t start = out->size();
     size_t head = kJournalFrameBytes + 9 + step.changes.size();
-    out->resize(start + head + 4 * view.cell_count);
+    out->resize(start + head + 4 * view.cell_count + 8);
     uint8_t* p = out->data() + start + kJournalFrameBytes;
     *p++ = JOURNAL_STEP;
     put_u32_at(p, step.change_count);
@@ -222,16 +222,22 @@ bool journal_encode_step(const MapData* map, const EditStepView& view, std::vect
     uint8_t* at = count_at + 4;
     const TileSubBlock* sub = nullptr;
     uint32_t sub_key = ~0u; // the 8 x 8 area sub belongs to: strokes stay in one for a while
-    for (size_t i = 0; i < view.cell_count; ++i) {
-        uint32_t cell = view.cells[i];
+    // Locals, not the view's fields: the byte stores below may alias anything, so fields
+    // would be read again for every cell.
+    const uint32_t* cells = view.cells;
+    const size_t cell_count = view.cell_count;
+    const TileGrid* grid = map->tiles;
+    bool region_cells = false; // gathered in a pass of their own: no call in this loop
+    for (size_t i = 0; i < cell_count; ++i) {
+        uint32_t cell = cells[i];
         if (cell & kEditRegionLayer) {
-            step.region_cells.push_back(cell & 0xFFFFFu);
+            region_cells = true;
             continue;
         }
         auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>((cell >> 10) & 1023u);
         uint32_t key = (cell & 0xFFFFFu) & ~(7u | 7u << 10);
         if (key != sub_key) {
-            const TileBlock* block = map->tiles->blocks[tilegrid_block_index(x, y)];
+            const TileBlock* block = grid->blocks[tilegrid_block_index(x, y)];
             sub = block ? block->sub[tilegrid_sub_index(x, y)] : nullptr;
             sub_key = key;
         }
@@ -240,9 +246,18 @@ bool journal_encode_step(const MapData* map, const EditStepView& view, std::vect
         at += 4;
     }
     put_u32_at(count_at, static_cast<uint32_t>((at - count_at - 4) / 4));
-    out->resize(static_cast<size_t>(at - out->data()));
-    JournalOut o{out};
-    put_region_cells(o, map, step.region_cells);
+    for (size_t i = 0; region_cells && i < cell_count; ++i)
+        if (cells[i] & kEditRegionLayer) step.region_cells.push_back(cells[i] & 0xFFFFFu);
+    if (step.region_cells.empty()) {
+        // No region cells: their two counts go in the room left, no second pass.
+        put_u32_at(at, 0);
+        put_u32_at(at + 4, 0);
+        out->resize(static_cast<size_t>(at + 8 - out->data()));
+    } else {
+        out->resize(static_cast<size_t>(at - out->data()));
+        JournalOut o{out};
+        put_region_cells(o, map, step.region_cells);
+    }
     if (seal)
         frame(out, start);
     else
