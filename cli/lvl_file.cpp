@@ -42,7 +42,6 @@ bool lvl_open(LvlFile* file, const char* path) {
     mapdata_read_bytes(file->map, std::span<const uint8_t>(bytes->data, bytes->length),
                        LevelReadOptions{false, &file->report});
     mapped_file_close(bytes);
-    mapdata_set_name(file->map, path);
     return true;
 }
 

@@ -1,8 +1,9 @@
-// document.h - one open map and everything about it besides its content: the selection and a
-// paste under way, the selected region. Opening another map replaces the whole Document; only the clipboard (the
-// Editor's) outlives it.
+// document.h - one open map and everything about it besides its content: the file it is saved
+// to, the selection and a paste under way, the selected region. Opening another map replaces
+// the whole Document; only the clipboard (the Editor's) outlives it.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "map/model/mapdata.h"
 
@@ -16,6 +17,7 @@ struct Selection {
 
 struct Document {
     MapPtr map;
+    std::string path; // the full path of the map's file; empty for a map with no file yet
     Selection selection;
     int32_t pasting = 0; // the clipboard's piece follows the pointer until a right click
     // The region that region commands, the region brush and copies act on: one of the map's
@@ -33,9 +35,16 @@ inline void document_check_selection(Document& doc) {
     doc.selected_region = nullptr;
 }
 
-// A Document for the map (taking it over); nothing of an earlier one carries over.
-inline Document document_make(MapData* map) {
+// What messages call the map: its full path, "<default>" without a file.
+inline const char* document_title(const Document& doc) {
+    return doc.path.empty() ? "<default>" : doc.path.c_str();
+}
+
+// A Document for the map (taking it over) saved at path ("": no file yet); nothing of an
+// earlier one carries over.
+inline Document document_make(MapData* map, std::string path) {
     Document doc;
     doc.map.reset(map);
+    doc.path = std::move(path);
     return doc;
 }

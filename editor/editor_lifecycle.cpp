@@ -30,28 +30,26 @@ void editor_init() {
     gfx_init(app().gfx);
     input_sdl_start();
     Editor& ed = app();
-    const MapData* map = ed.doc.map.get();
     // The full path of the map's file; a map without a file shows its label.
-    const char* name = !map ? "<default>" : map->path ? map->path : map->name;
-    console_init(ed.console, ed.view.screen_width, name);
+    console_init(ed.console, ed.view.screen_width, document_title(ed.doc));
     ed.console.on_line = [](const char* line) { console_command(line); };
 }
 
-void editor_open_document(MapData* map) {
+void editor_open_document(MapData* map, std::string path) {
     editor_end_stroke();
     // The old map's view and bookmarks are kept for its next opening.
     keep_map_closing();
     mouse_tools_cancel();
-    editor_journal_closing(app().journal, app_map());
+    editor_journal_closing(app().journal, app().doc);
     // Nothing of the old map (selection, paste, selected region) carries over; the clipboard does.
-    app().doc = document_make(map);
+    app().doc = document_make(map, std::move(path));
     gfx_invalidate_view(app().gfx);
     // The radar remembers its map by address, which a new map may reuse.
     gfx_invalidate_radar(app().gfx);
     regionlist_rebuild();
     // The new map opens where it was left, else on what it holds.
     keep_map_opened();
-    editor_journal_opened(app().journal, app_map());
+    editor_journal_opened(app().journal, app().doc);
 }
 
 void editor_shutdown() {

@@ -105,7 +105,7 @@ int editor_main(int argc, char** argv) {
     const char* level = options.map.c_str();
     gfx_set_video_size(app().gfx, app().view.screen_width, app().view.screen_height, 16);
     ExchangeRead opened = exchange_open(level);
-    app().doc.map.reset(opened.map.release());
+    if (opened.map) app().doc = document_make(opened.map.release(), level);
     // A file that cannot be read leaves the default map, which has no file.
     if (!app_map()) app().doc.map.reset(mapdata_load(""));
     if (!app_map()) return 0;
@@ -118,15 +118,15 @@ int editor_main(int argc, char** argv) {
     std::unique_ptr<EditorJournal, void (*)(EditorJournal*)> journal(editor_journal_new(),
                                                                      editor_journal_free);
     app().journal = journal.get();
-    editor_journal_opened(app().journal, app_map());
+    editor_journal_opened(app().journal, app().doc);
     keep_report();
-    if (*level && !app_map()->path)
+    if (*level && app().doc.path.empty())
         console_print(app().console, 3, "cannot open %s", opened.error.c_str());
     for (const std::string& note : opened.notes)
         console_print(app().console, 1, "%s", note.c_str());
     commands_report_load(app_map());
     editor_run();
-    editor_journal_closing(app().journal, app_map());
+    editor_journal_closing(app().journal, app().doc);
     app().journal = nullptr;
     keep_save_all();
     editor_shutdown();

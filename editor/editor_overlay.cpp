@@ -44,8 +44,8 @@ constexpr MenuLine kMenuLines[] = {
 
 // The file's short name (its last path component) or the map's label, whole when it fits
 // size - 1 characters, else its start and end around a "~".
-void short_name(const MapData* map, char* out, size_t size) {
-    const char* name = map->path ? map->path : map->name;
+void short_name(const Document& doc, char* out, size_t size) {
+    const char* name = document_title(doc);
     if (const char* slash = std::strrchr(name, '/'); slash && slash[1] != '\0') name = slash + 1;
     size_t n = std::strlen(name), room = size - 1;
     if (n <= room) {
@@ -71,7 +71,7 @@ void editor_draw_status() {
     char text[32];
     // The file's short name, and a red star while it has changes not yet saved.
     char name[17] = ""; // 16 characters: the brush is drawn right of them
-    if (map) short_name(map, name, sizeof name);
+    if (map) short_name(app().doc, name, sizeof name);
     std::snprintf(text, sizeof text, "%s", name);
     gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 4), text, COLOUR_GREEN);
     if (map && mapdata_modified(map))

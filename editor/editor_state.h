@@ -100,7 +100,7 @@ void editor_update_view();
 void editor_center_on_content();
 // Replaces the Document with one for the map (taking it over) and shows it from the middle of
 // what it holds.
-void editor_open_document(MapData* map);
+void editor_open_document(MapData* map, std::string path);
 // Undo and redo one step of the current map, with one console line naming it.
 void editor_undo();
 void editor_redo();

@@ -51,7 +51,7 @@ void keep_map_opened() {
     bookmarks_clear();
     editor_center_on_content();
     if (!map) return;
-    if (!map->path) {
+    if (e.doc.path.empty()) {
         // A map without content opens at the zoom of the last session.
         int32_t x0, y0, x1, y1;
         if (!map->tiles || !tilegrid_bounds(map->tiles, &x0, &y0, &x1, &y1)) {
@@ -60,7 +60,7 @@ void keep_map_opened() {
         }
         return;
     }
-    MapState state = map_state_load(map->path);
+    MapState state = map_state_load(e.doc.path.c_str());
     for (int i = 0; i < kBookmarkCount; ++i)
         if (state.bookmark_set[i])
             bookmark_set(i, static_cast<int16_t>(state.bookmark_x[i]),
@@ -71,12 +71,12 @@ void keep_map_opened() {
         e.view.zoom = state.zoom;
         editor_update_view();
     }
-    warn(recent_add(map->path));
+    warn(recent_add(e.doc.path.c_str()));
 }
 
 void keep_map_closing() {
     const Editor& e = app();
-    if (!e.doc.map.get() || !e.doc.map.get()->path) return;
+    if (!e.doc.map.get() || e.doc.path.empty()) return;
     MapState state;
     state.has_view = true;
     state.view_x = e.view.center_x;
@@ -88,7 +88,7 @@ void keep_map_closing() {
         state.bookmark_x[i] = x;
         state.bookmark_y[i] = y;
     }
-    warn(map_state_save(e.doc.map.get()->path, state));
+    warn(map_state_save(e.doc.path.c_str(), state));
 }
 
 void keep_save_all() {

@@ -156,7 +156,7 @@ int gfx_ensure_tileset(GfxState& gfx, const MapData* map) {
     if (!map || gfx_tileset(gfx, map)) return 0;
     // Not even the built-in picture could be made (memory ran out): the map is drawn without
     // pictures this frame, and the editor goes on, so no work is lost.
-    log_msg('W', "<gfx> no tileset picture could be made for %s", map->name);
+    log_msg('W', "<gfx> no tileset picture could be made for the map");
     return 1;
 }
 

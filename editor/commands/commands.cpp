@@ -34,17 +34,12 @@ namespace {
 
 constexpr size_t kAttrKeyMax = 63;
 
-// The name a map is known by in messages: its full path, or its label without a file.
-const char* map_title(const MapData* map) {
-    return map->path ? map->path : map->name;
-}
-
 // Puts map in the open map's place: the old map's view and bookmarks are kept, its selection,
 // paste and shape end with it (only the clipboard stays), and the new map opens where it was
 // left or on what it holds.
-void replace_map(MapData* map) {
-    editor_open_document(map);
-    console_print(app().console, 1, "now viewing %s", map_title(map));
+void replace_map(MapData* map, std::string path) {
+    editor_open_document(map, std::move(path));
+    console_print(app().console, 1, "now viewing %s", document_title(app().doc));
     commands_report_load(map);
 }
 
@@ -58,7 +53,7 @@ void open_map(const char* path) {
     }
     for (const std::string& note : read.notes)
         console_print(app().console, 1, "%s", note.c_str());
-    replace_map(read.map.release());
+    replace_map(read.map.release(), path);
 }
 
 // "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.
@@ -66,23 +61,23 @@ void save_map(const std::string& arg, bool accept_losses) {
     MapData* map = app_map();
     if (!map) return;
     // Without a name the map goes back to its own file; the default map has none.
-    const char* target = !arg.empty() ? arg.c_str() : map->path;
-    if (!target) {
+    const char* target = !arg.empty() ? arg.c_str() : app().doc.path.c_str();
+    if (!*target) {
         console_print(app().console, 3, "no file name yet: ?save <file>");
         return;
     }
-    std::string path = target; // map->path changes below
+    std::string path = target; // the document's path changes below
     // A Tiled map (by its name) is written with its images beside it.
     MapSave save = exchange_is_tiled(path.c_str())
                        ? exchange_save(map, path.c_str(), accept_losses, kProgramAttributeValue)
                        : mapdata_save(map, path.c_str(), accept_losses, kProgramAttributeValue);
     // A save that wrote nothing keeps the map's file as it was, so a plain "?save" still goes
     // there; anything short of a whole save is said in red.
-    if (save.result != MAPDATA_SAVE_FAILED) mapdata_set_path(map, path.c_str());
+    if (save.result != MAPDATA_SAVE_FAILED) app().doc.path = path;
     SaveWords words = save_words(save, path.c_str());
     console_print(app().console, words.outcome == SaveOutcome::whole ? 1 : 3, "map %s",
                   words.text.c_str());
-    editor_journal_saved(app().journal, map);
+    editor_journal_saved(app().journal, app().doc);
 }
 
 // Keeps the low 16 bits of a map-pixel position, as the 16-bit centre fields do.
@@ -118,7 +113,7 @@ void command_new(const CommandCall&) {
     if (!editor_may_discard(DISCARD_OPEN)) return;
     MapData* map = mapdata_load("");
     map->saved_revision = map->revision;
-    replace_map(map);
+    replace_map(map, "");
 }
 
 void command_recent(const CommandCall& call) {
@@ -258,7 +253,7 @@ void command_redo(const CommandCall&) {
 // "?recover" restores the unsaved work offered at the open: in place, or as a new untitled map
 // when the map's file changed since; "?discard" drops it.
 void command_recover(const CommandCall&) {
-    if (MapData* map = editor_journal_recover(app().journal, app_map())) replace_map(map);
+    if (MapData* map = editor_journal_recover(app().journal, app().doc)) replace_map(map, "");
     gfx_invalidate_view(app().gfx);
     gfx_invalidate_radar(app().gfx);
     regionlist_rebuild();

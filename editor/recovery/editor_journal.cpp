@@ -33,9 +33,9 @@ void tell_failure(EditorJournal* j, const std::string& reason) {
                   reason.c_str());
 }
 
-void start(EditorJournal* j, MapData* map) {
-    j->session_file = recovery_journal_file(j->folder, map->path);
-    j->session = journal_session_start(map, j->session_file);
+void start(EditorJournal* j, const Document& doc) {
+    j->session_file = recovery_journal_file(j->folder, doc.path.c_str());
+    j->session = journal_session_start(doc.map.get(), doc.path, j->session_file);
 }
 
 void stop(EditorJournal* j, MapData* map, bool remove) {
@@ -58,7 +58,8 @@ void editor_journal_free(EditorJournal* j) {
     delete j;
 }
 
-void editor_journal_opened(EditorJournal* j, MapData* map) {
+void editor_journal_opened(EditorJournal* j, const Document& doc) {
+    MapData* map = doc.map.get();
     if (!j || !map) return;
     if (j->folder.empty()) {
         tell_failure(j, "no home folder to keep it in");
@@ -68,7 +69,7 @@ void editor_journal_opened(EditorJournal* j, MapData* map) {
     bool recovered = mapdata_modified(map);
     if (!recovered) {
         std::string message;
-        switch (recovery_find(j->folder, map->path, &j->offer, &message)) {
+        switch (recovery_find(j->folder, doc.path.c_str(), &j->offer, &message)) {
         case RECOVERY_OFFERED: {
             // In red, so the line reaches the log as well.
             console_print(app().console, 3, "%s", recovery_offer_text(j->offer).c_str());
@@ -81,7 +82,7 @@ void editor_journal_opened(EditorJournal* j, MapData* map) {
             break;
         }
     }
-    start(j, map);
+    start(j, doc);
     if (recovered && !j->recovered.file.empty()) {
         // The offered journal goes only once the work it held is durable in the new one.
         journal_session_flush(j->session);
@@ -94,21 +95,23 @@ void editor_journal_opened(EditorJournal* j, MapData* map) {
     }
 }
 
-void editor_journal_closing(EditorJournal* j, MapData* map) {
+void editor_journal_closing(EditorJournal* j, const Document& doc) {
+    MapData* map = doc.map.get();
     if (!j || !j->session) return;
     stop(j, map, map && !mapdata_modified(map));
     j->offer = RecoveryOffer{}; // an unanswered offer stands again at the next open
 }
 
-void editor_journal_saved(EditorJournal* j, MapData* map) {
+void editor_journal_saved(EditorJournal* j, const Document& doc) {
+    MapData* map = doc.map.get();
     if (!j || !j->session || !map || mapdata_modified(map)) return;
     // Saved under another name: the old name's journal is done with, the new one's begins.
-    if (recovery_journal_file(j->folder, map->path) != j->session_file) {
+    if (recovery_journal_file(j->folder, doc.path.c_str()) != j->session_file) {
         stop(j, map, true);
-        start(j, map);
+        start(j, doc);
         return;
     }
-    journal_session_saved(j->session, map);
+    journal_session_saved(j->session, map, doc.path);
 }
 
 void editor_journal_check(EditorJournal* j) {
@@ -116,12 +119,12 @@ void editor_journal_check(EditorJournal* j) {
     if (j && journal_session_take_failure(j->session, &reason)) tell_failure(j, reason);
 }
 
-MapData* editor_journal_recover(EditorJournal* j, MapData* map) {
+MapData* editor_journal_recover(EditorJournal* j, const Document& doc) {
     if (!j || j->offer.file.empty()) {
         console_print(app().console, 1, "no unsaved work to recover");
         return nullptr;
     }
-    RecoveryResult result = recovery_apply(j->offer, map);
+    RecoveryResult result = recovery_apply(j->offer, doc.map.get(), doc.path);
     console_print(app().console, result.ok ? 1 : 3, "%s", result.message.c_str());
     if (result.ok) log_msg(0, "%s", result.message.c_str());
     if (!result.ok) {

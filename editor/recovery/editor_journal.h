@@ -6,6 +6,7 @@
 // everything else (records, the writer thread, finding and applying work) is recovery.h's.
 #pragma once
 
+struct Document;
 struct EditorJournal;
 struct MapData;
 
@@ -17,19 +18,20 @@ void editor_journal_free(EditorJournal* journal);
 // red (and in the log) when unsaved work of it was found, then starts its journal. A map that
 // opens with unsaved changes is recovered work: nothing is looked for, and the offer it came
 // from is dropped once the work is durable in the map's own journal.
-void editor_journal_opened(EditorJournal* journal, MapData* map);
+void editor_journal_opened(EditorJournal* journal, const Document& doc);
 // Before the open map is left or the editor ends: without unsaved changes its journal goes;
 // with them (a discarded map) the journal stays for the next open.
-void editor_journal_closing(EditorJournal* journal, MapData* map);
-// After a save of map: once it counts as saved, its journal starts again from the saved file.
-void editor_journal_saved(EditorJournal* journal, MapData* map);
+void editor_journal_closing(EditorJournal* journal, const Document& doc);
+// After a save of the map: once it counts as saved, its journal starts again from the saved
+// file (doc.path).
+void editor_journal_saved(EditorJournal* journal, const Document& doc);
 // Each pass of the loop: a journal that cannot be written is said once in red (later failures
 // only in the log); editing and saving go on without it.
 void editor_journal_check(EditorJournal* journal);
 
-// "?recover": applies the offered work to map in place, or returns it as a new untitled map for
+// "?recover": applies the offered work to the open map in place, or returns it as a new untitled map for
 // the caller to open (the map's file changed since the work began); null otherwise. Says what
 // was restored or why nothing was.
-[[nodiscard]] MapData* editor_journal_recover(EditorJournal* journal, MapData* map);
+[[nodiscard]] MapData* editor_journal_recover(EditorJournal* journal, const Document& doc);
 // "?discard": deletes the offered work.
 void editor_journal_discard(EditorJournal* journal);

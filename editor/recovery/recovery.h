@@ -28,14 +28,16 @@ std::string recovery_folder();
 std::string recovery_journal_file(const std::string& folder, const char* map_path);
 
 struct JournalSession;
-// Starts journaling a map into file. A map unchanged since it was read from its file
-// (map->path) starts from that file's bytes, the untitled map as made from nothing; the journal
-// is then written at the first step. A map with unsaved changes (recovered work) starts from
-// its whole state, written at once.
-[[nodiscard]] JournalSession* journal_session_start(MapData* map, const std::string& file,
+// Starts journaling a map into file. A map unchanged since it was read from its file (map_path,
+// "" for none) starts from that file's bytes, the untitled map as made from nothing; the
+// journal is then written at the first step. A map with unsaved changes (recovered work)
+// starts from its whole state, written at once.
+[[nodiscard]] JournalSession* journal_session_start(MapData* map, const std::string& map_path,
+                                                    const std::string& file,
                                                     uint64_t bound = kJournalDefaultBound);
-// After a save made the map's file durable: the journal starts again from the saved bytes.
-void journal_session_saved(JournalSession* session, MapData* map);
+// After a save made the map's file (map_path) durable: the journal starts again from the saved
+// bytes.
+void journal_session_saved(JournalSession* session, MapData* map, const std::string& map_path);
 // Ends journaling (the map stops reporting steps); remove deletes the journal.
 void journal_session_end(JournalSession* session, MapData* map, bool remove);
 // Waits until every step so far is durable (without hurry: at the journal's own pace).
@@ -70,10 +72,11 @@ struct RecoveryResult {
 // Applies the offered work to map (see the banner). The offered journal stays until the caller
 // discards it, once the work is durable in the open map's own journal (journal_session_flush).
 // A journal that fails is renamed aside and reported.
-[[nodiscard]] RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map);
+[[nodiscard]] RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map,
+                                           const std::string& map_path);
 // Deletes the offered journal.
 void recovery_discard(const RecoveryOffer& offer);
 // The map a journal describes: its last base or whole-map step read as a level, then every
-// step after it. Null, with the reason, when a record does not decode; the map has no path
-// and counts as unsaved.
+// step after it. Null, with the reason, when a record does not decode; the map counts as
+// unsaved.
 [[nodiscard]] MapData* recovery_build_map(const JournalContents& journal, std::string* problem);

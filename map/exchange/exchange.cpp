@@ -154,10 +154,7 @@ ExchangeRead exchange_open(const char* path) {
         return result;
     }
     ExchangeRead result = exchange_read(path, ExchangeReadOptions{true});
-    if (result.map) {
-        mapdata_set_path(result.map.get(), path);
-        result.map->saved_revision = result.map->revision;
-    }
+    if (result.map) result.map->saved_revision = result.map->revision;
     return result;
 }
 
@@ -207,7 +204,6 @@ MapSave exchange_save(MapData* map, const char* path, bool accept_losses, const 
         return save;
     }
     save.result = MAPDATA_SAVE_OK;
-    mapdata_set_path(map, path);
     // Losses accepted on request are permanent now, as for a level file.
     if (accept_losses) map->read_losses_accepted = true;
     map->saved_revision = map->revision;

@@ -10,7 +10,6 @@
 void mapdata_make_default(MapData* map) {
     map->tiles = tilegrid_new();
     map->error_count = 0;
-    mapdata_set_name(map, "<default>");
     // No bytes: the built-in tileset is installed.
     mapdata_load_tileset(map, {}, LevelReadOptions{false});
 }
@@ -28,7 +27,6 @@ MapData* mapdata_open(const char* path, int* error) {
         return nullptr;
     }
     log_msg('I', "<mapdata> successfully processed map file '%s'", path);
-    mapdata_set_path(map, path);
     map->saved_revision = map->revision;
     return map;
 }

@@ -16,23 +16,6 @@ MapData* mapdata_new() {
     return map;
 }
 
-void mapdata_set_name(MapData* map, const char* name) {
-    size_t n = std::strlen(name);
-    if (n > sizeof map->name - 1) n = sizeof map->name - 1;
-    std::memcpy(map->name, name, n);
-    map->name[n] = '\0';
-}
-
-void mapdata_set_path(MapData* map, const char* path) {
-    mem_free(map->path);
-    map->path = nullptr;
-    if (!path || !*path) return;
-    size_t n = std::strlen(path);
-    map->path = static_cast<char*>(mem_alloc(static_cast<uint32_t>(n + 1)));
-    std::memcpy(map->path, path, n);
-    mapdata_set_name(map, path);
-}
-
 void mapdata_clear(MapData* map) {
     // The history first: its records refer to the grids and tables released below.
     mapdata_forget_history(map);
@@ -59,7 +42,6 @@ void mapdata_free(MapData* map) {
     mapdata_take_tileset(map, nullptr, 0, false);
     stamp_clear_all(map);
     mapdata_clear(map);
-    mem_free(map->path);
     mem_free(map);
 }
 

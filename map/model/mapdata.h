@@ -42,8 +42,6 @@ struct MapData {
     HashTable* kept_chunks;
     uint32_t error_count;             // tile records rejected while reading
     uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
-    char name[32];                    // display label: the first 31 characters of the path
-    char* path;                   // owned full path of the file, null for a map with no file yet
     StampList stamps;             // the placed objects, oldest first
     uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
     uint8_t* tileset; // owned BMP bytes (render/ decodes them for drawing)
@@ -68,8 +66,6 @@ struct MapData {
     uint64_t decode_budget;
 };
 
-// Sets the full path the map is saved to and its display label; null or "" means no file.
-void mapdata_set_path(MapData* map, const char* path);
 // True when the map has changes since it was loaded or last saved.
 inline bool mapdata_modified(const MapData* map) {
     return map && map->revision != map->saved_revision;
@@ -83,8 +79,6 @@ inline void mapdata_touch(MapData* map) {
 }
 // An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
 MapData* mapdata_new();
-// Sets the map's name; longer texts keep their first 31 characters.
-void mapdata_set_name(MapData* map, const char* name);
 // Releases the change path's history of the map (its records refer to the map's grids).
 void mapdata_forget_history(MapData* map);
 // Gives the map the owned tileset bytes (null: none), releasing the old ones. Raw: the

@@ -32,7 +32,7 @@ class EditorFixture : public ::testing::Test {
         regionlist_set_rows(6);
         regionlist_rebuild();
         editor_update_view();
-        console_init(app().console, app().view.screen_width, app_map()->name);
+        console_init(app().console, app().view.screen_width, document_title(app().doc));
         app().console.on_line = [](const char* line) { console_command(line); };
     }
     void TearDown() override {
