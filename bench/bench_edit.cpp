@@ -14,6 +14,7 @@
 #include "map/edit/edit.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
+#include "map/model/model_raw.h"
 #include "map/model/stamp.h"
 #include "map/model/tilegrid.h"
 

@@ -9,6 +9,7 @@
 #include "map/lvl/level.h"
 #include "map/edit/edit.h"
 #include "map/model/mapdata.h"
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 #include "map/edit/region_edit.h"
 #include "map/model/region_store.h"

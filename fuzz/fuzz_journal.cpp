@@ -13,6 +13,7 @@
 #include "map/edit/journal_codec.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 
 #include <zlib.h>

@@ -18,6 +18,7 @@
 #include "map/lvl/elvl.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 #include "map/lvl/region_codec.h"
 

@@ -7,6 +7,7 @@
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 #include "map/lvl/region_codec.h"
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 #include "map/model/stamp.h"
 

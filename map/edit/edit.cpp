@@ -1,5 +1,6 @@
 // edit.cpp - applies changes to a map, records their inverses in steps, undoes and redoes.
 #include "map/edit/edit.h"
+#include "map/model/model_raw.h"
 
 #include <algorithm>
 #include <cstdarg>

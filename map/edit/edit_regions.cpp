@@ -5,6 +5,7 @@
 #include "map/edit/edit.h"
 #include "map/edit/journal.h"
 #include "map/model/elvl_chunk.h"
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 #include "map/edit/region_edit.h"
 #include "map/model/region_store.h"

@@ -21,6 +21,7 @@
 #include "map/lvl/level.h"
 #include "map/lvl/level_report.h"
 #include "map/model/mapdata.h"
+#include "map/model/model_raw.h"
 #include "map/model/stamp.h"
 #include "core/safe_save.h"
 #include "core/text.h"

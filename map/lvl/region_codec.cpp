@@ -1,5 +1,6 @@
 // region_codec.cpp - the rTIL run code (decoding and encoding) and writing "REGN" chunks.
 #include "map/lvl/region_codec.h"
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 #include "core/log.h"
 #include "core/text.h"

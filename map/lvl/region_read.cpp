@@ -11,6 +11,7 @@
 #include "map/lvl/elvl.h"
 #include "map/lvl/level_report.h"
 #include "map/lvl/region_codec.h"
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 
 int region_handle_subchunk(const char*, void* chunk, void* user) {

@@ -1,5 +1,6 @@
 // attributes.cpp - adding and removing a map's key=value attributes.
 #include "map/model/attributes.h"
+#include "map/model/model_raw.h"
 
 #include <cstring>
 

@@ -1,5 +1,6 @@
 // mapdata.cpp - making, naming and releasing the record of one open map.
 #include "map/model/mapdata.h"
+#include "map/model/model_raw.h"
 
 #include <cerrno>
 #include <cstring>

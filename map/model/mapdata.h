@@ -81,10 +81,6 @@ inline void mapdata_touch(MapData* map) {
 MapData* mapdata_new();
 // Releases the change path's history of the map (its records refer to the map's grids).
 void mapdata_forget_history(MapData* map);
-// Gives the map the owned tileset bytes (null: none), releasing the old ones. Raw: the
-// reader and the change path call it, nothing else.
-void mapdata_take_tileset(MapData* map, uint8_t* bytes, uint32_t length, bool placeholder);
-void mapdata_clear(MapData* map);
 void mapdata_free(MapData* map);
 // The owner of a map record: frees it (and its history) when it goes.
 struct MapDataFree {

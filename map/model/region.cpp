@@ -1,4 +1,5 @@
 // region.cpp - region records, the shared membership store and the map's region order.
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 #include "core/log.h"
 #include "core/mem.h"

@@ -1,4 +1,5 @@
 // stamp.cpp - placed multi-cell objects and the paint operation that keeps them whole.
+#include "map/model/model_raw.h"
 #include "map/model/stamp.h"
 
 #include <algorithm>

@@ -28,21 +28,9 @@ inline bool is_object_tile(int tile) {
     return tile >= 216 && tile <= 220;
 }
 
-// Appends an object; the pointer stays valid until the next stamp is added or dropped.
-Stamp* stamp_add(MapData* map, int32_t x, int32_t y, int tile);
 // First stamp (oldest first) covering the cell; stores its object tile in *tile when given.
 // Cells of the map in an area no stamp touches are answered without walking the list.
 Stamp* stamp_find(const MapData* map, int32_t x, int32_t y, int* tile);
-void stamp_clear_all(MapData* map);
-// Puts a copy of stamp at place index of the list (0 = oldest; past the end = newest).
-void stamp_insert(MapData* map, uint32_t index, const Stamp& stamp);
-// Drops the stamp at place index of the list (its cells are not written).
-void stamp_delete(MapData* map, uint32_t index);
-// Asks drop about every stamp, oldest first, and drops those it answers true for, in one
-// pass. index is the stamp's place once the dropped ones before it are gone: what
-// stamp_delete would take, one drop after another.
-void stamp_delete_where(MapData* map, bool (*drop)(const Stamp& stamp, uint32_t index, void* user),
-                        void* user);
 // Paints one cell through the change path (edit_paint; a step of its own outside a step):
 // painting any cell of an object removes the whole object first.
 void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile);

@@ -9,6 +9,7 @@
 #include "editor/regionlist.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
+#include "map/model/model_raw.h"
 #include "map/model/region.h"
 #include "map/model/stamp.h"
 #include "test_util.h"
