@@ -18,6 +18,9 @@ struct Selection {
 struct Document {
     MapPtr map;
     std::string path; // the full path of the map's file; empty for a map with no file yet
+    // The map's revision when it was loaded or last saved whole: unsaved changes while the
+    // map's own revision differs.
+    uint64_t saved_revision = 0;
     Selection selection;
     int32_t pasting = 0; // the clipboard's piece follows the pointer until a right click
     // The region that region commands, the region brush and copies act on: one of the map's
@@ -35,16 +38,22 @@ inline void document_check_selection(Document& doc) {
     doc.selected_region = nullptr;
 }
 
+// True when the map has changes since it was loaded or last saved.
+inline bool document_modified(const Document& doc) {
+    return doc.map && doc.map->revision != doc.saved_revision;
+}
+
 // What messages call the map: its full path, "<default>" without a file.
 inline const char* document_title(const Document& doc) {
     return doc.path.empty() ? "<default>" : doc.path.c_str();
 }
 
-// A Document for the map (taking it over) saved at path ("": no file yet); nothing of an
-// earlier one carries over.
+// A Document for the map (taking it over) saved at path ("": no file yet), as loaded; nothing
+// of an earlier one carries over.
 inline Document document_make(MapData* map, std::string path) {
     Document doc;
     doc.map.reset(map);
     doc.path = std::move(path);
+    if (map) doc.saved_revision = map->revision;
     return doc;
 }

@@ -11,7 +11,7 @@ constexpr uint32_t kConfirmTicks = 500; // 5 seconds in hundredths
 } // namespace
 
 int editor_may_discard_at(int request, uint32_t now_ticks) {
-    if (!mapdata_modified(app_map())) return 1;
+    if (!document_modified(app().doc)) return 1;
     // The tick clock is 31 bits wide; the difference is taken in the same width.
     Editor& e = app();
     uint32_t since = (now_ticks - e.refused_discard_tick) & 0x7FFFFFFFu;

@@ -35,14 +35,14 @@ void editor_init() {
     ed.console.on_line = [](const char* line) { console_command(line); };
 }
 
-void editor_open_document(MapData* map, std::string path) {
+void editor_open_document(Document doc) {
     editor_end_stroke();
     // The old map's view and bookmarks are kept for its next opening.
     keep_map_closing();
     mouse_tools_cancel();
     editor_journal_closing(app().journal, app().doc);
     // Nothing of the old map (selection, paste, selected region) carries over; the clipboard does.
-    app().doc = document_make(map, std::move(path));
+    app().doc = std::move(doc);
     gfx_invalidate_view(app().gfx);
     // The radar remembers its map by address, which a new map may reuse.
     gfx_invalidate_radar(app().gfx);

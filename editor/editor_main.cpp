@@ -107,7 +107,7 @@ int editor_main(int argc, char** argv) {
     ExchangeRead opened = exchange_open(level);
     if (opened.map) app().doc = document_make(opened.map.release(), level);
     // A file that cannot be read leaves the default map, which has no file.
-    if (!app_map()) app().doc.map.reset(mapdata_load(""));
+    if (!app_map()) app().doc = document_make(mapdata_load(""), "");
     if (!app_map()) return 0;
     std::signal(SIGTERM, on_terminate);
     editor_center_on_content();

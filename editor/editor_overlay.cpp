@@ -74,7 +74,7 @@ void editor_draw_status() {
     if (map) short_name(app().doc, name, sizeof name);
     std::snprintf(text, sizeof text, "%s", name);
     gfx_draw_text(app().gfx, nullptr, x, static_cast<int16_t>(top + 4), text, COLOUR_GREEN);
-    if (map && mapdata_modified(map))
+    if (document_modified(app().doc))
         gfx_draw_text(app().gfx, nullptr, static_cast<int16_t>(x + 8 * std::strlen(text) + 8),
                       static_cast<int16_t>(top + 4), "*", COLOUR_RED);
     // The cell under the pointer and its value; nothing while a panel covers the map there.

@@ -98,9 +98,8 @@ void editor_update_view();
 // Centres the view on the median of the map's non-empty cells at the largest zoom that shows
 // them all (view_fit); the map's middle when empty.
 void editor_center_on_content();
-// Replaces the Document with one for the map (taking it over) and shows it from the middle of
-// what it holds.
-void editor_open_document(MapData* map, std::string path);
+// Replaces the Document with doc and shows its map from the middle of what it holds.
+void editor_open_document(Document doc);
 // Undo and redo one step of the current map, with one console line naming it.
 void editor_undo();
 void editor_redo();

@@ -45,7 +45,6 @@ inline std::vector<uint8_t> base_level() {
 inline MapData* load_level(std::span<const uint8_t> bytes) {
     MapData* map = mapdata_new();
     mapdata_read_bytes(map, bytes, LevelReadOptions{false});
-    map->saved_revision = map->revision;
     return map;
 }
 

@@ -34,13 +34,13 @@ namespace {
 
 constexpr size_t kAttrKeyMax = 63;
 
-// Puts map in the open map's place: the old map's view and bookmarks are kept, its selection,
+// Puts a map's Document in the open one's place: the old map's view and bookmarks are kept, its selection,
 // paste and shape end with it (only the clipboard stays), and the new map opens where it was
 // left or on what it holds.
-void replace_map(MapData* map, std::string path) {
-    editor_open_document(map, std::move(path));
+void replace_map(Document doc) {
+    editor_open_document(std::move(doc));
     console_print(app().console, 1, "now viewing %s", document_title(app().doc));
-    commands_report_load(map);
+    commands_report_load(app_map());
 }
 
 void open_map(const char* path) {
@@ -53,7 +53,7 @@ void open_map(const char* path) {
     }
     for (const std::string& note : read.notes)
         console_print(app().console, 1, "%s", note.c_str());
-    replace_map(read.map.release(), path);
+    replace_map(document_make(read.map.release(), path));
 }
 
 // "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.
@@ -74,6 +74,8 @@ void save_map(const std::string& arg, bool accept_losses) {
     // A save that wrote nothing keeps the map's file as it was, so a plain "?save" still goes
     // there; anything short of a whole save is said in red.
     if (save.result != MAPDATA_SAVE_FAILED) app().doc.path = path;
+    // Only a save that stored everything makes the map count as saved.
+    if (save.result == MAPDATA_SAVE_OK) app().doc.saved_revision = map->revision;
     SaveWords words = save_words(save, path.c_str());
     console_print(app().console, words.outcome == SaveOutcome::whole ? 1 : 3, "map %s",
                   words.text.c_str());
@@ -111,9 +113,7 @@ void command_go(const CommandCall& call) {
 
 void command_new(const CommandCall&) {
     if (!editor_may_discard(DISCARD_OPEN)) return;
-    MapData* map = mapdata_load("");
-    map->saved_revision = map->revision;
-    replace_map(map, "");
+    replace_map(document_make(mapdata_load(""), ""));
 }
 
 void command_recent(const CommandCall& call) {
@@ -253,7 +253,11 @@ void command_redo(const CommandCall&) {
 // "?recover" restores the unsaved work offered at the open: in place, or as a new untitled map
 // when the map's file changed since; "?discard" drops it.
 void command_recover(const CommandCall&) {
-    if (MapData* map = editor_journal_recover(app().journal, app().doc)) replace_map(map, "");
+    if (MapData* map = editor_journal_recover(app().journal, app().doc)) {
+        Document doc = document_make(map, "");
+        doc.saved_revision = ~uint64_t{0}; // no file holds it: a save must be asked for
+        replace_map(std::move(doc));
+    }
     gfx_invalidate_view(app().gfx);
     gfx_invalidate_radar(app().gfx);
     regionlist_rebuild();

@@ -35,7 +35,8 @@ void tell_failure(EditorJournal* j, const std::string& reason) {
 
 void start(EditorJournal* j, const Document& doc) {
     j->session_file = recovery_journal_file(j->folder, doc.path.c_str());
-    j->session = journal_session_start(doc.map.get(), doc.path, j->session_file);
+    j->session =
+        journal_session_start(doc.map.get(), doc.path, document_modified(doc), j->session_file);
 }
 
 void stop(EditorJournal* j, MapData* map, bool remove) {
@@ -66,7 +67,7 @@ void editor_journal_opened(EditorJournal* j, const Document& doc) {
         return;
     }
     j->offer = RecoveryOffer{};
-    bool recovered = mapdata_modified(map);
+    bool recovered = document_modified(doc);
     if (!recovered) {
         std::string message;
         switch (recovery_find(j->folder, doc.path.c_str(), &j->offer, &message)) {
@@ -98,13 +99,13 @@ void editor_journal_opened(EditorJournal* j, const Document& doc) {
 void editor_journal_closing(EditorJournal* j, const Document& doc) {
     MapData* map = doc.map.get();
     if (!j || !j->session) return;
-    stop(j, map, map && !mapdata_modified(map));
+    stop(j, map, map && !document_modified(doc));
     j->offer = RecoveryOffer{}; // an unanswered offer stands again at the next open
 }
 
 void editor_journal_saved(EditorJournal* j, const Document& doc) {
     MapData* map = doc.map.get();
-    if (!j || !j->session || !map || mapdata_modified(map)) return;
+    if (!j || !j->session || !map || document_modified(doc)) return;
     // Saved under another name: the old name's journal is done with, the new one's begins.
     if (recovery_journal_file(j->folder, doc.path.c_str()) != j->session_file) {
         stop(j, map, true);
@@ -124,7 +125,8 @@ MapData* editor_journal_recover(EditorJournal* j, const Document& doc) {
         console_print(app().console, 1, "no unsaved work to recover");
         return nullptr;
     }
-    RecoveryResult result = recovery_apply(j->offer, doc.map.get(), doc.path);
+    RecoveryResult result =
+        recovery_apply(j->offer, doc.map.get(), doc.path, document_modified(doc));
     console_print(app().console, result.ok ? 1 : 3, "%s", result.message.c_str());
     if (result.ok) log_msg(0, "%s", result.message.c_str());
     if (!result.ok) {

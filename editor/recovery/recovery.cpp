@@ -82,12 +82,12 @@ void observe(void* user, MapData* map, const EditStepView& step) {
 }
 
 // The header and base the journal of map, saved at path ("": nowhere), starts from now.
-void begin(JournalSession* s, MapData* map, const std::string& path) {
+void begin(JournalSession* s, MapData* map, const std::string& path, bool unsaved) {
     JournalHeader header;
     std::vector<uint8_t> base;
     bool file = !path.empty();
     if (file) header.path = real_path(path.c_str());
-    if (!mapdata_modified(map) && file && read_file(header.path, &base, &header)) {
+    if (!unsaved && file && read_file(header.path, &base, &header)) {
         header.base = JOURNAL_BASE_FILE;
         // A level file is its own base; a Tiled map's base is the level it reads as.
         if (!exchange_is_tiled(path.c_str())) {
@@ -103,7 +103,7 @@ void begin(JournalSession* s, MapData* map, const std::string& path) {
     header.size = 0;
     header.mtime_ns = 0;
     mapdata_save_bytes(map, &base);
-    bool work = mapdata_modified(map) || file;
+    bool work = unsaved || file;
     header.base = work ? JOURNAL_BASE_WORK : JOURNAL_BASE_EMPTY;
     journal_writer_begin(s->writer, header, std::move(base), false);
     // Work that no file holds is written at once, not at the next step.
@@ -148,16 +148,16 @@ std::string recovery_journal_file(const std::string& folder, const char* map_pat
     return folder + "/" + name.substr(0, 64) + "-" + hex + ".journal";
 }
 
-JournalSession* journal_session_start(MapData* map, const std::string& map_path,
+JournalSession* journal_session_start(MapData* map, const std::string& map_path, bool unsaved,
                                       const std::string& file, uint64_t bound) {
     auto* s = new JournalSession{journal_writer_new(file, bound)};
-    begin(s, map, map_path);
+    begin(s, map, map_path, unsaved);
     edit_set_observer(map, observe, s);
     return s;
 }
 
 void journal_session_saved(JournalSession* s, MapData* map, const std::string& map_path) {
-    if (s) begin(s, map, map_path);
+    if (s) begin(s, map, map_path, false);
 }
 
 void journal_session_end(JournalSession* s, MapData* map, bool remove) {
@@ -225,7 +225,7 @@ std::string recovery_offer_text(const RecoveryOffer& offer) {
 }
 
 RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map,
-                              const std::string& map_path) {
+                              const std::string& map_path, bool unsaved) {
     RecoveryResult result;
     std::vector<uint8_t> bytes;
     JournalHeader ignored;
@@ -236,7 +236,7 @@ RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map,
     JournalContents journal = journal_parse(bytes);
     std::string problem = journal.problem;
     if (journal.status == JOURNAL_OK && journal.replays_on_file() && map && !map_path.empty() &&
-        !mapdata_modified(map) && real_path(map_path.c_str()) == journal.header.path) {
+        !unsaved && real_path(map_path.c_str()) == journal.header.path) {
         // The file must still be the one the journal began on.
         JournalHeader now;
         std::vector<uint8_t> file;
@@ -290,6 +290,5 @@ MapData* recovery_build_map(const JournalContents& journal, std::string* problem
             return nullptr;
         }
     edit_forget_history(map);
-    map->saved_revision = ~uint64_t{0}; // never saved: a save must be asked for
     return map;
 }

@@ -33,7 +33,7 @@ struct JournalSession;
 // journal is then written at the first step. A map with unsaved changes (recovered work)
 // starts from its whole state, written at once.
 [[nodiscard]] JournalSession* journal_session_start(MapData* map, const std::string& map_path,
-                                                    const std::string& file,
+                                                    bool unsaved, const std::string& file,
                                                     uint64_t bound = kJournalDefaultBound);
 // After a save made the map's file (map_path) durable: the journal starts again from the saved
 // bytes.
@@ -73,10 +73,10 @@ struct RecoveryResult {
 // discards it, once the work is durable in the open map's own journal (journal_session_flush).
 // A journal that fails is renamed aside and reported.
 [[nodiscard]] RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map,
-                                           const std::string& map_path);
+                                           const std::string& map_path, bool unsaved);
 // Deletes the offered journal.
 void recovery_discard(const RecoveryOffer& offer);
 // The map a journal describes: its last base or whole-map step read as a level, then every
-// step after it. Null, with the reason, when a record does not decode; the map counts as
-// unsaved.
+// step after it. Null, with the reason, when a record does not decode. No file holds the map:
+// its opener treats it as unsaved.
 [[nodiscard]] MapData* recovery_build_map(const JournalContents& journal, std::string* problem);

@@ -2,8 +2,8 @@
 //
 // Every change to a loaded map (cells, objects, region membership, region records, attributes)
 // is made through this module. It applies the change, records what it takes to reverse it,
-// and moves MapData::revision on; views redraw because the revision changed, and the map has
-// unsaved changes while revision differs from saved_revision. Nothing else may change a map
+// and moves MapData::revision on; views redraw because the revision changed, and the open
+// map has unsaved changes while its revision differs from the one last loaded or saved. Nothing else may change a map
 // after it was loaded: the history relies on finding the map as its last step left it.
 //
 // Steps. Changes are grouped into steps (one mouse stroke, one console command, one paste or
@@ -19,7 +19,7 @@
 // Revisions. Each change gives the map a revision number never used before; a step remembers
 // the revision before its first change and after its last. Undo returns the map to the
 // revision before the step and redo to the one after, so a revision always names one state:
-// undoing back to the saved state makes revision equal saved_revision again.
+// undoing back to the saved state gives the map the saved revision again.
 //
 // Memory. A changed cell costs 4 bytes: x (bits 0-9), y (bits 10-19), the layer (bit 20: tile
 // grid or region grid) and the other byte (bits 24-31). An object placed or removed costs one

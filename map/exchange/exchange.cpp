@@ -154,7 +154,6 @@ ExchangeRead exchange_open(const char* path) {
         return result;
     }
     ExchangeRead result = exchange_read(path, ExchangeReadOptions{true});
-    if (result.map) result.map->saved_revision = result.map->revision;
     return result;
 }
 
@@ -206,6 +205,5 @@ MapSave exchange_save(MapData* map, const char* path, bool accept_losses, const 
     save.result = MAPDATA_SAVE_OK;
     // Losses accepted on request are permanent now, as for a level file.
     if (accept_losses) map->read_losses_accepted = true;
-    map->saved_revision = map->revision;
     return save;
 }

@@ -27,7 +27,6 @@ MapData* mapdata_open(const char* path, int* error) {
         return nullptr;
     }
     log_msg('I', "<mapdata> successfully processed map file '%s'", path);
-    map->saved_revision = map->revision;
     return map;
 }
 
@@ -37,6 +36,5 @@ MapData* mapdata_load(const char* path) {
     if (MapData* map = mapdata_open(path, &error)) return map;
     MapData* map = mapdata_new();
     mapdata_make_default(map);
-    map->saved_revision = map->revision;
     return map;
 }

@@ -386,6 +386,5 @@ MapSave mapdata_save(MapData* map, const char* path, bool accept_losses, const c
     save.owner_kept = file.owner_kept;
     // Losses accepted on request are permanent now: the map counts as saved despite them.
     if (accept_losses) map->read_losses_accepted = true;
-    if (save.result == MAPDATA_SAVE_OK) map->saved_revision = map->revision;
     return save;
 }

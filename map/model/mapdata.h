@@ -54,7 +54,6 @@ struct MapData {
     uint32_t region_cells_lost; // region cells that a 256th region set would have needed
     bool read_losses_accepted;  // a save made the losses above permanent on request
     uint64_t revision;          // bumped by every change to what a save would write
-    uint64_t saved_revision;  // the revision last loaded or saved: unsaved changes when they differ
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one
     // The undo steps of the change path (map/edit), made by its first change; the model only
     // releases them, through the edit library's own hook, before the grids they refer to.
@@ -66,10 +65,6 @@ struct MapData {
     uint64_t decode_budget;
 };
 
-// True when the map has changes since it was loaded or last saved.
-inline bool mapdata_modified(const MapData* map) {
-    return map && map->revision != map->saved_revision;
-}
 // Marks one change to what a save would write.
 inline void mapdata_touch(MapData* map) {
     // A revision never given out before, also after undo went back to an older one.

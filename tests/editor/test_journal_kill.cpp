@@ -61,7 +61,7 @@ constexpr const char* kMemoryFolder = "/dev/shm/ostrel-journal-XXXXXX";
                         Shared* shared) {
     if (!std::freopen("/dev/null", "w", stderr)) std::_Exit(3); // the log of thousands of steps
     MapData* map = mapdata_open(level.c_str(), nullptr);
-    JournalSession* session = journal_session_start(map, level, journal, bound_of(seed));
+    JournalSession* session = journal_session_start(map, level, false, journal, bound_of(seed));
     std::mt19937 rng(static_cast<uint32_t>(seed));
     std::mt19937 pause(static_cast<uint32_t>(seed * 31 + 1));
     while (shared->steps < shared->stop_at) {
@@ -178,7 +178,7 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
     MapData* map = mapdata_open(level.c_str(), nullptr);
     const std::vector<uint8_t> before = journaltest::save_bytes(map);
     JournalSession* session =
-        journal_session_start(map, level, recovery_journal_file(folder, level.c_str()));
+        journal_session_start(map, level, false, recovery_journal_file(folder, level.c_str()));
     for (int i = 0; i < 3; ++i) {
         edit_begin(map, "stroke");
         edit_paint(map, 600 + i, 600, 7);
@@ -199,14 +199,15 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
         << recovery_offer_text(offer);
     // On the unchanged file: in place, unsaved, one undo step.
     map = mapdata_open(level.c_str(), nullptr);
-    RecoveryResult result = recovery_apply(offer, map, level);
+    const uint64_t opened = map->revision;
+    RecoveryResult result = recovery_apply(offer, map, level, false);
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_EQ(result.new_map, nullptr);
     EXPECT_EQ(journaltest::save_bytes(map), worked);
-    EXPECT_TRUE(mapdata_modified(map));
+    EXPECT_NE(map->revision, opened);
     EXPECT_TRUE(edit_undo(map, nullptr));
     EXPECT_EQ(journaltest::save_bytes(map), before);
-    EXPECT_FALSE(mapdata_modified(map));
+    EXPECT_EQ(map->revision, opened);
     mapdata_free(map);
     // The file changed since: a new untitled map, and the file stays as it is.
     map = mapdata_open(level.c_str(), nullptr);
@@ -215,9 +216,8 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
     mapdata_free(map);
     write_file(level, changed);
     map = mapdata_open(level.c_str(), nullptr);
-    result = recovery_apply(offer, map, level);
+    result = recovery_apply(offer, map, level, false);
     ASSERT_TRUE(result.ok && result.new_map) << result.message;
-    EXPECT_TRUE(mapdata_modified(result.new_map));
     EXPECT_EQ(journaltest::save_bytes(result.new_map), worked);
     EXPECT_EQ(journaltest::save_bytes(map), changed);
     EXPECT_EQ(read_file(level), changed);
@@ -235,7 +235,7 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
     EXPECT_EQ(recovery_find(folder, level.c_str(), &offer, &message), RECOVERY_NONE);
 
     // A journal that cannot be written is said once; the map's steps go on.
-    session = journal_session_start(map, level, level + "/under-a-file.journal");
+    session = journal_session_start(map, level, false, level + "/under-a-file.journal");
     for (int i = 0; i < 2; ++i) {
         edit_paint(map, 20, 20 + i, 4);
         journal_session_flush(session);

@@ -91,7 +91,7 @@ TEST_F(KeepWork, IncompleteSaveKeepsTheMapUnsaved) {
     run("?insattr FOO=bar");
     run("?save a.lvl");
     EXPECT_EQ(colour(7), 3);
-    EXPECT_TRUE(mapdata_modified(map()));
+    EXPECT_TRUE(document_modified(app().doc));
     run("?quit");
     EXPECT_EQ(app().running, 1);
 }
@@ -112,7 +112,7 @@ TEST_F(KeepWork, ReadLossesNeedSaveBangAndHardLinksAreNamed) {
     EXPECT_EQ(fs::file_size("bad.lvl"), 8u);
     run("?save!");
     EXPECT_NE(fs::file_size("bad.lvl"), 8u);
-    EXPECT_FALSE(mapdata_modified(map()));
+    EXPECT_FALSE(document_modified(app().doc));
     EXPECT_EQ(colour(7), 3);
     EXPECT_NE((row(6) + row(7)).find("the file had 2 hard links: the others keep the old map"),
               std::string::npos);

@@ -64,7 +64,7 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     editor_key('c', kCtrl);
     // Another map, as "?go" opens one: the clipboard outlives the map it came from, the
     // selection does not.
-    editor_open_document(mapdata_load(""), "");
+    editor_open_document(document_make(mapdata_load(""), ""));
     ASSERT_EQ(tile(3, 3), 0);
     EXPECT_EQ(app().doc.selection.shown, 0);
     mapdata_set_tile(map(), 20, 20, 9); // under an empty cell of the piece

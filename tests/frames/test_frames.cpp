@@ -150,7 +150,7 @@ const Scene kScenes[] = {
      [] {
          set_zoom(4);
          select_region("Base");
-         app_map()->revision = app_map()->saved_revision + 1;
+         app().doc.saved_revision = app_map()->revision + 1;
          editor_key(KEY_F6, 0);
          app().selected_tile = 25;
      }},
