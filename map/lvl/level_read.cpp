@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <SDL/SDL.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +18,7 @@
 #include "map/lvl/builtin_tileset.h"
 #include "map/lvl/elvl.h"
 #include "map/lvl/level.h"
+#include "map/lvl/level_records.h"
 #include "map/lvl/level_report.h"
 #include "map/model/mapdata.h"
 #include "map/model/model_raw.h"
@@ -97,8 +97,8 @@ bool same_regular_file(const char* path, const uint8_t* bytes, uint32_t length) 
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
     struct stat st {};
-    bool same = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                st.st_size == static_cast<off_t>(length);
+    bool same =
+        fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == static_cast<off_t>(length);
     std::vector<uint8_t> held(same ? length : 0);
     // One read of at most a tileset's size; a short read counts as different.
     same = same && read(fd, held.data(), length) == static_cast<ssize_t>(length) &&
@@ -119,78 +119,6 @@ void write_tileset_copy(const uint8_t* bytes, uint32_t length) {
     options.sync = false;
     // A refusal is logged by the save; the map loads all the same.
     (void)safe_save_file(copy_path.c_str(), std::span<const uint8_t>(bytes, length), options);
-}
-
-// Stores eight records at p when they are cells x .. x + 7 of row y (x a multiple of 8 inside
-// the map, y inside it: the caller checks the first) and none is an object; false, storing
-// nothing, otherwise. The compares run on all eight words at once.
-bool store_row_of_eight(TileGrid* grid, const uint8_t* p) {
-    // Four words at a time: the width every x86-64 and ARM64 processor has.
-    using Words = uint32_t __attribute__((vector_size(16)));
-    constexpr Words kLow = {0, 1, 2, 3}, kHigh = {4, 5, 6, 7};
-    Words low, high;
-    std::memcpy(&low, p, sizeof low);
-    std::memcpy(&high, p + 16, sizeof high);
-    const uint32_t first = low[0] & 0xFFFFFFu;
-    const Words bad = ((low & 0xFFFFFFu) != first + kLow) | ((high & 0xFFFFFFu) != first + kHigh) |
-                      ((low >> 24) - 216u <= 4u) | ((high >> 24) - 216u <= 4u);
-    uint64_t lanes[2];
-    std::memcpy(lanes, &bad, sizeof lanes);
-    if ((lanes[0] | lanes[1]) != 0) return false;
-    const auto x = static_cast<int32_t>(first & 0xFFFu), y = static_cast<int32_t>(first >> 12);
-    // Cell (x mod 8) * 8 + (y mod 8) of the sub-block: the eight go eight bytes apart.
-    uint8_t* row = tilegrid_sub_for_write(grid, x, y)->cells + tilegrid_cell_index(0, y);
-    // Two records per 64-bit word: their tiles are bits 24 to 31 and 56 to 63.
-    uint64_t pairs[4];
-    std::memcpy(pairs, p, sizeof pairs);
-    for (int i = 0; i < 4; ++i) {
-        row[i * 16] = static_cast<uint8_t>(pairs[i] >> 24);
-        row[i * 16 + 8] = static_cast<uint8_t>(pairs[i] >> 56);
-    }
-    return true;
-}
-
-// Places an object read from a file: filler cells first, then the anchor, then its stamp.
-// Cells past column or row 1023 are left out rather than wrapped to the opposite edge.
-[[gnu::noinline]] void place_object(MapData* map, uint32_t x, uint32_t y, uint8_t tile) {
-    auto n = static_cast<uint32_t>(object_size(tile));
-    tilegrid_fill(map->tiles, x, y, n, n, TILE_FILLER);
-    tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
-    stamp_add(map, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
-}
-
-// The records applied one by one, each problem noted with its offset: the read a report asks for.
-uint32_t read_tiles_reporting(MapData* map, LevelReport* report, const uint8_t* records,
-                              const uint8_t* end) {
-    uint32_t errors = 0;
-    const uint8_t* first_zero = nullptr;
-    uint64_t zeros = 0;
-    for (const uint8_t* p = records; p != end; p += 4) {
-        uint32_t word = load_u32(p);
-        // An empty tile at (0, 0): filler a file has no reason to hold, counted in one line
-        // (and still applied: it empties that cell).
-        if (word == 0 && zeros++ == 0) first_zero = p;
-        auto tile = static_cast<uint8_t>(word >> 24);
-        uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
-        if ((x | y) >= 1024) {
-            ++errors;
-            level_report_problem(report, p, "a tile outside the map was left out (record for "
-                                            "(%u, %u))", x, y);
-        } else if (is_object_tile(tile)) {
-            level_report_object(report, p, x, y, tile);
-            place_object(map, x, y, tile);
-        } else {
-            if (tile == TILE_FILLER) level_report_filler(report, p, x, y);
-            tilegrid_put(map->tiles, static_cast<int32_t>(x), static_cast<int32_t>(y), tile);
-        }
-    }
-    if (zeros > 0)
-        level_report_problem(report, first_zero,
-                             "empty filler in the tile list (%s tile records of zero bytes, each "
-                             "an empty cell at (0, 0), from here on)",
-                             text_count(zeros).c_str());
-    report->rejected_records += errors;
-    return errors;
 }
 
 } // namespace
@@ -228,56 +156,12 @@ void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length) {
                          LevelReadOptions{true});
 }
 
-// Applies the whole records from records to end to the map's grid; returns how many lay outside
-// the map.
-static uint32_t apply_records(MapData* map, const uint8_t* records, const uint8_t* end) {
-        TileGrid* grid = map->tiles;
-        uint32_t errors = 0;
-        // Records usually come row by row, so runs of them share one row of an 8 x 8
-        // sub-block: where that row starts is looked up only when the run changes
-        // (sub-blocks never move during a read). The key holds the upper 9 bits of x and all of
-        // y, so a record that matches the key of a valid one is itself inside the map: one
-        // compare also does the range test.
-        constexpr uint32_t kKeyMask = 0xFFFFF8u;
-        uint8_t* row = nullptr; // the sub-block's cells + y mod 8
-        uint32_t row_key = ~0u;
-        // The hot loop of a load. Eight records that fill one row of a sub-block in x order
-        // (how a full map is written) are checked together and stored together; any other
-        // record costs one word, two compares and one store.
-        for (const uint8_t* p = records; p != end; p += 4) {
-            if (end - p >= 32 && (load_u32(p) & 0xC00C07u) == 0 && store_row_of_eight(grid, p)) {
-                p += 28;
-                continue;
-            }
-            uint32_t word = load_u32(p);
-            auto tile = static_cast<uint8_t>(word >> 24);
-            uint32_t key = word & kKeyMask;
-            if (key != row_key || tile - 216u <= 4u) [[unlikely]] {
-                uint32_t x = word & 0xFFFu, y = (word >> 12) & 0xFFFu;
-                if ((x | y) >= 1024) {
-                    ++errors;
-                    continue;
-                }
-                if (tile - 216u <= 4u) {
-                    place_object(map, x, y, tile);
-                    continue;
-                }
-                auto cx = static_cast<int32_t>(x), cy = static_cast<int32_t>(y);
-                row = tilegrid_sub_for_write(grid, cx, cy)->cells + tilegrid_cell_index(0, cy);
-                row_key = key;
-            }
-            // Cell (x mod 8) * 8 + (y mod 8) of the sub-block.
-            row[(word & 7u) << 3] = tile;
-        }
-        return errors;
-}
-
 void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
     const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
     if (count >= 4 && map->tiles && map->read_report)
-        map->error_count += read_tiles_reporting(map, map->read_report, records, end);
+        map->error_count += level_read_tiles_reporting(map, map->read_report, records, end);
     else if (count >= 4 && map->tiles)
-        map->error_count += apply_records(map, records, end);
+        map->error_count += level_apply_records(map, records, end);
     if (map->error_count != 0)
         log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
                        static_cast<int>(map->error_count));
@@ -446,7 +330,7 @@ int mapdata_read_level(MapData* map, const char* path, int* error) {
     for (;;) {
         held += read_some(fd, piece + held, sizeof piece - held);
         size_t records = held & ~size_t{3};
-        if (records != 0) errors += apply_records(map, piece, piece + records);
+        if (records != 0) errors += level_apply_records(map, piece, piece + records);
         if (held < sizeof piece) break; // the file's end: a cut record is left out
         held -= records;
         std::memcpy(piece, piece + records, held);
