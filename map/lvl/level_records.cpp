@@ -113,7 +113,11 @@ void stage_flush(TileGrid* grid, RowStage& stage) {
 bool stage_row(TileGrid* grid, RowStage& stage, const uint8_t* p) {
     using Words = uint32_t __attribute__((vector_size(16)));
     const uint32_t y = load_u32(p) >> 12 & 0xFFFu;
-    alignas(16) uint8_t row[1024];
+    // The row is packed straight into its place: rows of another band, or an earlier copy of
+    // this row, go into the grid first. Until the row passes, its place is not counted held.
+    if (stage.held != 0 && ((y & ~7u) != stage.y0 || (stage.held >> (y & 7u) & 1u) != 0))
+        stage_flush(grid, stage);
+    uint8_t* row = stage.rows[y & 7u];
     Words expected = Words{0, 1, 2, 3} + (y << 12), bad = {};
     // Sixteen records at a time: checked, and their tiles (bits 24 to 31) packed to bytes.
     for (uint32_t x = 0; x < 1024; x += 16, p += 64) {
@@ -138,9 +142,7 @@ bool stage_row(TileGrid* grid, RowStage& stage, const uint8_t* p) {
     uint64_t lanes[2];
     std::memcpy(lanes, &bad, sizeof lanes);
     if ((lanes[0] | lanes[1]) != 0) return false;
-    if (stage.held != 0 && (y & ~7u) != stage.y0) stage_flush(grid, stage);
     stage.y0 = y & ~7u;
-    std::memcpy(stage.rows[y & 7u], row, sizeof row);
     stage.held |= 1u << (y & 7u);
     if (stage.held == 0xFFu) stage_flush(grid, stage);
     return true;
