@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -20,11 +21,23 @@
 
 namespace {
 
+// Step records the painting thread lays out without a lock: it tells how far it filled the
+// block through `filled`, and the thread writes what was told. Blocks come back for reuse.
+constexpr size_t kChunkBytes = size_t{64} << 10;
+constexpr size_t kSpareChunks = 8;
+struct Chunk {
+    std::unique_ptr<uint8_t[]> bytes{new uint8_t[kChunkBytes]};
+    std::atomic<size_t> filled{0};
+    size_t written = 0;  // the thread's own
+    bool closed = false; // guarded by the lock: no more records come into it
+};
+
 struct Item {
-    enum Kind { BEGIN, APPEND, REWRITE } kind;
+    enum Kind { BEGIN, APPEND, REWRITE, CHUNK } kind;
     JournalHeader header;
     std::vector<uint8_t> bytes;
     bool hash_base = false;
+    std::unique_ptr<Chunk> chunk;
 };
 
 } // namespace
@@ -41,6 +54,10 @@ struct JournalWriter {
     std::string failure; // guarded by lock
     bool failure_new = false;
     std::atomic<bool> wants_rewrite{false};
+    std::vector<std::unique_ptr<Chunk>> spare; // guarded by lock
+    // The painting thread's own: the block it fills now (queued as the last item) and how far.
+    Chunk* open = nullptr;
+    size_t open_used = 0;
     std::thread thread;
     // The thread's own state.
     int fd = -1;
@@ -126,6 +143,17 @@ bool run(JournalWriter* w, Item& item) {
         if (w->broken || !append(w, item.bytes)) return false;
         if (w->size > w->base_size + w->bound) w->wants_rewrite = true;
         return true;
+    case Item::CHUNK: {
+        Chunk& c = *item.chunk;
+        size_t filled = c.filled.load(std::memory_order_acquire);
+        std::span<uint8_t> records(c.bytes.get() + c.written, filled - c.written);
+        c.written = filled;
+        if (records.empty()) return false;
+        journal_seal(records);
+        if (w->broken || !append(w, records)) return false;
+        if (w->size > w->base_size + w->bound) w->wants_rewrite = true;
+        return true;
+    }
     case Item::REWRITE:
         if (w->broken) return false;
         close_file(w);
@@ -154,22 +182,85 @@ void thread_main(JournalWriter* w) {
         bool dirty = false;
         for (Item& item : batch)
             dirty = run(w, item) || dirty;
+        hold.lock();
+        // The block the painting thread still fills stays first in the queue; one it left
+        // meanwhile is written to its end before anything queued after it.
+        Item* last = batch.empty() || batch.back().kind != Item::CHUNK ? nullptr : &batch.back();
+        bool still_open = last && !last->chunk->closed;
+        if (last && !still_open) {
+            hold.unlock();
+            dirty = run(w, *last) || dirty;
+            hold.lock();
+        }
+        hold.unlock();
         if (dirty && w->fd >= 0 && ::fdatasync(w->fd) != 0 && errno != EINVAL)
             fail(w, "cannot make the edit journal durable", errno);
         hold.lock();
+        if (still_open) {
+            w->queue.push_front(std::move(*last));
+            batch.pop_back();
+        }
+        for (Item& item : batch)
+            if (item.chunk && w->spare.size() < kSpareChunks) {
+                item.chunk->filled.store(0, std::memory_order_relaxed);
+                item.chunk->written = 0;
+                item.chunk->closed = false;
+                w->spare.push_back(std::move(item.chunk));
+            }
         w->finished += batch.size();
         w->done.notify_all();
     }
 }
 
+// Under the lock: the painting thread's block takes no more records (later ones go after
+// the item queued next).
+void close_open(JournalWriter* w) {
+    if (w->open) w->open->closed = true;
+    w->open = nullptr;
+}
+
 void push(JournalWriter* w, Item item, bool urgent) {
     std::lock_guard<std::mutex> hold(w->lock);
+    close_open(w);
     w->queue.push_back(std::move(item));
     ++w->queued;
     if (urgent) {
         w->urgent = true;
         w->wake.notify_one();
     }
+}
+
+// The painting thread's place for a record of length bytes in its block, opening a new block
+// when the open one is full; null for a record larger than a block.
+uint8_t* room_in_open(JournalWriter* w, size_t length) {
+    if (length > kChunkBytes) return nullptr;
+    if (w->open && w->open_used + length <= kChunkBytes) return w->open->bytes.get() + w->open_used;
+    std::lock_guard<std::mutex> hold(w->lock);
+    // A full block is written at once rather than at the next look: its bytes are then
+    // still in the caches, and few blocks are out at a time.
+    if (w->open) {
+        w->urgent = true;
+        w->wake.notify_one();
+    }
+    close_open(w);
+    std::unique_ptr<Chunk> chunk;
+    if (!w->spare.empty()) {
+        chunk = std::move(w->spare.back());
+        w->spare.pop_back();
+    } else {
+        chunk = std::make_unique<Chunk>();
+    }
+    w->open = chunk.get();
+    w->open_used = 0;
+    w->queue.push_back(Item{Item::CHUNK, {}, {}, false, std::move(chunk)});
+    ++w->queued;
+    return w->open->bytes.get();
+}
+
+// Tells the thread that a record of length bytes is laid out at the open block's end.
+void publish(JournalWriter* w, size_t length) {
+    w->open_used += length;
+    w->open->filled.store(w->open_used, std::memory_order_release);
 }
 
 } // namespace
@@ -186,6 +277,7 @@ void journal_writer_free(JournalWriter* w, bool remove) {
     if (!w) return;
     {
         std::lock_guard<std::mutex> hold(w->lock);
+        close_open(w);
         w->stop = true;
         w->urgent = true;
         w->wake.notify_one();
@@ -198,28 +290,33 @@ void journal_writer_free(JournalWriter* w, bool remove) {
 
 void journal_writer_begin(JournalWriter* w, const JournalHeader& header, std::vector<uint8_t> base,
                           bool hash_base) {
-    push(w, Item{Item::BEGIN, header, std::move(base), hash_base}, true);
+    push(w, Item{Item::BEGIN, header, std::move(base), hash_base, {}}, true);
 }
 
 void journal_writer_append(JournalWriter* w, std::vector<uint8_t> records) {
-    push(w, Item{Item::APPEND, {}, std::move(records)}, false);
+    push(w, Item{Item::APPEND, {}, std::move(records), false, {}}, false);
 }
 
 void journal_writer_rewrite(JournalWriter* w, std::vector<uint8_t> base) {
     w->wants_rewrite = false;
-    push(w, Item{Item::REWRITE, {}, std::move(base)}, true);
+    push(w, Item{Item::REWRITE, {}, std::move(base), false, {}}, true);
 }
 
 bool journal_writer_append_step(JournalWriter* w, const MapData* map, const EditStepView& step) {
-    std::lock_guard<std::mutex> hold(w->lock);
-    // Steps join the last queued append: queued and finished count items, not steps.
-    bool join = !w->queue.empty() && w->queue.back().kind == Item::APPEND;
-    if (!join) w->queue.push_back(Item{Item::APPEND, {}, {}});
-    if (!journal_encode_step(map, step, &w->queue.back().bytes, false)) {
-        if (!join) w->queue.pop_back();
-        return false;
+    // A step of tiles and objects is laid out in the open block: no lock, no copy.
+    if (uint8_t* at = room_in_open(w, journal_plain_step_room(step)))
+        if (size_t length = journal_encode_plain_step(map, step, at)) {
+            publish(w, length);
+            return true;
+        }
+    std::vector<uint8_t> record;
+    if (!journal_encode_step(map, step, &record, false)) return false;
+    if (uint8_t* at = room_in_open(w, record.size())) {
+        std::memcpy(at, record.data(), record.size());
+        publish(w, record.size());
+        return true;
     }
-    if (!join) ++w->queued;
+    push(w, Item{Item::APPEND, {}, std::move(record), false, {}}, false);
     return true;
 }
 
@@ -229,6 +326,7 @@ bool journal_writer_wants_rewrite(const JournalWriter* w) {
 
 void journal_writer_flush(JournalWriter* w, bool hurry) {
     std::unique_lock<std::mutex> hold(w->lock);
+    close_open(w);
     uint64_t target = w->queued;
     if (hurry) {
         w->urgent = true;

@@ -5,6 +5,11 @@
 // them durable with fdatasync before it looks again, so records are grouped and a step is
 // durable well within a second of its end.
 //
+// Step records are laid out by the painting thread straight into a 64 KiB block that the
+// thread reads as it fills: the painting thread takes no lock for them, only to start a new
+// block (then it also wakes the thread, so few blocks are out at a time). Anything else
+// queued ends the open block, so records reach the file in the order they were made.
+//
 // The file is made at the first record after a begin: header, base and that record through
 // the safe save, so a journal is never seen without its header and base; later records are
 // appended. A begin (a load or a save) removes the old file first: the journal then starts
@@ -36,9 +41,9 @@ void journal_writer_begin(JournalWriter* writer, const JournalHeader& header,
                           std::vector<uint8_t> base, bool hash_base);
 // Queues framed records to append.
 void journal_writer_append(JournalWriter* writer, std::vector<uint8_t> records);
-// Describes a step just made on map straight into the queue (its checksum is left to the
-// thread): the least a step costs the painting thread. False, queuing nothing, when the step
-// cannot be described (journal_encode_step).
+// Describes a step just made on map straight into the open block (its checksum is left to
+// the thread): the least a step costs the painting thread. False, queuing nothing, when the
+// step cannot be described (journal_encode_step).
 [[nodiscard]] bool journal_writer_append_step(JournalWriter* writer, const MapData* map,
                                               const EditStepView& step);
 // Replaces the file with the header and the whole map as its base (the answer to a rewrite

@@ -186,8 +186,72 @@ void journal_put_tileset(JournalStep* step, const MapData* map) {
     out.u8(map->tileset_placeholder ? 1 : 0);
 }
 
+size_t journal_plain_step_room(const EditStepView& view) {
+    return kJournalFrameBytes + 9 + 13 * view.change_count + 4 * view.cell_count + 8;
+}
+
+size_t journal_encode_plain_step(const MapData* map, const EditStepView& view, uint8_t* out) {
+    // Locals, not the view's fields: the byte stores below may alias anything, so fields
+    // would be read again for every cell.
+    const uint32_t* cells = view.cells;
+    const size_t cell_count = view.cell_count;
+    const EditChange* changes = view.changes;
+    const size_t change_count = view.change_count;
+    const TileGrid* grid = map->tiles;
+    if (!grid && cell_count) return 0;
+    uint8_t* p = out + kJournalFrameBytes;
+    *p++ = JOURNAL_STEP;
+    put_u32_at(p, static_cast<uint32_t>(change_count));
+    p += 4;
+    for (size_t i = 0; i < change_count; ++i) {
+        const EditChange& c = changes[i];
+        if (c.ops) return 0;
+        *p++ = c.placed ? JC_OBJECT_PLACED : JC_OBJECT_REMOVED;
+        put_u32_at(p, c.index);
+        p += 4;
+        if (!c.placed) continue;
+        put_u32_at(p, c.anchor);
+        p[4] = static_cast<uint8_t>(c.width), p[5] = static_cast<uint8_t>(c.width >> 8);
+        p[6] = static_cast<uint8_t>(c.height), p[7] = static_cast<uint8_t>(c.height >> 8);
+        p += 8;
+    }
+    put_u32_at(p, static_cast<uint32_t>(cell_count));
+    p += 4;
+    const TileSubBlock* sub = nullptr;
+    uint32_t sub_key = ~0u; // the 8 x 8 area sub belongs to: strokes stay in one for a while
+    for (size_t i = 0; i < cell_count; ++i) {
+        uint32_t cell = cells[i];
+        if (cell & kEditRegionLayer) return 0;
+        auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>((cell >> 10) & 1023u);
+        uint32_t key = (cell & 0xFFFFFu) & ~(7u | 7u << 10);
+        if (key != sub_key) {
+            const TileBlock* block = grid->blocks[tilegrid_block_index(x, y)];
+            sub = block ? block->sub[tilegrid_sub_index(x, y)] : nullptr;
+            sub_key = key;
+        }
+        uint8_t value = sub ? sub->cells[tilegrid_cell_index(x, y)] : 0;
+        put_u32_at(p, (cell & 0xFFFFFu) | uint32_t{value} << 24);
+        p += 4;
+    }
+    // No region cells: no region lists, none of their cells.
+    put_u32_at(p, 0);
+    put_u32_at(p + 4, 0);
+    p += 8;
+    put_u32_at(out, static_cast<uint32_t>(p - out - kJournalFrameBytes));
+    return static_cast<size_t>(p - out);
+}
+
 bool journal_encode_step(const MapData* map, const EditStepView& view, std::vector<uint8_t>* out,
                          bool seal) {
+    size_t start = out->size();
+    // Most steps change only tiles and objects: laid out in place, in one pass.
+    out->resize(start + journal_plain_step_room(view));
+    if (size_t length = journal_encode_plain_step(map, view, out->data() + start)) {
+        out->resize(start + length);
+        if (seal) frame(out, start);
+        return true;
+    }
+    out->resize(start);
     JournalStep step;
     JournalOut changes{&step.changes};
     for (size_t i = 0; i < view.change_count && !step.whole_map; ++i) {
@@ -208,56 +272,27 @@ bool journal_encode_step(const MapData* map, const EditStepView& view, std::vect
         changes.u16(c.height);
     }
     if (step.whole_map) return false;
-    // The body is laid out in place, in one pass over the cells (room for all of them, cut to
-    // the tile cells after): a stroke's record costs the painting thread little. A cell
-    // listed twice carries its final byte both times.
-    size_t start = out->size();
-    size_t head = kJournalFrameBytes + 9 + step.changes.size();
-    out->resize(start + head + 4 * view.cell_count + 8);
-    uint8_t* p = out->data() + start + kJournalFrameBytes;
-    *p++ = JOURNAL_STEP;
-    put_u32_at(p, step.change_count);
-    if (!step.changes.empty()) std::memcpy(p + 4, step.changes.data(), step.changes.size());
-    uint8_t* count_at = p + 4 + step.changes.size();
-    uint8_t* at = count_at + 4;
-    const TileSubBlock* sub = nullptr;
-    uint32_t sub_key = ~0u; // the 8 x 8 area sub belongs to: strokes stay in one for a while
-    // Locals, not the view's fields: the byte stores below may alias anything, so fields
-    // would be read again for every cell.
-    const uint32_t* cells = view.cells;
-    const size_t cell_count = view.cell_count;
-    const TileGrid* grid = map->tiles;
-    bool region_cells = false; // gathered in a pass of their own: no call in this loop
-    for (size_t i = 0; i < cell_count; ++i) {
-        uint32_t cell = cells[i];
+    JournalOut o{out};
+    o.u32(0); // the frame, filled in below
+    o.u32(0);
+    o.u8(JOURNAL_STEP);
+    o.u32(step.change_count);
+    o.bytes(step.changes.data(), step.changes.size());
+    size_t count_at = out->size();
+    o.u32(0);
+    uint32_t tile_cells = 0;
+    for (size_t i = 0; i < view.cell_count; ++i) {
+        uint32_t cell = view.cells[i];
         if (cell & kEditRegionLayer) {
-            region_cells = true;
+            step.region_cells.push_back(cell & 0xFFFFFu);
             continue;
         }
         auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>((cell >> 10) & 1023u);
-        uint32_t key = (cell & 0xFFFFFu) & ~(7u | 7u << 10);
-        if (key != sub_key) {
-            const TileBlock* block = grid->blocks[tilegrid_block_index(x, y)];
-            sub = block ? block->sub[tilegrid_sub_index(x, y)] : nullptr;
-            sub_key = key;
-        }
-        uint8_t value = sub ? sub->cells[tilegrid_cell_index(x, y)] : 0;
-        put_u32_at(at, (cell & 0xFFFFFu) | uint32_t{value} << 24);
-        at += 4;
+        o.u32((cell & 0xFFFFFu) | uint32_t(mapdata_get_tile(map, x, y)) << 24);
+        ++tile_cells;
     }
-    put_u32_at(count_at, static_cast<uint32_t>((at - count_at - 4) / 4));
-    for (size_t i = 0; region_cells && i < cell_count; ++i)
-        if (cells[i] & kEditRegionLayer) step.region_cells.push_back(cells[i] & 0xFFFFFu);
-    if (step.region_cells.empty()) {
-        // No region cells: their two counts go in the room left, no second pass.
-        put_u32_at(at, 0);
-        put_u32_at(at + 4, 0);
-        out->resize(static_cast<size_t>(at + 8 - out->data()));
-    } else {
-        out->resize(static_cast<size_t>(at - out->data()));
-        JournalOut o{out};
-        put_region_cells(o, map, step.region_cells);
-    }
+    put_u32_at(out->data() + count_at, tile_cells);
+    put_region_cells(o, map, step.region_cells);
     if (seal)
         frame(out, start);
     else

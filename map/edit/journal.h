@@ -78,6 +78,13 @@ void journal_put_tileset(JournalStep* out, const MapData* map);
 // Without seal the checksum is left for journal_seal (off the painting thread).
 [[nodiscard]] bool journal_encode_step(const MapData* map, const EditStepView& view,
                                        std::vector<uint8_t>* out, bool seal = true);
+// The bytes journal_encode_plain_step may need for a step.
+size_t journal_plain_step_room(const EditStepView& view);
+// Lays out the framed record of a step that changed only tile cells and objects at out (with
+// journal_plain_step_room bytes of room), its checksum left for journal_seal; returns its
+// length, or 0 for any other step (journal_encode_step describes those).
+[[nodiscard]] size_t journal_encode_plain_step(const MapData* map, const EditStepView& view,
+                                               uint8_t* out);
 // Fills in the checksums of framed records laid out one after another.
 void journal_seal(std::span<uint8_t> records);
 // Appends a framed record holding lvl bytes: the base the later records start from, or a step

@@ -247,4 +247,42 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
     mapdata_free(map);
 }
 
+// Strokes fill the writer's blocks many times over, with steps that also mark a region cell or
+// are larger than a block, and flushes between them: every step comes back, in order.
+TEST(Recovery, LongSessionsComeBackInTheirOrder) {
+    ScratchFolder scratch{kMemoryFolder};
+    std::string folder = scratch.dir / "recovery", level = scratch.dir / "map.lvl";
+    std::filesystem::create_directories(folder);
+    write_file(level, journaltest::base_level());
+    MapData* map = mapdata_open(level.c_str(), nullptr);
+    JournalSession* session =
+        journal_session_start(map, level, false, recovery_journal_file(folder, level.c_str()));
+    Region* region = edit_region_create(map, "Blocks");
+    for (int i = 0; i < 4000; ++i) {
+        // Each stroke has its own cells, but the one after a marking stroke paints over it.
+        int place = i % 97 == 1 ? i - 1 : i;
+        int y = 100 + place % 800, x0 = 100 + place / 800 * 24;
+        edit_begin(map, "stroke");
+        for (int x = 0; x < 24; ++x)
+            edit_paint(map, x0 + x, y, 1 + (i + x) % 150);
+        if (i % 97 == 0) edit_region_toggle(map, region, x0, y);
+        // Now and then a step larger than a block, written apart from the blocks.
+        for (int k = i % 194 == 0 ? 0 : 20000; k < 20000; ++k)
+            edit_paint(map, 700 + k % 200, 100 + k / 200, 1 + i % 150);
+        edit_end(map);
+        if (i % 1500 == 0) journal_session_flush(session);
+    }
+    const std::vector<uint8_t> worked = journaltest::save_bytes(map);
+    journal_session_end(session, map, false);
+    mapdata_free(map);
+    RecoveryOffer offer;
+    std::string message;
+    ASSERT_EQ(recovery_find(folder, level.c_str(), &offer, &message), RECOVERY_OFFERED);
+    map = mapdata_open(level.c_str(), nullptr);
+    RecoveryResult result = recovery_apply(offer, map, level, false);
+    ASSERT_TRUE(result.ok) << result.message;
+    EXPECT_EQ(journaltest::save_bytes(map), worked);
+    mapdata_free(map);
+}
+
 } // namespace
