@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "core/log.h"
+#include "editor/editor_mouse.h"
+#include "editor/editor_state.h"
 #include "editor/recovery/recovery.h"
 #include "map/edit/edit.h"
 #include "map/edit/journal.h"
@@ -94,6 +96,43 @@ void BM_Stroke(benchmark::State& state) {
     mapdata_free(plain);
 }
 BENCHMARK(BM_Stroke)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// The same stroke as the user makes it: the held button across 24 cells of a row (each cell
+// seen on two ticks, the repeat rule) and its release, through the editor's mouse path with
+// no frame drawn. The editor's open map is the plain or the journaled one in turn.
+void BM_EditorStroke(benchmark::State& state) {
+    Editor editor;
+    app_bind(&editor);
+    MapPtr plain(bench_map()), journalled(bench_map());
+    JournalSession* session = journal_session_start(
+        journalled.get(), bench_map_path(), false, scratch_folder() + "/editor.journal", uint64_t{1} << 34);
+    double off_ns = 0, on_ns = 0;
+    int n = 0;
+    for (auto _ : state) {
+        for (int side = 0; side < 2; ++side) {
+            app().doc.map.swap(side ? journalled : plain);
+            double start = thread_cpu_ns();
+            for (int k = 0; k < 64; ++k) {
+                int32_t y = 300 + (n + k) % 64;
+                app().selected_tile = 5 + ((n + k) / 64) % 2;
+                for (int32_t x = 400; x < 424; ++x) {
+                    editor_mouse(0, MOUSE_LEFT, x, y);
+                    editor_mouse(0, MOUSE_LEFT, x, y);
+                }
+                editor_mouse(0, 0, 423, y);
+            }
+            (side ? on_ns : off_ns) += thread_cpu_ns() - start;
+            app().doc.map.swap(side ? journalled : plain);
+        }
+        n += 64;
+    }
+    state.counters["editor_stroke_off_us"] = off_ns / 1e3 / n;
+    state.counters["editor_stroke_on_us"] = on_ns / 1e3 / n;
+    state.counters["editor_stroke_on_over_off"] = on_ns / off_ns;
+    journal_session_end(session, journalled.get(), true);
+    app_bind(nullptr);
+}
+BENCHMARK(BM_EditorStroke)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // Record bytes against undo bytes over strokes, objects, region cells and region commands.
 struct Sizes {
@@ -272,6 +311,11 @@ int main(int argc, char** argv) {
         check("stroke: journal on / off (painting thread CPU)", c["stroke_on_over_off"], 1.1, "x");
         std::printf("%-52s %10.3f us (off %.3f us)\n", "stroke with the journal on",
                     c["stroke_on_us"], c["stroke_off_us"]);
+    }
+    if (c.count("editor_stroke_on_over_off")) {
+        check("stroke through the editor: journal on / off", c["editor_stroke_on_over_off"], 1.1, "x");
+        std::printf("%-52s %10.3f us (off %.3f us)\n", "editor stroke with the journal on",
+                    c["editor_stroke_on_us"], c["editor_stroke_off_us"]);
     }
     if (c.count("worst_journal_minus_undo_bytes"))
         check("journal bytes beyond the undo record, worst step",
