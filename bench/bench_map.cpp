@@ -17,6 +17,7 @@
 #include "core/platform.h"
 #include "map/lvl/builtin_tileset.h"
 #include "map/lvl/level.h"
+#include "map/lvl/level_reading.h"
 #include "map/model/mapdata.h"
 #include "map/model/stamp.h"
 #include "map/model/tilegrid.h"
@@ -115,7 +116,8 @@ void BM_ApplyRecords(benchmark::State& state) {
             map->tiles = tilegrid_new();
             state.ResumeTiming();
         }
-        mapdata_read_tiles(map, file->data + 49718, static_cast<int32_t>(file->length - 49718));
+        LevelReading reading{map};
+        level_read_tiles(&reading, file->data + 49718, static_cast<int32_t>(file->length - 49718));
     }
     mapdata_free(map);
     mapped_file_close(file);

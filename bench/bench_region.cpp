@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "map/lvl/elvl.h"
+#include "map/lvl/level_reading.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 #include "map/lvl/region_codec.h"
@@ -44,7 +45,8 @@ void store_u32(uint8_t* p, uint32_t v) {
 void read_area(MapData* map, const std::vector<uint8_t>& area) {
     HashTable* table = hash_create();
     elvl_read_chunks(table, area.data(), static_cast<int32_t>(area.size()));
-    hash_filter(table, mapdata_handle_chunk, map);
+    LevelReading reading{map};
+    hash_filter(table, mapdata_handle_chunk, &reading);
     elvl_free_chunks(table);
 }
 

@@ -33,6 +33,7 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
                 continue;
             }
             file.map = read.map.release();
+            file.losses = read.losses;
         } else if (!lvl_open(&file, in.c_str())) {
             std::fprintf(err, "ostrel-lvl: %s: %s\n", in.c_str(), file.error.c_str());
             status = 2;
@@ -41,8 +42,8 @@ int lvl_convert(const std::vector<std::string>& pairs, bool stamp, FILE* out, FI
         const char* program = stamp ? kProgramAttributeValue : nullptr;
         // A conversion writes what the read gave; what it left out is said and sets status 1.
         MapSave save = into != ExchangeFormat::lvl
-                           ? exchange_save(file.map, to.c_str(), true, program)
-                           : mapdata_save(file.map, to.c_str(), true, program);
+                           ? exchange_save(file.map, to.c_str(), file.losses, true, program)
+                           : mapdata_save(file.map, to.c_str(), file.losses, true, program);
         lvl_close(&file);
         SaveWords words = save_words(save, to.c_str());
         if (words.outcome != SaveOutcome::whole)

@@ -40,7 +40,7 @@ bool lvl_open(LvlFile* file, const char* path) {
     }
     file->map = mapdata_new();
     mapdata_read_bytes(file->map, std::span<const uint8_t>(bytes->data, bytes->length),
-                       LevelReadOptions{false, &file->report});
+                       LevelReadOptions{false, &file->report, kRegionDecodeBudget, &file->losses});
     mapped_file_close(bytes);
     return true;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "map/lvl/level.h"
 #include "map/lvl/level_report.h"
 
 struct MapData;
@@ -16,6 +17,7 @@ struct LvlFile {
     MapData* map = nullptr; // null when the file cannot be read
     std::string error;      // why it cannot be read
     LevelReport report;
+    LevelLosses losses;     // what the read could not use
 };
 
 // Reads a file with its report; false (and error set) when it cannot be read.

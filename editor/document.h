@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 
 // A rectangle of cells chosen with Shift + left drag or Ctrl+A.
@@ -21,6 +22,9 @@ struct Document {
     // The map's revision when it was loaded or last saved whole: unsaved changes while the
     // map's own revision differs.
     uint64_t saved_revision = 0;
+    // What the read of its file could not use: a save that would make it permanent asks first.
+    // A save that went ahead anyway (or any save since) leaves nothing to lose.
+    LevelLosses read_losses;
     Selection selection;
     int32_t pasting = 0; // the clipboard's piece follows the pointer until a right click
     // The region that region commands, the region brush and copies act on: one of the map's
@@ -48,12 +52,13 @@ inline const char* document_title(const Document& doc) {
     return doc.path.empty() ? "<default>" : doc.path.c_str();
 }
 
-// A Document for the map (taking it over) saved at path ("": no file yet), as loaded; nothing
-// of an earlier one carries over.
-inline Document document_make(MapData* map, std::string path) {
+// A Document for the map (taking it over) saved at path ("": no file yet), as loaded with
+// its read's losses; nothing of an earlier one carries over.
+inline Document document_make(MapData* map, std::string path, const LevelLosses& losses = {}) {
     Document doc;
     doc.map.reset(map);
     doc.path = std::move(path);
+    doc.read_losses = losses;
     if (map) doc.saved_revision = map->revision;
     return doc;
 }

@@ -105,7 +105,7 @@ int editor_main(int argc, char** argv) {
     const char* level = options.map.c_str();
     gfx_set_video_size(app().gfx, app().view.screen_width, app().view.screen_height, 16);
     ExchangeRead opened = exchange_open(level);
-    if (opened.map) app().doc = document_make(opened.map.release(), level);
+    if (opened.map) app().doc = document_make(opened.map.release(), level, opened.losses);
     // A file that cannot be read leaves the default map, which has no file.
     if (!app_map()) app().doc = document_make(mapdata_load(""), "");
     if (!app_map()) return 0;
@@ -124,7 +124,7 @@ int editor_main(int argc, char** argv) {
         console_print(app().console, 3, "cannot open %s", opened.error.c_str());
     for (const std::string& note : opened.notes)
         console_print(app().console, 1, "%s", note.c_str());
-    commands_report_load(app_map());
+    commands_report_load(app().doc.read_losses);
     editor_run();
     editor_journal_closing(app().journal, app().doc);
     app().journal = nullptr;

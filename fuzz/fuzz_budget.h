@@ -7,20 +7,22 @@
 #include <cstdlib>
 
 #include "map/lvl/level.h"
+#include "map/lvl/level_reading.h"
 #include "map/model/mapdata.h"
 
 inline constexpr uint64_t kFuzzRegionBudget = uint64_t{8} << 20;
 
 // Read options of every target: no tileset copy, no report, the lowered budget.
-inline LevelReadOptions fuzz_read_options(LevelReport* report = nullptr) {
-    return LevelReadOptions{false, report, kFuzzRegionBudget};
+inline LevelReadOptions fuzz_read_options(LevelReport* report = nullptr,
+                                          LevelLosses* losses = nullptr) {
+    return LevelReadOptions{false, report, kFuzzRegionBudget, losses};
 }
 
-// A fresh map whose rTIL decoding (reads, chunk handlers, journal steps) takes the lowered budget.
-inline MapData* fuzz_new_map() {
-    MapData* map = mapdata_new();
-    map->decode_budget = kFuzzRegionBudget;
-    return map;
+// A read into map for the chunk handlers and the rTIL decoder, with the lowered budget.
+inline LevelReading fuzz_reading(MapData* map) {
+    LevelReading reading{map};
+    reading.decode_budget = kFuzzRegionBudget;
+    return reading;
 }
 
 // The reader's log goes to /dev/null unless OSTREL_FUZZ_LOG is set: millions of inputs would

@@ -26,7 +26,11 @@ bool builtin_image(const std::string&, std::vector<uint8_t>* bytes, std::string*
 ExchangeRead import(std::span<const uint8_t> bytes, bool tmx) {
     TiledMap tiled;
     std::string error = tmx ? tmx_parse(bytes, "fuzz", &tiled) : tiled_json_parse(bytes, "fuzz", &tiled);
-    if (!error.empty()) return {nullptr, error, {}};
+    if (!error.empty()) {
+        ExchangeRead failed;
+        failed.error = error;
+        return failed;
+    }
     return exchange_import(tiled, "fuzz", builtin_image, {false, kFuzzRegionBudget});
 }
 

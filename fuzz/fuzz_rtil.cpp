@@ -78,16 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t mode = data[0];
     ++data;
     --size;
-    MapData* map = fuzz_new_map();
+    MapData* map = mapdata_new();
+    LevelReading reading = fuzz_reading(map);
     if (mode & 1) {
         // The whole input as the data of one "REGN" chunk; then written and read back.
-        mapdata_read_region(map, data, static_cast<uint32_t>(size));
+        mapdata_read_region(&reading, data, static_cast<uint32_t>(size));
         std::vector<uint8_t> area;
         int complete = mapdata_write_regions(map, &area);
-        MapData* back = fuzz_new_map();
+        MapData* back = mapdata_new();
+        LevelReading back_reading = fuzz_reading(back);
         HashTable* table = hash_create();
         if (!elvl_read_chunks(table, area.data(), static_cast<int32_t>(area.size()))) abort();
-        hash_filter(table, mapdata_handle_chunk, back);
+        hash_filter(table, mapdata_handle_chunk, &back_reading);
         elvl_free_chunks(table);
         // Same regions, same order, same names; same cells unless the writer said otherwise.
         std::vector<Region*> was = table_regions(map), now = table_regions(back);
@@ -104,25 +106,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // rTIL data, split in two sub-chunks when the mode asks, decoded into one region.
         std::vector<uint8_t> regn;
         elvl_append_chunk(&regn, "rNAM", reinterpret_cast<const uint8_t*>("F"), 1);
-        mapdata_read_region(map, regn.data(), static_cast<uint32_t>(regn.size()));
+        mapdata_read_region(&reading, regn.data(), static_cast<uint32_t>(regn.size()));
         Region* region = mapdata_find_region(map, "F");
         size_t split = (mode & 2) ? size / 2 : size;
         std::vector<uint8_t> first(data, data + split), second(data + split, data + size);
         std::vector<uint8_t> model(kSide * kSide);
-        region_decode_tiles(region, first.data(), static_cast<int32_t>(first.size()));
+        region_decode_tiles(&reading, region, first.data(), static_cast<int32_t>(first.size()));
         model_decode(first.data(), first.size(), &model);
         if (!second.empty()) {
-            region_decode_tiles(region, second.data(), static_cast<int32_t>(second.size()));
+            region_decode_tiles(&reading, region, second.data(), static_cast<int32_t>(second.size()));
             model_decode(second.data(), second.size(), &model);
         }
         if (region_bits(region) != model) abort();
         // The encoder and the decoder agree on whatever set came out.
         std::vector<uint8_t> bytes;
         region_encode_tiles(region, &bytes);
-        MapData* back = fuzz_new_map();
-        mapdata_read_region(back, regn.data(), static_cast<uint32_t>(regn.size()));
+        MapData* back = mapdata_new();
+        LevelReading back_reading = fuzz_reading(back);
+        mapdata_read_region(&back_reading, regn.data(), static_cast<uint32_t>(regn.size()));
         Region* copy = mapdata_find_region(back, "F");
-        if (region_decode_tiles(copy, bytes.data(), static_cast<int32_t>(bytes.size())) != 1)
+        if (region_decode_tiles(&back_reading, copy, bytes.data(),
+                                static_cast<int32_t>(bytes.size())) != 1)
             abort();
         if (region_bits(copy) != model) abort();
         mapdata_free(back);

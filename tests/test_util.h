@@ -17,6 +17,7 @@
 
 #include "map/lvl/elvl.h"
 #include "map/lvl/level.h"
+#include "map/lvl/level_reading.h"
 #include "map/model/mapdata.h"
 #include "map/model/model_raw.h"
 #include "map/model/region.h"
@@ -60,9 +61,16 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
-// Reads one "REGN" chunk's data into the map.
-inline void read_regn(MapData* map, const Bytes& data) {
-    mapdata_read_region(map, data.data(), static_cast<uint32_t>(data.size()));
+// Reads one "REGN" chunk's data into the map (as part of the read given, else of its own).
+inline void read_regn(MapData* map, const Bytes& data, LevelReading* reading = nullptr) {
+    LevelReading own{map};
+    mapdata_read_region(reading ? reading : &own, data.data(), static_cast<uint32_t>(data.size()));
+}
+
+// Decodes rTIL bytes into a region of a map, as a read of its own.
+inline int decode_rtil(Region* region, const Bytes& bytes) {
+    LevelReading reading{region->owner};
+    return region_decode_tiles(&reading, region, bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
 // A region read into the map as a file would hand it over: "rNAM", then "rTIL" (no cells by
@@ -99,7 +107,8 @@ inline std::vector<int32_t> region_cells(const Region* region) {
 inline void read_chunk_area(MapData* map, const std::vector<uint8_t>& area) {
     HashTable* table = hash_create();
     elvl_read_chunks(table, area.data(), static_cast<int32_t>(area.size()));
-    hash_filter(table, mapdata_handle_chunk, map);
+    LevelReading reading{map};
+    hash_filter(table, mapdata_handle_chunk, &reading);
     elvl_free_chunks(table);
 }
 
@@ -180,9 +189,11 @@ inline Bytes level_with_chunks(uint32_t bitmap_length, const Bytes& chunks, cons
 }
 
 // Parses bytes the way a file load does, without side effects outside the map.
-inline MapData* parse(const Bytes& bytes) {
+inline MapData* parse(const Bytes& bytes, LevelLosses* losses = nullptr) {
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, bytes, LevelReadOptions{false});
+    LevelReadOptions options{false};
+    options.losses = losses;
+    mapdata_read_bytes(map, bytes, options);
     return map;
 }
 

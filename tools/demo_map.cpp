@@ -6,6 +6,7 @@
 #include "map/model/attributes.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
+#include "map/lvl/level_reading.h"
 #include "map/lvl/region_codec.h"
 #include "map/model/model_raw.h"
 #include "map/model/region.h"
@@ -59,7 +60,8 @@ std::vector<uint8_t> region_data(const std::string& name, int x0, int y0, int x1
 
 void add_region(MapData* map, const std::string& name, int x0, int y0, int x1, int y1) {
     std::vector<uint8_t> data = region_data(name, x0, y0, x1, y1);
-    mapdata_read_region(map, data.data(), static_cast<uint32_t>(data.size()));
+    LevelReading reading{map};
+    mapdata_read_region(&reading, data.data(), static_cast<uint32_t>(data.size()));
 }
 
 void attribute(MapData* map, const char* key, const char* value) {

@@ -40,7 +40,7 @@ constexpr size_t kAttrKeyMax = 63;
 void replace_map(Document doc) {
     editor_open_document(std::move(doc));
     console_print(app().console, 1, "now viewing %s", document_title(app().doc));
-    commands_report_load(app_map());
+    commands_report_load(app().doc.read_losses);
 }
 
 void open_map(const char* path) {
@@ -53,7 +53,7 @@ void open_map(const char* path) {
     }
     for (const std::string& note : read.notes)
         console_print(app().console, 1, "%s", note.c_str());
-    replace_map(document_make(read.map.release(), path));
+    replace_map(document_make(read.map.release(), path, read.losses));
 }
 
 // "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.
@@ -68,12 +68,18 @@ void save_map(const std::string& arg, bool accept_losses) {
     }
     std::string path = target; // the document's path changes below
     // A Tiled map (by its name) is written with its images beside it.
+    const LevelLosses& losses = app().doc.read_losses;
     MapSave save = exchange_is_tiled(path.c_str())
-                       ? exchange_save(map, path.c_str(), accept_losses, kProgramAttributeValue)
-                       : mapdata_save(map, path.c_str(), accept_losses, kProgramAttributeValue);
+                       ? exchange_save(map, path.c_str(), losses, accept_losses, kProgramAttributeValue)
+                       : mapdata_save(map, path.c_str(), losses, accept_losses, kProgramAttributeValue);
     // A save that wrote nothing keeps the map's file as it was, so a plain "?save" still goes
     // there; anything short of a whole save is said in red.
-    if (save.result != MAPDATA_SAVE_FAILED) app().doc.path = path;
+    if (save.result != MAPDATA_SAVE_FAILED) {
+        app().doc.path = path;
+        // What the read left out is permanent now (a save with losses only goes ahead when
+        // asked to).
+        app().doc.read_losses = {};
+    }
     // Only a save that stored everything makes the map count as saved.
     if (save.result == MAPDATA_SAVE_OK) app().doc.saved_revision = map->revision;
     SaveWords words = save_words(save, path.c_str());
@@ -253,8 +259,9 @@ void command_redo(const CommandCall&) {
 // "?recover" restores the unsaved work offered at the open: in place, or as a new untitled map
 // when the map's file changed since; "?discard" drops it.
 void command_recover(const CommandCall&) {
-    if (MapData* map = editor_journal_recover(app().journal, app().doc)) {
-        Document doc = document_make(map, "");
+    LevelLosses losses;
+    if (MapData* map = editor_journal_recover(app().journal, app().doc, &losses)) {
+        Document doc = document_make(map, "", losses);
         doc.saved_revision = ~uint64_t{0}; // no file holds it: a save must be asked for
         replace_map(std::move(doc));
     }
@@ -267,25 +274,24 @@ void command_discard(const CommandCall&) {
     editor_journal_discard(app().journal);
 }
 
-void commands_report_load(const MapData* map) {
-    if (!map) return;
-    if (map->error_count > 0)
+void commands_report_load(const LevelLosses& losses) {
+    if (losses.tile_records > 0)
         console_print(app().console, 3, "%u tile records were out of range and were skipped",
-                      map->error_count);
-    if (map->bad_chunk_areas > 0)
+                      losses.tile_records);
+    if (losses.chunk_areas > 0)
         console_print(app().console, 3,
                       "%u metadata chunk areas were damaged and were read only in part",
-                      map->bad_chunk_areas);
-    if (map->bad_region_data > 0)
+                      losses.chunk_areas);
+    if (losses.region_data > 0)
         console_print(app().console, 3,
                       "%u region cell lists were invalid and were read only in part",
-                      map->bad_region_data);
-    if (map->region_cells_lost > 0)
+                      losses.region_data);
+    if (losses.region_cells > 0)
         console_print(app().console, 3, "%u region cells were lost at the 255-set region limit",
-                      map->region_cells_lost);
-    if (mapdata_region_data_cut(map))
+                      losses.region_cells);
+    if (losses.region_data_cut)
         console_print(app().console, 3, "region cells past the decoding limit were left out");
-    if (!mapdata_read_losses(map).empty())
+    if (!level_losses_text(losses).empty())
         console_print(app().console, 3,
                       "\"?save\" keeps the file as it is; \"?save!\" saves the map without them");
 }

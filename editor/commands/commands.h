@@ -6,7 +6,7 @@
 // or gives it the wrong arguments, is answered in red. A line without "?" is echoed in colour 2.
 void console_command(const char* line);
 
-struct MapData;
+struct LevelLosses;
 
-// Prints in red, one line per kind, what the load of the map could not use.
-void commands_report_load(const MapData* map);
+// Prints in red, one line per kind, what the load of the open map could not use.
+void commands_report_load(const LevelLosses& losses);

@@ -120,7 +120,7 @@ void editor_journal_check(EditorJournal* j) {
     if (j && journal_session_take_failure(j->session, &reason)) tell_failure(j, reason);
 }
 
-MapData* editor_journal_recover(EditorJournal* j, const Document& doc) {
+MapData* editor_journal_recover(EditorJournal* j, const Document& doc, LevelLosses* losses) {
     if (!j || j->offer.file.empty()) {
         console_print(app().console, 1, "no unsaved work to recover");
         return nullptr;
@@ -136,6 +136,7 @@ MapData* editor_journal_recover(EditorJournal* j, const Document& doc) {
     if (result.new_map) {
         j->recovered = j->offer;
         j->offer = RecoveryOffer{};
+        *losses = result.losses;
         return result.new_map;
     }
     // Applied in place: the open map's journal has the work as one step.

@@ -8,6 +8,7 @@
 
 struct Document;
 struct EditorJournal;
+struct LevelLosses;
 struct MapData;
 
 // Journals into the recovery folder of the environment ($XDG_STATE_HOME/ostrel/recovery/).
@@ -32,6 +33,8 @@ void editor_journal_check(EditorJournal* journal);
 // "?recover": applies the offered work to the open map in place, or returns it as a new untitled map for
 // the caller to open (the map's file changed since the work began); null otherwise. Says what
 // was restored or why nothing was.
-[[nodiscard]] MapData* editor_journal_recover(EditorJournal* journal, const Document& doc);
+// What the read of the new map's base could not use goes to losses.
+[[nodiscard]] MapData* editor_journal_recover(EditorJournal* journal, const Document& doc,
+                                              LevelLosses* losses);
 // "?discard": deletes the offered work.
 void editor_journal_discard(EditorJournal* journal);

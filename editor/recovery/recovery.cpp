@@ -260,7 +260,8 @@ RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map,
             edit_undo(map, nullptr);
         }
     }
-    if (journal.status == JOURNAL_OK && (result.new_map = recovery_build_map(journal, &problem))) {
+    if (journal.status == JOURNAL_OK &&
+        (result.new_map = recovery_build_map(journal, &problem, &result.losses))) {
         result.ok = true;
         result.message = "restored " + std::to_string(journal.steps()) +
                          " steps of unsaved work as a new untitled map: " +
@@ -276,14 +277,17 @@ void recovery_discard(const RecoveryOffer& offer) {
     if (!offer.file.empty()) ::unlink(offer.file.c_str());
 }
 
-MapData* recovery_build_map(const JournalContents& journal, std::string* problem) {
+MapData* recovery_build_map(const JournalContents& journal, std::string* problem,
+                            LevelLosses* losses) {
     size_t start = journal_rebuild_start(journal);
     if (start >= journal.records.size()) {
         *problem = "the journal holds no map";
         return nullptr;
     }
     MapData* map = mapdata_new();
-    mapdata_read_bytes(map, journal.records[start].body, LevelReadOptions{false});
+    LevelReadOptions options{false};
+    options.losses = losses;
+    mapdata_read_bytes(map, journal.records[start].body, options);
     for (size_t i = start + 1; i < journal.records.size(); ++i)
         if (!journal_apply_step(map, journal.records[i].body, problem, tileset_ok)) {
             mapdata_free(map);

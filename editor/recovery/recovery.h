@@ -19,6 +19,7 @@
 #include <string>
 
 #include "editor/recovery/journal_writer.h"
+#include "map/lvl/level.h"
 
 struct MapData;
 
@@ -67,6 +68,7 @@ std::string recovery_offer_text(const RecoveryOffer& offer);
 struct RecoveryResult {
     bool ok = false;
     MapData* new_map = nullptr; // the work as a new untitled map; null when applied in place
+    LevelLosses losses;         // what the read of the new map's base could not use
     std::string message;        // what was restored, or why nothing was
 };
 // Applies the offered work to map (see the banner). The offered journal stays until the caller
@@ -78,5 +80,6 @@ struct RecoveryResult {
 void recovery_discard(const RecoveryOffer& offer);
 // The map a journal describes: its last base or whole-map step read as a level, then every
 // step after it. Null, with the reason, when a record does not decode. No file holds the map:
-// its opener treats it as unsaved.
-[[nodiscard]] MapData* recovery_build_map(const JournalContents& journal, std::string* problem);
+// its opener treats it as unsaved. What the read of the base could not use goes to losses.
+[[nodiscard]] MapData* recovery_build_map(const JournalContents& journal, std::string* problem,
+                                          LevelLosses* losses = nullptr);

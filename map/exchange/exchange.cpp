@@ -148,7 +148,7 @@ ExchangeRead exchange_open(const char* path) {
     if (!exchange_is_tiled(path)) {
         ExchangeRead result;
         int error = 0;
-        result.map.reset(mapdata_open(path, &error));
+        result.map.reset(mapdata_open(path, &error, &result.losses));
         if (!result.map) result.error = std::string(path) + ": " +
                                         file_error_describe(error, path, kLevelFileLimit);
         return result;
@@ -190,9 +190,10 @@ ExchangeWrite exchange_write(const MapData& map, const char* path, const char* p
     return result;
 }
 
-MapSave exchange_save(MapData* map, const char* path, bool accept_losses, const char* program) {
+MapSave exchange_save(MapData* map, const char* path, const LevelLosses& losses,
+                      bool accept_losses, const char* program) {
     MapSave save;
-    save.losses = mapdata_read_losses(map);
+    save.losses = level_losses_text(losses);
     if (!accept_losses && !save.losses.empty()) {
         save.refused_losses = true;
         return save;
@@ -203,7 +204,5 @@ MapSave exchange_save(MapData* map, const char* path, bool accept_losses, const 
         return save;
     }
     save.result = MAPDATA_SAVE_OK;
-    // Losses accepted on request are permanent now, as for a level file.
-    if (accept_losses) map->read_losses_accepted = true;
     return save;
 }

@@ -36,6 +36,7 @@ struct ExchangeRead {
     MapDataPtr map;
     std::string error;
     std::vector<std::string> notes; // what was accepted but is worth saying (a smaller map)
+    LevelLosses losses;             // what the read could not use (a save asks first)
 };
 
 // Reads a TMX or JSON map (the format from the name); images are found beside it.
@@ -66,11 +67,10 @@ struct ExchangeWrite {
                                            const char* program = nullptr);
 
 // Saves the map as a Tiled map as mapdata_save saves a level file, with a result of the same
-// kind (save_words says it): refused while its read left parts of its file out, unless
-// accept_losses (which then clears them); once written the map remembers the path and counts
-// as saved.
-MapSave exchange_save(MapData* map, const char* path, bool accept_losses,
-                                          const char* program = nullptr);
+// kind (save_words says it): refused while its read left parts of its file out (losses),
+// unless accept_losses.
+MapSave exchange_save(MapData* map, const char* path, const LevelLosses& losses,
+                      bool accept_losses, const char* program = nullptr);
 
 // Largest TMX or JSON file read (a full map with 255 regions in CSV fits easily).
 inline constexpr uint64_t kExchangeMaxFileBytes = 256ull << 20;

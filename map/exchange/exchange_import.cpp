@@ -598,7 +598,8 @@ ExchangeRead exchange_import(const TiledMap& t, const std::string& name,
                     lvl.insert(lvl.end(), record, record + 4);
                 }
         MapData* map = mapdata_new();
-        mapdata_read_bytes(map, lvl, LevelReadOptions{options.write_tileset_copy, nullptr, options.region_budget});
+        mapdata_read_bytes(map, lvl, LevelReadOptions{options.write_tileset_copy, nullptr,
+                                                      options.region_budget, &result.losses});
         result.map.reset(map);
     } catch (const Failure& failure) {
         result.map.reset();

@@ -1,5 +1,6 @@
 // elvl.cpp - the chunk walk of an elvl block, the chunk handler and the attribute reader.
 #include "map/lvl/elvl.h"
+#include "map/lvl/level_reading.h"
 
 #include <span>
 
@@ -96,7 +97,8 @@ int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length, Leve
 }
 
 
-void mapdata_read_attribute(MapData* map, const uint8_t* data, uint32_t length) {
+void mapdata_read_attribute(LevelReading* reading, const uint8_t* data, uint32_t length) {
+    MapData* map = reading->map;
     // The data carries no terminator: scan a terminated copy so the scan ends with the data.
     auto* text = static_cast<char*>(mem_alloc(length + 1));
     if (length) std::memcpy(text, data, length);
@@ -109,33 +111,34 @@ void mapdata_read_attribute(MapData* map, const uint8_t* data, uint32_t length) 
         std::memcpy(value, after, value_length);
         if (!map->attributes) map->attributes = hash_create();
         hash_add(map->attributes, key, value);
-        log_msg_capped(&map->log_lines[MAPLOG_ATTR], kMapLogCap, 'D', "found ATTR: %s=%s", key,
-                       value);
-        if (LevelReport* report = map->read_report)
+        log_msg_capped(&reading->log_lines[READLOG_ATTR], kReadLogCap, 'D', "found ATTR: %s=%s",
+                       key, value);
+        if (LevelReport* report = reading->report)
             report->attributes.push_back({key, value, report->base_offset});
     }
     mem_free(text);
 }
 
 int mapdata_handle_chunk(const char*, void* chunk, void* user) {
-    auto* map = static_cast<MapData*>(user);
+    auto* reading = static_cast<LevelReading*>(user);
+    LevelReport* report = reading->report;
     const uint8_t* data = elvl_chunk_data(chunk);
     uint32_t length = elvl_chunk_length(chunk);
     // Offsets inside this chunk count from where the walk found it.
     LevelReportBase saved{};
-    if (map->read_report) saved = level_report_enter_copy(map->read_report, chunk);
+    if (report) saved = level_report_enter_copy(report, chunk);
     if (elvl_chunk_is(chunk, "ATTR")) {
-        mapdata_read_attribute(map, data, length);
+        mapdata_read_attribute(reading, data, length);
     } else if (elvl_chunk_is(chunk, "REGN")) {
-        mapdata_read_region(map, data, length);
+        mapdata_read_region(reading, data, length);
     } else if (elvl_chunk_is(chunk, "TILE")) {
-        mapdata_read_tiles(map, data, static_cast<int32_t>(length));
+        level_read_tiles(reading, data, static_cast<int32_t>(length));
     } else if (!elvl_chunk_is(chunk, "TSET")) {
         // Any other type stays in the kept-chunk table and is written back on save.
-        if (map->read_report) level_report_leave(map->read_report, saved);
+        if (report) level_report_leave(report, saved);
         return 0;
     }
-    if (map->read_report) level_report_leave(map->read_report, saved);
+    if (report) level_report_leave(report, saved);
     mem_free(chunk);
     return 1;
 }

@@ -9,6 +9,7 @@
 
 struct MapData;
 struct LevelReport;
+struct LevelReading;
 
 // Cuts a chunk area into chunk copies and hands each, in file order, to visitor with its type
 // as the key; a visit that returns 0 leaves the copy to the caller's user data. Same result
@@ -21,8 +22,9 @@ int elvl_walk_chunks(const uint8_t* area, int32_t length, HashVisitor visitor, v
 int elvl_read_chunks(HashTable* table, const uint8_t* area, int32_t length,
                      LevelReport* report = nullptr);
 
-// hash_filter visitor over a level's chunk table (user = the MapData): consumes and releases
-// "ATTR", "REGN", "TSET" and "TILE" chunks (returns 1) and keeps every other type (returns 0).
-int mapdata_handle_chunk(const char* key, void* chunk, void* map);
+// hash_filter visitor over a level's chunk table (user = the LevelReading of the map,
+// level_reading.h): consumes and releases "ATTR", "REGN", "TSET" and "TILE" chunks (returns 1)
+// and keeps every other type (returns 0).
+int mapdata_handle_chunk(const char* key, void* chunk, void* reading);
 // Reads one key=value attribute from the data of an "ATTR" chunk into the attribute table.
-void mapdata_read_attribute(MapData* map, const uint8_t* data, uint32_t length);
+void mapdata_read_attribute(LevelReading* reading, const uint8_t* data, uint32_t length);

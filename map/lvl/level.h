@@ -22,6 +22,16 @@ enum MapSaveResult : int {
                                   // attributes, regions or kept chunks it needed were not stored
 };
 
+// What a read of a level file could not use: the map holds less than the file did. A save
+// would make these losses permanent, so it asks first (mapdata_save).
+struct LevelLosses {
+    uint32_t tile_records = 0;    // tile records rejected (outside the map)
+    uint32_t chunk_areas = 0;     // metadata or region chunk areas not walked to the end
+    uint32_t region_data = 0;     // rTIL sub-chunks that were invalid and read only in part
+    uint32_t region_cells = 0;    // region cells a 256th region set would have needed
+    bool region_data_cut = false; // rTIL decoding ran out of its budget
+};
+
 // What a read does besides filling the map: the file layer does both, a pure parse neither.
 struct LevelReadOptions {
     bool write_tileset_copy;       // rewrite "./graphics/last-tiles.bmp" from a file's bitmap
@@ -29,31 +39,32 @@ struct LevelReadOptions {
     // Cell steps the map's rTIL decoding may take: the default decodes every file the format
     // allows in full; fuzzing lowers it so that every input stays fast under the sanitizers.
     uint64_t region_budget = kRegionDecodeBudget;
+    LevelLosses* losses = nullptr; // when given, what the read could not use
 };
 
 // Reads a level file; the default map when it cannot be read; none only for a null path.
 MapData* mapdata_load(const char* path);
 // Reads a level file; none when it cannot be opened, with the reason (file_error_text) in
-// *error. The map remembers the full path and counts as saved.
-MapData* mapdata_open(const char* path, int* error);
+// *error, and what the read could not use in *losses when given.
+MapData* mapdata_open(const char* path, int* error, LevelLosses* losses = nullptr);
 // Turns a fresh record into the default map: no tiles, the built-in tileset.
 void mapdata_make_default(MapData* map);
 // Reads the level file into a fresh map (0 only when the file cannot be opened, with the
 // reason for file_error_text in *error when given).
-int mapdata_read_level(MapData* map, const char* path, int* error = nullptr);
+int mapdata_read_level(MapData* map, const char* path, int* error = nullptr,
+                       LevelLosses* losses = nullptr);
 // Reads a whole level file's bytes into a fresh map; never reads outside the range.
 void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
                         const LevelReadOptions& options);
 void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length);
 void mapdata_load_tileset(MapData* map, std::span<const uint8_t> bytes,
                           const LevelReadOptions& options);
-void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count);
 
 // What a save did: whether the file was written, and what the map holds that the file does not.
 struct [[nodiscard("a save that went wrong must be said")]] MapSave {
     int result = MAPDATA_SAVE_FAILED; // MapSaveResult
     int error = 0;                    // why nothing was written, for file_error_text
-    std::string losses;               // what the read left out (mapdata_read_losses): not in
+    std::string losses;               // what the read left out (level_losses_text): not in
                                       // the file either
     bool refused_losses = false;      // not written because of those losses
     uint64_t hard_links = 0;          // names the replaced file had; the others keep the old map
@@ -76,17 +87,17 @@ struct SaveWords {
 // A save of a level or Tiled file in words, for the editor's console and ostrel-lvl alike.
 [[nodiscard("the words are how the user learns what was saved")]] SaveWords
 save_words(const MapSave& save, const char* path);
-// What the read of the map's file left out (skipped records, damaged chunks or region data,
-// region cells past the set limit or the decode budget), in words; empty when nothing was.
-std::string mapdata_read_losses(const MapData* map);
+// What a read left out (skipped records, damaged chunks or region data, region cells past the
+// set limit or the decode budget), in words; empty when nothing was.
+std::string level_losses_text(const LevelLosses& losses);
 
 // Writes the map through the safe save (core/safe_save.h): a symlink is followed and kept; a
 // target that is no regular file or cannot be opened for writing is refused. A map whose read
-// left parts of its file out is only written with accept_losses, which then clears them. The
-// map counts as saved only when the file holds everything it does. A program name is written
-// as the "PROGRAM" attribute of the file, never into the map.
-MapSave mapdata_save(MapData* map, const char* path, bool accept_losses = false,
-                     const char* program = nullptr);
+// left parts of its file out (losses) is only written with accept_losses; the caller then
+// forgets them. The map counts as saved only when the file holds everything it does. A
+// program name is written as the "PROGRAM" attribute of the file, never into the map.
+MapSave mapdata_save(MapData* map, const char* path, const LevelLosses& losses = {},
+                     bool accept_losses = false, const char* program = nullptr);
 // Largest tileset bitmap: the elvl block that follows it is found through a 16-bit offset.
 inline constexpr uint32_t kTilesetMaxBytes = 0xFFFC;
 // True when the bytes are an 8-bit 304 x 160 uncompressed BMP whose rows lie inside them;

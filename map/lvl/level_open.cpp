@@ -9,18 +9,17 @@
 
 void mapdata_make_default(MapData* map) {
     map->tiles = tilegrid_new();
-    map->error_count = 0;
     // No bytes: the built-in tileset is installed.
     mapdata_load_tileset(map, {}, LevelReadOptions{false});
 }
 
-MapData* mapdata_open(const char* path, int* error) {
+MapData* mapdata_open(const char* path, int* error, LevelLosses* losses) {
     int ignored = 0;
     if (!error) error = &ignored;
     *error = ENOENT;
     if (!path || !*path) return nullptr;
     MapData* map = mapdata_new();
-    if (!mapdata_read_level(map, path, error)) {
+    if (!mapdata_read_level(map, path, error, losses)) {
         log_msg('W', "<mapdata> error finding or reading level file '%s': %s", path,
                 file_error_text(*error));
         mapdata_free(map);

@@ -18,6 +18,7 @@
 #include "map/lvl/builtin_tileset.h"
 #include "map/lvl/elvl.h"
 #include "map/lvl/level.h"
+#include "map/lvl/level_reading.h"
 #include "map/lvl/level_records.h"
 #include "map/lvl/level_report.h"
 #include "map/model/mapdata.h"
@@ -156,15 +157,21 @@ void mapdata_load_tileset(MapData* map, const uint8_t* bytes, uint32_t length) {
                          LevelReadOptions{true});
 }
 
-void mapdata_read_tiles(MapData* map, const uint8_t* records, int32_t count) {
+// Logs the tile records refused so far (a capped kind: a TILE chunk per record is possible).
+static void log_refused_records(LevelReading* reading) {
+    if (reading->losses.tile_records != 0)
+        log_msg_capped(&reading->log_lines[READLOG_TILES], kReadLogCap, 'W',
+                       "<mapdata> %d errors in map", static_cast<int>(reading->losses.tile_records));
+}
+
+void level_read_tiles(LevelReading* reading, const uint8_t* records, int32_t count) {
+    MapData* map = reading->map;
     const uint8_t* end = records + (static_cast<uint32_t>(count) & ~3u);
-    if (count >= 4 && map->tiles && map->read_report)
-        map->error_count += level_read_tiles_reporting(map, map->read_report, records, end);
+    if (count >= 4 && map->tiles && reading->report)
+        reading->losses.tile_records += level_read_tiles_reporting(map, reading->report, records, end);
     else if (count >= 4 && map->tiles)
-        map->error_count += level_apply_records(map, records, end);
-    if (map->error_count != 0)
-        log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
-                       static_cast<int>(map->error_count));
+        reading->losses.tile_records += level_apply_records(map, records, end);
+    log_refused_records(reading);
 }
 
 // Facts of the file's layout for a read report: the elvl pointer, the records' start, the bytes
@@ -197,8 +204,9 @@ static void report_layout(LevelReport* report, std::span<const uint8_t> bytes, u
                              static_cast<int>(after % 4));
 }
 
-static void read_bytes(MapData* map, std::span<const uint8_t> bytes,
+static void read_bytes(LevelReading* reading, std::span<const uint8_t> bytes,
                        const LevelReadOptions& options) {
+    MapData* map = reading->map;
     if (!map->tiles) map->tiles = tilegrid_new();
     mapdata_load_tileset(map, bytes, options);
     // A file without a bitmap relies on the zone's standard graphics: the built-in tileset is
@@ -218,50 +226,51 @@ static void read_bytes(MapData* map, std::span<const uint8_t> bytes,
             // gives: only chunks of one type depend on each other's order, and a table keeps
             // that order too.
             auto keep_unhandled = [](const char* key, void* copy, void* user) {
-                auto* m = static_cast<MapData*>(user);
-                if (!mapdata_handle_chunk(key, copy, m)) hash_add(m->kept_chunks, key, copy);
+                auto* r = static_cast<LevelReading*>(user);
+                if (!mapdata_handle_chunk(key, copy, r)) hash_add(r->map->kept_chunks, key, copy);
                 return 0;
             };
-            LevelReport* report = map->read_report;
+            LevelReport* report = reading->report;
             if (report) report->walked = &report->chunks;
-            if (!elvl_walk_chunks(first, static_cast<int32_t>(area), keep_unhandled, map, report)) {
+            if (!elvl_walk_chunks(first, static_cast<int32_t>(area), keep_unhandled, reading,
+                                  report)) {
                 log_msg('W', "<mapdata> error in lvl while reading metadata chunks");
-                ++map->bad_chunk_areas;
+                ++reading->losses.chunk_areas;
             }
             if (report) report->walked = nullptr;
         }
         start = load_u32(&bytes[2]);
     }
-    if (map->read_report) report_layout(map->read_report, bytes, start);
+    if (reading->report) report_layout(reading->report, bytes, start);
     if (start >= bytes.size()) {
-        mapdata_read_tiles(map, nullptr, 0);
+        level_read_tiles(reading, nullptr, 0);
         return;
     }
     uint64_t count = bytes.size() - start;
     // Files past 2 GiB of records: whole records only, in slices the signed count can hold.
     while (count > INT32_MAX) {
-        mapdata_read_tiles(map, bytes.data() + start, INT32_MAX - 3);
+        level_read_tiles(reading, bytes.data() + start, INT32_MAX - 3);
         start += INT32_MAX - 3;
         count -= INT32_MAX - 3;
     }
-    mapdata_read_tiles(map, bytes.data() + start, static_cast<int32_t>(count));
+    level_read_tiles(reading, bytes.data() + start, static_cast<int32_t>(count));
 }
 
 void mapdata_read_bytes(MapData* map, std::span<const uint8_t> bytes,
                         const LevelReadOptions& options) {
     LevelReport* report = options.report;
-    map->read_report = report;
-    map->decode_budget = options.region_budget;
+    LevelReading reading{map, report};
+    reading.decode_budget = options.region_budget;
     if (report) {
         report->base = bytes.data();
         report->base_offset = 0;
     }
-    read_bytes(map, bytes, options);
+    read_bytes(&reading, bytes, options);
     if (report) {
         level_report_finish(report, map);
         report->base = nullptr;
     }
-    map->read_report = nullptr;
+    if (options.losses) *options.losses = reading.losses;
 }
 
 // Reads up to want bytes at the descriptor's position into out; fewer only at the file's end
@@ -277,7 +286,7 @@ static size_t read_some(int fd, uint8_t* out, size_t want) {
     return got;
 }
 
-int mapdata_read_level(MapData* map, const char* path, int* error) {
+int mapdata_read_level(MapData* map, const char* path, int* error, LevelLosses* losses) {
     uint64_t size = 0;
     int fd = file_open_checked(path, error, kLevelFileLimit, &size);
     if (fd < 0) return 0;
@@ -312,9 +321,11 @@ int mapdata_read_level(MapData* map, const char* path, int* error) {
         *error = ENOMEM;
         return 0;
     }
+    LevelReadOptions options{true};
+    options.losses = losses;
     if (whole) {
         close(fd);
-        mapdata_read_bytes(map, head, LevelReadOptions{true});
+        mapdata_read_bytes(map, head, options);
         return 1;
     }
     // The records begin in what was read already: the first bytes of a file without a
@@ -325,7 +336,8 @@ int mapdata_read_level(MapData* map, const char* path, int* error) {
     std::memcpy(piece, begun, held);
     // The head's bytes past the records' start are too few to make a record: read_bytes
     // applies none, and keeps them in the tileset as a whole read does.
-    read_bytes(map, head, LevelReadOptions{true});
+    LevelReading reading{map};
+    read_bytes(&reading, head, options);
     uint32_t errors = 0;
     for (;;) {
         held += read_some(fd, piece + held, sizeof piece - held);
@@ -336,9 +348,8 @@ int mapdata_read_level(MapData* map, const char* path, int* error) {
         std::memcpy(piece, piece + records, held);
     }
     close(fd);
-    map->error_count += errors;
-    if (errors != 0)
-        log_msg_capped(&map->log_lines[MAPLOG_TILES], kMapLogCap, 'W', "<mapdata> %d errors in map",
-                       static_cast<int>(map->error_count));
+    reading.losses.tile_records += errors;
+    if (errors != 0) log_refused_records(&reading);
+    if (losses) *losses = reading.losses;
     return 1;
 }

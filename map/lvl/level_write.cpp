@@ -14,6 +14,7 @@
 #include "map/lvl/builtin_tileset.h"
 #include "map/lvl/elvl.h"
 #include "map/lvl/level.h"
+#include "map/lvl/level_reading.h"
 #include "map/model/attributes.h"
 #include "map/model/mapdata.h"
 #include "map/lvl/region_codec.h"
@@ -139,7 +140,7 @@ int mapdata_write_attr(const char* key, void* value, void* context) {
     elvl_append_chunk(ctx->out, "ATTR", data.data(), length);
     auto chunk_length = static_cast<uint32_t>(ctx->out->size() - before);
     ctx->length += chunk_length;
-    log_msg_capped(&ctx->lines, kMapLogCap, 'D',
+    log_msg_capped(&ctx->lines, kReadLogCap, 'D',
                    "written ATTR: '%s=%s'. chunklen:%d (%d+%d+padding)", key, text,
                    static_cast<int>(chunk_length), 8, static_cast<int>(length));
     return 0;
@@ -310,18 +311,17 @@ bool mapdata_save_complete(const MapSave& save) {
     return save.result == MAPDATA_SAVE_OK && save.losses.empty();
 }
 
-std::string mapdata_read_losses(const MapData* map) {
-    if (!map || map->read_losses_accepted) return {};
+std::string level_losses_text(const LevelLosses& losses) {
     std::string text;
     auto add = [&](uint64_t count, const char* what) {
         if (count == 0) return;
         text += (text.empty() ? "" : ", ") + text_count(count) + " " + what;
     };
-    add(map->error_count, "tile records outside the map");
-    add(map->bad_chunk_areas, "damaged metadata areas");
-    add(map->bad_region_data, "damaged region cell lists");
-    add(map->region_cells_lost, "region cells past the limit of 255 region sets");
-    if (mapdata_region_data_cut(map))
+    add(losses.tile_records, "tile records outside the map");
+    add(losses.chunk_areas, "damaged metadata areas");
+    add(losses.region_data, "damaged region cell lists");
+    add(losses.region_cells, "region cells past the limit of 255 region sets");
+    if (losses.region_data_cut)
         text += std::string(text.empty() ? "" : ", ") + "region cells past the decoding limit";
     return text;
 }
@@ -357,13 +357,14 @@ SaveWords save_words(const MapSave& save, const char* path) {
     return {outcome, text};
 }
 
-MapSave mapdata_save(MapData* map, const char* path, bool accept_losses, const char* program) {
+MapSave mapdata_save(MapData* map, const char* path, const LevelLosses& losses,
+                     bool accept_losses, const char* program) {
     MapSave save;
     if (!map || !path || !*path) {
         save.error = ENOENT;
         return save;
     }
-    save.losses = mapdata_read_losses(map);
+    save.losses = level_losses_text(losses);
     if (!accept_losses && !save.losses.empty()) {
         save.refused_losses = true;
         return save;
@@ -384,7 +385,5 @@ MapSave mapdata_save(MapData* map, const char* path, bool accept_losses, const c
     save.result = image.result;
     save.hard_links = file.hard_links;
     save.owner_kept = file.owner_kept;
-    // Losses accepted on request are permanent now: the map counts as saved despite them.
-    if (accept_losses) map->read_losses_accepted = true;
     return save;
 }

@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "map/lvl/elvl.h"
+#include "map/lvl/level_reading.h"
 #include "map/lvl/level_report.h"
 
 #include <algorithm>
@@ -16,12 +17,11 @@ constexpr int32_t kSide = 1024;
 
 enum RunKind : uint8_t { kSkipCells = 0, kCells = 1, kSkipRows = 2, kRepeatRow = 3 };
 
-// Takes cell steps from the map's decode budget; the read that runs it out gets one problem.
-bool take_budget(Region* region, uint64_t cells) {
-    MapData* map = region->owner;
-    bool was_cut = mapdata_region_data_cut(map);
-    if (mapdata_take_decode_budget(map, cells)) return true;
-    if (LevelReport* report = map->read_report; report && !was_cut)
+// Takes cell steps from the read's decode budget; the read that runs it out gets one problem.
+bool take_budget(LevelReading* reading, uint64_t cells) {
+    bool was_cut = reading->losses.region_data_cut;
+    if (level_take_decode_budget(reading, cells)) return true;
+    if (LevelReport* report = reading->report; report && !was_cut)
         level_report_problem(report, report->base,
                              "region '%s' and the regions after it lost cells: the region data "
                              "asks for more work than any map needs",
@@ -31,9 +31,9 @@ bool take_budget(Region* region, uint64_t cells) {
 
 // Adds the cells of row src to rows first to last - 1. The copies never reach row src, so its
 // runs are taken once. Adds nothing when the map's decode budget cannot pay for it.
-int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
+int32_t copy_row(LevelReading* reading, Region* region, int32_t src, int32_t first, int32_t last) {
     // Reading the row counts as much as copying it once.
-    if (!take_budget(region, kSide)) return 0;
+    if (!take_budget(reading, kSide)) return 0;
     int32_t starts[kSide / 2 + 1];
     int32_t lengths[kSide / 2 + 1];
     int32_t runs = 0;
@@ -51,7 +51,7 @@ int32_t copy_row(Region* region, int32_t src, int32_t first, int32_t last) {
     int64_t cells = 0;
     for (int32_t i = 0; i < runs; ++i)
         cells += lengths[i];
-    if (!take_budget(region, uint64_t(cells) * uint64_t(last - first)))
+    if (!take_budget(reading, uint64_t(cells) * uint64_t(last - first)))
         return 0;
     int32_t lost = 0;
     for (int32_t i = 0; i < runs; ++i)
@@ -101,8 +101,24 @@ void put_code(std::vector<uint8_t>* out, RunKind kind, int32_t count) {
 
 } // namespace
 
-int region_decode_tiles(Region* region, const uint8_t* data, int32_t length,
-                        const char** fault) {
+bool level_take_decode_budget(LevelReading* reading, uint64_t cells) {
+    uint64_t budget = reading->decode_budget;
+    if (!reading->losses.region_data_cut && reading->decode_work <= budget &&
+        cells <= budget - reading->decode_work) {
+        reading->decode_work += cells;
+        return true;
+    }
+    if (!reading->losses.region_data_cut)
+        log_msg('W',
+                "<mapdata> region data asks for more than %u million cell steps: the "
+                "region cells after that are not read",
+                static_cast<unsigned>(budget >> 20));
+    reading->losses.region_data_cut = true;
+    return false;
+}
+
+int region_decode_tiles(LevelReading* reading, Region* region, const uint8_t* data,
+                        int32_t length, const char** fault) {
     const char* ignored = nullptr;
     if (!fault) fault = &ignored;
     *fault = "no data";
@@ -130,8 +146,7 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length,
         if (kind == kSkipCells || kind == kCells) {
             // Cells past column 1,023 are not added; the run still makes the data invalid.
             int32_t inside = std::min(n, kSide - x);
-            if (kind == kCells &&
-                take_budget(region, uint64_t(inside)))
+            if (kind == kCells && take_budget(reading, uint64_t(inside)))
                 lost += region_add_run(region, x, y, inside);
             x += n;
             if (x == kSide) {
@@ -153,15 +168,16 @@ int region_decode_tiles(Region* region, const uint8_t* data, int32_t length,
                 break;
             }
             // Rows past 1,023 are not added; the code still makes the data invalid.
-            lost += copy_row(region, y - 1, y, std::min(y + n, kSide));
+            lost += copy_row(reading, region, y - 1, y, std::min(y + n, kSide));
             y += n;
         }
     }
     // One warning per rTIL: a few bytes of code could otherwise log a line per map cell.
     if (lost > 0) {
-        log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+        reading->losses.region_cells += static_cast<uint32_t>(lost);
+        log_msg_capped(&reading->log_lines[READLOG_REGION], kReadLogCap, 'W',
                        "<mapdata> overlap limit reached. some region data will be lost.");
-        if (LevelReport* report = region->owner->read_report)
+        if (LevelReport* report = reading->report)
             level_report_problem(report, report->base,
                                  "region '%s' lost %s cells: too many regions overlap there "
                                  "(the limit of %d region sets was reached)",

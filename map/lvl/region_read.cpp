@@ -9,13 +9,23 @@
 #include "core/mem.h"
 #include "core/text.h"
 #include "map/lvl/elvl.h"
+#include "map/lvl/level_reading.h"
 #include "map/lvl/level_report.h"
 #include "map/lvl/region_codec.h"
 #include "map/model/model_raw.h"
 #include "map/model/region.h"
 
-int region_handle_subchunk(const char*, void* chunk, void* user) {
-    auto* region = static_cast<Region*>(user);
+namespace {
+
+// A region of the map a read is filling.
+struct RegionReading {
+    LevelReading* reading;
+    Region* region;
+};
+
+int handle_subchunk(const char*, void* chunk, void* user) {
+    auto* r = static_cast<RegionReading*>(user);
+    Region* region = r->region;
     const uint8_t* data = elvl_chunk_data(chunk);
     uint32_t length = elvl_chunk_length(chunk);
     if (elvl_chunk_is(chunk, "rNAM")) {
@@ -26,14 +36,14 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
         }
     } else if (elvl_chunk_is(chunk, "rTIL")) {
         mapdata_init_region_store(region->owner);
-        LevelReport* report = region->owner->read_report;
+        LevelReport* report = r->reading->report;
         LevelReportBase saved{};
         if (report) saved = level_report_enter_copy(report, chunk);
         const char* fault = "";
-        if (!region_decode_tiles(region, data, static_cast<int32_t>(length), &fault)) {
-            log_msg_capped(&region->owner->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+        if (!region_decode_tiles(r->reading, region, data, static_cast<int32_t>(length), &fault)) {
+            log_msg_capped(&r->reading->log_lines[READLOG_REGION], kReadLogCap, 'W',
                            "<mapdata> error in lvl file while reading rle tile data");
-            ++region->owner->bad_region_data;
+            ++r->reading->losses.region_data;
             if (report)
                 level_report_problem(report, report->base,
                                      "region '%s' has damaged cell data, read only up to the "
@@ -49,27 +59,30 @@ int region_handle_subchunk(const char*, void* chunk, void* user) {
 }
 
 // Finds the first "rNAM" copy (chunks of one type are visited in file order).
-static int find_name_chunk(const char*, void* chunk, void* found) {
+int find_name_chunk(const char*, void* chunk, void* found) {
     auto** name = static_cast<const void**>(found);
     if (!*name && elvl_chunk_is(chunk, "rNAM")) *name = chunk;
     return 0;
 }
 
-void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
+} // namespace
+
+void mapdata_read_region(LevelReading* reading, const uint8_t* data, uint32_t length) {
+    MapData* map = reading->map;
     auto* region = static_cast<Region*>(mem_alloc(sizeof(Region)));
     region->owner = map;
     region->subchunks = hash_create();
     // The walk takes a signed length; no chunk comes near the cut.
     auto area = static_cast<int32_t>(length > INT32_MAX ? INT32_MAX : length);
-    LevelReport* report = map->read_report;
+    LevelReport* report = reading->report;
     std::vector<LevelChunk> walked;
     // The region's sub-chunks are listed apart; the outer walk's list comes back after.
     std::vector<LevelChunk>* outer = report ? report->walked : nullptr;
     if (report) report->walked = &walked;
     if (!elvl_read_chunks(region->subchunks, data, area, report)) {
-        log_msg_capped(&map->log_lines[MAPLOG_REGION], kMapLogCap, 'W',
+        log_msg_capped(&reading->log_lines[READLOG_REGION], kReadLogCap, 'W',
                        "<mapdata> error in lvl while reading region chunks");
-        ++map->bad_chunk_areas;
+        ++reading->losses.chunk_areas;
     }
     if (report) report->walked = outer;
     // Without a name the region and all its sub-chunks are dropped, rTIL data included.
@@ -88,7 +101,8 @@ void mapdata_read_region(MapData* map, const uint8_t* data, uint32_t length) {
             reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
             strnlen(reinterpret_cast<const char*>(elvl_chunk_data(name_chunk)),
                     elvl_chunk_length(name_chunk)));
-    hash_filter(region->subchunks, region_handle_subchunk, region);
+    RegionReading filling{reading, region};
+    hash_filter(region->subchunks, handle_subchunk, &filling);
     // Most regions keep no sub-chunks: an empty table would cost more than the region.
     if (region->subchunks->count == 0) {
         hash_free(region->subchunks);

@@ -12,9 +12,7 @@
 #include "map/model/stamp.h"
 
 MapData* mapdata_new() {
-    auto* map = static_cast<MapData*>(mem_alloc(sizeof(MapData)));
-    map->decode_budget = kRegionDecodeBudget;
-    return map;
+    return static_cast<MapData*>(mem_alloc(sizeof(MapData)));
 }
 
 void mapdata_clear(MapData* map) {

@@ -11,7 +11,6 @@
 struct Region;
 struct RegionSetTable;
 struct EditHistory;
-struct LevelReport;
 
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
@@ -22,11 +21,6 @@ enum : uint8_t {
     TILE_FILLER = 250, // the non-anchor cells of an object's square
     TILE_REGION_BRUSH = 251,
 };
-
-// Log lines a file can repeat without end; each kind is logged at most kMapLogCap times per
-// map (core/log.h, log_msg_capped).
-enum MapLogKind { MAPLOG_ATTR, MAPLOG_REGION, MAPLOG_TILES, MAPLOG_KINDS };
-inline constexpr uint32_t kMapLogCap = 200;
 
 struct MapData {
     TileGrid* tiles;
@@ -40,29 +34,18 @@ struct MapData {
     // Type -> owned chunk copy of a type the reader keeps as is; written back in the order
     // the file had them (the table's order of adding, hash_foreach_added).
     HashTable* kept_chunks;
-    uint32_t error_count;             // tile records rejected while reading
-    uint32_t log_lines[MAPLOG_KINDS]; // lines of each MapLogKind logged so far
     StampList stamps;             // the placed objects, oldest first
     uint32_t* stamp_cover;        // owned; per 32 x 32 area of the map, the stamps touching it
     uint8_t* tileset; // owned BMP bytes (render/ decodes them for drawing)
     uint32_t tileset_length;
     // The tileset is the built-in one shown for a file that had none: it is never saved.
     bool tileset_placeholder;
-    // What a load could not use; reported to the user once the map is shown.
-    uint32_t bad_chunk_areas;   // metadata or region chunk areas that were not walked to the end
-    uint32_t bad_region_data;   // rTIL sub-chunks that were invalid and read only in part
-    uint32_t region_cells_lost; // region cells that a 256th region set would have needed
-    bool read_losses_accepted;  // a save made the losses above permanent on request
     uint64_t revision;          // bumped by every change to what a save would write
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one
     // The undo steps of the change path (map/edit), made by its first change; the model only
     // releases them, through the edit library's own hook, before the grids they refer to.
     EditHistory* history;
     void (*history_release)(MapData* map);
-    LevelReport* read_report; // not owned; set only while a read that was asked for one runs
-    // Cell steps rTIL decoding of this map may take (kRegionDecodeBudget from mapdata_new; a
-    // read sets it from its options, tests and fuzzing give a small one).
-    uint64_t decode_budget;
 };
 
 // Marks one change to what a save would write.

@@ -33,8 +33,7 @@ int region_add_tile(Region* region, int32_t x, int32_t y);
 int region_set_tile(Region* region, int32_t x, int32_t y, int present);
 int region_toggle_tile(Region* region, int32_t x, int32_t y);
 // Adds cells x to x + count - 1 of row y without logging; returns how many the overlap limit
-// kept out (also added to the map's region_cells_lost). The caller keeps the run inside the
-// map.
+// kept out. The caller keeps the run inside the map.
 int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count);
 // The same for the rectangle of columns x to x + count - 1 and rows y to y + rows - 1. A
 // column of a sub-block that holds one region set moves to the next set in one store, so
@@ -60,9 +59,6 @@ void region_retire(Region* region);
 
 // Creates the region grid and the region set table when absent.
 void mapdata_init_region_store(MapData* map);
-// Takes cell steps from the map's decode budget (MapData::decode_budget) (creating the store when absent); false,
-// with the warning logged once per map, when they do not fit.
-bool mapdata_take_decode_budget(MapData* map, uint64_t cells);
 // Releases the region grid, the region set table and every region (part of mapdata_clear).
 void mapdata_clear_regions(MapData* map);
 

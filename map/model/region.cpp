@@ -26,28 +26,6 @@ void mapdata_init_region_store(MapData* map) {
     if (!map->region_sets) map->region_sets = region_sets_new();
 }
 
-bool mapdata_take_decode_budget(MapData* map, uint64_t cells) {
-    mapdata_init_region_store(map);
-    RegionSetTable* sets = map->region_sets;
-    uint64_t budget = map->decode_budget;
-    if (!sets->decode_cut && sets->decode_work <= budget &&
-        cells <= budget - sets->decode_work) {
-        sets->decode_work += cells;
-        return true;
-    }
-    if (!sets->decode_cut)
-        log_msg('W',
-                "<mapdata> region data asks for more than %u million cell steps: the "
-                "region cells after that are not read",
-                static_cast<unsigned>(budget >> 20));
-    sets->decode_cut = true;
-    return false;
-}
-
-bool mapdata_region_data_cut(const MapData* map) {
-    return map->region_sets && map->region_sets->decode_cut;
-}
-
 int32_t mapdata_region_set_count(const MapData* map) {
     return map->region_sets ? map->region_sets->count : 0;
 }
@@ -132,7 +110,6 @@ int32_t region_add_run(Region* region, int32_t x, int32_t y, int32_t count) {
             sub->cells[tilegrid_cell_index(x, y)] = static_cast<uint8_t>(k);
         }
     }
-    map->region_cells_lost += static_cast<uint32_t>(lost);
     return lost;
 }
 
@@ -192,7 +169,6 @@ int32_t region_add_block(Region* region, int32_t x0, int32_t y0, int32_t count, 
             }
         }
     }
-    map->region_cells_lost += static_cast<uint32_t>(lost);
     return lost;
 }
 
@@ -203,8 +179,6 @@ static bool inside_map(int32_t x, int32_t y) {
 int region_add_tile(Region* region, int32_t x, int32_t y) {
     if (!region || !inside_map(x, y)) return 0;
     if (region_add_run(region, x, y, 1) != 0) {
-        // A refused edit is no load loss.
-        --region->owner->region_cells_lost;
         log_msg('W', "<mapdata> overlap limit reached. some region data will be lost.");
         return 0;
     }

@@ -37,8 +37,6 @@ Region* mapdata_find_region(const MapData* map, const char* name);
 const char* region_name(const Region* region);
 // Visits every region of the map in file order, new regions last, with or without cells.
 void mapdata_for_each_region(MapData* map, void (*visitor)(void* user, Region* region), void* user);
-// True once rTIL decoding of the map ran out of its budget.
-bool mapdata_region_data_cut(const MapData* map);
 // Region sets in use (slots 1 to the result), 0 without a set table.
 int32_t mapdata_region_set_count(const MapData* map);
 // The members of set k in order (count in *length), or null for an empty slot.

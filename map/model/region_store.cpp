@@ -57,9 +57,6 @@ RegionStore region_store_rebuild(const MapData* map, const Region* drop) {
     bool used[256] = {};
     mark_used(map->region_grid, used);
     RegionSetTable* sets = region_sets_new();
-    // What reading used up stays with the map.
-    sets->decode_work = old->decode_work;
-    sets->decode_cut = old->decode_cut;
     uint8_t remap[256] = {};
     for (int32_t k = 1; k <= old->count; ++k) {
         if (!used[k]) continue;

@@ -21,8 +21,6 @@ struct RegionSetTable {
     // For one region at a time: the set a cell of set s moves to (0 not yet known).
     const Region* cache_region;
     uint16_t cache[256];
-    uint64_t decode_work; // cell steps rTIL decoding has taken
-    bool decode_cut;      // the budget ran out (and the warning was logged)
 };
 
 // Marks a transition whose combination found no free slot.

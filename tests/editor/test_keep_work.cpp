@@ -117,6 +117,9 @@ TEST_F(KeepWork, ReadLossesNeedSaveBangAndHardLinksAreNamed) {
     EXPECT_NE((row(6) + row(7)).find("the file had 2 hard links: the others keep the old map"),
               std::string::npos);
     EXPECT_EQ(fs::file_size("other.lvl"), 8u);
+    // Once made permanent, the losses are no more: a plain save goes ahead.
+    run("?save");
+    EXPECT_NE((row(6) + row(7)).find("map saved as bad.lvl"), std::string::npos) << row(6) + row(7);
 }
 
 } // namespace

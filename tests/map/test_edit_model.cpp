@@ -209,7 +209,7 @@ TEST(EditHistory, SaveStampsTheFileNotTheMap) {
     ScopedMap m;
     mapdata_make_default(m.map);
     edit_paint(m.map, 3, 4, 7);
-    ASSERT_EQ(mapdata_save(m.map, "stamped.lvl", false, "maker 1").result, MAPDATA_SAVE_OK);
+    ASSERT_EQ(mapdata_save(m.map, "stamped.lvl", {}, false, "maker 1").result, MAPDATA_SAVE_OK);
     const uint64_t saved_revision = m.map->revision;
     EXPECT_EQ(m.map->attributes ? hash_get(m.map->attributes, "PROGRAM") : nullptr, nullptr);
     ASSERT_TRUE(edit_undo(m.map, nullptr));

@@ -36,10 +36,11 @@ TEST(HostileFile, RegionDataPastTheBudgetIsCut) {
     } cases[] = {{3, 3 * fill, false, 3}, {3, 3 * fill - 1, true, 3}, {40, 2 * fill, true, 2}};
     for (const auto& c : cases) {
         ScopedMap map;
-        map.map->decode_budget = c.budget;
+        LevelReading reading{map.map};
+        reading.decode_budget = c.budget;
         Quiet quiet;
-        read_regn(map.map, filling_region(c.rtils));
-        EXPECT_EQ(mapdata_region_data_cut(map.map), c.cut) << c.rtils;
+        read_regn(map.map, filling_region(c.rtils), &reading);
+        EXPECT_EQ(reading.losses.region_data_cut, c.cut) << c.rtils;
         EXPECT_EQ(mapdata_region_set_count(map.map), c.sets) << c.rtils;
         EXPECT_EQ(region_cells(mapdata_find_region(map.map, "r")).size(), 1024u * 1024u);
     }
@@ -54,22 +55,21 @@ TEST(HostileFile, EveryLegalFileDecodesInFullAndCutsAreLosses) {
         append(area, chunk("REGN", concat({chunk("rNAM", bytes("R" + std::to_string(r))),
                                            chunk("rTIL", {0x63, 0xFF, 0xE3, 0xFE})})));
     Bytes file = level_with_chunks(64, area, {});
-    MapData* map = parse(file);
-    EXPECT_FALSE(mapdata_region_data_cut(map));
-    EXPECT_EQ(map->region_cells_lost, 0u);
+    LevelLosses losses;
+    MapData* map = parse(file, &losses);
     EXPECT_EQ(region_cells(mapdata_find_region(map, "R254")).size(), 1024u * 1024u);
-    EXPECT_EQ(mapdata_read_losses(map), "");
+    EXPECT_EQ(level_losses_text(losses), "");
     mapdata_free(map);
 
     LevelReport report;
     ScopedMap cut;
     Quiet quiet;
-    mapdata_read_bytes(cut.map, file, LevelReadOptions{false, &report, 1 << 20});
+    mapdata_read_bytes(cut.map, file, LevelReadOptions{false, &report, 1 << 20, &losses});
     EXPECT_TRUE(std::any_of(report.problems.begin(), report.problems.end(), [](const auto& p) {
         return contains(p.text, "region 'R0' and the regions after it lost cells");
     }));
-    EXPECT_EQ(mapdata_read_losses(cut.map), "region cells past the decoding limit");
-    EXPECT_TRUE(mapdata_save(cut.map, "never-written.lvl").refused_losses);
+    EXPECT_EQ(level_losses_text(losses), "region cells past the decoding limit");
+    EXPECT_TRUE(mapdata_save(cut.map, "never-written.lvl", losses).refused_losses);
 }
 
 // Sizes are checked before anything is read (sparse files cost no disk), with the size and the

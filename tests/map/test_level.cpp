@@ -92,8 +92,9 @@ TEST(LevelRead, RecordsOutsideTheMapAreCountedAndTrailingBytesIgnored) {
     for (auto [bytes, errors] : {std::pair{Bytes{0x00, 0x04, 0x00, 0x07}, 1u},
                                  {Bytes{0x00, 0x00, 0x40, 0x07}, 1u},
                                  {tail, 0u}}) {
-        MapData* map = parse(bytes);
-        EXPECT_EQ(map->error_count, errors);
+        LevelLosses losses;
+        MapData* map = parse(bytes, &losses);
+        EXPECT_EQ(losses.tile_records, errors);
         EXPECT_EQ(mapdata_get_tile(map, 0, 0) + mapdata_get_tile(map, 1, 1), errors ? 0 : 9);
         mapdata_free(map);
     }
@@ -143,10 +144,11 @@ TEST_F(ScratchDir, OpenedFilesReadAsTheirBytesDo) {
                            records({{3, 4, 5}, {6, 7, 8}}), concat({bmp_head(62, 9999), rows})};
     for (const Bytes& file : files) {
         write_file("in.lvl", file);
-        MapData* opened = mapdata_open("in.lvl", nullptr);
-        MapData* parsed = parse(file);
+        LevelLosses opened_losses, parsed_losses;
+        MapData* opened = mapdata_open("in.lvl", nullptr, &opened_losses);
+        MapData* parsed = parse(file, &parsed_losses);
         ASSERT_NE(opened, nullptr);
-        EXPECT_EQ(opened->error_count, parsed->error_count);
+        EXPECT_EQ(opened_losses.tile_records, parsed_losses.tile_records);
         EXPECT_EQ(Bytes(opened->tileset, opened->tileset + opened->tileset_length),
                   Bytes(parsed->tileset, parsed->tileset + parsed->tileset_length));
         for (int32_t y = 0; y < 1024; ++y)
@@ -156,8 +158,9 @@ TEST_F(ScratchDir, OpenedFilesReadAsTheirBytesDo) {
         mapdata_free(opened);
         mapdata_free(parsed);
     }
-    MapData* map = parse(files[0]);
-    EXPECT_EQ(map->error_count, 1);
+    LevelLosses losses;
+    MapData* map = parse(files[0], &losses);
+    EXPECT_EQ(losses.tile_records, 1u);
     for (uint32_t y = 0; y < 64; ++y)
         for (uint32_t x = 0; x < 1024; ++x)
             ASSERT_EQ(mapdata_get_tile(map, x, y), y > 59 ? 0 : x == 5 && y == 57 ? 3 : tile_at(x, y))
@@ -200,11 +203,13 @@ TEST(LevelRead, BitmapEndsAtTheElvlBlockOrBfSize) {
 }
 
 TEST(LevelRead, TileChunkIsAppliedBeforeTheMainRecords) {
+    LevelLosses losses;
     MapData* map = parse(level_with_chunks(
-        64, chunk("TILE", records({{5, 5, 3}, {6, 5, 4}, {1024, 0, 1}})), records({{5, 5, 9}})));
+        64, chunk("TILE", records({{5, 5, 3}, {6, 5, 4}, {1024, 0, 1}})), records({{5, 5, 9}})),
+        &losses);
     EXPECT_EQ(mapdata_get_tile(map, 5, 5), 9);
     EXPECT_EQ(mapdata_get_tile(map, 6, 5), 4);
-    EXPECT_EQ(map->error_count, 1u);
+    EXPECT_EQ(losses.tile_records, 1u);
     mapdata_free(map);
 }
 

@@ -16,7 +16,7 @@ struct Decoded {
     int valid = 0;
     explicit Decoded(std::vector<uint8_t> bytes) {
         region = add_region(map.map, "R");
-        valid = region_decode_tiles(region, bytes.data(), static_cast<int32_t>(bytes.size()));
+        valid = decode_rtil(region, bytes);
     }
 };
 

@@ -41,7 +41,7 @@ void expect_round_trip(const CellTest& in) {
     expect_plain_codes(bytes);
     ScopedMap target;
     Region* copy = add_region(target.map, "T");
-    ASSERT_EQ(region_decode_tiles(copy, bytes.data(), static_cast<int32_t>(bytes.size())), 1);
+    ASSERT_EQ(decode_rtil(copy, bytes), 1);
     for (int32_t y = 0; y < 1024; ++y)
         for (int32_t x = 0; x < 1024; ++x)
             ASSERT_EQ(region_contains(copy, x, y) != 0, in(x, y)) << x << "," << y;
