@@ -134,8 +134,10 @@ TEST_F(ScratchDir, PlainBitmapLoadsWithItsTilesetAndWritesTheCopy) {
 TEST_F(ScratchDir, OpenedFilesReadAsTheirBytesDo) {
     auto tile_at = [](uint32_t x, uint32_t y) { return 1 + (x * 7 + y * 13) % 190; };
     Bytes rows = records({{1030, 5, 9}, {8, 70, 219}}); // one outside the map, one object
+    // Rows 20 to 27 are left out: the band of rows 16 to 23 is half read when the next begins.
+    auto skipped = [](uint32_t y) { return y >= 60 || (y >= 20 && y < 28); };
     for (uint32_t y = 0; y < 60; ++y)
-        for (uint32_t x = 0; x < 1024; ++x)
+        for (uint32_t x = 0; x < 1024 && !skipped(y); ++x)
             append(rows, records({{x, y, tile_at(x, y)}}));
     append(rows, records({{5, 57, 3}})); // after whole rows, in a band of eight half read
     Bytes into_records = level_with_chunks(64, chunk("ATTR", "A=1"), rows);
@@ -163,7 +165,7 @@ TEST_F(ScratchDir, OpenedFilesReadAsTheirBytesDo) {
     EXPECT_EQ(losses.tile_records, 1u);
     for (uint32_t y = 0; y < 64; ++y)
         for (uint32_t x = 0; x < 1024; ++x)
-            ASSERT_EQ(mapdata_get_tile(map, x, y), y > 59 ? 0 : x == 5 && y == 57 ? 3 : tile_at(x, y))
+            ASSERT_EQ(mapdata_get_tile(map, x, y), skipped(y) ? 0 : x == 5 && y == 57 ? 3 : tile_at(x, y))
                 << x << "," << y;
     mapdata_free(map);
 }
