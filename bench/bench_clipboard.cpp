@@ -15,21 +15,21 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-MapData* empty_map() {
-    MapData* map = mapdata_new();
+EditedMap empty_map() {
+    EditedMap map(mapdata_new());
     map->tiles = tilegrid_new();
     return map;
 }
 
 // Every cell set, with a few hundred objects, as a busy zone would be.
-MapData* full_map() {
-    MapData* map = empty_map();
+EditedMap full_map() {
+    EditedMap map(empty_map());
     for (int32_t x = 0; x < 1024; ++x)
         for (int32_t y = 0; y < 1024; ++y)
             tilegrid_put(map->tiles, x, y, static_cast<uint8_t>(1 + (x * 7 + y * 13) % 190));
     for (int32_t k = 0; k < 400; ++k)
         edit_paint(map, (k * 97) % 1018, (k * 61) % 1018, 216 + k % 5);
-    edit_forget_history(map);
+    map.history = edit_history_new(map.get());
     return map;
 }
 
@@ -53,7 +53,7 @@ BENCHMARK(BM_BaselineGridFill)->UseManualTime()->Unit(benchmark::kMillisecond)->
 // Arg 0: the fill; arg 1: its undo.
 void BM_FloodFillEmptyMap(benchmark::State& state) {
     for (auto _ : state) {
-        MapData* map = empty_map();
+        EditedMap map(empty_map());
         auto t0 = Clock::now();
         uint32_t cells = clip_flood_fill(map, 500, 500, 5, nullptr, nullptr);
         auto t1 = Clock::now();
@@ -61,34 +61,30 @@ void BM_FloodFillEmptyMap(benchmark::State& state) {
         auto t2 = Clock::now();
         if (cells != 1024u * 1024u || mapdata_get_tile(map, 7, 7) != 0) state.SkipWithError("fill");
         state.SetIterationTime(state.range(0) ? seconds(t1, t2) : seconds(t0, t1));
-        mapdata_free(map);
     }
 }
 BENCHMARK(BM_FloodFillEmptyMap)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_PasteWholePiece(benchmark::State& state) {
-    MapData* source = full_map();
+    EditedMap source(full_map());
     ClipPiece piece;
     clip_copy(source, {0, 0, 1024, 1024}, nullptr, &piece);
     for (auto _ : state) {
-        MapData* map = empty_map();
+        EditedMap map(empty_map());
         auto t0 = Clock::now();
         clip_paste(map, piece, 0, 0, nullptr);
         state.SetIterationTime(seconds(t0, Clock::now()));
-        mapdata_free(map);
     }
-    mapdata_free(source);
 }
 BENCHMARK(BM_PasteWholePiece)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_CopyWholeMap(benchmark::State& state) {
-    MapData* map = full_map();
+    EditedMap map(full_map());
     for (auto _ : state) {
         ClipPiece piece;
         clip_copy(map, {0, 0, 1024, 1024}, nullptr, &piece);
         benchmark::DoNotOptimize(piece.tiles.data());
     }
-    mapdata_free(map);
 }
 BENCHMARK(BM_CopyWholeMap)->Unit(benchmark::kMillisecond);
 

@@ -21,8 +21,8 @@
 namespace {
 
 // A map whose every cell holds a plain tile.
-MapData* full_map() {
-    MapData* map = mapdata_new();
+EditedMap full_map() {
+    EditedMap map(mapdata_new());
     mapdata_make_default(map);
     for (int32_t x = 0; x < 1024; ++x)
         for (int32_t y = 0; y < 1024; ++y)
@@ -31,18 +31,18 @@ MapData* full_map() {
 }
 
 // The map a stroke is painted on: a real map when present, else one with scattered objects.
-MapData* stroke_map() {
+EditedMap stroke_map() {
     std::string real = std::string(OSTREL_TESTDATA) + "/duelpub.lvl";
-    if (std::filesystem::exists(real)) return mapdata_load(real.c_str());
-    MapData* map = full_map();
+    if (std::filesystem::exists(real)) return EditedMap(mapdata_load(real.c_str()));
+    EditedMap map(full_map());
     for (int k = 0; k < 60; ++k)
-        mapdata_set_tile(map, 17 * k % 1000, 29 * k % 1000, 216 + k % 5);
-    edit_forget_history(map);
+        edit_paint(map, 17 * k % 1000, 29 * k % 1000, 216 + k % 5);
+    map.history = edit_history_new(map.get());
     return map;
 }
 
 void BM_ReadEveryCellBaseline(benchmark::State& state) {
-    MapData* map = full_map();
+    EditedMap map(full_map());
     for (auto _ : state) {
         uint32_t sum = 0;
         for (int32_t x = 0; x < 1024; ++x)
@@ -50,13 +50,12 @@ void BM_ReadEveryCellBaseline(benchmark::State& state) {
                 sum += tilegrid_get(map->tiles, x, y);
         benchmark::DoNotOptimize(sum);
     }
-    mapdata_free(map);
 }
 BENCHMARK(BM_ReadEveryCellBaseline)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // One step that changes all 1,048,576 cells; undo and redo are timed apart.
 void undo_redo(benchmark::State& state, bool time_undo) {
-    MapData* map = full_map();
+    EditedMap map(full_map());
     std::vector<uint32_t> cells;
     cells.reserve(1 << 20);
     for (int32_t y = 0; y < 1024; ++y)
@@ -78,7 +77,6 @@ void undo_redo(benchmark::State& state, bool time_undo) {
         state.SetIterationTime(
             std::chrono::duration<double>(time_undo ? t1 - t0 : t2 - t1).count());
     }
-    mapdata_free(map);
 }
 void BM_UndoMillionCells(benchmark::State& state) {
     undo_redo(state, true);
@@ -118,7 +116,7 @@ void paint_without_history(MapData* map, int32_t x, int32_t y, int tile) {
 // A stroke of 24 cells along a row, painting 5 and 6 in turn (arg 1: erasing and painting in
 // turn), with one step per stroke when the history is on.
 void stroke(benchmark::State& state, bool history) {
-    MapData* map = stroke_map();
+    EditedMap map(stroke_map());
     const bool erase = state.range(0) == 1;
     int n = 0;
     for (auto _ : state) {
@@ -137,7 +135,6 @@ void stroke(benchmark::State& state, bool history) {
             edit_end(map);
         }
     }
-    mapdata_free(map);
 }
 void BM_StrokeWithoutHistory(benchmark::State& state) {
     stroke(state, false);

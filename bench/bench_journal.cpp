@@ -43,16 +43,16 @@ std::string bench_map_path() {
     return std::filesystem::exists(real) ? real : std::string();
 }
 
-MapData* bench_map() {
-    if (std::string real = bench_map_path(); !real.empty()) return mapdata_load(real.c_str());
-    MapData* map = mapdata_new();
+EditedMap bench_map() {
+    if (std::string real = bench_map_path(); !real.empty()) return EditedMap(mapdata_load(real.c_str()));
+    EditedMap map(mapdata_new());
     mapdata_make_default(map);
     return map;
 }
 
 // One stroke of 24 cells along a row, as bench_edit paints it; n picks its row and tile so
 // that every stroke changes its row (the tile flips each time the rows come round).
-void stroke(MapData* map, int n) {
+void stroke(MapEdit map, int n) {
     int32_t y = 300 + n % 64;
     int tile = 5 + (n / 64) % 2;
     edit_begin(map, "stroke");
@@ -71,8 +71,8 @@ double thread_cpu_ns() {
 // The same strokes on two maps, one with the journal on, in alternating blocks: the painting
 // thread's CPU time of each side, paired so that drifts of the machine fall on both.
 void BM_Stroke(benchmark::State& state) {
-    MapData* plain = bench_map();
-    MapData* journalled = bench_map();
+    EditedMap plain(bench_map());
+    EditedMap journalled(bench_map());
     // Past 64 MiB the journal is rewritten as one map: hours of real strokes, seconds of
     // these; its cost is that of a save, measured elsewhere.
     JournalSession* session = journal_session_start(
@@ -92,8 +92,6 @@ void BM_Stroke(benchmark::State& state) {
     state.counters["stroke_on_us"] = on_ns / 1e3 / n;
     state.counters["stroke_on_over_off"] = on_ns / off_ns;
     journal_session_end(session, journalled, true);
-    mapdata_free(journalled);
-    mapdata_free(plain);
 }
 BENCHMARK(BM_Stroke)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
@@ -103,14 +101,14 @@ BENCHMARK(BM_Stroke)->Unit(benchmark::kMillisecond)->Repetitions(5);
 void BM_EditorStroke(benchmark::State& state) {
     Editor editor;
     app_bind(&editor);
-    MapPtr plain(bench_map()), journalled(bench_map());
+    EditedMap plain = bench_map(), journalled = bench_map();
     JournalSession* session = journal_session_start(
-        journalled.get(), bench_map_path(), false, scratch_folder() + "/editor.journal", uint64_t{1} << 34);
+        journalled, bench_map_path(), false, scratch_folder() + "/editor.journal", uint64_t{1} << 34);
     double off_ns = 0, on_ns = 0;
     int n = 0;
     for (auto _ : state) {
         for (int side = 0; side < 2; ++side) {
-            app().doc.map.swap(side ? journalled : plain);
+            std::swap(app().doc.map, side ? journalled : plain);
             double start = thread_cpu_ns();
             for (int k = 0; k < 64; ++k) {
                 int32_t y = 300 + (n + k) % 64;
@@ -122,14 +120,14 @@ void BM_EditorStroke(benchmark::State& state) {
                 editor_mouse(0, 0, 423, y);
             }
             (side ? on_ns : off_ns) += thread_cpu_ns() - start;
-            app().doc.map.swap(side ? journalled : plain);
+            std::swap(app().doc.map, side ? journalled : plain);
         }
         n += 64;
     }
     state.counters["editor_stroke_off_us"] = off_ns / 1e3 / n;
     state.counters["editor_stroke_on_us"] = on_ns / 1e3 / n;
     state.counters["editor_stroke_on_over_off"] = on_ns / off_ns;
-    journal_session_end(session, journalled.get(), true);
+    journal_session_end(session, journalled, true);
     app_bind(nullptr);
 }
 BENCHMARK(BM_EditorStroke)->Unit(benchmark::kMillisecond)->Repetitions(5);
@@ -153,7 +151,7 @@ void measure(void* user, MapData* map, const EditStepView& step) {
 void BM_JournalBytesPerStep(benchmark::State& state) {
     Sizes sizes;
     for (auto _ : state) {
-        MapData* map = bench_map();
+        EditedMap map(bench_map());
         edit_set_observer(map, measure, &sizes);
         Region* region = edit_region_create(map, "Bench");
         for (int k = 0; k < 200; ++k) {
@@ -172,7 +170,6 @@ void BM_JournalBytesPerStep(benchmark::State& state) {
         }
         edit_region_delete(map, region);
         edit_undo(map, nullptr);
-        mapdata_free(map);
     }
     state.counters["worst_journal_minus_undo_bytes"] = sizes.worst_over;
     state.counters["journal_bytes_per_step"] = sizes.journal / sizes.steps;
@@ -182,7 +179,7 @@ BENCHMARK(BM_JournalBytesPerStep)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Builds the map of a journal of 10,000 strokes of 1 to 32 cells.
 void BM_Recover10000Steps(benchmark::State& state) {
-    MapData* map = bench_map();
+    EditedMap map(bench_map());
     std::vector<uint8_t> file, base;
     mapdata_save_bytes(map, &base);
     journal_encode_header(JournalHeader{}, &file);
@@ -202,13 +199,11 @@ void BM_Recover10000Steps(benchmark::State& state) {
             edit_paint(map, 200 + x + i % 300, 200 + i % 500, 1 + (i + x + i / 1500) % 150);
         steps += static_cast<uint32_t>(edit_end(map));
     }
-    mapdata_free(map);
     for (auto _ : state) {
         JournalContents journal = journal_parse(file);
         std::string problem;
-        MapData* rebuilt = recovery_build_map(journal, &problem);
+        EditedMap rebuilt(recovery_build_map(journal, &problem));
         if (!rebuilt || journal.steps() != steps) state.SkipWithError("recovery failed");
-        mapdata_free(rebuilt);
     }
     state.counters["journal_mib"] = double(file.size()) / (1 << 20);
 }
@@ -217,7 +212,7 @@ BENCHMARK(BM_Recover10000Steps)->Unit(benchmark::kMillisecond)->Repetitions(3);
 // The loss window: from the end of a stroke until the writer, at its own pace (nobody hurries
 // it), has made the stroke durable on the disk of the scratch folder.
 void BM_StepToDurable(benchmark::State& state) {
-    MapData* map = bench_map();
+    EditedMap map(bench_map());
     JournalSession* session = journal_session_start(map, bench_map_path(), false,
                                                      scratch_folder() + "/durable.journal");
     double worst = 0;
@@ -236,14 +231,13 @@ void BM_StepToDurable(benchmark::State& state) {
     }
     state.counters["worst_ms"] = worst;
     journal_session_end(session, map, true);
-    mapdata_free(map);
 }
 BENCHMARK(BM_StepToDurable)->Iterations(100)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The rewrite past the bound on a full map (every cell set, many objects): the whole map laid
 // out on the painting thread, then written and made durable by the journal's thread.
 void BM_SnapshotRewrite(benchmark::State& state) {
-    MapData* map = bench_map();
+    EditedMap map(bench_map());
     for (int32_t y = 0; y < 1024; ++y)
         for (int32_t x = 0; x < 1024; ++x)
             tilegrid_put(map->tiles, x, y, static_cast<uint8_t>(1 + (x * 7 + y * 13) % 190));
@@ -267,7 +261,6 @@ void BM_SnapshotRewrite(benchmark::State& state) {
     }
     state.counters["painting_thread_ms"] = layout_ms / double(state.iterations());
     journal_writer_free(writer, true);
-    mapdata_free(map);
 }
 BENCHMARK(BM_SnapshotRewrite)->Iterations(10)->UseRealTime()->Unit(benchmark::kMillisecond);
 

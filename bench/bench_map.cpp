@@ -16,6 +16,7 @@
 
 #include "core/platform.h"
 #include "map/lvl/builtin_tileset.h"
+#include "map/edit/edit.h"
 #include "map/lvl/level.h"
 #include "map/lvl/level_reading.h"
 #include "map/model/mapdata.h"
@@ -183,18 +184,17 @@ BENCHMARK(BM_SaveFullMapToMemory)->Unit(benchmark::kMillisecond);
 
 // Erasing one cell of a full map, compaction included; timed around the paint alone.
 void BM_PaintZeroFullMap(benchmark::State& state) {
-    MapData* map = mapdata_load(g_full.c_str());
+    EditedMap map(mapdata_load(g_full.c_str()));
     uint32_t n = 0;
     for (auto _ : state) {
         int32_t x = static_cast<int32_t>(n * 97 % 1024), y = static_cast<int32_t>(n * 389 % 1024);
         ++n;
         auto start = std::chrono::steady_clock::now();
-        mapdata_set_tile(map, x, y, 0);
+        edit_paint(map, x, y, 0);
         auto end = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
         tilegrid_put(map->tiles, x, y, tile_at(static_cast<uint32_t>(x), static_cast<uint32_t>(y)));
     }
-    mapdata_free(map);
 }
 BENCHMARK(BM_PaintZeroFullMap)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(5);
 

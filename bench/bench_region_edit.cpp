@@ -33,33 +33,31 @@ void BM_BaselineGridSweep(benchmark::State& state) {
 BENCHMARK(BM_BaselineGridSweep)->Unit(benchmark::kMillisecond);
 
 // A real map with its regions when the test maps are there, else the default map.
-MapData* load_map() {
-    return mapdata_load(OSTREL_TESTDATA "/duelpub.lvl");
+EditedMap load_map() {
+    return EditedMap(mapdata_load(OSTREL_TESTDATA "/duelpub.lvl"));
 }
 
 void BM_CreateThenUndo(benchmark::State& state) {
-    MapData* map = load_map();
+    EditedMap map(load_map());
     for (auto _ : state) {
         benchmark::DoNotOptimize(edit_region_create(map, "Landing"));
         edit_undo(map, nullptr);
     }
-    mapdata_free(map);
 }
 BENCHMARK(BM_CreateThenUndo)->Unit(benchmark::kMicrosecond);
 
 void BM_Rename(benchmark::State& state) {
-    MapData* map = load_map();
+    EditedMap map(load_map());
     Region* region = edit_region_create(map, "Landing");
     bool flip = false;
     for (auto _ : state)
         edit_region_rename(map, region, (flip = !flip) ? "Pad" : "Landing");
-    mapdata_free(map);
 }
 BENCHMARK(BM_Rename)->Unit(benchmark::kMicrosecond);
 
 // A colour change on a region that also holds a kept sub-chunk and an autowarp.
 void BM_PropertyChange(benchmark::State& state) {
-    MapData* map = load_map();
+    EditedMap map(load_map());
     Region* region = edit_region_create(map, "Landing");
     RegionWarp warp{512, 512, "duel"};
     edit_region_autowarp(map, region, &warp);
@@ -68,50 +66,47 @@ void BM_PropertyChange(benchmark::State& state) {
     bool flip = false;
     for (auto _ : state)
         edit_region_colour(map, region, (flip = !flip) ? a : b);
-    mapdata_free(map);
 }
 BENCHMARK(BM_PropertyChange)->Unit(benchmark::kMicrosecond);
 
 // A region on every cell of the map, sharing a corner with the map's other regions.
 MapData* whole_map_region(Region** out) {
-    MapData* map = load_map();
+    EditedMap map(load_map());
     Region* region = edit_region_create(map, "Everything");
     for (int32_t y = 0; y < 1024; ++y)
         region_add_run(region, 0, y, 1024);
-    edit_forget_history(map);
+    map.history = edit_history_new(map.get());
     *out = region;
     return map;
 }
 
 void BM_DeleteWholeMapRegion(benchmark::State& state) {
     Region* region = nullptr;
-    MapData* map = whole_map_region(&region);
+    EditedMap map(whole_map_region(&region));
     for (auto _ : state) {
         edit_region_delete(map, region);
         state.PauseTiming();
         edit_undo(map, nullptr);
         state.ResumeTiming();
     }
-    mapdata_free(map);
 }
 BENCHMARK(BM_DeleteWholeMapRegion)->Iterations(30)->Unit(benchmark::kMillisecond);
 
 void BM_UndoDeleteWholeMapRegion(benchmark::State& state) {
     Region* region = nullptr;
-    MapData* map = whole_map_region(&region);
+    EditedMap map(whole_map_region(&region));
     for (auto _ : state) {
         state.PauseTiming();
         edit_region_delete(map, region);
         state.ResumeTiming();
         edit_undo(map, nullptr);
     }
-    mapdata_free(map);
 }
 BENCHMARK(BM_UndoDeleteWholeMapRegion)->Iterations(30)->Unit(benchmark::kMillisecond);
 
 // 40 overlapping rectangles of up to 60 x 60 cells.
 void BM_RebuildSets40Rects(benchmark::State& state) {
-    MapData* map = mapdata_new();
+    EditedMap map(mapdata_new());
     std::mt19937 rng(9);
     for (int i = 0; i < 40; ++i) {
         Region* r = mapdata_add_region(map, ("rect" + std::to_string(i)).c_str());
@@ -125,7 +120,6 @@ void BM_RebuildSets40Rects(benchmark::State& state) {
         tilegrid_free(store.grid);
         region_sets_free(store.sets);
     }
-    mapdata_free(map);
 }
 BENCHMARK(BM_RebuildSets40Rects)->Unit(benchmark::kMillisecond);
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 
+#include "map/edit/edit.h"
 #include "map/model/mapdata.h"
 #include "map/model/stamp.h"
 #include "map/model/tilegrid.h"
@@ -38,10 +39,13 @@ MapData* make_busy_map() {
                 tile = static_cast<uint8_t>(241 + random() % 2);
             tilegrid_put(map->tiles, x, y, tile);
         }
+    // Objects through the change path (their squares), whose history is not kept.
+    EditedMap objects(map);
     for (int k = 0; k < 4000; ++k)
-        mapdata_set_tile(map, static_cast<int>(random() % 1018), static_cast<int>(random() % 1018),
-                         static_cast<int>(216 + random() % 5));
-    return map;
+        edit_paint(objects, static_cast<int>(random() % 1018), static_cast<int>(random() % 1018),
+                   static_cast<int>(216 + random() % 5));
+    objects.history.reset();
+    return objects.map.release();
 }
 
 void open_window() {

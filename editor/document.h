@@ -1,10 +1,11 @@
-// document.h - one open map and everything about it besides its content: the file it is saved
-// to, the selection and a paste under way, the selected region. Opening another map replaces
+// document.h - one open map and everything about it besides its content: its undo history,
+// the file it is saved to, the selection and a paste under way, the selected region. Opening another map replaces
 // the whole Document; only the clipboard (the Editor's) outlives it.
 #pragma once
 #include <cstdint>
 #include <string>
 
+#include "map/edit/edit.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 
@@ -17,7 +18,7 @@ struct Selection {
 };
 
 struct Document {
-    MapPtr map;
+    EditedMap map; // the map and its undo history
     std::string path; // the full path of the map's file; empty for a map with no file yet
     // The map's revision when it was loaded or last saved whole: unsaved changes while the
     // map's own revision differs.
@@ -56,7 +57,7 @@ inline const char* document_title(const Document& doc) {
 // its read's losses; nothing of an earlier one carries over.
 inline Document document_make(MapData* map, std::string path, const LevelLosses& losses = {}) {
     Document doc;
-    doc.map.reset(map);
+    doc.map = EditedMap(map);
     doc.path = std::move(path);
     doc.read_losses = losses;
     if (map) doc.saved_revision = map->revision;

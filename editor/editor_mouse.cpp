@@ -26,7 +26,7 @@ namespace {
 // A stroke is one step from its first edit to the release of the button. The map may have
 // been replaced meanwhile (a console "?go"): the new map has no open step, so one is opened.
 void stroke_cell() {
-    MapData* map = app_map();
+    MapEdit map = app_map();
     if (!edit_in_step(map)) {
         edit_begin(map, "stroke");
         app().tools.stroke_cells = 0;
@@ -41,11 +41,11 @@ bool inside_map(int32_t x, int32_t y) {
 void pick_from_map(int32_t x, int32_t y) {
     Editor& e = app();
     if (x == e.last_edit_x && y == e.last_edit_y && e.last_edit_value == LAST_EDIT_PICK) return;
-    int tile = mapdata_get_tile(e.doc.map.get(), x, y);
+    int tile = mapdata_get_tile(e.doc.map.edit(), x, y);
     // A filler cell picks the object that covers it.
     if (tile == TILE_FILLER) {
         int object = 0;
-        if (stamp_find(e.doc.map.get(), x, y, &object)) tile = object;
+        if (stamp_find(e.doc.map.edit(), x, y, &object)) tile = object;
     }
     e.selected_tile = tile;
     e.last_edit_x = x;
@@ -69,14 +69,14 @@ void paint(int32_t x, int32_t y) {
                 // Strokes never toggle: the left button adds (erase() removes).
                 stroke_cell();
                 if (!region_contains(region, x, y) &&
-                    !edit_region_cell(e.doc.map.get(), region, x, y, true))
+                    !edit_region_cell(e.doc.map.edit(), region, x, y, true))
                     console_print(app().console, 3,
                                   "region limit reached: cell (%d, %d) keeps its regions", x, y);
             }
-        } else if (mapdata_get_tile(e.doc.map.get(), x, y) != e.selected_tile) {
+        } else if (mapdata_get_tile(e.doc.map.edit(), x, y) != e.selected_tile) {
             // A cell that holds the brush already is left alone: an object would be re-added.
             stroke_cell();
-            edit_paint(e.doc.map.get(), x, y, e.selected_tile);
+            edit_paint(e.doc.map.edit(), x, y, e.selected_tile);
         }
     }
     e.last_edit_x = x;
@@ -92,11 +92,11 @@ void erase(int32_t x, int32_t y) {
         // With the region brush the middle button takes cells out of the selected region.
         if (region_contains(region, x, y)) {
             stroke_cell();
-            edit_region_cell(e.doc.map.get(), region, x, y, false);
+            edit_region_cell(e.doc.map.edit(), region, x, y, false);
         }
     } else if (inside_map(x, y)) {
         stroke_cell();
-        edit_paint(e.doc.map.get(), x, y, 0);
+        edit_paint(e.doc.map.edit(), x, y, 0);
     }
     e.last_edit_x = x;
     e.last_edit_y = y;
@@ -177,7 +177,7 @@ void follow_radar() {
 } // namespace
 
 void editor_end_stroke() {
-    MapData* map = app_map();
+    MapEdit map = app_map();
     if (!map || !edit_in_step(map)) return;
     // Built by hand: a stroke ends on every release, and formatting would cost more than
     // a short stroke's edits.

@@ -88,9 +88,9 @@ struct Editor {
 Editor& app();
 void app_bind(Editor* editor);
 
-// The open map (null only before the first map is made).
-inline MapData* app_map() {
-    return app().doc.map.get();
+// The open map with its history (null only before the first map is made).
+inline MapEdit app_map() {
+    return app().doc.map.edit();
 }
 
 // Clamps the view centre, derives offset and top-left tile, and invalidates the map view.

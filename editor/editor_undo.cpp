@@ -8,7 +8,7 @@
 namespace {
 
 void walk(bool back) {
-    MapData* map = app_map();
+    MapEdit map = app_map();
     if (!map) return;
     // A stroke still held is a step of its own: it is what gets undone.
     editor_end_stroke();

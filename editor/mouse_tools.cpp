@@ -51,7 +51,7 @@ ClipPiece shape_piece(const MouseTools& t, int brush) {
     return p;
 }
 
-void draw_shape(MapData* map, const MouseTools& t, int brush) {
+void draw_shape(MapEdit map, const MouseTools& t, int brush) {
     uint32_t cells = 0;
     if (t.tool == MouseTool::Line)
         cells = clip_line(map, t.x0, t.y0, t.x1, t.y1, brush, app().doc.selected_region);
@@ -89,7 +89,7 @@ int mouse_tools_cancel() {
 
 int mouse_tools_mouse(int32_t modifiers, uint32_t buttons, uint32_t pressed, int32_t x, int32_t y) {
     MouseTools& t = app().mouse_tools;
-    MapData* map = app_map();
+    MapEdit map = app_map();
     // The left button that a right click took its shape from draws nothing until released.
     if (t.swallow_left) {
         t.swallow_left = (buttons & MOUSE_LEFT) != 0;

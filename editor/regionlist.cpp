@@ -97,7 +97,7 @@ void regionlist_sync() {
     RegionList& list = app().regionlist;
     int32_t top = list.top;
     regionlist_rebuild();
-    MapData* map = app_map();
+    MapEdit map = app_map();
     Region*& selected = app().doc.selected_region;
     if (map && selected) {
         auto at = std::find(list.regions.begin(), list.regions.end(), selected);
@@ -114,7 +114,7 @@ void regionlist_sync() {
 
 void regionlist_follow_map() {
     RegionList& list = app().regionlist;
-    const MapData* map = app_map();
+    const MapEdit map = app_map();
     if (!map) return;
     if (map == list.seen_map && map->revision == list.seen_revision &&
         app().doc.selected_region == list.seen_selected)
@@ -126,7 +126,7 @@ void regionlist_follow_map() {
 }
 
 void regionlist_apply() {
-    MapData* map = app_map();
+    MapEdit map = app_map();
     if (map) {
         // Each entry stands for its own region, also one of two that share a name.
         Region* region = entry_region(app().regionlist.cursor);

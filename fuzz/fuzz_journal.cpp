@@ -11,6 +11,7 @@
 #include "fuzz/fuzz_budget.h"
 #include "map/edit/journal.h"
 #include "map/edit/journal_codec.h"
+#include "map/edit/edit.h"
 #include "map/lvl/level.h"
 #include "map/model/mapdata.h"
 #include "map/model/model_raw.h"
@@ -60,13 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (journal.status != JOURNAL_OK) return 0;
     size_t start = journal_rebuild_start(journal);
     if (start >= journal.records.size()) return 0;
-    MapData* map = mapdata_new();
-    mapdata_read_bytes(map, journal.records[start].body, fuzz_read_options());
+    EditedMap map(mapdata_new());
+    mapdata_read_bytes(map.get(), journal.records[start].body, fuzz_read_options());
     std::string problem;
     for (size_t i = start + 1; i < journal.records.size(); ++i)
         if (!journal_apply_step(map, journal.records[i].body, &problem, tileset_ok)) break;
     std::vector<uint8_t> saved;
     mapdata_save_bytes(map, &saved);
-    mapdata_free(map);
     return 0;
 }

@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (result == MAPDATA_SAVE_FAILED) abort();
     // A second save of the same map gives the same bytes.
     if (mapdata_save_bytes(map, &again_bytes) != result || again_bytes != once) abort();
-    MapData* again = mapdata_new();
+    EditedMap again(mapdata_new());
     mapdata_read_bytes(again, once, fuzz_read_options(nullptr, &again_losses));
     if (again_losses.tile_records != 0) abort();
     // The saved file carries the metadata whole unless the save said otherwise, or the first
@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i + 3 <= size && i < 24; i += 3) {
         int32_t x = (data[i] | (data[i + 1] & 3) << 8),
                 y = (data[i + 1] >> 2 | data[i + 2] << 6) & 1023;
-        mapdata_set_tile(again, x, y, data[i + 2]);
+        edit_paint(again, x, y, data[i + 2]);
     }
     // Undoing every paint gives back the file as it was read, byte for byte.
     while (edit_undo(again, nullptr)) {
@@ -130,7 +130,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> undone;
     mapdata_save_bytes(again, &undone);
     if (undone != twice) abort();
-    mapdata_free(again);
     mapdata_free(map);
     return 0;
 }

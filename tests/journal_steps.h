@@ -42,9 +42,10 @@ inline std::vector<uint8_t> base_level() {
     return bytes;
 }
 
-inline MapData* load_level(std::span<const uint8_t> bytes) {
-    MapData* map = mapdata_new();
-    mapdata_read_bytes(map, bytes, LevelReadOptions{false});
+// The map the bytes read as, with a history for its changes.
+inline EditedMap load_level(std::span<const uint8_t> bytes) {
+    EditedMap map(mapdata_new());
+    mapdata_read_bytes(map.get(), bytes, LevelReadOptions{false});
     return map;
 }
 
@@ -64,7 +65,7 @@ inline Region* region_at(MapData* map, uint32_t index) {
 // One random step: a stroke, region cells, a region command, an attribute, a fill, a cut or copy
 // and a paste (two steps), the tileset, an undo or a redo. Changes stay near (500, 500) so that
 // objects and regions meet.
-inline void random_step(MapData* map, std::mt19937& rng) {
+inline void random_step(MapEdit map, std::mt19937& rng) {
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
     int x = 480 + pick(48), y = 480 + pick(48);
     uint32_t regions = list_count(&map->region_order);

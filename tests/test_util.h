@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "map/edit/edit.h"
 #include "map/lvl/elvl.h"
 #include "map/lvl/level.h"
 #include "map/lvl/level_reading.h"
@@ -27,12 +28,8 @@ using Bytes = std::vector<uint8_t>;
 
 // A map record with nothing in it, released at scope end.
 struct ScopedMap {
-    MapData* map = mapdata_new();
-    ScopedMap() = default;
-    ScopedMap(const ScopedMap&) = delete;
-    ScopedMap& operator=(const ScopedMap&) = delete;
-    ~ScopedMap() { mapdata_free(map); }
-    MapData* operator->() const { return map; }
+    EditedMap map{mapdata_new()}; // with a history, for the change path
+    MapData* operator->() const { return map.get(); }
 };
 
 inline Bytes bytes(std::string_view text) {

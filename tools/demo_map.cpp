@@ -2,6 +2,7 @@
 // built-in tileset, a walled base with rooms, a flag field, objects, two regions and a few
 // attributes, all drawn here in code.
 #include "core/mem.h"
+#include "map/edit/edit.h"
 #include "map/lvl/elvl.h"
 #include "map/model/attributes.h"
 #include "map/lvl/level.h"
@@ -19,21 +20,21 @@
 
 namespace {
 
-void rect(MapData* map, int x0, int y0, int x1, int y1, int tile) {
+void rect(MapEdit map, int x0, int y0, int x1, int y1, int tile) {
     for (int x = x0; x <= x1; ++x) {
-        mapdata_set_tile(map, x, y0, tile);
-        mapdata_set_tile(map, x, y1, tile);
+        edit_paint(map, x, y0, tile);
+        edit_paint(map, x, y1, tile);
     }
     for (int y = y0; y <= y1; ++y) {
-        mapdata_set_tile(map, x0, y, tile);
-        mapdata_set_tile(map, x1, y, tile);
+        edit_paint(map, x0, y, tile);
+        edit_paint(map, x1, y, tile);
     }
 }
 
-void fill(MapData* map, int x0, int y0, int x1, int y1, int tile) {
+void fill(MapEdit map, int x0, int y0, int x1, int y1, int tile) {
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x)
-            mapdata_set_tile(map, x, y, tile);
+            edit_paint(map, x, y, tile);
 }
 
 // One "REGN" chunk's data: the name and the cells of a rectangle in the run code.
@@ -78,9 +79,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: demo_map OUTPUT.lvl\n");
         return 2;
     }
-    MapData* map = mapdata_load("");
+    EditedMap map(mapdata_load(""));
     if (!map) return 1;
-    mapdata_set_tile(map, 0, 0, 0);
+    edit_paint(map, 0, 0, 0);
     // The base around (512, 512): an outer wall, an inner keep and corridors.
     const int cx = 512, cy = 512;
     rect(map, cx - 18, cy - 14, cx + 18, cy + 14, 1);
@@ -97,27 +98,27 @@ int main(int argc, char** argv) {
     fill(map, cx - 6, cy - 1, cx - 6, cy + 1, 0);
     // Flags and doors along the corridors.
     for (int i = -15; i <= 15; i += 5)
-        mapdata_set_tile(map, cx + i, cy + 7, 170);
+        edit_paint(map, cx + i, cy + 7, 170);
     for (int i = -3; i <= 3; i += 3)
-        mapdata_set_tile(map, cx + i, cy - 7, 162 + (i + 3) / 3);
+        edit_paint(map, cx + i, cy - 7, 162 + (i + 3) / 3);
     // Objects in the keep and outside.
-    mapdata_set_tile(map, cx - 4, cy - 3, 216);
-    mapdata_set_tile(map, cx - 2, cy - 3, 217);
-    mapdata_set_tile(map, cx + 1, cy - 3, 218);
-    mapdata_set_tile(map, cx - 3, cy - 1, 219);
-    mapdata_set_tile(map, cx + 22, cy - 4, 220);
+    edit_paint(map, cx - 4, cy - 3, 216);
+    edit_paint(map, cx - 2, cy - 3, 217);
+    edit_paint(map, cx + 1, cy - 3, 218);
+    edit_paint(map, cx - 3, cy - 1, 219);
+    edit_paint(map, cx + 22, cy - 4, 220);
     // Asteroid field to the east.
     for (int k = 0; k < 24; ++k) {
         int x = cx + 22 + (k * 7) % 13;
         int y = cy + 3 + (k * 5) % 11;
-        mapdata_set_tile(map, x, y, 172 + k % 3);
+        edit_paint(map, x, y, 172 + k % 3);
     }
     add_region(map, "Keep", cx - 5, cy - 4, cx + 5, cy + 4);
     add_region(map, "Hangar east", cx + 9, cy + 8, cx + 14, cy + 11);
     attribute(map, "NAME", "Ostrel demo base");
     attribute(map, "VERSION", "1");
     int result = mapdata_save(map, argv[1]).result;
-    mapdata_free(map);
+
     if (result == MAPDATA_SAVE_FAILED) {
         std::fprintf(stderr, "demo_map: cannot write %s\n", argv[1]);
         return 1;

@@ -58,7 +58,7 @@ void open_map(const char* path) {
 
 // "?save" writes the map unless its read left parts of the file out; "?save!" writes it then too.
 void save_map(const std::string& arg, bool accept_losses) {
-    MapData* map = app_map();
+    MapEdit map = app_map();
     if (!map) return;
     // Without a name the map goes back to its own file; the default map has none.
     const char* target = !arg.empty() ? arg.c_str() : app().doc.path.c_str();
@@ -95,7 +95,7 @@ int16_t low16(int64_t value) {
 
 // Changes the map's tileset as one undo step named by the line; false when bmp was refused.
 bool set_tileset(const CommandCall& call, std::span<const uint8_t> bmp, bool none) {
-    MapData* map = app_map();
+    MapEdit map = app_map();
     edit_begin(map, "");
     edit_label(map, "%s", call.line);
     bool taken = edit_set_tileset(map, bmp, none);
@@ -226,7 +226,7 @@ void command_insattr(const CommandCall& call) {
     size_t key_length = static_cast<size_t>(equals - arg);
     if (key_length > kAttrKeyMax) key_length = kAttrKeyMax;
     std::memcpy(key, arg, key_length);
-    MapData* map = app_map();
+    MapEdit map = app_map();
     edit_begin(map, "?insattr ");
     edit_label(map, "?insattr %s", key);
     edit_set_attribute(map, key, equals + 1);
@@ -235,7 +235,7 @@ void command_insattr(const CommandCall& call) {
 }
 
 void command_rmattr(const CommandCall& call) {
-    MapData* map = app_map();
+    MapEdit map = app_map();
     if (!map) return;
     const char* key = call.text.c_str();
     edit_begin(map, "?rmattr ");

@@ -77,7 +77,7 @@ std::string describe(const Region* region) {
 }
 
 // Runs one change as a step of its own; false when it changed nothing.
-template <typename Change> bool step(MapData* map, const char* label, Change change) {
+template <typename Change> bool step(MapEdit map, const char* label, Change change) {
     edit_begin(map, label);
     change();
     bool kept = edit_end(map) != 0;
@@ -86,7 +86,7 @@ template <typename Change> bool step(MapData* map, const char* label, Change cha
 }
 
 // The selected region of the open map, or null after saying how to select one.
-Region* selected(MapData** map) {
+Region* selected(MapEdit* map) {
     *map = app_map();
     if (!*map) return nullptr;
     Region* region = app().doc.selected_region;
@@ -98,7 +98,7 @@ Region* selected(MapData** map) {
 
 // Puts the selected cells in the region, or takes them out.
 void mark_selection(bool add) {
-    MapData* map = nullptr;
+    MapEdit map;
     Region* region = selected(&map);
     if (!region) return;
     if (!app().doc.selection.shown) {
@@ -114,7 +114,7 @@ void mark_selection(bool add) {
 }
 
 void set_colour(const CommandCall& call, const uint8_t* rgb) {
-    MapData* map = nullptr;
+    MapEdit map;
     Region* region = selected(&map);
     if (!region) return;
     step(map, call.line, [&] { edit_region_colour(map, region, rgb); });
@@ -128,13 +128,13 @@ void set_colour(const CommandCall& call, const uint8_t* rgb) {
 } // namespace
 
 void command_region_show(const CommandCall&) {
-    MapData* map = nullptr;
+    MapEdit map;
     if (Region* region = selected(&map))
         console_print(app().console, kOk, "%s", describe(region).c_str());
 }
 
 void command_region_new(const CommandCall& call) {
-    MapData* map = app_map();
+    MapEdit map = app_map();
     if (!map) return;
     const char* name = call.text.c_str();
     if (const char* problem = region_name_problem(map, nullptr, name)) {
@@ -149,7 +149,7 @@ void command_region_new(const CommandCall& call) {
 }
 
 void command_region_rename(const CommandCall& call) {
-    MapData* map = nullptr;
+    MapEdit map;
     Region* region = selected(&map);
     if (!region) return;
     const char* name = call.text.c_str();
@@ -163,7 +163,7 @@ void command_region_rename(const CommandCall& call) {
 }
 
 void command_region_delete(const CommandCall& call) {
-    MapData* map = nullptr;
+    MapEdit map;
     Region* region = selected(&map);
     if (!region) return;
     std::string old = region_name(region);
@@ -182,7 +182,7 @@ void command_region_remove(const CommandCall&) {
 
 // "?region base on" and the other flags: the flag is the last word of the command's name.
 void command_region_flag(const CommandCall& call) {
-    MapData* map = nullptr;
+    MapEdit map;
     Region* region = selected(&map);
     if (!region) return;
     std::string_view word = call.name.substr(call.name.rfind(' ') + 1);
@@ -196,7 +196,7 @@ void command_region_flag(const CommandCall& call) {
 }
 
 void command_region_autowarp(const CommandCall& call) {
-    MapData* map = nullptr;
+    MapEdit map;
     Region* region = selected(&map);
     if (!region) return;
     RegionWarp warp{};
@@ -214,7 +214,7 @@ void command_region_autowarp(const CommandCall& call) {
 }
 
 void command_region_autowarp_off(const CommandCall& call) {
-    MapData* map = nullptr;
+    MapEdit map;
     Region* region = selected(&map);
     if (!region) return;
     step(map, call.line, [&] { edit_region_autowarp(map, region, nullptr); });

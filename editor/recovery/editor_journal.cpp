@@ -36,10 +36,10 @@ void tell_failure(EditorJournal* j, const std::string& reason) {
 void start(EditorJournal* j, const Document& doc) {
     j->session_file = recovery_journal_file(j->folder, doc.path.c_str());
     j->session =
-        journal_session_start(doc.map.get(), doc.path, document_modified(doc), j->session_file);
+        journal_session_start(doc.map.edit(), doc.path, document_modified(doc), j->session_file);
 }
 
-void stop(EditorJournal* j, MapData* map, bool remove) {
+void stop(EditorJournal* j, MapEdit map, bool remove) {
     journal_session_end(j->session, map, remove);
     j->session = nullptr;
     j->session_file.clear();
@@ -55,12 +55,12 @@ EditorJournal* editor_journal_new() {
 
 void editor_journal_free(EditorJournal* j) {
     if (!j) return;
-    stop(j, nullptr, false);
+    stop(j, {}, false);
     delete j;
 }
 
 void editor_journal_opened(EditorJournal* j, const Document& doc) {
-    MapData* map = doc.map.get();
+    MapEdit map = doc.map.edit();
     if (!j || !map) return;
     if (j->folder.empty()) {
         tell_failure(j, "no home folder to keep it in");
@@ -97,14 +97,14 @@ void editor_journal_opened(EditorJournal* j, const Document& doc) {
 }
 
 void editor_journal_closing(EditorJournal* j, const Document& doc) {
-    MapData* map = doc.map.get();
+    MapEdit map = doc.map.edit();
     if (!j || !j->session) return;
     stop(j, map, map && !document_modified(doc));
     j->offer = RecoveryOffer{}; // an unanswered offer stands again at the next open
 }
 
 void editor_journal_saved(EditorJournal* j, const Document& doc) {
-    MapData* map = doc.map.get();
+    MapEdit map = doc.map.edit();
     if (!j || !j->session || !map || document_modified(doc)) return;
     // Saved under another name: the old name's journal is done with, the new one's begins.
     if (recovery_journal_file(j->folder, doc.path.c_str()) != j->session_file) {
@@ -126,7 +126,7 @@ MapData* editor_journal_recover(EditorJournal* j, const Document& doc, LevelLoss
         return nullptr;
     }
     RecoveryResult result =
-        recovery_apply(j->offer, doc.map.get(), doc.path, document_modified(doc));
+        recovery_apply(j->offer, doc.map.edit(), doc.path, document_modified(doc));
     console_print(app().console, result.ok ? 1 : 3, "%s", result.message.c_str());
     if (result.ok) log_msg(0, "%s", result.message.c_str());
     if (!result.ok) {

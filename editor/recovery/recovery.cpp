@@ -148,7 +148,7 @@ std::string recovery_journal_file(const std::string& folder, const char* map_pat
     return folder + "/" + name.substr(0, 64) + "-" + hex + ".journal";
 }
 
-JournalSession* journal_session_start(MapData* map, const std::string& map_path, bool unsaved,
+JournalSession* journal_session_start(MapEdit map, const std::string& map_path, bool unsaved,
                                       const std::string& file, uint64_t bound) {
     auto* s = new JournalSession{journal_writer_new(file, bound)};
     begin(s, map, map_path, unsaved);
@@ -156,11 +156,11 @@ JournalSession* journal_session_start(MapData* map, const std::string& map_path,
     return s;
 }
 
-void journal_session_saved(JournalSession* s, MapData* map, const std::string& map_path) {
+void journal_session_saved(JournalSession* s, MapEdit map, const std::string& map_path) {
     if (s) begin(s, map, map_path, false);
 }
 
-void journal_session_end(JournalSession* s, MapData* map, bool remove) {
+void journal_session_end(JournalSession* s, MapEdit map, bool remove) {
     if (!s) return;
     if (map) edit_set_observer(map, nullptr, nullptr);
     journal_writer_free(s->writer, remove);
@@ -224,7 +224,7 @@ std::string recovery_offer_text(const RecoveryOffer& offer) {
            ") found: ?recover restores it, ?discard drops it";
 }
 
-RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map,
+RecoveryResult recovery_apply(const RecoveryOffer& offer, MapEdit map,
                               const std::string& map_path, bool unsaved) {
     RecoveryResult result;
     std::vector<uint8_t> bytes;
@@ -284,15 +284,13 @@ MapData* recovery_build_map(const JournalContents& journal, std::string* problem
         *problem = "the journal holds no map";
         return nullptr;
     }
-    MapData* map = mapdata_new();
+    // The steps replay through a history of their own, which goes when the map is built.
+    EditedMap map(mapdata_new());
     LevelReadOptions options{false};
     options.losses = losses;
-    mapdata_read_bytes(map, journal.records[start].body, options);
+    mapdata_read_bytes(map.get(), journal.records[start].body, options);
     for (size_t i = start + 1; i < journal.records.size(); ++i)
-        if (!journal_apply_step(map, journal.records[i].body, problem, tileset_ok)) {
-            mapdata_free(map);
-            return nullptr;
-        }
-    edit_forget_history(map);
-    return map;
+        if (!journal_apply_step(map, journal.records[i].body, problem, tileset_ok)) return nullptr;
+    map.history.reset();
+    return map.map.release();
 }

@@ -33,14 +33,14 @@ struct JournalSession;
 // "" for none) starts from that file's bytes, the untitled map as made from nothing; the
 // journal is then written at the first step. A map with unsaved changes (recovered work)
 // starts from its whole state, written at once.
-[[nodiscard]] JournalSession* journal_session_start(MapData* map, const std::string& map_path,
+[[nodiscard]] JournalSession* journal_session_start(MapEdit map, const std::string& map_path,
                                                     bool unsaved, const std::string& file,
                                                     uint64_t bound = kJournalDefaultBound);
 // After a save made the map's file (map_path) durable: the journal starts again from the saved
 // bytes.
-void journal_session_saved(JournalSession* session, MapData* map, const std::string& map_path);
+void journal_session_saved(JournalSession* session, MapEdit map, const std::string& map_path);
 // Ends journaling (the map stops reporting steps); remove deletes the journal.
-void journal_session_end(JournalSession* session, MapData* map, bool remove);
+void journal_session_end(JournalSession* session, MapEdit map, bool remove);
 // Waits until every step so far is durable (without hurry: at the journal's own pace).
 void journal_session_flush(JournalSession* session, bool hurry = true);
 // A failure to tell the user (once per failure).
@@ -74,7 +74,7 @@ struct RecoveryResult {
 // Applies the offered work to map (see the banner). The offered journal stays until the caller
 // discards it, once the work is durable in the open map's own journal (journal_session_flush).
 // A journal that fails is renamed aside and reported.
-[[nodiscard]] RecoveryResult recovery_apply(const RecoveryOffer& offer, MapData* map,
+[[nodiscard]] RecoveryResult recovery_apply(const RecoveryOffer& offer, MapEdit map,
                                            const std::string& map_path, bool unsaved);
 // Deletes the offered journal.
 void recovery_discard(const RecoveryOffer& offer);

@@ -89,7 +89,7 @@ bool stamp_meets_set(const Stamp* stamp, void* set) {
 }
 
 // Runs an operation as one step and tells whether it changed the map.
-template <typename Fn> int as_step(MapData* map, const char* label, Fn&& fn) {
+template <typename Fn> int as_step(MapEdit map, const char* label, Fn&& fn) {
     uint64_t before = map->revision;
     edit_begin(map, label);
     fn();
@@ -131,7 +131,7 @@ void transform(ClipPiece* p, int32_t width, int32_t height, Place place, Anchor 
 // Writes the brush into the cells. An area takes objects on a grid of their size from
 // (gx, gy), squares wholly inside it, column by column; a path places one wherever its
 // square (cut at the map's edge) misses the squares placed before.
-uint32_t write_brush(MapData* map, const Cells& cells, int brush, int32_t gx, int32_t gy,
+uint32_t write_brush(MapEdit map, const Cells& cells, int brush, int32_t gx, int32_t gy,
                      Region* region) {
     uint32_t written = 0;
     if (brush == kClipRegionBrush) {
@@ -196,7 +196,7 @@ uint32_t write_brush(MapData* map, const Cells& cells, int brush, int32_t gx, in
     return static_cast<uint32_t>(packed.size());
 }
 
-uint32_t brush_step(MapData* map, const Cells& cells, int brush, int32_t gx, int32_t gy,
+uint32_t brush_step(MapEdit map, const Cells& cells, int brush, int32_t gx, int32_t gy,
                     Region* region, const char* what) {
     if (!map || !map->tiles || cells.count == 0 || brush < 0 || brush > 255) return 0;
     uint32_t written = 0;
@@ -263,7 +263,7 @@ int clip_copy(const MapData* map, ClipRect rect, const Region* region, ClipPiece
     return 1;
 }
 
-int clip_clear(MapData* map, ClipRect rect, Region* region) {
+int clip_clear(MapEdit map, ClipRect rect, Region* region) {
     ClipRect r = clip_to_map(rect);
     if (!map || !map->tiles || r.width == 0) return 0;
     return as_step(map, "clear", [&] {
@@ -282,7 +282,7 @@ int clip_clear(MapData* map, ClipRect rect, Region* region) {
     });
 }
 
-int clip_cut(MapData* map, ClipRect rect, Region* region, ClipPiece* out) {
+int clip_cut(MapEdit map, ClipRect rect, Region* region, ClipPiece* out) {
     ClipPiece piece;
     if (!map || !out || !clip_copy(map, rect, region, &piece)) return 0;
     as_step(map, "cut", [&] {
@@ -293,7 +293,7 @@ int clip_cut(MapData* map, ClipRect rect, Region* region, ClipPiece* out) {
     return 1;
 }
 
-int clip_paste(MapData* map, const ClipPiece& piece, int32_t x, int32_t y, Region* region,
+int clip_paste(MapEdit map, const ClipPiece& piece, int32_t x, int32_t y, Region* region,
                ClipPasteMode mode) {
     if (!map || !map->tiles || piece.width <= 0 || piece.height <= 0) return 0;
     if (piece.tiles.size() != static_cast<size_t>(piece.width) * piece.height) return 0;
@@ -381,7 +381,7 @@ void clip_flip(ClipPiece* p, bool horizontal) {
             });
 }
 
-uint32_t clip_region_area(MapData* map, ClipRect rect, Region* region, bool member) {
+uint32_t clip_region_area(MapEdit map, ClipRect rect, Region* region, bool member) {
     ClipRect r = clip_to_map(rect);
     if (!map || !region || r.width == 0) return 0;
     uint32_t changed = 0;
@@ -393,7 +393,7 @@ uint32_t clip_region_area(MapData* map, ClipRect rect, Region* region, bool memb
     return changed;
 }
 
-uint32_t clip_fill(MapData* map, ClipRect rect, int brush, bool border_only, Region* region) {
+uint32_t clip_fill(MapEdit map, ClipRect rect, int brush, bool border_only, Region* region) {
     ClipRect r = clip_to_map(rect);
     if (r.width == 0) return 0;
     Cells cells(border_only);
@@ -416,7 +416,7 @@ uint32_t clip_fill(MapData* map, ClipRect rect, int brush, bool border_only, Reg
     return brush_step(map, cells, brush, r.x, r.y, region, border_only ? "border" : "fill");
 }
 
-uint32_t clip_flood_fill(MapData* map, int32_t x, int32_t y, int brush, const ClipRect* within,
+uint32_t clip_flood_fill(MapEdit map, int32_t x, int32_t y, int brush, const ClipRect* within,
                          Region* region) {
     if (!map || !map->tiles || !inside_map(x, y)) return 0;
     ClipRect b = within ? clip_to_map(*within) : ClipRect{0, 0, kSide, kSide};
@@ -465,7 +465,7 @@ uint32_t clip_flood_fill(MapData* map, int32_t x, int32_t y, int brush, const Cl
     return brush_step(map, cells, brush, x, y, region, "flood fill");
 }
 
-uint32_t clip_line(MapData* map, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int brush,
+uint32_t clip_line(MapEdit map, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int brush,
                    Region* region) {
     if (!inside_map(x1, y1) || !inside_map(x2, y2)) return 0;
     std::vector<ClipPoint> points;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "map/edit/edit.h"
+
 struct MapData;
 struct Region;
 
@@ -47,10 +49,10 @@ ClipRect clip_rect_between(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 // to it. Returns 0 (and leaves *out alone) when nothing of the rectangle is on the map.
 int clip_copy(const MapData* map, ClipRect rect, const Region* region, ClipPiece* out);
 // Copies, then clears the rectangle as clip_clear does; one step. 0 when nothing was copied.
-int clip_cut(MapData* map, ClipRect rect, Region* region, ClipPiece* out);
+int clip_cut(MapEdit map, ClipRect rect, Region* region, ClipPiece* out);
 // Sets the rectangle's cells to 0, removing whole every object that has a cell in it; with a
 // region, its cells there also leave that region. One step; returns 1 when something changed.
-int clip_clear(MapData* map, ClipRect rect, Region* region);
+int clip_clear(MapEdit map, ClipRect rect, Region* region);
 // What a paste writes: only the piece's non-empty cells (the map keeps what lies under its
 // empty ones, as a stamp does), or every cell, 0 included.
 enum ClipPasteMode : int { CLIP_PASTE_NONEMPTY, CLIP_PASTE_ALL };
@@ -60,7 +62,7 @@ enum ClipPasteMode : int { CLIP_PASTE_NONEMPTY, CLIP_PASTE_ALL };
 // like any object). With a region and a piece that holds region cells, the pasted cells'
 // membership of that region becomes the piece's (with CLIP_PASTE_NONEMPTY cells only join
 // it). One step; 1 when it changed.
-int clip_paste(MapData* map, const ClipPiece& piece, int32_t x, int32_t y, Region* region,
+int clip_paste(MapEdit map, const ClipPiece& piece, int32_t x, int32_t y, Region* region,
                ClipPasteMode mode = CLIP_PASTE_ALL);
 // The top-left cell that puts the piece's middle cell on (x, y).
 inline void clip_paste_origin(const ClipPiece& piece, int32_t* x, int32_t* y) {
@@ -79,15 +81,15 @@ void clip_flip(ClipPiece* piece, bool horizontal);
 // top-left cell (the start cell for a flood fill), each square wholly inside the area; along
 // a line or an outline an object is placed wherever its square misses the ones placed
 // before. The region brush adds the cells to region (nothing without one).
-uint32_t clip_fill(MapData* map, ClipRect rect, int brush, bool border_only, Region* region);
+uint32_t clip_fill(MapEdit map, ClipRect rect, int brush, bool border_only, Region* region);
 // Makes every cell of the rectangle (cut to the map) a member of region (member true) or not;
 // the cells' other regions stay. One step; returns the cells that changed.
-uint32_t clip_region_area(MapData* map, ClipRect rect, Region* region, bool member);
+uint32_t clip_region_area(MapEdit map, ClipRect rect, Region* region, bool member);
 // Fills the 4-connected cells that hold the start cell's value, within *within when given.
 // Objects and filler cells (250) stop the fill; a start on one fills nothing.
-uint32_t clip_flood_fill(MapData* map, int32_t x, int32_t y, int brush, const ClipRect* within,
+uint32_t clip_flood_fill(MapEdit map, int32_t x, int32_t y, int brush, const ClipRect* within,
                          Region* region);
-uint32_t clip_line(MapData* map, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int brush,
+uint32_t clip_line(MapEdit map, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int brush,
                    Region* region);
 
 // A cell of a line.

@@ -51,6 +51,7 @@ struct Step {
 } // namespace
 
 struct EditHistory {
+    MapData* map; // the map whose changes these are
     std::deque<Step> steps;
     size_t done = 0; // steps[0, done) can be undone, steps[done, end) redone
     Step open;
@@ -67,16 +68,8 @@ struct EditHistory {
 
 namespace {
 
-EditHistory* make_history(MapData* map) {
-    map->history = new EditHistory;
-    map->history_release = edit_forget_history;
-    return map->history;
-}
-
-inline EditHistory* history_of(MapData* map) {
-    if (map->history) [[likely]]
-        return map->history;
-    return make_history(map);
+inline EditHistory* history_of(MapEdit map) {
+    return map.history;
 }
 
 void release_step(MapData* map, Step& step) {
@@ -107,10 +100,10 @@ inline void touch(MapData* map, EditHistory* h) {
 // when the call changed something gives the map a revision never used before (also past
 // revisions set by others).
 struct Scope {
-    MapData* map;
+    MapEdit map;
     EditHistory* h;
     bool own;
-    explicit Scope(MapData* m) : map(m), h(history_of(m)), own(h->depth == 0) {
+    explicit Scope(MapEdit m) : map(m), h(history_of(m)), own(h->depth == 0) {
         if (own) edit_begin(m, "edit");
     }
     ~Scope() {
@@ -289,7 +282,7 @@ void swap_step(MapData* map, Step& step, bool backwards) {
 
 } // namespace
 
-void edit_begin(MapData* map, const char* label) {
+void edit_begin(MapEdit map, const char* label) {
     EditHistory* h = history_of(map);
     if (h->depth++ > 0) return;
     h->open = Step{};
@@ -297,22 +290,22 @@ void edit_begin(MapData* map, const char* label) {
     h->open_changed = false;
 }
 
-void edit_set_label(MapData* map, const char* label) {
-    if (edit_in_step(map)) map->history->open.label.assign(label ? label : "");
+void edit_set_label(MapEdit map, const char* label) {
+    if (edit_in_step(map)) map.history->open.label.assign(label ? label : "");
 }
 
-void edit_label(MapData* map, const char* format, ...) {
+void edit_label(MapEdit map, const char* format, ...) {
     if (!edit_in_step(map)) return;
     char text[256];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    map->history->open.label = text;
+    map.history->open.label = text;
 }
 
-int edit_end(MapData* map) {
-    EditHistory* h = map->history;
+int edit_end(MapEdit map) {
+    EditHistory* h = map.history;
     if (!h || h->depth == 0 || --h->depth > 0) return 0;
     Step step = std::move(h->open);
     h->open = Step{};
@@ -331,27 +324,23 @@ int edit_end(MapData* map) {
     return 1;
 }
 
-bool edit_in_step(const MapData* map) {
-    return map->history && map->history->depth > 0;
+bool edit_in_step(MapEdit map) {
+    return map.history && map.history->depth > 0;
 }
 
-void edit_paint(MapData* map, int32_t x, int32_t y, int tile) {
+void edit_paint(MapEdit map, int32_t x, int32_t y, int tile) {
     if (!map || !map->tiles || !inside_map(x, y)) return;
     Scope scope(map);
     paint_cell(map, scope.h, x, y, tile & 0xFF);
 }
 
-void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile) {
-    edit_paint(map, x, y, tile);
-}
-
-void edit_remove_stamp(MapData* map, Stamp* stamp) {
+void edit_remove_stamp(MapEdit map, Stamp* stamp) {
     if (!map || !stamp || !map->tiles) return;
     Scope scope(map);
     remove_stamp(map, scope.h, stamp);
 }
 
-Stamp* edit_add_stamp(MapData* map, int32_t x, int32_t y, int tile) {
+Stamp* edit_add_stamp(MapEdit map, int32_t x, int32_t y, int tile) {
     if (!map || !map->tiles || !inside_map(x, y)) return nullptr;
     Scope scope(map);
     EditHistory* h = scope.h;
@@ -361,7 +350,7 @@ Stamp* edit_add_stamp(MapData* map, int32_t x, int32_t y, int tile) {
     return stamp;
 }
 
-void edit_remove_stamps(MapData* map, bool (*pick)(const Stamp* stamp, void* user), void* user) {
+void edit_remove_stamps(MapEdit map, bool (*pick)(const Stamp* stamp, void* user), void* user) {
     if (!map || !map->tiles || !pick || map->stamps.count == 0) return;
     Scope scope(map);
     struct Removal {
@@ -388,13 +377,13 @@ void edit_remove_stamps(MapData* map, bool (*pick)(const Stamp* stamp, void* use
         &removal);
 }
 
-void edit_put_tile(MapData* map, int32_t x, int32_t y, uint8_t value) {
+void edit_put_tile(MapEdit map, int32_t x, int32_t y, uint8_t value) {
     if (!map || !map->tiles || !inside_map(x, y)) return;
     Scope scope(map);
     put_cell(map, scope.h, 0, x, y, value);
 }
 
-void edit_put_tiles(MapData* map, const uint32_t* cells, size_t count) {
+void edit_put_tiles(MapEdit map, const uint32_t* cells, size_t count) {
     if (!map || !map->tiles || count == 0) return;
     Scope scope(map);
     EditHistory* h = scope.h;
@@ -404,13 +393,13 @@ void edit_put_tiles(MapData* map, const uint32_t* cells, size_t count) {
                  static_cast<uint8_t>(cells[i] >> 24));
 }
 
-void edit_reserve_cells(MapData* map, size_t count) {
+void edit_reserve_cells(MapEdit map, size_t count) {
     if (!edit_in_step(map)) return;
-    std::vector<uint32_t>& cells = map->history->open.cells;
+    std::vector<uint32_t>& cells = map.history->open.cells;
     cells.reserve(cells.size() + count);
 }
 
-int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool member) {
+int edit_region_cell(MapEdit map, Region* region, int32_t x, int32_t y, bool member) {
     if (!map || !region || !inside_map(x, y)) return 0;
     if ((region_contains(region, x, y) != 0) == member) return 0;
     Scope scope(map);
@@ -435,11 +424,11 @@ int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool me
     return 0;
 }
 
-int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y) {
+int edit_region_toggle(MapEdit map, Region* region, int32_t x, int32_t y) {
     return edit_region_cell(map, region, x, y, !region_contains(region, x, y));
 }
 
-void edit_custom(MapData* map, const EditCustomOps* ops, void* payload) {
+void edit_custom(MapEdit map, const EditCustomOps* ops, void* payload) {
     if (!map || !ops) return;
     Scope scope(map);
     EditHistory* h = scope.h;
@@ -453,9 +442,9 @@ void edit_custom(MapData* map, const EditCustomOps* ops, void* payload) {
     h->open.ops.push_back(op);
 }
 
-static int walk(MapData* map, const char** label, bool back) {
-    if (!map || !map->history) return 0;
-    EditHistory* h = map->history;
+static int walk(MapEdit map, const char** label, bool back) {
+    if (!map || !map.history) return 0;
+    EditHistory* h = map.history;
     // An open step ends first, so that it is what gets undone.
     if (h->depth > 0) {
         h->depth = 1;
@@ -474,13 +463,13 @@ static int walk(MapData* map, const char** label, bool back) {
     return 1;
 }
 
-void edit_set_observer(MapData* map, EditObserver observer, void* user) {
+void edit_set_observer(MapEdit map, EditObserver observer, void* user) {
     EditHistory* h = history_of(map);
     h->observer = observer;
     h->observer_user = user;
 }
 
-void edit_insert_stamp_at(MapData* map, uint32_t index, uint32_t anchor, uint16_t width,
+void edit_insert_stamp_at(MapEdit map, uint32_t index, uint32_t anchor, uint16_t width,
                           uint16_t height) {
     if (!map || !map->tiles) return;
     Scope scope(map);
@@ -491,7 +480,7 @@ void edit_insert_stamp_at(MapData* map, uint32_t index, uint32_t anchor, uint16_
     record_stamp(scope.h, &stamp, index, true);
 }
 
-void edit_remove_stamp_at(MapData* map, uint32_t index) {
+void edit_remove_stamp_at(MapEdit map, uint32_t index) {
     if (!map || !map->tiles || index >= map->stamps.count) return;
     Scope scope(map);
     touch(map, scope.h);
@@ -499,44 +488,48 @@ void edit_remove_stamp_at(MapData* map, uint32_t index) {
     stamp_delete(map, index);
 }
 
-int edit_undo(MapData* map, const char** label) {
+int edit_undo(MapEdit map, const char** label) {
     return walk(map, label, true);
 }
 
-int edit_redo(MapData* map, const char** label) {
+int edit_redo(MapEdit map, const char** label) {
     return walk(map, label, false);
 }
 
-uint32_t edit_undo_count(const MapData* map) {
-    return map && map->history ? static_cast<uint32_t>(map->history->done) : 0;
+uint32_t edit_undo_count(MapEdit map) {
+    return map && map.history ? static_cast<uint32_t>(map.history->done) : 0;
 }
 
-uint32_t edit_redo_count(const MapData* map) {
-    if (!map || !map->history) return 0;
-    return static_cast<uint32_t>(map->history->steps.size() - map->history->done);
+uint32_t edit_redo_count(MapEdit map) {
+    if (!map || !map.history) return 0;
+    return static_cast<uint32_t>(map.history->steps.size() - map.history->done);
 }
 
-void edit_set_limits(MapData* map, EditLimits limits) {
+void edit_set_limits(MapEdit map, EditLimits limits) {
     history_of(map)->limits = limits;
 }
 
-size_t edit_history_bytes(const MapData* map) {
-    return map && map->history ? map->history->bytes : 0;
+size_t edit_history_bytes(MapEdit map) {
+    return map && map.history ? map.history->bytes : 0;
 }
 
-bool edit_take_cut_notice(MapData* map) {
-    EditHistory* h = map ? map->history : nullptr;
+bool edit_take_cut_notice(MapEdit map) {
+    EditHistory* h = map ? map.history : nullptr;
     if (!h || !h->cut || h->cut_told) return false;
     h->cut_told = true;
     return true;
 }
 
-void edit_forget_history(MapData* map) {
-    EditHistory* h = map->history;
+EditHistoryPtr edit_history_new(MapData* map) {
+    auto* h = new EditHistory;
+    h->map = map;
+    return EditHistoryPtr(h);
+}
+
+void EditHistoryFree::operator()(EditHistory* h) const {
     if (!h) return;
-    release_step(map, h->open);
+    release_step(h->map, h->open);
     for (Step& step : h->steps)
-        release_step(map, step);
+        release_step(h->map, step);
     delete h;
-    map->history = nullptr;
 }

@@ -3,8 +3,12 @@
 // Every change to a loaded map (cells, objects, region membership, region records, attributes)
 // is made through this module. It applies the change, records what it takes to reverse it,
 // and moves MapData::revision on; views redraw because the revision changed, and the open
-// map has unsaved changes while its revision differs from the one last loaded or saved. Nothing else may change a map
-// after it was loaded: the history relies on finding the map as its last step left it.
+// map has unsaved changes while its revision differs from the one last loaded or saved.
+// Nothing else may change a map after it was loaded: the history relies on finding the map as
+// its last step left it.
+//
+// The history is not part of the map: its holder (the editor's Document, a test, a replay)
+// keeps it beside the map in an EditedMap and hands both to the change path as a MapEdit.
 //
 // Steps. Changes are grouped into steps (one mouse stroke, one console command, one paste or
 // fill); undo and redo walk whole steps. The caller opens a step with edit_begin and closes it
@@ -34,30 +38,81 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
-struct MapData;
+#include "map/model/mapdata.h"
+
 struct Region;
 struct Stamp;
 struct EditHistory;
 struct HashTable;
 struct JournalStep;
 
+// ---- The map and its history ---------------------------------------------------------------
+
+// The owner of a map's undo history; the history refers to the map's grids, so it goes first.
+struct EditHistoryFree {
+    void operator()(EditHistory* history) const;
+};
+using EditHistoryPtr = std::unique_ptr<EditHistory, EditHistoryFree>;
+// A new, empty history of map's changes.
+[[nodiscard]] EditHistoryPtr edit_history_new(MapData* map);
+
+// What the change path works on: a map and its history. Reads of the map go through it as
+// through the map itself.
+struct MapEdit {
+    MapData* map = nullptr;
+    EditHistory* history = nullptr;
+    MapData* operator->() const { return map; }
+    operator MapData*() const { return map; }
+};
+
+// A map and its history, owned together (the Document holds one): the history is released
+// before the map it refers to, also when another map takes their place.
+struct EditedMap {
+    MapPtr map;
+    EditHistoryPtr history;
+    EditedMap() = default;
+    explicit EditedMap(MapData* taken) : map(taken) {
+        if (taken) history = edit_history_new(taken);
+    }
+    EditedMap(EditedMap&&) = default;
+    EditedMap& operator=(EditedMap&& other) noexcept {
+        history.reset();
+        map = std::move(other.map);
+        history = std::move(other.history);
+        return *this;
+    }
+    ~EditedMap() { history.reset(); }
+    // Takes another map (with a new history), releasing the one held.
+    void reset(MapData* taken = nullptr) { *this = EditedMap(taken); }
+    MapEdit edit() const { return {map.get(), history.get()}; }
+    MapData* get() const { return map.get(); }
+    MapData* operator->() const { return map.get(); }
+    explicit operator bool() const { return map != nullptr; }
+    operator MapEdit() const { return edit(); }
+    operator MapData*() const { return map.get(); }
+};
+// The map is its owner's to free.
+void mapdata_free(const EditedMap&) = delete;
+void mapdata_free(MapEdit) = delete;
+
 // ---- Steps ---------------------------------------------------------------------------------
 
 // Opens a step whose label is the text undo and redo report ("stroke of 14 cells",
 // "?insattr NAME"). A begin inside an open step only deepens it: the inner changes join the
 // outer step and the outer label stays.
-void edit_begin(MapData* map, const char* label);
+void edit_begin(MapEdit map, const char* label);
 // Renames the open step; ignored when no step is open. The plain form costs no formatting.
-void edit_set_label(MapData* map, const char* label);
-void edit_label(MapData* map, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void edit_set_label(MapEdit map, const char* label);
+void edit_label(MapEdit map, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // Closes one level of edit_begin. Closing the outermost level ends the step: storage the step
 // emptied in the tile grid is released, and a step that changed something is kept (1) while
 // an empty one is forgotten (0). Inner levels, and a call with no step open, return 0.
-int edit_end(MapData* map);
+int edit_end(MapEdit map);
 // True while a step is open.
-bool edit_in_step(const MapData* map);
+bool edit_in_step(MapEdit map);
 
 // ---- Tiles and objects ---------------------------------------------------------------------
 
@@ -65,18 +120,18 @@ bool edit_in_step(const MapData* map);
 // square becomes 0); an object tile (216 to 220) then places a new object whose filler cells
 // (250) are clipped at the map's edge. Cells outside 0..1023 and maps without a tile grid
 // are left alone.
-void edit_paint(MapData* map, int32_t x, int32_t y, int tile);
+void edit_paint(MapEdit map, int32_t x, int32_t y, int tile);
 // Removes an object of the map whole: its square's cells inside the map become 0.
-void edit_remove_stamp(MapData* map, Stamp* stamp);
+void edit_remove_stamp(MapEdit map, Stamp* stamp);
 // Records a new object's stamp at (x, y) without writing any cell, for tools that write its
 // square themselves (anchor and filler cells, clipped at the map's edge). Returns the stamp.
-Stamp* edit_add_stamp(MapData* map, int32_t x, int32_t y, int tile);
+Stamp* edit_add_stamp(MapEdit map, int32_t x, int32_t y, int tile);
 // Removes, whole, every object for which pick returns true, in one walk of the stamp list:
 // tools that clear large areas would otherwise search the list once per object.
-void edit_remove_stamps(MapData* map, bool (*pick)(const Stamp* stamp, void* user), void* user);
+void edit_remove_stamps(MapEdit map, bool (*pick)(const Stamp* stamp, void* user), void* user);
 // Writes one raw tile byte with no object logic, for tools that keep objects whole
 // themselves. Cells outside the map and writes of the value already there are ignored.
-void edit_put_tile(MapData* map, int32_t x, int32_t y, uint8_t value);
+void edit_put_tile(MapEdit map, int32_t x, int32_t y, uint8_t value);
 
 // A cell and a value packed for edit_put_tiles (x, y in 0..1023).
 inline uint32_t edit_pack_cell(int32_t x, int32_t y, uint8_t value) {
@@ -85,9 +140,9 @@ inline uint32_t edit_pack_cell(int32_t x, int32_t y, uint8_t value) {
 }
 // Writes many raw tile bytes (packed with edit_pack_cell) in order, like edit_put_tile each.
 // A change of all 1,048,576 cells is recorded in 4 MiB and undone in a few milliseconds.
-void edit_put_tiles(MapData* map, const uint32_t* cells, size_t count);
+void edit_put_tiles(MapEdit map, const uint32_t* cells, size_t count);
 // Makes room in the open step for count more changed cells (saves regrowth in large changes).
-void edit_reserve_cells(MapData* map, size_t count);
+void edit_reserve_cells(MapEdit map, size_t count);
 
 // ---- Regions -------------------------------------------------------------------------------
 
@@ -95,19 +150,19 @@ void edit_reserve_cells(MapData* map, size_t count);
 // other regions stays. Returns 1 when the membership changed; 0 when it already was so, for
 // cells outside the map, for no region, or when the region overlap limit kept the cell out
 // even after the region sets no cell used any more were dropped.
-int edit_region_cell(MapData* map, Region* region, int32_t x, int32_t y, bool member);
+int edit_region_cell(MapEdit map, Region* region, int32_t x, int32_t y, bool member);
 // Flips the cell's membership of region; 1 when it changed.
-int edit_region_toggle(MapData* map, Region* region, int32_t x, int32_t y);
+int edit_region_toggle(MapEdit map, Region* region, int32_t x, int32_t y);
 
 // ---- Attributes ----------------------------------------------------------------------------
 
 // Stores key=value (the value text is copied): the first attribute whose key matches ignoring
 // case gets the value, else a new attribute is added. Nothing for a missing key or value.
-void edit_set_attribute(MapData* map, const char* key, const char* value);
+void edit_set_attribute(MapEdit map, const char* key, const char* value);
 // Removes the first attribute whose key matches; 1 when one was removed.
-int edit_remove_attribute(MapData* map, const char* key);
+int edit_remove_attribute(MapEdit map, const char* key);
 // Gives the map the attribute table (owned from then on: values are mem_alloc texts).
-void edit_replace_attributes(MapData* map, HashTable* table);
+void edit_replace_attributes(MapEdit map, HashTable* table);
 
 // ---- Tileset -------------------------------------------------------------------------------
 
@@ -115,7 +170,7 @@ void edit_replace_attributes(MapData* map, HashTable* table);
 // placeholder, the bytes only show the map and a save leaves the bitmap out (a map "without"
 // tileset shows the built-in one). Returns 0, changing nothing, when the map already shows a
 // placeholder and another is asked for.
-int edit_set_tileset(MapData* map, std::span<const uint8_t> bmp, bool placeholder);
+int edit_set_tileset(MapEdit map, std::span<const uint8_t> bmp, bool placeholder);
 
 // ---- Other changes -------------------------------------------------------------------------
 
@@ -129,8 +184,8 @@ struct EditCustomOps {
     // the map being exactly as right after the change (redo: right before it).
     void (*swap)(MapData* map, void* payload);
     // Releases the payload and whatever it holds at that moment, when its step leaves the
-    // history: dropped as a redo step, cut as the oldest, or the map released (the history
-    // goes first, while the rest of the map is still whole).
+    // history: dropped as a redo step, cut as the oldest, or the history released (before
+    // its map, while the map is still whole).
     void (*release)(MapData* map, void* payload);
     // Bytes the payload holds, counted against the history's memory bound; may be null.
     size_t (*bytes)(const void* payload);
@@ -140,17 +195,17 @@ struct EditCustomOps {
     void (*forward)(const MapData* map, const void* payload, JournalStep* out);
 };
 // Applies a change through ops->swap and records it; ops must outlive the map.
-void edit_custom(MapData* map, const EditCustomOps* ops, void* payload);
+void edit_custom(MapEdit map, const EditCustomOps* ops, void* payload);
 
 // ---- Undo and redo -------------------------------------------------------------------------
 
 // Undoes the last step (ending an open step first). Returns 1 and points *label (when given)
 // at the step's label, valid until the next edit call; 0 when there is nothing to undo.
-int edit_undo(MapData* map, const char** label);
+int edit_undo(MapEdit map, const char** label);
 // Redoes the step undone last; as edit_undo.
-int edit_redo(MapData* map, const char** label);
-uint32_t edit_undo_count(const MapData* map);
-uint32_t edit_redo_count(const MapData* map);
+int edit_redo(MapEdit map, const char** label);
+uint32_t edit_undo_count(MapEdit map);
+uint32_t edit_redo_count(MapEdit map);
 
 // ---- History bounds and lifetime -----------------------------------------------------------
 
@@ -160,13 +215,11 @@ struct EditLimits {
 };
 inline constexpr EditLimits kEditDefaultLimits{size_t{256} << 20, 10000};
 // New bounds, applied at the next step's end.
-void edit_set_limits(MapData* map, EditLimits limits);
+void edit_set_limits(MapEdit map, EditLimits limits);
 // Bytes the closed steps of the history hold.
-size_t edit_history_bytes(const MapData* map);
+size_t edit_history_bytes(MapEdit map);
 // True the first time it is asked after the history dropped its oldest steps (once per map).
-bool edit_take_cut_notice(MapData* map);
-// Forgets every step (and an open one); the map stays as it is. mapdata_clear calls it.
-void edit_forget_history(MapData* map);
+bool edit_take_cut_notice(MapEdit map);
 
 // ---- Observing finished steps --------------------------------------------------------------
 
@@ -196,11 +249,11 @@ inline constexpr uint32_t kEditRegionLayer = 1u << 20;
 // Called after every step that entered the history and after every undo and redo, with the map
 // in its new state; the edit journal describes steps through it. One observer per map.
 using EditObserver = void (*)(void* user, MapData* map, const EditStepView& step);
-void edit_set_observer(MapData* map, EditObserver observer, void* user);
+void edit_set_observer(MapEdit map, EditObserver observer, void* user);
 
 // Places an object at place index of the stamp list (past the end: last) without writing any
 // cell, and removes the object at place index, again leaving its cells: the journal's replay
 // of what a step did to the stamp list.
-void edit_insert_stamp_at(MapData* map, uint32_t index, uint32_t anchor, uint16_t width,
+void edit_insert_stamp_at(MapEdit map, uint32_t index, uint32_t anchor, uint16_t width,
                           uint16_t height);
-void edit_remove_stamp_at(MapData* map, uint32_t index);
+void edit_remove_stamp_at(MapEdit map, uint32_t index);

@@ -72,7 +72,7 @@ HashTable* copy_of_attributes(const MapData* map) {
 
 } // namespace
 
-void edit_set_attribute(MapData* map, const char* key, const char* value) {
+void edit_set_attribute(MapEdit map, const char* key, const char* value) {
     if (!map || !key || !value) return;
     HashTable* table = copy_of_attributes(map);
     void* old = hash_get(table, key);
@@ -81,7 +81,7 @@ void edit_set_attribute(MapData* map, const char* key, const char* value) {
     edit_custom(map, &kAttributeOps, new AttributePayload{table});
 }
 
-int edit_remove_attribute(MapData* map, const char* key) {
+int edit_remove_attribute(MapEdit map, const char* key) {
     if (!map || !map->attributes || !key || !hash_get(map->attributes, key)) return 0;
     HashTable* table = copy_of_attributes(map);
     void* value = hash_get(table, key);
@@ -91,7 +91,7 @@ int edit_remove_attribute(MapData* map, const char* key) {
     return 1;
 }
 
-void edit_replace_attributes(MapData* map, HashTable* table) {
+void edit_replace_attributes(MapEdit map, HashTable* table) {
     if (!map || !table) return;
     edit_custom(map, &kAttributeOps, new AttributePayload{table});
 }

@@ -170,7 +170,7 @@ HashTable* replaced(const Region* region, const char* type, void* chunk) {
     return table;
 }
 
-int change_table(MapData* map, Region* region, const char* type, void* chunk) {
+int change_table(MapEdit map, Region* region, const char* type, void* chunk) {
     HashTable* table = replaced(region, type, chunk);
     if (!table) return 0;
     edit_custom(map, &kTableOps, new TablePayload{region, table});
@@ -219,31 +219,31 @@ char* copy_text(const char* text) {
 
 } // namespace
 
-Region* edit_region_create(MapData* map, const char* name) {
+Region* edit_region_create(MapEdit map, const char* name) {
     if (!map || !name) return nullptr;
     Region* region = mapdata_new_region(map, name);
     edit_custom(map, &kLinkOps, new LinkPayload{region, list_count(&map->region_order), false});
     return region;
 }
 
-Region* edit_region_insert(MapData* map, uint32_t index, const char* name) {
+Region* edit_region_insert(MapEdit map, uint32_t index, const char* name) {
     if (!map || !name) return nullptr;
     Region* region = mapdata_new_region(map, name);
     edit_custom(map, &kLinkOps, new LinkPayload{region, index, false});
     return region;
 }
 
-void edit_region_set_subchunks(MapData* map, Region* region, HashTable* table) {
+void edit_region_set_subchunks(MapEdit map, Region* region, HashTable* table) {
     if (!map || !region || !table) return;
     edit_custom(map, &kTableOps, new TablePayload{region, table});
 }
 
-void edit_region_rename(MapData* map, Region* region, const char* name) {
+void edit_region_rename(MapEdit map, Region* region, const char* name) {
     if (!map || !region || !name || std::strcmp(region->name, name) == 0) return;
     edit_custom(map, &kNameOps, new NamePayload{region, copy_text(name)});
 }
 
-void edit_region_delete(MapData* map, Region* region) {
+void edit_region_delete(MapEdit map, Region* region) {
     if (!map || !region) return;
     edit_begin(map, "delete region");
     // The cells first: the region's sets are rebuilt without it, so they stay usable.
@@ -256,14 +256,14 @@ void edit_region_delete(MapData* map, Region* region) {
     edit_end(map);
 }
 
-int edit_region_flag(MapData* map, Region* region, const char* type, bool on) {
+int edit_region_flag(MapEdit map, Region* region, const char* type, bool on) {
     if (!map || !region || !type) return 0;
     // A flag that is there stays as it is, data and place.
     if (on && region_has_subchunk(region, type)) return 0;
     return change_table(map, region, type, on ? make_chunk(type, nullptr, 0) : nullptr);
 }
 
-int edit_region_autowarp(MapData* map, Region* region, const RegionWarp* warp) {
+int edit_region_autowarp(MapEdit map, Region* region, const RegionWarp* warp) {
     if (!map || !region) return 0;
     void* chunk = nullptr;
     if (warp) {
@@ -279,7 +279,7 @@ int edit_region_autowarp(MapData* map, Region* region, const RegionWarp* warp) {
     return change_table(map, region, "rAWP", chunk);
 }
 
-int edit_region_colour(MapData* map, Region* region, const uint8_t* rgb) {
+int edit_region_colour(MapEdit map, Region* region, const uint8_t* rgb) {
     if (!map || !region) return 0;
     void* chunk = nullptr;
     if (rgb) {
@@ -289,7 +289,7 @@ int edit_region_colour(MapData* map, Region* region, const uint8_t* rgb) {
     return change_table(map, region, "rCOL", chunk);
 }
 
-int edit_region_sets_compact(MapData* map) {
+int edit_region_sets_compact(MapEdit map) {
     if (!map || !map->region_grid || !map->region_sets) return 0;
     RegionStore store = region_store_rebuild(map, nullptr);
     if (store.sets->count >= map->region_sets->count) {

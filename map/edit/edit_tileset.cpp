@@ -41,7 +41,7 @@ constexpr EditCustomOps kTilesetOps{swap_tileset, release_tileset, tileset_bytes
 
 } // namespace
 
-int edit_set_tileset(MapData* map, std::span<const uint8_t> bmp, bool placeholder) {
+int edit_set_tileset(MapEdit map, std::span<const uint8_t> bmp, bool placeholder) {
     if (placeholder && map->tileset_placeholder) return 0;
     auto length = static_cast<uint32_t>(bmp.size());
     auto* p = new TilesetPayload{static_cast<uint8_t*>(mem_alloc(length ? length : 1)), length,

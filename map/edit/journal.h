@@ -32,6 +32,8 @@
 #include <string>
 #include <vector>
 
+#include "map/edit/edit.h"
+
 struct EditStepView;
 struct HashTable;
 struct MapData;
@@ -145,7 +147,7 @@ struct JournalContents {
 // A tileset bitmap is taken only when tileset_ok accepts it (the level format's check: this
 // module knows the model, not the format).
 using JournalTilesetCheck = bool (*)(std::span<const uint8_t> bmp);
-[[nodiscard]] bool journal_apply_step(MapData* map, std::span<const uint8_t> body,
+[[nodiscard]] bool journal_apply_step(MapEdit map, std::span<const uint8_t> body,
                                       std::string* problem, JournalTilesetCheck tileset_ok);
 // The place in records of the record a map is rebuilt from: the last base or whole-map step
 // (records.size() when there is none). The steps after it replay on that map.

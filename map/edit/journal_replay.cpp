@@ -18,7 +18,7 @@
 namespace {
 
 struct Replay {
-    MapData* map;
+    MapEdit map;
     JournalCursor in;
     std::string* problem;
     JournalTilesetCheck tileset_ok;
@@ -227,7 +227,7 @@ struct Replay {
 
 } // namespace
 
-bool journal_apply_step(MapData* map, std::span<const uint8_t> body, std::string* problem,
+bool journal_apply_step(MapEdit map, std::span<const uint8_t> body, std::string* problem,
                         JournalTilesetCheck tileset_ok) {
     Replay replay{map, JournalCursor{body}, problem, tileset_ok};
     uint32_t changes = 0;

@@ -8,6 +8,8 @@
 #pragma once
 #include <cstdint>
 
+#include "map/edit/edit.h"
+
 struct HashTable;
 struct MapData;
 struct Region;
@@ -44,20 +46,20 @@ RegionExtent region_extent(const Region* region);
 const char* region_name_problem(const MapData* map, const Region* self, const char* name);
 
 // A new region without cells at the end of the map's region order.
-Region* edit_region_create(MapData* map, const char* name);
-void edit_region_rename(MapData* map, Region* region, const char* name);
+Region* edit_region_create(MapEdit map, const char* name);
+void edit_region_rename(MapEdit map, Region* region, const char* name);
 // A new region without cells at place index of the region order (past the end: last).
-Region* edit_region_insert(MapData* map, uint32_t index, const char* name);
+Region* edit_region_insert(MapEdit map, uint32_t index, const char* name);
 // Gives the region the sub-chunk table (owned from then on: chunk copies as elvl reads them).
-void edit_region_set_subchunks(MapData* map, Region* region, HashTable* table);
+void edit_region_set_subchunks(MapEdit map, Region* region, HashTable* table);
 // Takes the region and its cells out of the map (the cells stay in the other regions).
-void edit_region_delete(MapData* map, Region* region);
+void edit_region_delete(MapEdit map, Region* region);
 // Adds (on) or removes every sub-chunk of type (a flag without data); 1 when it changed.
-int edit_region_flag(MapData* map, Region* region, const char* type, bool on);
+int edit_region_flag(MapEdit map, Region* region, const char* type, bool on);
 // Makes warp the region's only autowarp, in the place of its first one; none removes them all.
-int edit_region_autowarp(MapData* map, Region* region, const RegionWarp* warp);
+int edit_region_autowarp(MapEdit map, Region* region, const RegionWarp* warp);
 // Sets the colour (in the place of the first "rCOL"); none removes every "rCOL".
-int edit_region_colour(MapData* map, Region* region, const uint8_t* rgb);
+int edit_region_colour(MapEdit map, Region* region, const uint8_t* rgb);
 // Rebuilds the membership store with only the region sets in use. 1 when that freed slots
 // (the rebuild is then a change of its own), 0 when every slot is in use.
-int edit_region_sets_compact(MapData* map);
+int edit_region_sets_compact(MapEdit map);

@@ -16,8 +16,6 @@ MapData* mapdata_new() {
 }
 
 void mapdata_clear(MapData* map) {
-    // The history first: its records refer to the grids and tables released below.
-    mapdata_forget_history(map);
     if (map->tiles) {
         tilegrid_free(map->tiles);
         map->tiles = nullptr;
@@ -37,15 +35,10 @@ void mapdata_clear(MapData* map) {
 
 void mapdata_free(MapData* map) {
     if (!map) return;
-    mapdata_forget_history(map);
     mapdata_take_tileset(map, nullptr, 0, false);
     stamp_clear_all(map);
     mapdata_clear(map);
     mem_free(map);
-}
-
-void mapdata_forget_history(MapData* map) {
-    if (map->history && map->history_release) map->history_release(map);
 }
 
 void mapdata_take_tileset(MapData* map, uint8_t* bytes, uint32_t length, bool placeholder) {

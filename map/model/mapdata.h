@@ -10,7 +10,6 @@
 
 struct Region;
 struct RegionSetTable;
-struct EditHistory;
 
 // Tile values the map subsystem treats specially.
 enum : uint8_t {
@@ -42,10 +41,6 @@ struct MapData {
     bool tileset_placeholder;
     uint64_t revision;          // bumped by every change to what a save would write
     uint64_t revision_issued; // the highest revision given out: each new state gets a new one
-    // The undo steps of the change path (map/edit), made by its first change; the model only
-    // releases them, through the edit library's own hook, before the grids they refer to.
-    EditHistory* history;
-    void (*history_release)(MapData* map);
 };
 
 // Marks one change to what a save would write.
@@ -57,10 +52,8 @@ inline void mapdata_touch(MapData* map) {
 }
 // An empty record (no grid, no tables, an empty stamp list) for the reader to fill.
 MapData* mapdata_new();
-// Releases the change path's history of the map (its records refer to the map's grids).
-void mapdata_forget_history(MapData* map);
 void mapdata_free(MapData* map);
-// The owner of a map record: frees it (and its history) when it goes.
+// The owner of a map record: frees it when it goes.
 struct MapDataFree {
     void operator()(MapData* map) const { mapdata_free(map); }
 };

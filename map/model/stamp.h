@@ -31,6 +31,3 @@ inline bool is_object_tile(int tile) {
 // First stamp (oldest first) covering the cell; stores its object tile in *tile when given.
 // Cells of the map in an area no stamp touches are answered without walking the list.
 Stamp* stamp_find(const MapData* map, int32_t x, int32_t y, int* tile);
-// Paints one cell through the change path (edit_paint; a step of its own outside a step):
-// painting any cell of an object removes the whole object first.
-void mapdata_set_tile(MapData* map, int32_t x, int32_t y, int tile);

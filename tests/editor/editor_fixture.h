@@ -43,7 +43,7 @@ class EditorFixture : public ::testing::Test {
         editor.reset();
     }
     std::unique_ptr<Editor> editor;
-    MapData* map() { return app_map(); }
+    MapEdit map() { return app_map(); }
     static std::string row(int k) { return console_row(app().console, k)->text; }
     static int colour(int k) { return console_row(app().console, k)->colour; }
     static std::pair<int, int> centre() { return {app().view.center_x, app().view.center_y}; }
@@ -67,7 +67,7 @@ class ScratchEditor : public EditorFixture {
 };
 
 // A region whose one cell is (x, 0), or without cells for x < 0.
-inline Region* add_region_at(MapData* map, const std::string& name, int x = -1) {
+inline Region* add_region_at(MapEdit map, const std::string& name, int x = -1) {
     Region* region = add_region(map, name);
     if (x >= 0) region_add_tile(region, x, 0);
     return region;

@@ -73,7 +73,7 @@ TEST_F(Commands, InsattrAndRmattr) {
 }
 
 TEST_F(Commands, SaveWritesOrReportsInRedAndGoOpensTheFile) {
-    mapdata_set_tile(map(), 5, 6, 42);
+    edit_paint(map(), 5, 6, 42);
     run("?save a.lvl");
     EXPECT_EQ(std::pair(row(7), colour(7)), std::pair(std::string("map saved as a.lvl"), 1));
     EXPECT_EQ(attr("PROGRAM"), "<none>"); // the program's name goes into the file only
@@ -97,7 +97,7 @@ TEST_F(Commands, SaveWritesOrReportsInRedAndGoOpensTheFile) {
     run("?save a.tmx");
     run("?go a.tmx");
     EXPECT_EQ(std::pair(row(7), mapdata_get_tile(map(), 5, 6)), std::pair(std::string("now viewing a.tmx"), 42));
-    mapdata_set_tile(map(), 5, 6, 43);
+    edit_paint(map(), 5, 6, 43);
     run("?save");
     run("?go a.tmx");
     EXPECT_EQ(mapdata_get_tile(map(), 5, 6), 43);

@@ -60,7 +60,7 @@ constexpr const char* kMemoryFolder = "/dev/shm/ostrel-journal-XXXXXX";
 [[noreturn]] void child(const std::string& level, const std::string& journal, int seed,
                         Shared* shared) {
     if (!std::freopen("/dev/null", "w", stderr)) std::_Exit(3); // the log of thousands of steps
-    MapData* map = mapdata_open(level.c_str(), nullptr);
+    EditedMap map(mapdata_open(level.c_str(), nullptr));
     JournalSession* session = journal_session_start(map, level, false, journal, bound_of(seed));
     std::mt19937 rng(static_cast<uint32_t>(seed));
     std::mt19937 pause(static_cast<uint32_t>(seed * 31 + 1));
@@ -83,7 +83,7 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
     // The state after each step of each seed, as the child makes them, computed as far as a
     // kill needs.
     struct Replica {
-        MapData* map = nullptr;
+        EditedMap map;
         std::mt19937 rng;
         std::vector<Hash> states;
     };
@@ -91,7 +91,7 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
     auto state_after = [&](int seed, uint32_t k) {
         Replica& r = replicas[seed];
         if (!r.map) {
-            r.map = mapdata_open(level.c_str(), nullptr);
+            r.map.reset(mapdata_open(level.c_str(), nullptr));
             r.rng.seed(static_cast<uint32_t>(seed));
             r.states.push_back(hash_of(r.map));
             edit_set_observer(
@@ -159,7 +159,6 @@ TEST(JournalKill, EveryKillLeavesTheStateAfterSomeStep) {
     }
     ::munmap(shared, sizeof(Shared));
     for (Replica& r : replicas)
-        mapdata_free(r.map);
     EXPECT_LT(worst_loss_ns, 1000000000) << "a step older than a second was lost";
     EXPECT_GT(recovered_steps, 1000u) << "too few kills met written steps";
     std::printf("journal kill test: %d kills, %llu steps recovered, oldest lost step ended %.2f ms "
@@ -175,7 +174,7 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
     std::filesystem::create_directories(folder);
     write_file(level, journaltest::base_level());
     // A map given up with four unsaved steps leaves its journal.
-    MapData* map = mapdata_open(level.c_str(), nullptr);
+    EditedMap map(mapdata_open(level.c_str(), nullptr));
     const std::vector<uint8_t> before = journaltest::save_bytes(map);
     JournalSession* session =
         journal_session_start(map, level, false, recovery_journal_file(folder, level.c_str()));
@@ -187,7 +186,6 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
     edit_set_attribute(map, "KEY", "journal");
     const std::vector<uint8_t> worked = journaltest::save_bytes(map);
     journal_session_end(session, map, false);
-    mapdata_free(map);
 
     RecoveryOffer offer;
     std::string message;
@@ -198,7 +196,7 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
                                     R"(found: \?recover restores it, \?discard drops it)")))
         << recovery_offer_text(offer);
     // On the unchanged file: in place, unsaved, one undo step.
-    map = mapdata_open(level.c_str(), nullptr);
+    map.reset(mapdata_open(level.c_str(), nullptr));
     const uint64_t opened = map->revision;
     RecoveryResult result = recovery_apply(offer, map, level, false);
     ASSERT_TRUE(result.ok) << result.message;
@@ -208,14 +206,12 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
     EXPECT_TRUE(edit_undo(map, nullptr));
     EXPECT_EQ(journaltest::save_bytes(map), before);
     EXPECT_EQ(map->revision, opened);
-    mapdata_free(map);
     // The file changed since: a new untitled map, and the file stays as it is.
-    map = mapdata_open(level.c_str(), nullptr);
+    map.reset(mapdata_open(level.c_str(), nullptr));
     edit_paint(map, 10, 10, 3);
     std::vector<uint8_t> changed = journaltest::save_bytes(map);
-    mapdata_free(map);
     write_file(level, changed);
-    map = mapdata_open(level.c_str(), nullptr);
+    map.reset(mapdata_open(level.c_str(), nullptr));
     result = recovery_apply(offer, map, level, false);
     ASSERT_TRUE(result.ok && result.new_map) << result.message;
     EXPECT_EQ(journaltest::save_bytes(result.new_map), worked);
@@ -244,7 +240,6 @@ TEST(Recovery, WorkReturnsInPlaceOrAsANewMapAndBadJournalsStayAside) {
     }
     EXPECT_EQ(edit_undo_count(map), 2u);
     journal_session_end(session, map, true);
-    mapdata_free(map);
 }
 
 // Strokes fill the writer's blocks many times over, with steps that also mark a region cell or
@@ -254,7 +249,7 @@ TEST(Recovery, LongSessionsComeBackInTheirOrder) {
     std::string folder = scratch.dir / "recovery", level = scratch.dir / "map.lvl";
     std::filesystem::create_directories(folder);
     write_file(level, journaltest::base_level());
-    MapData* map = mapdata_open(level.c_str(), nullptr);
+    EditedMap map(mapdata_open(level.c_str(), nullptr));
     JournalSession* session =
         journal_session_start(map, level, false, recovery_journal_file(folder, level.c_str()));
     Region* region = edit_region_create(map, "Blocks");
@@ -274,15 +269,13 @@ TEST(Recovery, LongSessionsComeBackInTheirOrder) {
     }
     const std::vector<uint8_t> worked = journaltest::save_bytes(map);
     journal_session_end(session, map, false);
-    mapdata_free(map);
     RecoveryOffer offer;
     std::string message;
     ASSERT_EQ(recovery_find(folder, level.c_str(), &offer, &message), RECOVERY_OFFERED);
-    map = mapdata_open(level.c_str(), nullptr);
+    map.reset(mapdata_open(level.c_str(), nullptr));
     RecoveryResult result = recovery_apply(offer, map, level, false);
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_EQ(journaltest::save_bytes(map), worked);
-    mapdata_free(map);
 }
 
 } // namespace

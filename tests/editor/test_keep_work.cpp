@@ -45,7 +45,7 @@ TEST_F(KeepWork, DefaultMapHasNoFileAndFailedNamesAreNotKept) {
 
 TEST_F(KeepWork, QuitAndOpenAskOnceAboutUnsavedChanges) {
     std::string path = long_map();
-    mapdata_set_tile(map(), 1, 1, 4);
+    edit_paint(map(), 1, 1, 4);
     MapData* edited = map();
     const std::string warning = "unsaved changes: repeat within 5 seconds to discard them";
     run("?quit");
@@ -61,7 +61,7 @@ TEST_F(KeepWork, QuitAndOpenAskOnceAboutUnsavedChanges) {
     run("?go " + path);
     EXPECT_NE(map(), edited);
     // Escape, Q and the close button are quit requests too; a saved map quits at once.
-    mapdata_set_tile(map(), 1, 1, 4);
+    edit_paint(map(), 1, 1, 4);
     editor_key(KEY_ESCAPE, 0);
     editor_menu_key('q', 0);
     EXPECT_EQ(app().running, 1);

@@ -68,18 +68,18 @@ TEST_F(Mouse, PaintOnceAPlaceEraseAndPick) {
     for (int x : {3, 4, 4, 5})
         editor_mouse(0, MOUSE_LEFT, x, 3);
     EXPECT_EQ(mapdata_get_tile(map(), 4, 3), 5);
-    mapdata_set_tile(map(), 5, 3, 9); // the same place again with the same brush: no write
+    edit_paint(map(), 5, 3, 9); // the same place again with the same brush: no write
     editor_mouse(0, MOUSE_LEFT, 5, 3);
     EXPECT_EQ(mapdata_get_tile(map(), 5, 3), 9);
     app().mouse_x = 600; // left and right together: only the left acts
     editor_mouse(0, MOUSE_LEFT | MOUSE_RIGHT, 6, 3);
     EXPECT_EQ(std::pair(mapdata_get_tile(map(), 6, 3), int{app().view.center_x}),
               std::pair(5, 0));
-    mapdata_set_tile(map(), 1023, 5, 7); // erasing outside the map reaches neither side
+    edit_paint(map(), 1023, 5, 7); // erasing outside the map reaches neither side
     editor_mouse(0, MOUSE_MIDDLE, -1, 5);
     EXPECT_EQ(mapdata_get_tile(map(), 1023, 5), 7);
     // Ctrl picks: an object's own tile from any of its cells, the border, nothing beyond.
-    mapdata_set_tile(map(), 10, 10, 219);
+    edit_paint(map(), 10, 10, 219);
     for (auto [x, want] : {std::pair{12, 219}, {-1, 20}, {-2, 0}}) {
         editor_mouse(0x40, MOUSE_LEFT, x, x < 0 ? 0 : 12);
         EXPECT_EQ(app().selected_tile, want) << x;
@@ -105,7 +105,7 @@ TEST_F(Mouse, RegionBrushLeftAddsAndMiddleRemoves) {
     app().mouse_x = app().mouse_y = 300;
     Region* zone = app().doc.selected_region;
     ASSERT_NE(zone, nullptr);
-    mapdata_set_tile(map(), 7, 7, 5);
+    edit_paint(map(), 7, 7, 5);
     // Strokes never toggle: each new press over a cell of the region keeps or removes it.
     for (auto [buttons, want] : {std::pair<uint32_t, bool>{0u, false}, {MOUSE_LEFT, true},
                                  {0u, true}, {MOUSE_LEFT, true}, {0u, true},

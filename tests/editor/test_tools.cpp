@@ -43,7 +43,7 @@ TEST_F(Tools, StrokesFillTheCellsBetweenPolledPositions) {
     }
     editor_mouse(0, 0, 16, 13);
     // The repeat rule paces a held button only: a new press edits the cell the last one ended on.
-    mapdata_set_tile(map(), 16, 13, 1);
+    edit_paint(map(), 16, 13, 1);
     editor_mouse(0, MOUSE_LEFT, 16, 13);
     EXPECT_EQ(tile(16, 13), 5);
     editor_mouse(0, 0, 16, 13);
@@ -53,8 +53,8 @@ TEST_F(Tools, StrokesFillTheCellsBetweenPolledPositions) {
 }
 
 TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
-    mapdata_set_tile(map(), 3, 3, 7);
-    mapdata_set_tile(map(), 4, 4, 217);
+    edit_paint(map(), 3, 3, 7);
+    edit_paint(map(), 4, 4, 217);
     editor_mouse(kShift, MOUSE_LEFT, 2, 2);
     editor_mouse(0, MOUSE_LEFT, 6, 5); // Shift may go once the drag has begun
     editor_mouse(0, 0, 6, 5);
@@ -67,7 +67,7 @@ TEST_F(Tools, ShiftDragCopyAndAPasteThatFollowsThePointer) {
     editor_open_document(document_make(mapdata_load(""), ""));
     ASSERT_EQ(tile(3, 3), 0);
     EXPECT_EQ(app().doc.selection.shown, 0);
-    mapdata_set_tile(map(), 20, 20, 9); // under an empty cell of the piece
+    edit_paint(map(), 20, 20, 9); // under an empty cell of the piece
     editor_key('v', kCtrl);
     ASSERT_EQ(app().doc.pasting, 1);
     uint32_t steps = edit_undo_count(map());
@@ -128,7 +128,7 @@ TEST_F(Tools, KeysAndTypedToolsEachMakeOneStep) {
 // write the brush into the selection.
 TEST_F(Tools, TypedToolsTurnThePieceAndFillTheSelection) {
     for (int i = 0; i < 6; ++i) // 1 2 3 over 4 5 6
-        mapdata_set_tile(map(), 40 + i % 3, 40 + i / 3, i + 1);
+        edit_paint(map(), 40 + i % 3, 40 + i / 3, i + 1);
     app().doc.selected_region = add_region_at(map(), "Base", 40);
     const auto select = [](int x0, int y0, int x1, int y1) {
         editor_mouse(kShift, MOUSE_LEFT, x0, y0);

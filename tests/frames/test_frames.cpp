@@ -34,16 +34,16 @@ constexpr int kCentreX = 8261, kCentreY = 8235;
 
 // Every tileset picture, the five animated objects (one anchored above-left of the view, so
 // only its lower right shows), the icon tiles, and two selectable regions.
-void paint_scene_map(MapData* map) {
+void paint_scene_map(MapEdit map) {
     for (int t = 1; t <= 190; ++t)
-        mapdata_set_tile(map, 507 + (t - 1) % 19, 508 + (t - 1) / 19, t);
+        edit_paint(map, 507 + (t - 1) % 19, 508 + (t - 1) / 19, t);
     const int objects[][3] = {
         {503, 504, 220}, {510, 519, 216}, {514, 519, 217}, {518, 519, 218}, {522, 519, 219}};
     for (const auto& o : objects)
-        mapdata_set_tile(map, o[0], o[1], o[2]);
+        edit_paint(map, o[0], o[1], o[2]);
     const int icons[] = {241, 242, 252, 255, 251};
     for (int i = 0; i < 5; ++i)
-        mapdata_set_tile(map, 527 + i, 507, icons[i]);
+        edit_paint(map, 527 + i, 507, icons[i]);
     region_add_rect(add_region(map, "Base"), 509, 510, 6, 4);
     // Names longer than the list's ten-character column.
     for (const char* name : {"Alpha Sector", "Bravo Sector", "Charlie Sector", "Delta Sector",
@@ -173,7 +173,7 @@ const Scene kScenes[] = {
     // cells woven in it, swatches and flag letters in the list.
     {"region_colours", 320, 240, 200, 150,
      [] {
-         MapData* map = app_map();
+         MapEdit map = app_map();
          const uint8_t green[3] = {40, 220, 60}, orange[3] = {250, 140, 20};
          edit_region_colour(map, mapdata_find_region(map, "Base"), green);
          edit_region_flag(map, mapdata_find_region(map, "Base"), "rBSE", true);

@@ -16,8 +16,8 @@
 
 namespace {
 
-MapData* new_map() {
-    MapData* map = mapdata_new();
+EditedMap new_map() {
+    EditedMap map(mapdata_new());
     map->tiles = tilegrid_new();
     return map;
 }
@@ -208,7 +208,7 @@ void model_fill(Model& m, const std::vector<std::pair<int, int>>& cells, int bru
         m.place(o.x, o.y, brush);
 }
 
-void seed(MapData* map, Model& m, std::mt19937& rng) {
+void seed(MapEdit map, Model& m, std::mt19937& rng) {
     for (int k = 0; k < 300; ++k) {
         int x = kLow - 30 + int(rng() % 54), y = kLow - 30 + int(rng() % 54);
         int t = std::array{1, 2, 3, 7, 216, 217, 219, 220}[rng() % 8];
@@ -225,10 +225,10 @@ void seed(MapData* map, Model& m, std::mt19937& rng) {
 TEST(ClipboardModel, RandomSessionsMatchThePlainModelAndUndoToTheStart) {
     for (unsigned round = 0; round < 6; ++round) {
         std::mt19937 rng(round * 7919u + 11u);
-        MapData* map = new_map();
+        EditedMap map = new_map();
         Model m;
         seed(map, m, rng);
-        edit_forget_history(map);
+        map.history = edit_history_new(map.get()); // undo goes back to the seeded map
         Model start = m;
         ClipPiece piece;
         MPiece mpiece;
@@ -308,14 +308,13 @@ TEST(ClipboardModel, RandomSessionsMatchThePlainModelAndUndoToTheStart) {
         while (edit_undo(map, nullptr)) {
         }
         expect_same(map, start, -1);
-        mapdata_free(map);
     }
 }
 
 // The rules the model encodes, seen once plainly: a crossing object stays out of a copy and
 // goes whole with a cut; an object fill never overlaps; region cells travel with the piece.
 TEST(ClipboardModel, ObjectsAtTheSelectionEdgeAndRegionCells) {
-    MapData* map = new_map();
+    EditedMap map = new_map();
     Region* r = add_region(map, "base");
     edit_paint(map, 10, 10, 219); // 6 x 6: 10..15
     edit_paint(map, 20, 20, 217);
@@ -336,7 +335,6 @@ TEST(ClipboardModel, ObjectsAtTheSelectionEdgeAndRegionCells) {
     EXPECT_EQ(clip_region_area(map, {1014, 8, 4, 2}, r, false), 4u);
     EXPECT_EQ(clip_fill(map, {100, 100, 13, 13}, 219, false, nullptr), 4u * 36u);
     EXPECT_EQ(clip_flood_fill(map, 1019, 9, 5, nullptr, nullptr), 0u); // starts on an object
-    mapdata_free(map);
 }
 
 } // namespace

@@ -81,21 +81,21 @@ Bytes save(MapData* map) {
 
 struct Session {
     ScopedMap owner;
-    MapData* map = nullptr;
+    MapEdit map;
     Region* regions[3] = {};
     Bytes loaded; // the save of the map as loaded
 
     // A map with objects at the edge, overlapping regions and attributes, loaded from bytes.
     explicit Session(std::mt19937& rng) {
         Quiet quiet; // the reader's and writer's detail lines
-        MapData* build = mapdata_new();
+        EditedMap build(mapdata_new());
         mapdata_make_default(build);
         Region* made[3];
         for (int r = 0; r < 3; ++r)
             made[r] = add_region(build, "R" + std::to_string(r));
         for (int k = 0; k < 40; ++k) {
             int x = random_coord(rng), y = random_coord(rng);
-            mapdata_set_tile(build, x, y, k % 4 ? 1 + k : 216 + static_cast<int>(rng() % 5));
+            edit_paint(build, x, y, k % 4 ? 1 + k : 216 + static_cast<int>(rng() % 5));
             region_add_tile(made[k % 3], x, y);
         }
         for (int k = 2; k < 15; ++k) {
@@ -105,9 +105,8 @@ struct Session {
         }
         Bytes file;
         mapdata_save_bytes(build, &file);
-        mapdata_free(build);
-        mapdata_free(owner.map);
-        map = owner.map = parse(file);
+        owner.map = EditedMap(parse(file));
+        map = owner.map;
         for (int r = 0; r < 3; ++r)
             regions[r] = mapdata_find_region(map, ("R" + std::to_string(r)).c_str());
         mapdata_save_bytes(map, &loaded);

@@ -35,13 +35,12 @@ Recorder run(uint32_t seed, int steps, std::vector<uint8_t>* base) {
     journal_encode_header(header, &r.file);
     journal_encode_map(JOURNAL_BASE, *base, &r.file);
     r.ends.push_back(r.file.size());
-    MapData* map = journaltest::load_level(*base);
+    EditedMap map(journaltest::load_level(*base));
     r.states.push_back(save_bytes(map));
     edit_set_observer(map, record, &r);
     std::mt19937 rng(seed);
     for (int i = 0; i < steps; ++i)
         journaltest::random_step(map, rng);
-    mapdata_free(map);
     return r;
 }
 
@@ -49,12 +48,11 @@ std::vector<uint8_t> rebuilt(std::span<const uint8_t> file, size_t* steps) {
     JournalContents journal = journal_parse(file);
     EXPECT_EQ(journal.status, JOURNAL_OK) << journal.problem;
     *steps = journal.steps();
-    MapData* map = journaltest::load_level(journal.records.at(journal_rebuild_start(journal)).body);
+    EditedMap map(journaltest::load_level(journal.records.at(journal_rebuild_start(journal)).body));
     std::string problem;
     for (size_t i = journal_rebuild_start(journal) + 1; i < journal.records.size(); ++i)
         EXPECT_TRUE(journal_apply_step(map, journal.records[i].body, &problem, journaltest::tileset_ok)) << problem;
     std::vector<uint8_t> bytes = save_bytes(map);
-    mapdata_free(map);
     return bytes;
 }
 
@@ -67,7 +65,7 @@ TEST(Journal, ReplayRebuildsTheMapAfterEveryStepAsOneUndoableStep) {
     EXPECT_EQ(steps, 200u);
     // On the map loaded from the same bytes, inside one step: the state after every record.
     JournalContents journal = journal_parse(r.file);
-    MapData* map = journaltest::load_level(base);
+    EditedMap map(journaltest::load_level(base));
     edit_begin(map, "recover");
     std::string problem;
     for (size_t i = 1; i < journal.records.size(); ++i) {
@@ -77,7 +75,6 @@ TEST(Journal, ReplayRebuildsTheMapAfterEveryStepAsOneUndoableStep) {
     edit_end(map);
     EXPECT_TRUE(edit_undo(map, nullptr));
     EXPECT_EQ(save_bytes(map), base);
-    mapdata_free(map);
 }
 
 TEST(Journal, ACutOrDamagedFileGivesAWholePrefixOfItsSteps) {
@@ -116,7 +113,7 @@ TEST(Journal, ACutOrDamagedFileGivesAWholePrefixOfItsSteps) {
 
 TEST(Journal, RecordsThatDoNotFitTheMapAreRefused) {
     std::vector<uint8_t> base = journaltest::base_level();
-    MapData* map = journaltest::load_level(base);
+    EditedMap map(journaltest::load_level(base));
     std::string problem;
     const std::vector<std::vector<uint8_t>> bad = {
         {},                                    // nothing
@@ -127,7 +124,6 @@ TEST(Journal, RecordsThatDoNotFitTheMapAreRefused) {
     };
     for (const auto& body : bad)
         EXPECT_FALSE(journal_apply_step(map, body, &problem, journaltest::tileset_ok));
-    mapdata_free(map);
 }
 
 } // namespace

@@ -216,11 +216,11 @@ TEST(LevelRead, TileChunkIsAppliedBeforeTheMainRecords) {
 }
 
 TEST(LevelWrite, DefaultMapLayoutByteForByte) {
-    MapData* map = mapdata_load("");
+    EditedMap map(mapdata_load(""));
     mapdata_set_attribute(map, "PROGRAM", text("ostrel 0.2.4"));
-    mapdata_set_tile(map, 100, 200, 220); // an object: its anchor only
-    mapdata_set_tile(map, 300, 5, 250);   // a filler outside any object: not saved
-    mapdata_set_tile(map, 1023, 0, 2);
+    edit_paint(map, 100, 200, 220); // an object: its anchor only
+    edit_paint(map, 300, 5, 250);   // a filler outside any object: not saved
+    edit_paint(map, 1023, 0, 2);
     Bytes file = save(map);
     ASSERT_EQ(file.size(), 49720u + 12 + 28 + 8);
     uint32_t length = 0;
@@ -234,7 +234,6 @@ TEST(LevelWrite, DefaultMapLayoutByteForByte) {
     // Records in row order.
     EXPECT_EQ(std::vector<uint32_t>({get_u32(file, 49760), get_u32(file, 49764)}),
               std::vector<uint32_t>({record(1023, 0, 2), record(100, 200, 220)}));
-    mapdata_free(map);
 }
 
 TEST(LevelWrite, KeptChunksGoBackByteForByteAfterTheAttributes) {
@@ -250,18 +249,16 @@ TEST(LevelWrite, KeptChunksGoBackByteForByteAfterTheAttributes) {
 // A tileset of 64 KiB or more cannot point at an elvl block: the map is saved without one.
 // A bitmap too short for a header is replaced by the built-in one.
 TEST(LevelWrite, OversizedOrBrokenTilesets) {
-    MapData* map = parse(bmp_head(70000, 70000));
+    EditedMap map(parse(bmp_head(70000, 70000)));
     mapdata_set_attribute(map, "PROGRAM", text("x"));
-    mapdata_set_tile(map, 3, 4, 5);
+    edit_paint(map, 3, 4, 5);
     Bytes file = save(map, MAPDATA_SAVE_NO_METADATA);
     EXPECT_EQ(std::pair(get_u16(file, 6), file.size()), std::pair(0u, size_t{70004}));
     EXPECT_EQ(get_u32(file, 70000), record(3, 4, 5));
-    mapdata_free(map);
-    map = parse(bmp_head(14, 0));
-    mapdata_set_tile(map, 1, 1, 1);
+    map = EditedMap(parse(bmp_head(14, 0)));
+    edit_paint(map, 1, 1, 1);
     file = save(map);
     EXPECT_EQ(get_u16(file, 6), 49720u);
-    mapdata_free(map);
 }
 
 } // namespace

@@ -17,19 +17,19 @@ std::vector<uint8_t> saved(MapData* map) {
 
 // The default map (built-in tileset, so it can be saved) with one region "Keep" on row 0,
 // columns 0 to 2, holding code the editor does not know between two autowarps.
-MapData* map_with_region() {
-    MapData* map = mapdata_load("");
+EditedMap map_with_region() {
+    EditedMap map(mapdata_load(""));
     read_regn(map,
               concat({chunk("rNAM", bytes("Keep")), chunk("rTIL", {0x42, 0x23, 0xFC, 0xA3, 0xFE}),
                       chunk("rAWP", {1, 0, 2, 0}), chunk("rPYC", {9, 8, 7, 6, 5}),
                       chunk("rAWP", {3, 0, 4, 0})}));
     edit_set_attribute(map, "NAME", "before");
-    edit_forget_history(map);
+    map.history = edit_history_new(map.get());
     return map;
 }
 
 TEST(RegionEdit, EveryChangeIsOneStepAndUndoRedoGiveTheSameFiles) {
-    MapData* map = map_with_region();
+    EditedMap map(map_with_region());
     Region* keep = mapdata_find_region(map, "keep");
     Region* made = nullptr;
     RegionWarp warp{512, -3, "duel"};
@@ -62,11 +62,10 @@ TEST(RegionEdit, EveryChangeIsOneStepAndUndoRedoGiveTheSameFiles) {
         ASSERT_EQ(edit_redo(map, nullptr), 1);
         EXPECT_EQ(saved(map), files[i]) << "redo to " << i;
     }
-    mapdata_free(map);
 }
 
 TEST(RegionEdit, PropertiesAreTheSubChunksServersReadAndOthersStayInPlace) {
-    MapData* map = map_with_region();
+    EditedMap map(map_with_region());
     Region* keep = mapdata_find_region(map, "Keep");
     RegionWarp warp{512, -3, "duel"};
     const uint8_t rgb[3] = {0x80, 0xFF, 0x10};
@@ -75,7 +74,7 @@ TEST(RegionEdit, PropertiesAreTheSubChunksServersReadAndOthersStayInPlace) {
     edit_region_flag(map, keep, "rNFL", true);
     edit_region_colour(map, keep, rgb);
     std::vector<uint8_t> bytes = saved(map);
-    MapData* back = mapdata_new();
+    EditedMap back(mapdata_new());
     mapdata_read_bytes(back, bytes, {false});
     Region* r = mapdata_find_region(back, "Keep");
     ASSERT_NE(r, nullptr);
@@ -95,14 +94,12 @@ TEST(RegionEdit, PropertiesAreTheSubChunksServersReadAndOthersStayInPlace) {
     region_flags(r, flags);
     EXPECT_STREQ(flags, "BWF+");
     EXPECT_EQ(region_cells(r), (std::vector<int32_t>{0, 1, 2}));
-    mapdata_free(back);
-    mapdata_free(map);
 }
 
 // Each round makes a set no earlier round used and leaves it unused: without rebuilding, the
 // 256th round would find no slot.
 TEST(RegionSets, ToggledAndDeletedRegionsNeverUseUpTheTable) {
-    MapData* map = map_with_region();
+    EditedMap map(map_with_region());
     Region* keep = mapdata_find_region(map, "Keep");
     for (int round = 0; round < 300; ++round) {
         Region* r = edit_region_create(map, ("t" + std::to_string(round)).c_str());
@@ -128,11 +125,10 @@ TEST(RegionSets, ToggledAndDeletedRegionsNeverUseUpTheTable) {
         ASSERT_EQ(edit_redo(map, nullptr), 1);
     EXPECT_EQ(region_cells(last), (std::vector<int32_t>{1}));
     EXPECT_EQ(region_cells(keep), (std::vector<int32_t>{0, 1, 2}));
-    mapdata_free(map);
 }
 
 TEST(RegionSets, TheRealLimitRefusesOnlyNewCombinations) {
-    MapData* map = map_with_region();
+    EditedMap map(map_with_region());
     std::vector<Region*> regions;
     // "Keep" uses one set; 254 more one-cell regions fill the table with sets in use.
     for (int i = 0; i < 254; ++i) {
@@ -143,7 +139,6 @@ TEST(RegionSets, TheRealLimitRefusesOnlyNewCombinations) {
     EXPECT_EQ(edit_region_cell(map, extra, 0, 20, true), 0);
     EXPECT_EQ(edit_region_cell(map, regions[7], 0, 20, true), 1);
     EXPECT_EQ(mapdata_region_set_count(map), kRegionSetLimit);
-    mapdata_free(map);
 }
 
 } // namespace

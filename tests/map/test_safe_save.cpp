@@ -19,7 +19,7 @@ TEST_F(SafeSave, MapWithoutTilesetIsSavedWithoutOne) {
     write_file("tiles.bmp", bmp);
     put_u32(narrow, 18, 303); // width
     write_file("narrow.bmp", narrow);
-    MapData* map = parse({5, 0, 0, 7});
+    EditedMap map(parse({5, 0, 0, 7}));
     Bytes out;
     const std::tuple<const char*, int, Bytes> cases[] = {
         {"PROGRAM", MAPDATA_SAVE_OK, {5, 0, 0, 7}}, // the editor's own stamp does not count
@@ -48,7 +48,6 @@ TEST_F(SafeSave, MapWithoutTilesetIsSavedWithoutOne) {
     MapData* back = parse(out);
     EXPECT_EQ(back->attributes ? back->attributes->count : 0u, 2u);
     mapdata_free(back);
-    mapdata_free(map);
 }
 
 } // namespace

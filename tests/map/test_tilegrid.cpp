@@ -63,13 +63,13 @@ TEST(MapData, BorderRingReadsTwentyAndBeyondItZero) {
 TEST(Stamp, FindCoversTheSquareAndErasedStorageIsGivenBack) {
     ScopedMap map;
     map->tiles = tilegrid_new();
-    mapdata_set_tile(map.map, 10, 10, 219);
+    edit_paint(map.map, 10, 10, 219);
     int tile = 0;
     EXPECT_NE(stamp_find(map.map, 15, 15, &tile), nullptr);
     EXPECT_EQ(tile, 219);
     EXPECT_EQ(stamp_find(map.map, 16, 15, nullptr), nullptr);
     EXPECT_EQ(stamp_find(map.map, -1, 10, nullptr), nullptr);
-    mapdata_set_tile(map.map, 14, 14, 0);
+    edit_paint(map.map, 14, 14, 0);
     EXPECT_EQ(tilegrid_storage_bytes(map->tiles), sizeof(TileGrid));
 }
 

@@ -34,7 +34,7 @@ class Render : public ::testing::Test {
         map_->tiles = tilegrid_new();
     }
     void TearDown() override {
-        mapdata_free(map_);
+        map_.reset();
         if (gfx_screen(gfx_)) gfx_shutdown(gfx_);
         if (!old_.empty()) fs::current_path(old_);
     }
@@ -49,7 +49,7 @@ class Render : public ::testing::Test {
         return sum;
     }
     GfxState gfx_;
-    MapData* map_ = mapdata_new();
+    EditedMap map_{mapdata_new()};
     fs::path old_;
 };
 
