@@ -111,15 +111,42 @@ void stage_flush(TileGrid* grid, RowStage& stage) {
 // Gathers the row of 1,024 records at p when it is a whole row in x order without objects;
 // false, with nothing changed, otherwise. p's first record is at x 0 of a row inside the map.
 bool stage_row(TileGrid* grid, RowStage& stage, const uint8_t* p) {
-    using Words = uint32_t __attribute__((vector_size(16)));
     const uint32_t y = load_u32(p) >> 12 & 0xFFFu;
     // The row is packed straight into its place: rows of another band, or an earlier copy of
     // this row, go into the grid first. Until the row passes, its place is not counted held.
     if (stage.held != 0 && ((y & ~7u) != stage.y0 || (stage.held >> (y & 7u) & 1u) != 0))
         stage_flush(grid, stage);
     uint8_t* row = stage.rows[y & 7u];
+    // Sixteen records at a time: their positions checked, their tiles (bits 24 to 31) packed to
+    // bytes, and the bytes checked for objects. Problems are gathered and tested once a row.
+#if defined(__SSE2__)
+    __m128i expected[4], positions = _mm_setzero_si128(), objects = _mm_setzero_si128();
+    for (uint32_t i = 0; i < 4; ++i)
+        expected[i] = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(y << 12)),
+                                    _mm_setr_epi32(4 * i, 4 * i + 1, 4 * i + 2, 4 * i + 3));
+    for (uint32_t x = 0; x < 1024; x += 16, p += 64) {
+        __m128i w[4];
+        // Unrolled, so the four words stay in registers.
+#pragma GCC unroll 4
+        for (uint32_t i = 0; i < 4; ++i) {
+            w[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+            positions = _mm_or_si128(positions, _mm_xor_si128(w[i], expected[i]));
+            expected[i] = _mm_add_epi32(expected[i], _mm_set1_epi32(16));
+            w[i] = _mm_srli_epi32(w[i], 24);
+        }
+        // Values up to 255: the saturating packs keep them as they are.
+        __m128i tiles = _mm_packus_epi16(_mm_packs_epi32(w[0], w[1]), _mm_packs_epi32(w[2], w[3]));
+        // A tile from 216 to 220 is an object: clamping to that range leaves it unchanged.
+        __m128i clamped = _mm_max_epu8(_mm_min_epu8(tiles, _mm_set1_epi8(char(220))),
+                                       _mm_set1_epi8(char(216)));
+        objects = _mm_or_si128(objects, _mm_cmpeq_epi8(clamped, tiles));
+        _mm_store_si128(reinterpret_cast<__m128i*>(&row[x]), tiles);
+    }
+    __m128i bad = _mm_or_si128(_mm_and_si128(positions, _mm_set1_epi32(0xFFFFFF)), objects);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(bad, _mm_setzero_si128())) != 0xFFFF) return false;
+#else
+    using Words = uint32_t __attribute__((vector_size(16)));
     Words expected = Words{0, 1, 2, 3} + (y << 12), bad = {};
-    // Sixteen records at a time: checked, and their tiles (bits 24 to 31) packed to bytes.
     for (uint32_t x = 0; x < 1024; x += 16, p += 64) {
         Words words[4];
         std::memcpy(words, p, sizeof words);
@@ -128,20 +155,13 @@ bool stage_row(TileGrid* grid, RowStage& stage, const uint8_t* p) {
             expected += 4;
             w >>= 24;
         }
-#if defined(__SSE2__)
-        __m128i t[4];
-        std::memcpy(t, words, sizeof t);
-        // Values up to 255: the saturating packs keep them as they are.
-        __m128i packed = _mm_packus_epi16(_mm_packs_epi32(t[0], t[1]), _mm_packs_epi32(t[2], t[3]));
-        _mm_store_si128(reinterpret_cast<__m128i*>(&row[x]), packed);
-#else
         for (int i = 0; i < 16; ++i)
             row[x + i] = static_cast<uint8_t>(words[i / 4][i % 4]);
-#endif
     }
     uint64_t lanes[2];
     std::memcpy(lanes, &bad, sizeof lanes);
     if ((lanes[0] | lanes[1]) != 0) return false;
+#endif
     stage.y0 = y & ~7u;
     stage.held |= 1u << (y & 7u);
     if (stage.held == 0xFFu) stage_flush(grid, stage);
