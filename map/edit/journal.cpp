@@ -217,22 +217,28 @@ size_t journal_encode_plain_step(const MapData* map, const EditStepView& view, u
     }
     put_u32_at(p, static_cast<uint32_t>(cell_count));
     p += 4;
-    const TileSubBlock* sub = nullptr;
-    uint32_t sub_key = ~0u; // the 8 x 8 area sub belongs to: strokes stay in one for a while
+    // Absent storage reads as zeros; the 8 x 8 area the last cell fell in is looked up again
+    // only when a cell leaves it (strokes stay in one for a while).
+    static constexpr TileSubBlock kEmpty{};
+    const TileSubBlock* sub = &kEmpty;
+    uint32_t sub_key = ~0u, layers = 0;
     for (size_t i = 0; i < cell_count; ++i) {
         uint32_t cell = cells[i];
-        if (cell & kEditRegionLayer) return 0;
-        auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>((cell >> 10) & 1023u);
-        uint32_t key = (cell & 0xFFFFFu) & ~(7u | 7u << 10);
-        if (key != sub_key) {
+        layers |= cell;
+        uint32_t key = cell & (0xFFFFFu & ~(7u | 7u << 10));
+        if (key != sub_key) [[unlikely]] {
+            auto x = static_cast<int32_t>(cell & 1023u), y = static_cast<int32_t>(cell >> 10 & 1023u);
             const TileBlock* block = grid->blocks[tilegrid_block_index(x, y)];
-            sub = block ? block->sub[tilegrid_sub_index(x, y)] : nullptr;
+            const TileSubBlock* found = block ? block->sub[tilegrid_sub_index(x, y)] : nullptr;
+            sub = found ? found : &kEmpty;
             sub_key = key;
         }
-        uint8_t value = sub ? sub->cells[tilegrid_cell_index(x, y)] : 0;
+        uint8_t value = sub->cells[(cell & 7u) << 3 | (cell >> 10 & 7u)];
         put_u32_at(p, (cell & 0xFFFFFu) | uint32_t{value} << 24);
         p += 4;
     }
+    // Region cells take the general encoding (the bytes laid out so far are dropped).
+    if (layers & kEditRegionLayer) return 0;
     // No region cells: no region lists, none of their cells.
     put_u32_at(p, 0);
     put_u32_at(p + 4, 0);
